@@ -1,0 +1,66 @@
+// A plain file object with explicit sharing, and the few file-system steps the task model needs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace velmora {
+
+// What other openers may do with the file while this object holds it open for reading.
+enum class ShareMode {
+    kRead,            // others may read, not write
+    kReadWriteDelete  // others may read, write, and rename or delete it
+};
+
+// Move-only file handle. The platform half lives in File_posix.cpp and win/File_win.cpp.
+class File {
+public:
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    static File OpenRead(const std::u16string& path, ShareMode share);
+    // Opens for reading and writing, creating the file when it is missing and keeping its content.
+    static File OpenReadWrite(const std::u16string& path);
+    // Creates the file or truncates it, for writing; others may read it meanwhile.
+    static File CreateTruncate(const std::u16string& path);
+    // Creates a new, uniquely named file in the folder of `target`; its path goes to `path`.
+    static File CreateTempBeside(const std::u16string& target, std::u16string& path);
+
+    bool IsOpen() const { return handle_ != kInvalid; }
+    // Reads up to `size` bytes; 0 at the end of the file or on an error.
+    std::size_t Read(void* buffer, std::size_t size);
+    // Writes all bytes; false on any error (a full disk included).
+    bool Write(const void* data, std::size_t size);
+    bool SeekToStart();
+    // The file's length in bytes, or -1 when unknown.
+    std::int64_t Length() const;
+    // Forces written data to the disk.
+    bool Flush();
+    // False when closing failed, which can mean that buffered data was not written.
+    bool Close();
+
+private:
+    static constexpr std::intptr_t kInvalid = -1;
+    explicit File(std::intptr_t handle) : handle_(handle) {}
+    std::intptr_t handle_ = kInvalid;
+};
+
+bool DeleteFileAt(const std::u16string& path);
+bool FileExists(const std::u16string& path);
+// Replaces `target` by `source` in one step (a rename over the old file).
+bool ReplaceFileWith(const std::u16string& source, const std::u16string& target);
+// Joins a folder and a file name with the platform's separator.
+std::u16string JoinPath(const std::u16string& folder, const std::u16string& name);
+
+// Writes a whole new version of `path` so that a crash or a full disk never leaves a half-written
+// file: `write` fills a temporary file beside it, which then replaces the old file in one step.
+// On any failure the old file stays as it was and false is returned.
+bool WriteFileReplacing(const std::u16string& path, const std::function<bool(File&)>& write);
+
+}  // namespace velmora

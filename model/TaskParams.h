@@ -1,0 +1,105 @@
+// The task parameters record: action codes, computer entries, the task file and the INI form.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+enum ActionCode : int {
+    kActionShutdown = 0,
+    kActionHibernate = 1,
+    kActionStandby = 2,
+    kActionRestart = 3,
+    kActionPowerOff = 4,
+    kActionLock = 5,
+    kActionLogOff = 6,
+    kActionMonitorOff = 7,  // named "ping": the computer list's ping command uses the code
+    kActionMonitorOn = 8,
+    kActionPopup = 9,
+    kActionWakeOnLan = 10,
+    kActionWakeUp = 11,  // the work item itself wakes the computer; the executor does nothing
+};
+
+// 0 to 10 stay, every other value reads as 11.
+int ClampAction(long long code);
+// The name written to logs; empty for 11 and for any value outside the codes.
+std::u16string ActionName(int code);
+
+// The eleven texts of one computer, addressed by index.
+enum ComputerText : std::size_t {
+    kTextName = 0,  // computer name or IPv4 address
+    kTextUser = 1,
+    kTextPassword = 2,
+    kTextMac = 4,          // twelve hexadecimal digits
+    kTextWolPassword = 5,  // twelve hexadecimal digits, empty for none
+    kTextBroadcast = 6,
+    kTextPort = 7,
+    kTextRangeAddress = 9,  // set when an IP range added the computer
+    kTextState = 10,        // the last result shown in the computer list
+    kComputerTextCount = 11,
+};
+using ComputerEntry = std::array<std::u16string, kComputerTextCount>;
+
+constexpr std::size_t kHistoryLimit = 150000;
+constexpr int kComputerLimit = 10000;
+
+// The task name within a longer text (an argument, a file name): everything up to the first ".".
+std::u16string TaskNameOf(std::u16string_view text);
+// The task file of a task: "<folder>\<name>.dat".
+std::u16string TaskFilePath(const std::u16string& folder, std::u16string_view name);
+
+// The record format has no escapes: a text unit equal to a marker (7000 to 7999), or one that the
+// encoding step turns into the line feed that ends the record (0x3C68), cannot be stored. Such
+// units are written as U+FFFD; dialogs can refuse them up front with this test.
+bool IsStorableText(std::u16string_view text);
+
+class CTaskParams {
+public:
+    CTaskParams();
+    virtual ~CTaskParams();
+    CTaskParams(const CTaskParams&) = default;
+    CTaskParams& operator=(const CTaskParams&) = default;
+
+    bool Reset();
+
+    // The record text with its checksum, before the encoding step.
+    std::u16string Serialize() const;
+    // Reads an encoded record text; `full` false reads only the flags and the comment.
+    bool Parse(std::u16string_view encoded, bool full);
+
+    bool Load(const std::u16string& folder, std::u16string_view name, bool full);
+    // Never leaves a half-written task file: false, and the old file as it was, on any failure.
+    bool Save(const std::u16string& folder, std::u16string_view name) const;
+    static bool Remove(const std::u16string& folder, std::u16string_view name);
+
+    // Reads the INI form; a missing file gives a reset record with cancel 0. At most `limit`
+    // computers are read.
+    bool ImportIni(const std::u16string& path, int limit);
+    // Writes the INI form into `path`, keeping the file's other sections; false when it cannot.
+    bool ExportIni(const std::u16string& path) const;
+
+    // Field `n` of a comma-separated list value (field 0 skips leading commas).
+    static std::u16string GetListField(std::u16string_view value, int n);
+
+    int action = kActionShutdown;
+    std::u16string comment;
+    int local = 0;
+    int force = 0;
+    int noshow = 0;
+    int cancel = 1;
+    std::u16string delay;
+    std::u16string message;
+    std::u16string history;
+    std::u16string logFile;
+    std::vector<ComputerEntry> computers;
+};
+
+// The encoding step of the task file, and its inverse: every unit from index 100 on is shifted.
+void EncodeRecordText(std::u16string& text);
+void DecodeRecordText(std::u16string& text);
+
+}  // namespace velmora

@@ -1,0 +1,120 @@
+// The File object over POSIX descriptors; paths are UTF-16 and reach the system as UTF-8.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "model/File.h"
+#include "model/Utf.h"
+
+namespace velmora {
+namespace {
+
+std::string NativePath(const std::u16string& path) {
+    return Utf16ToUtf8(path);
+}
+
+// POSIX has no share modes: the sharing a caller asks for is what the system gives anyway.
+std::intptr_t OpenPath(const std::u16string& path, int flags) {
+    const int fd = ::open(NativePath(path).c_str(), flags | O_CLOEXEC, 0644);
+    return fd < 0 ? -1 : fd;
+}
+
+}  // namespace
+
+File File::OpenRead(const std::u16string& path, ShareMode) {
+    return File(OpenPath(path, O_RDONLY));
+}
+
+File File::OpenReadWrite(const std::u16string& path) {
+    return File(OpenPath(path, O_RDWR | O_CREAT));
+}
+
+File File::CreateTruncate(const std::u16string& path) {
+    return File(OpenPath(path, O_WRONLY | O_CREAT | O_TRUNC));
+}
+
+File File::CreateTempBeside(const std::u16string& target, std::u16string& path) {
+    std::string pattern = NativePath(target) + ".XXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        return File();
+    ::fchmod(fd, 0644);
+    path = Utf8ToUtf16(pattern);
+    return File(fd);
+}
+
+std::size_t File::Read(void* buffer, std::size_t size) {
+    if (!IsOpen())
+        return 0;
+    for (;;) {
+        const ssize_t n = ::read(static_cast<int>(handle_), buffer, size);
+        if (n >= 0)
+            return static_cast<std::size_t>(n);
+        if (errno != EINTR)
+            return 0;
+    }
+}
+
+bool File::Write(const void* data, std::size_t size) {
+    if (!IsOpen())
+        return false;
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(static_cast<int>(handle_), p, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool File::SeekToStart() {
+    return IsOpen() && ::lseek(static_cast<int>(handle_), 0, SEEK_SET) == 0;
+}
+
+std::int64_t File::Length() const {
+    struct stat st {};
+    if (!IsOpen() || ::fstat(static_cast<int>(handle_), &st) != 0)
+        return -1;
+    return st.st_size;
+}
+
+bool File::Flush() {
+    return IsOpen() && ::fsync(static_cast<int>(handle_)) == 0;
+}
+
+bool File::Close() {
+    if (!IsOpen())
+        return true;
+    const int result = ::close(static_cast<int>(handle_));
+    handle_ = kInvalid;
+    return result == 0;
+}
+
+bool DeleteFileAt(const std::u16string& path) {
+    return ::unlink(NativePath(path).c_str()) == 0;
+}
+
+bool FileExists(const std::u16string& path) {
+    struct stat st {};
+    return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool ReplaceFileWith(const std::u16string& source, const std::u16string& target) {
+    return ::rename(NativePath(source).c_str(), NativePath(target).c_str()) == 0;
+}
+
+std::u16string JoinPath(const std::u16string& folder, const std::u16string& name) {
+    if (folder.empty() || folder.back() == u'/')
+        return folder + name;
+    return folder + u'/' + name;
+}
+
+}  // namespace velmora

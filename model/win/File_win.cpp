@@ -1,0 +1,136 @@
+// The File object over Win32 file handles, with the share modes the task store relies on.
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "model/File.h"
+
+namespace velmora {
+namespace {
+
+const wchar_t* Wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+HANDLE AsHandle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+std::intptr_t Open(const std::u16string& path, DWORD access, DWORD share, DWORD disposition) {
+    HANDLE h = ::CreateFileW(Wide(path), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(h);
+}
+
+std::u16string HexText(unsigned long long value) {
+    static const char16_t kDigits[] = u"0123456789abcdef";
+    std::u16string text;
+    do {
+        text.insert(text.begin(), kDigits[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    return text;
+}
+
+}  // namespace
+
+File File::OpenRead(const std::u16string& path, ShareMode share) {
+    const DWORD shareFlags =
+        share == ShareMode::kRead ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    return File(Open(path, GENERIC_READ, shareFlags, OPEN_EXISTING));
+}
+
+File File::OpenReadWrite(const std::u16string& path) {
+    return File(Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS));
+}
+
+File File::CreateTruncate(const std::u16string& path) {
+    return File(Open(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS));
+}
+
+File File::CreateTempBeside(const std::u16string& target, std::u16string& path) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const unsigned long long tag = (static_cast<unsigned long long>(::GetCurrentProcessId()) << 32) |
+                                       (::GetTickCount() ^ (counter.fetch_add(1) * 0x9E3779B9u));
+        std::u16string candidate = target + u"." + HexText(tag) + u".tmp";
+        const std::intptr_t h = Open(candidate, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW);
+        if (h != -1) {
+            path = candidate;
+            return File(h);
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
+    return File();
+}
+
+std::size_t File::Read(void* buffer, std::size_t size) {
+    if (!IsOpen())
+        return 0;
+    const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    DWORD read = 0;
+    if (!::ReadFile(AsHandle(handle_), buffer, chunk, &read, nullptr))
+        return 0;
+    return read;
+}
+
+bool File::Write(const void* data, std::size_t size) {
+    if (!IsOpen())
+        return false;
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!::WriteFile(AsHandle(handle_), p, chunk, &written, nullptr) || written == 0)
+            return false;
+        p += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool File::SeekToStart() {
+    LARGE_INTEGER zero{};
+    return IsOpen() && ::SetFilePointerEx(AsHandle(handle_), zero, nullptr, FILE_BEGIN);
+}
+
+std::int64_t File::Length() const {
+    LARGE_INTEGER size{};
+    if (!IsOpen() || !::GetFileSizeEx(AsHandle(handle_), &size))
+        return -1;
+    return size.QuadPart;
+}
+
+bool File::Flush() {
+    return IsOpen() && ::FlushFileBuffers(AsHandle(handle_));
+}
+
+bool File::Close() {
+    if (!IsOpen())
+        return true;
+    const BOOL closed = ::CloseHandle(AsHandle(handle_));
+    handle_ = kInvalid;
+    return closed != FALSE;
+}
+
+bool DeleteFileAt(const std::u16string& path) {
+    return ::DeleteFileW(Wide(path)) != FALSE;
+}
+
+bool FileExists(const std::u16string& path) {
+    const DWORD attributes = ::GetFileAttributesW(Wide(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ReplaceFileWith(const std::u16string& source, const std::u16string& target) {
+    return ::MoveFileExW(Wide(source), Wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+std::u16string JoinPath(const std::u16string& folder, const std::u16string& name) {
+    if (folder.empty() || folder.back() == u'\\' || folder.back() == u'/')
+        return folder + name;
+    return folder + u'\\' + name;
+}
+
+}  // namespace velmora
