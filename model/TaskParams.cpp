@@ -1,6 +1,7 @@
 // The task record's file format, checksum and INI form.
 #include "model/TaskParams.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "model/File.h"
@@ -77,16 +78,39 @@ char16_t LowerHexLetter(char16_t c) {
     return c >= u'A' && c <= u'F' ? static_cast<char16_t>(c + 0x20) : c;
 }
 
-// The text between the first and the second occurrence of `marker`; empty when either is missing.
-std::u16string_view SectionOf(std::u16string_view text, char16_t marker) {
-    const std::size_t open = text.find(marker);
-    if (open == std::u16string_view::npos)
-        return {};
-    const std::size_t close = text.find(marker, open + 1);
-    if (close == std::u16string_view::npos)
-        return {};
-    return text.substr(open + 1, close - open - 1);
-}
+// The sections of the markers `first` to `last` in a text, found in one pass: the section of a
+// marker is the text between its first and its second occurrence, empty when either is missing.
+template <char16_t first, char16_t last>
+class Sections {
+public:
+    explicit Sections(std::u16string_view text) : text_(text) {
+        open_.fill(kNone);
+        close_.fill(kNone);
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char16_t unit = text[i];
+            if (unit < first || unit > last)
+                continue;
+            const std::size_t k = unit - first;
+            if (open_[k] == kNone)
+                open_[k] = i;
+            else if (close_[k] == kNone)
+                close_[k] = i;
+        }
+    }
+
+    std::u16string_view Of(char16_t marker) const {
+        const std::size_t k = marker - first;
+        if (close_[k] == kNone)
+            return {};
+        return text_.substr(open_[k] + 1, close_[k] - open_[k] - 1);
+    }
+
+private:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::u16string_view text_;
+    std::array<std::size_t, last - first + 1> open_;
+    std::array<std::size_t, last - first + 1> close_;
+};
 
 std::u16string DecimalText(long long value) {
     const std::string digits = std::to_string(value);
@@ -186,8 +210,9 @@ bool CTaskParams::Parse(std::u16string_view encoded, bool full) {
             return false;
     }
 
-    const std::u16string_view body = SectionOf(record, kBodyMarker);
-    const std::u16string_view flags = SectionOf(body, kFlagsMarker);
+    const std::u16string_view body = Sections<kBodyMarker, kBodyMarker>(record).Of(kBodyMarker);
+    const Sections<kFlagsMarker, kLogFileMarker> sections(body);
+    const std::u16string_view flags = sections.Of(kFlagsMarker);
     // A record that passed its checksum but lacks the flag units was not written by us.
     if (flags.size() < 4)
         return false;
@@ -200,25 +225,27 @@ bool CTaskParams::Parse(std::u16string_view encoded, bool full) {
             return false;
         *flagFields[i] = value;
     }
-    comment = SectionOf(body, kCommentMarker);
+    comment = sections.Of(kCommentMarker);
     if (!full)
         return true;
 
-    delay = SectionOf(body, kDelayMarker);
-    message = SectionOf(body, kMessageMarker);
-    std::u16string_view list = SectionOf(body, kListMarker);
+    delay = sections.Of(kDelayMarker);
+    message = sections.Of(kMessageMarker);
+    std::u16string_view list = sections.Of(kListMarker);
+    computers.reserve(static_cast<std::size_t>(std::count(list.begin(), list.end(), kEntryMarker) / 2));
     while (!list.empty()) {
         const std::size_t end = list.find(kEntryMarker);
         const std::u16string_view piece = list.substr(0, end);
         list.remove_prefix(end == std::u16string_view::npos ? list.size() : end + 1);
         if (piece.empty())
             continue;
+        const Sections<kFirstTextMarker, kFirstTextMarker + kComputerTextCount - 1> texts(piece);
         ComputerEntry& entry = computers.emplace_back();
         for (std::size_t k = 0; k < kComputerTextCount; ++k)
-            entry[k] = SectionOf(piece, static_cast<char16_t>(kFirstTextMarker + k));
+            entry[k] = texts.Of(static_cast<char16_t>(kFirstTextMarker + k));
     }
-    history = SectionOf(body, kHistoryMarker);
-    logFile = SectionOf(body, kLogFileMarker);
+    history = sections.Of(kHistoryMarker);
+    logFile = sections.Of(kLogFileMarker);
     return true;
 }
 
@@ -228,6 +255,8 @@ bool CTaskParams::Load(const std::u16string& folder, std::u16string_view name, b
     if (!file.IsOpen())
         return false;
     std::u16string line;
+    if (const std::int64_t length = file.Length(); length > 0)
+        line.reserve(static_cast<std::size_t>(length / 2));
     std::uint8_t chunk[65536];
     std::size_t carried = 0;  // a last odd byte waiting for its partner
     for (;;) {
