@@ -4,22 +4,27 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstdio>
 #include <fstream>
 #include <string>
 
 #include "model/IniFile.h"
 
 namespace {
-std::u16string ScratchPath(const char* leaf) {
-    const std::string path = "/tmp/velmora-fuzz-" + std::to_string(::getpid()) + leaf;
-    return std::u16string(path.begin(), path.end());
+const std::string& ScratchPath() {
+    static const std::string path = [] {
+        std::string p = "/tmp/velmora-fuzz-" + std::to_string(::getpid()) + ".ini";
+        std::atexit([] { std::remove(ScratchPath().c_str()); });
+        return p;
+    }();
+    return path;
 }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::u16string input = ScratchPath(".ini");
+    static const std::u16string input(ScratchPath().begin(), ScratchPath().end());
     {
-        std::ofstream out(std::string(input.begin(), input.end()), std::ios::binary | std::ios::trunc);
+        std::ofstream out(ScratchPath(), std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     }
     velmora::IniFile ini;

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstdio>
 #include <fstream>
 #include <string>
 
@@ -11,6 +12,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const std::string path = "/tmp/velmora-fuzz-" + std::to_string(::getpid()) + ".txt";
+    static const int cleanup = std::atexit([] { std::remove(path.c_str()); });
+    (void)cleanup;
     static const std::u16string widePath(path.begin(), path.end());
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);

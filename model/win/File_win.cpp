@@ -123,7 +123,14 @@ bool FileExists(const std::u16string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// ReplaceFileW also succeeds while a reader holds the old file open with delete sharing, where a
+// plain rename over it is refused; it needs an existing target, so a new file is moved into place.
 bool ReplaceFileWith(const std::u16string& source, const std::u16string& target) {
+    const DWORD attributes = ::GetFileAttributesW(Wide(target));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;  // Wine's ReplaceFileW would put the file in a folder's place
+    if (::ReplaceFileW(Wide(target), Wide(source), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return true;
     return ::MoveFileExW(Wide(source), Wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 

@@ -23,11 +23,13 @@ public:
     void SkipWithError(const char* message) { error_ = message; }
     const std::string& error() const { return error_; }
 
+    // Like Google Benchmark's, the loop variable's type is marked unused so `for (auto _ : state)` is quiet.
+    struct [[maybe_unused]] Value {};
     struct Iterator {
         State* state;
         bool operator!=(const Iterator&) const { return state->remaining_ > 0 && state->error_.empty(); }
         void operator++() { --state->remaining_; }
-        int operator*() const { return 0; }
+        Value operator*() const { return {}; }
     };
     Iterator begin() { return Iterator{this}; }
     Iterator end() { return Iterator{this}; }

@@ -1,0 +1,77 @@
+# Shared steps of the build and test scripts: Debian packages, a private X display and a warm Wine
+# prefix of our own. Source it; it stops what it started when the script exits.
+
+VELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+VELMORA_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev
+    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
+    wine64 xvfb xdotool imagemagick x11-utils)
+
+say() { printf '==> %s\n' "$*"; }
+
+install_missing() {
+    local missing=()
+    for package in "${VELMORA_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    say "installing ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build_preset() {
+    say "configure and build: $1"
+    cmake --preset "$1" >/dev/null
+    cmake --build --preset "$1" -j "$(nproc)"
+}
+
+VELMORA_STARTED_PIDS=()
+stop_started() {
+    if [ -n "${WINEPREFIX:-}" ] && command -v wineserver >/dev/null; then
+        wineserver -k 2>/dev/null || true
+    fi
+    for pid in "${VELMORA_STARTED_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    VELMORA_STARTED_PIDS=()
+}
+trap stop_started EXIT
+
+# A private Xvfb display, unless VELMORA_USE_DISPLAY=1 asks for the user's own.
+start_display() {
+    if [ "${VELMORA_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then
+        return 0
+    fi
+    local n=91
+    while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    VELMORA_STARTED_PIDS+=($!)
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    echo "Xvfb did not start on $DISPLAY" >&2
+    return 1
+}
+
+# Our own prefix, made once: Wine's fonts copied in, and windows that need no window manager.
+start_wine() {
+    export WINEPREFIX="$VELMORA_ROOT/build/wineprefix"
+    export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
+        say "preparing the Wine prefix $WINEPREFIX"
+        rm -rf "$WINEPREFIX"
+        mkdir -p "$(dirname "$WINEPREFIX")"
+        wineboot -i >/dev/null 2>&1
+        wineserver -w
+        cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        wineserver -w
+        touch "$WINEPREFIX/.velmora-ready"
+    fi
+    wineserver -p
+    wine cmd /c exit >/dev/null 2>&1
+}

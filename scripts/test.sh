@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the three presets and runs every test: natively, under the
+# sanitizers (with a bounded fuzzing run of each parser) and the Windows build under Wine.
+set -uo pipefail
+source "$(dirname "$0")/common.sh"
+cd "$VELMORA_ROOT"
+set -e
+install_missing
+for preset in linux linux-asan mingw; do
+    build_preset "$preset"
+done
+set +e
+
+start_display && start_wine || { echo "cannot start the test display or Wine" >&2; exit 1; }
+
+status=0
+passed=0
+failed=0
+for preset in linux linux-asan mingw; do
+    say "tests: $preset"
+    log="build/ctest-$preset.log"
+    ctest --preset "$preset" -j 2 2>&1 | tee "$log"
+    [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+    line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
+    if [ -z "$line" ]; then
+        status=1
+        continue
+    fi
+    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+    bad=$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
+    passed=$((passed + total - bad))
+    failed=$((failed + bad))
+done
+[ "$failed" -eq 0 ] || status=1
+echo "total: $passed passed, $failed failed"
+exit $status
