@@ -39,8 +39,8 @@ std::u16string Fold(std::u16string_view text) {
 }
 
 bool SameName(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char16_t x, char16_t y) { return FoldUnit(x) == FoldUnit(y); });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return FoldUnit(x) == FoldUnit(y); });
 }
 
 // One pair of matching single or double quotes around a value is not part of it.
@@ -52,14 +52,15 @@ std::u16string_view Unquote(std::u16string_view value) {
 
 // Quotes a value whose blanks or quotes a reader would otherwise take away.
 std::u16string StoredValue(std::u16string_view value) {
-    const bool needsQuotes = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) ||
-                                                Unquote(value).size() != value.size());
+    const bool needsQuotes =
+        !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) || Unquote(value).size() != value.size());
     return needsQuotes ? u"\"" + std::u16string(value) + u"\"" : std::u16string(value);
 }
 
 std::u16string WithoutLineBreaks(std::u16string_view text) {
     std::u16string out(text);
-    std::replace_if(out.begin(), out.end(), [](char16_t c) { return c == u'\r' || c == u'\n'; }, u' ');
+    std::replace_if(
+        out.begin(), out.end(), [](char16_t c) { return c == u'\r' || c == u'\n'; }, u' ');
     return out;
 }
 

@@ -82,7 +82,7 @@ char16_t LowerHexLetter(char16_t c) {
 // marker is the text between its first and its second occurrence, empty when either is missing.
 template <char16_t first, char16_t last>
 class Sections {
-public:
+  public:
     explicit Sections(std::u16string_view text) : text_(text) {
         open_.fill(kNone);
         close_.fill(kNone);
@@ -105,7 +105,7 @@ public:
         return text_.substr(open_[k] + 1, close_[k] - open_[k] - 1);
     }
 
-private:
+  private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     std::u16string_view text_;
     std::array<std::size_t, last - first + 1> open_;
@@ -130,9 +130,9 @@ int ClampAction(long long code) {
 }
 
 std::u16string ActionName(int code) {
-    static const char16_t* const kNames[] = {u"shutdown", u"hibernate",       u"standby", u"restart",
-                                             u"power off", u"lock",           u"log off", u"ping",
-                                             u"turn on monitor", u"popup",    u"wol"};
+    static const char16_t* const kNames[] = {u"shutdown",        u"hibernate", u"standby", u"restart",
+                                             u"power off",       u"lock",      u"log off", u"ping",
+                                             u"turn on monitor", u"popup",     u"wol"};
     return code >= 0 && code <= kActionWakeOnLan ? kNames[code] : u"";
 }
 
@@ -375,11 +375,10 @@ bool CTaskParams::ExportIni(const std::u16string& path) const {
     ini.DeleteSection(kList);
     for (std::size_t i = 0; i < computers.size(); ++i) {
         const ComputerEntry& e = computers[i];
-        const std::u16string value =
-            action == kActionWakeOnLan
-                ? e[kTextName] + u",,,," + e[kTextMac] + u"," + e[kTextWolPassword] + u"," + e[kTextBroadcast] + u"," +
-                      e[kTextPort]
-                : e[kTextName] + u"," + e[kTextUser] + u"," + e[kTextPassword];
+        const std::u16string value = action == kActionWakeOnLan
+                                         ? e[kTextName] + u",,,," + e[kTextMac] + u"," + e[kTextWolPassword] + u"," +
+                                               e[kTextBroadcast] + u"," + e[kTextPort]
+                                         : e[kTextName] + u"," + e[kTextUser] + u"," + e[kTextPassword];
         ini.SetString(kList, DecimalText(static_cast<long long>(i)), value);
     }
     return ini.Save(path);

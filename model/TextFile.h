@@ -11,14 +11,14 @@
 namespace velmora {
 
 enum TextEncoding : int {
-    kEncodingCodePage = 0,      // the object's code page, no byte-order mark
-    kEncodingUtf16BigEndian = 1,  // mark FE FF
+    kEncodingCodePage = 0,           // the object's code page, no byte-order mark
+    kEncodingUtf16BigEndian = 1,     // mark FE FF
     kEncodingUtf16LittleEndian = 2,  // mark FF FE
-    kEncodingUtf8 = 3,          // mark EF BB BF
+    kEncodingUtf8 = 3,               // mark EF BB BF
 };
 
 class CTextFileBase {
-public:
+  public:
     CTextFileBase(const CTextFileBase&) = delete;
     CTextFileBase& operator=(const CTextFileBase&) = delete;
     virtual ~CTextFileBase();
@@ -33,7 +33,7 @@ public:
     bool IsDefaultCharUsed() const { return defaultCharUsed_; }
     void ResetDefaultCharUsed() { defaultCharUsed_ = false; }
 
-protected:
+  protected:
     static constexpr std::size_t kBufferSize = 1024;
 
     explicit CTextFileBase(int encoding);
@@ -55,7 +55,7 @@ protected:
 };
 
 class CTextFileWrite : public CTextFileBase {
-public:
+  public:
     // Creates or truncates the file and owns it.
     CTextFileWrite(const std::u16string& path, int encoding);
     // Writes into a file the caller opened, from its current position; the caller keeps it.
@@ -71,7 +71,7 @@ public:
     // (or no file was open), so a caller can keep an older copy instead.
     bool Close();
 
-private:
+  private:
     void WriteMark();
     void PutBytes(const void* data, std::size_t size);
     void PutUnit(char16_t unit);
@@ -81,7 +81,7 @@ private:
 };
 
 class CTextFileRead : public CTextFileBase {
-public:
+  public:
     // Opens the file for reading while others may read but not write it; the object owns it.
     explicit CTextFileRead(const std::u16string& path);
     // Reads from a file the caller opened; the caller keeps it.
@@ -96,7 +96,7 @@ public:
     bool ReadAll(std::string& text, std::string_view separator = "\r\n");
     bool Close();
 
-private:
+  private:
     void DetectEncoding();
     bool FillBuffer();
     bool ReadByte(std::uint8_t& byte);

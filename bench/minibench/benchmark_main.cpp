@@ -57,15 +57,16 @@ void Benchmark::Run() const {
             State state(argument, iterations);
             const auto start = std::chrono::steady_clock::now();
             function_(state);
-            const double ns = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
+            const double ns =
+                std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
             if (!state.error().empty()) {
-                std::printf("%s/%lld  ERROR: %s\n", name_.c_str(), static_cast<long long>(argument), state.error().c_str());
+                std::printf("%s/%lld  ERROR: %s\n", name_.c_str(), static_cast<long long>(argument),
+                            state.error().c_str());
                 break;
             }
             if (ns >= 5e8 || iterations >= (1LL << 30)) {
-                std::printf("%-28s %12.3f %s %10lld iterations\n",
-                            (name_ + "/" + std::to_string(argument)).c_str(), ns / iterations * Scale(unit_),
-                            UnitName(unit_), static_cast<long long>(iterations));
+                std::printf("%-28s %12.3f %s %10lld iterations\n", (name_ + "/" + std::to_string(argument)).c_str(),
+                            ns / iterations * Scale(unit_), UnitName(unit_), static_cast<long long>(iterations));
                 break;
             }
             iterations *= 2;

@@ -52,7 +52,8 @@ TEST(IniFile, OneOuterPairOfQuotesIsNotPartOfTheValue) {
 
 TEST(IniFile, WrittenValuesReadBackExactly) {
     IniFile ini;
-    const std::u16string values[] = {u"plain", u" lead", u"trail ", u"\"q\"", u"'s'", u"\"", u"a=b", u"", u"; not a comment"};
+    const std::u16string values[] = {u"plain", u" lead", u"trail ", u"\"q\"",          u"'s'",
+                                     u"\"",    u"a=b",   u"",       u"; not a comment"};
     for (std::size_t i = 0; i < std::size(values); ++i)
         ini.SetString(u"s", std::u16string(1, static_cast<char16_t>(u'a' + i)), values[i]);
     IniFile back;

@@ -179,8 +179,8 @@ std::u16string Encoded(std::u16string recordWithoutChecksum) {
 }
 
 std::u16string Flags(int action, int force, int noshow, int cancel) {
-    std::u16string f{char16_t(7100), char16_t(7000 + action), char16_t(7000 + force), char16_t(7000 + noshow),
-                     char16_t(7000 + cancel), char16_t(7000)};
+    std::u16string f{char16_t(7100),          char16_t(7000 + action), char16_t(7000 + force),
+                     char16_t(7000 + noshow), char16_t(7000 + cancel), char16_t(7000)};
     f.append(6, char16_t(7000));
     f += char16_t(7100);
     return f;
@@ -234,20 +234,20 @@ TEST(TaskFile, HostileRecordsAreRefusedWithoutHarm) {
     CTaskParams parsed;
     EXPECT_FALSE(parsed.Parse(u"", true));
     EXPECT_FALSE(parsed.Parse(u"abc", true));
-    EXPECT_FALSE(parsed.Parse(Encoded(u""), true));             // nothing but a checksum
-    EXPECT_FALSE(parsed.Parse(Encoded(lead), true));             // no body
+    EXPECT_FALSE(parsed.Parse(Encoded(u""), true));                    // nothing but a checksum
+    EXPECT_FALSE(parsed.Parse(Encoded(lead), true));                   // no body
     EXPECT_FALSE(parsed.Parse(Encoded(lead + char16_t(7999)), true));  // body never closed
-    std::u16string shortFlags = lead + char16_t(7999) + char16_t(7100) + char16_t(7000) + char16_t(7100) +
-                                char16_t(7999);
+    std::u16string shortFlags =
+        lead + char16_t(7999) + char16_t(7100) + char16_t(7000) + char16_t(7100) + char16_t(7999);
     EXPECT_FALSE(parsed.Parse(Encoded(shortFlags), true));
 }
 
 TEST(TaskFile, UnstorableUnitsNeverBreakTheRecord) {
     CTaskParams record = TwoComputers();
-    record.comment = u"a\u1E46b";            // unit 7750, the log file marker
-    record.message = u"x\u3C68y";            // encodes to the record's line feed
+    record.comment = u"a\u1E46b";                // unit 7750, the log file marker
+    record.message = u"x\u3C68y";                // encodes to the record's line feed
     record.computers[0][kTextName] = u"\u1F3F";  // unit 7999, the body marker
-    record.history = u"h\u1B58";              // unit 7000
+    record.history = u"h\u1B58";                 // unit 7000
     EXPECT_FALSE(IsStorableText(record.comment));
     EXPECT_FALSE(IsStorableText(record.message));
     EXPECT_TRUE(IsStorableText(u"plain \u00fc\u20ac text"));

@@ -47,8 +47,8 @@ TEST(TaskRecord, ResetRestoresEveryDefault) {
     EXPECT_EQ(0, record.force);
     EXPECT_EQ(0, record.noshow);
     EXPECT_EQ(1, record.cancel);
-    EXPECT_TRUE(record.comment.empty() && record.delay.empty() && record.message.empty() &&
-                record.history.empty() && record.logFile.empty() && record.computers.empty());
+    EXPECT_TRUE(record.comment.empty() && record.delay.empty() && record.message.empty() && record.history.empty() &&
+                record.logFile.empty() && record.computers.empty());
 }
 
 TEST(ListField, FieldsOfACommaSeparatedValue) {
@@ -72,8 +72,8 @@ CTaskParams ShutdownRecord() {
     record.delay = u"30";
     record.message = u"Closing time\r\nSave your work";
     record.logFile = u"C:\\logs\\lab.log";
-    record.computers.push_back({u"pc-01", u"admin", u"s3cret", u"", u"001122AABBCC", u"", u"192.168.1.255", u"9",
-                                u"", u"", u""});
+    record.computers.push_back(
+        {u"pc-01", u"admin", u"s3cret", u"", u"001122AABBCC", u"", u"192.168.1.255", u"9", u"", u"", u""});
     record.computers.push_back({u"10.0.0.7", u"", u"", u"", u"", u"", u"", u"", u"", u"", u"Ok"});
     record.history = u"not exported";
     return record;
@@ -197,12 +197,10 @@ TEST(IniForm, ListFieldsAreCutAndPlacedByAction) {
     EXPECT_EQ(45u, record.computers[2][kTextName].size());
     EXPECT_EQ(50u, record.computers[2][kTextUser].size());
 
-    record.ImportIni(IniWith(dir, "w.ini",
-                             "[settings]\r\naction=10\r\n[list]\r\n0=pc,,,,001122334455FF,,10.0.0.255,40000\r\n"),
-                     10);
+    record.ImportIni(
+        IniWith(dir, "w.ini", "[settings]\r\naction=10\r\n[list]\r\n0=pc,,,,001122334455FF,,10.0.0.255,40000\r\n"), 10);
     ASSERT_EQ(1u, record.computers.size());
-    EXPECT_EQ((ComputerEntry{u"pc", u"", u"", u"", u"001122334455", u"", u"10.0.0.255", u"4000"}),
-              record.computers[0]);
+    EXPECT_EQ((ComputerEntry{u"pc", u"", u"", u"", u"001122334455", u"", u"10.0.0.255", u"4000"}), record.computers[0]);
 }
 
 TEST(IniForm, MessageLinesSurviveTheRoundTrip) {
@@ -219,8 +217,8 @@ TEST(IniForm, MessageLinesSurviveTheRoundTrip) {
 
 TEST(IniForm, ExportKeepsOtherSectionsAndReplacesItsOwn) {
     TempDir dir;
-    const auto path = IniWith(dir, "e.ini",
-                              "[List]\r\n0=old,,\r\n5=stale\r\n[mine]\r\nkeep=yes\r\n[Settings]\r\nobsolete=1\r\n");
+    const auto path =
+        IniWith(dir, "e.ini", "[List]\r\n0=old,,\r\n5=stale\r\n[mine]\r\nkeep=yes\r\n[Settings]\r\nobsolete=1\r\n");
     CTaskParams record = ShutdownRecord();
     ASSERT_TRUE(record.ExportIni(path));
     const std::string text = test::ReadBytes(dir.Path() / "e.ini");

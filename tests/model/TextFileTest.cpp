@@ -86,7 +86,11 @@ TEST(TextFile, FinalLineEndGivesOneEmptyLastLine) {
 
 TEST(TextFile, IncompleteMarkIsText) {
     TempDir dir;
-    for (const std::string& bytes : {std::string("\xEF\xBB" "ab"), std::string("\xFF"), std::string("\xFE" "a")}) {
+    for (const std::string& bytes : {std::string("\xEF\xBB"
+                                                 "ab"),
+                                     std::string("\xFF"),
+                                     std::string("\xFE"
+                                                 "a")}) {
         test::WriteBytes(dir.Path() / "r.txt", bytes + "\r\n");
         CTextFileRead reader(dir.File("r.txt"));
         EXPECT_EQ(kEncodingCodePage, reader.GetEncoding());
@@ -100,17 +104,21 @@ TEST(TextFile, BrokenUtf8BecomesReplacementUnits) {
     TempDir dir;
     const std::string mark = "\xEF\xBB\xBF";
     // A four-byte sequence: one unit for the lead byte and one for each continuation byte.
-    EXPECT_EQ(u"a\uFFFD\uFFFD\uFFFD\uFFFDb", ReadAllOf(dir, mark + "a\xF0\x9F\x98\x80" "b"));
+    EXPECT_EQ(u"a\uFFFD\uFFFD\uFFFD\uFFFDb", ReadAllOf(dir, mark + "a\xF0\x9F\x98\x80"
+                                                                   "b"));
     // A sequence cut short by a line end keeps the line end.
     EXPECT_EQ(u"\uFFFD\r\nz", ReadAllOf(dir, mark + "\xE2\x82\r\nz"));
     // A sequence cut short by the end of the file.
     EXPECT_EQ(u"q\uFFFD", ReadAllOf(dir, mark + "q\xC3"));
-    EXPECT_EQ(u"\uFFFDA", ReadAllOf(dir, mark + "\xC3" "A"));
+    EXPECT_EQ(u"\uFFFDA", ReadAllOf(dir, mark + "\xC3"
+                                                "A"));
 }
 
 TEST(TextFile, OddTrailingByteOfUtf16IsDropped) {
     TempDir dir;
-    EXPECT_EQ(u"ab", ReadAllOf(dir, std::string("\xFF\xFE" "a\0b\0c", 7)));
+    EXPECT_EQ(u"ab", ReadAllOf(dir, std::string("\xFF\xFE"
+                                                "a\0b\0c",
+                                                7)));
     EXPECT_EQ(u"ab", ReadAllOf(dir, std::string("\xFE\xFF\0a\0b\0", 7)));
 }
 
@@ -140,7 +148,10 @@ TEST(TextFile, NarrowWritesAndReads) {
         writer.WriteEndl();
         EXPECT_TRUE(writer.Close());
     }
-    EXPECT_EQ(std::string("\xFF\xFE" "a\0b\0c\0\xFC\0\r\0\n\0", 14), test::ReadBytes(dir.Path() / "n.txt"));
+    EXPECT_EQ(std::string("\xFF\xFE"
+                          "a\0b\0c\0\xFC\0\r\0\n\0",
+                          14),
+              test::ReadBytes(dir.Path() / "n.txt"));
     CTextFileRead reader(dir.File("n.txt"));
     std::string all;
     ASSERT_TRUE(reader.ReadAll(all, "|"));

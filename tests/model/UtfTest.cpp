@@ -22,11 +22,12 @@ TEST(Utf, UnpairedSurrogatesAreReplaced) {
 
 TEST(Utf, InvalidUtf8BecomesReplacementCharacters) {
     EXPECT_EQ(u"\uFFFD", Utf8ToUtf16("\x80"));
-    EXPECT_EQ(u"\uFFFDA", Utf8ToUtf16("\xC3" "A"));          // cut short
-    EXPECT_EQ(u"\uFFFD", Utf8ToUtf16("\xC0\xAF"));           // overlong slash
-    EXPECT_EQ(u"\uFFFD", Utf8ToUtf16("\xED\xA0\x80"));       // encoded surrogate
-    EXPECT_EQ(u"\uFFFD", Utf8ToUtf16("\xF4\x90\x80\x80"));   // beyond U+10FFFF
-    EXPECT_EQ(u"\uFFFD", Utf8ToUtf16("\xF0\x9F\x98"));       // truncated at the end
+    EXPECT_EQ(u"\uFFFDA", Utf8ToUtf16("\xC3"
+                                      "A"));                // cut short
+    EXPECT_EQ(u"\uFFFD", Utf8ToUtf16("\xC0\xAF"));          // overlong slash
+    EXPECT_EQ(u"\uFFFD", Utf8ToUtf16("\xED\xA0\x80"));      // encoded surrogate
+    EXPECT_EQ(u"\uFFFD", Utf8ToUtf16("\xF4\x90\x80\x80"));  // beyond U+10FFFF
+    EXPECT_EQ(u"\uFFFD", Utf8ToUtf16("\xF0\x9F\x98"));      // truncated at the end
     EXPECT_EQ(u"\uFFFD", Utf8ToUtf16("\xFF"));
 }
 

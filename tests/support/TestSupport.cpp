@@ -62,7 +62,8 @@ std::string Utf16LeBytes(const std::u16string& text) {
 std::u16string FromUtf16LeBytes(const std::string& bytes) {
     std::u16string text;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
-        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                      (static_cast<unsigned char>(bytes[i + 1]) << 8));
     return text;
 }
 

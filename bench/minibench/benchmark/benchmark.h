@@ -15,7 +15,7 @@ enum TimeUnit { kNanosecond, kMicrosecond, kMillisecond, kSecond };
 enum BigO { oNone, o1, oN, oNSquared, oLogN, oNLogN, oAuto };
 
 class State {
-public:
+  public:
     State(std::int64_t argument, std::int64_t iterations) : argument_(argument), remaining_(iterations) {}
 
     std::int64_t range(int) const { return argument_; }
@@ -34,7 +34,7 @@ public:
     Iterator begin() { return Iterator{this}; }
     Iterator end() { return Iterator{this}; }
 
-private:
+  private:
     std::int64_t argument_;
     std::int64_t remaining_;
     std::string error_;
@@ -46,7 +46,7 @@ inline void DoNotOptimize(T const& value) {
 }
 
 class Benchmark {
-public:
+  public:
     Benchmark(const char* name, void (*function)(State&)) : name_(name), function_(function) {}
     Benchmark* Arg(std::int64_t argument) {
         arguments_.push_back(argument);
@@ -60,7 +60,7 @@ public:
 
     void Run() const;
 
-private:
+  private:
     std::string name_;
     void (*function_)(State&);
     std::vector<std::int64_t> arguments_;
@@ -75,6 +75,6 @@ Benchmark* Register(Benchmark* benchmark);
 
 #define BENCHMARK_CONCAT2(a, b) a##b
 #define BENCHMARK_CONCAT(a, b) BENCHMARK_CONCAT2(a, b)
-#define BENCHMARK(function)                                                           \
+#define BENCHMARK(function)                                                              \
     static ::benchmark::Benchmark* BENCHMARK_CONCAT(benchmark_registration_, __LINE__) = \
         ::benchmark::internal::Register(new ::benchmark::Benchmark(#function, function))

@@ -64,8 +64,9 @@ TEST(PlatformAgreement, WeReadWhatThePlatformWrites) {
     TempDir dir;
     const std::u16string path = dir.File("theirs.ini");
     const std::pair<const wchar_t*, const wchar_t*> settings[] = {
-        {L"action", L"3"},   {L"comment", L"caf\u00e9 \u00fcber"}, {L"force", L"1"},
-        {L"noshow", L"0"},   {L"cancel", L"0"},                     {L"delay", L"20"},
+        {L"action", L"3"},      {L"comment", L"caf\u00e9 \u00fcber"},
+        {L"force", L"1"},       {L"noshow", L"0"},
+        {L"cancel", L"0"},      {L"delay", L"20"},
         {L"message", L"a\\nb"}, {L"log file", L"C:\\x y\\log.txt"}};
     for (const auto& [key, value] : settings)
         ASSERT_TRUE(::WritePrivateProfileStringW(L"Settings", key, value, W(path)));
@@ -153,7 +154,8 @@ TEST(PlatformAgreement, TextReaderKeepsWritersOut) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), ::GetLastError());
     if (writer != INVALID_HANDLE_VALUE)
         ::CloseHandle(writer);
-    HANDLE other = ::CreateFileW(W(dir.File("r.txt")), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE other =
+        ::CreateFileW(W(dir.File("r.txt")), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(INVALID_HANDLE_VALUE, other);
     ::CloseHandle(other);
 }
