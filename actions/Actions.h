@@ -1,0 +1,77 @@
+// The action engine: one action on one computer. Local operations report success as a boolean;
+// remote operations return a Windows error code, 0 for success.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "actions/PowerApi.h"
+
+namespace velmora {
+
+constexpr std::uint32_t kEwxLogoff = 0;
+constexpr std::uint32_t kEwxShutdown = 1;
+constexpr std::uint32_t kEwxReboot = 2;
+constexpr std::uint32_t kEwxPoweroff = 8;
+constexpr std::uint32_t kEwxForceIfHung = 0x10;
+constexpr std::uint32_t kReasonPlanned = 0x80000000;
+constexpr std::intptr_t kMonitorOn = -1;
+constexpr std::intptr_t kMonitorOff = 2;  // off, not the low-power state 1
+constexpr char16_t kShutdownPrivilege[] = u"SeShutdownPrivilege";
+constexpr char16_t kRemoteShutdownPrivilege[] = u"SeRemoteShutdownPrivilege";
+constexpr std::uint32_t kErrorNotSupported = 50;
+
+// What the executor asks of the engine; the run loop is tested against fakes of it.
+class ActionEngine {
+public:
+    virtual ~ActionEngine() = default;
+
+    virtual bool Shutdown(bool force) = 0;
+    virtual bool Restart(bool force) = 0;
+    virtual bool PowerOff(bool force) = 0;
+    virtual bool Hibernate(bool force) = 0;
+    virtual bool Standby(bool force) = 0;
+    virtual bool LogOff(bool force) = 0;
+    virtual bool Lock() = 0;
+    virtual bool MonitorPower(bool on) = 0;
+
+    virtual std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user,
+                                         const std::u16string& password, bool noDialog,
+                                         const std::u16string& message, const std::u16string& delay, bool force,
+                                         bool reboot) = 0;
+    virtual std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password,
+                                    const std::u16string& broadcast, const std::u16string& port) = 0;
+};
+
+class CActions : public ActionEngine {
+public:
+    explicit CActions(PowerApi& power) : power_(power) {}
+
+    bool EnablePrivilege(const std::u16string& name);
+
+    bool Shutdown(bool force) override;
+    bool Restart(bool force) override;
+    bool PowerOff(bool force) override;
+    bool Hibernate(bool force) override;
+    bool Standby(bool force) override;
+    bool LogOff(bool force) override;
+    bool Lock() override;
+    bool MonitorPower(bool on) override;
+    // Restart and shutdown through ExitWindowsEx; kept for callers that want them, unused today.
+    bool ExitRestart(bool force);
+    bool ExitShutdown(bool force);
+
+    std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user,
+                                 const std::u16string& password, bool noDialog, const std::u16string& message,
+                                 const std::u16string& delay, bool force, bool reboot) override;
+    std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password,
+                            const std::u16string& broadcast, const std::u16string& port) override;
+
+private:
+    bool Suspend(bool hibernate, bool force);
+    bool ExitWithPrivilege(std::uint32_t flags, bool force);
+
+    PowerApi& power_;
+};
+
+}  // namespace velmora

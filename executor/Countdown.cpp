@@ -1,0 +1,95 @@
+// The countdown's texts, timing and the rules for OK and Cancel.
+#include "executor/Countdown.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "model/TaskParams.h"
+
+namespace velmora {
+namespace {
+
+std::u16string Decimal(long long value) {
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+int DelaySeconds(std::u16string_view delay) {
+    std::size_t i = 0;
+    while (i < delay.size() && (delay[i] == u' ' || delay[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < delay.size() && (delay[i] == u'-' || delay[i] == u'+'))
+        negative = delay[i++] == u'-';
+    long long seconds = 0;
+    for (; i < delay.size() && delay[i] >= u'0' && delay[i] <= u'9'; ++i)
+        seconds = std::min<long long>(seconds * 10 + (delay[i] - u'0'), INT_MAX);
+    // A negative delay cannot be counted down: like any text that is no number, it makes the
+    // window wait for the user.
+    return negative ? 0 : static_cast<int>(seconds);
+}
+
+CountdownLogic::CountdownLogic(int action, std::u16string delay, std::u16string message, int allowCancel,
+                               LogLine log)
+    : action_(action),
+      delay_(std::move(delay)),
+      message_(std::move(message)),
+      allowCancel_(allowCancel),
+      log_(std::move(log)) {}
+
+std::u16string CountdownLogic::TimeBeforeText(const std::u16string& amount) const {
+    return u"Time before " + ActionName(action_) + u" " + amount + u" sec.";
+}
+
+CountdownView CountdownLogic::Start() {
+    CountdownView view;
+    view.message = message_;
+    if (action_ != kActionPopup) {
+        log_(u"Dialog: time to show=" + delay_ + u", allow cancel=" + Decimal(allowCancel_) + u", message=" +
+             message_);
+    }
+    const int seconds = DelaySeconds(delay_);
+    if (action_ == kActionPopup) {
+        view.progressVisible = false;
+        return view;
+    }
+    if (seconds != 0) {
+        upper_ = seconds % 65536;  // the progress control's range is 16 bits wide
+        view.progressUpper = upper_;
+        view.timerRunning = true;
+    } else {
+        view.progressVisible = false;
+    }
+    if (allowCancel_ == 0) {
+        view.cancelVisible = false;
+        view.okInCancelPlace = true;
+    }
+    view.countdownTextSet = true;
+    view.countdownText = TimeBeforeText(delay_);
+    return view;
+}
+
+CountdownTick CountdownLogic::OnTimer() {
+    // One step of the progress control, which starts over when it passes its upper end.
+    position_ = position_ + 1 > upper_ ? 0 : position_ + 1;
+    CountdownTick tick;
+    tick.position = position_;
+    tick.countdownText = TimeBeforeText(Decimal(upper_ - position_));
+    tick.finished = position_ >= upper_;
+    return tick;
+}
+
+void CountdownLogic::OnOk() {
+    log_(u"Dialog: result=Ok");
+}
+
+bool CountdownLogic::OnCancel() {
+    if (allowCancel_ == 0 && action_ != kActionPopup)
+        return false;
+    log_(u"Dialog: result=Cancel");
+    return true;
+}
+
+}  // namespace velmora

@@ -1,0 +1,222 @@
+// Task and INI mode, the run of one task, and where its log is kept.
+#include "executor/Executor.h"
+
+#include <thread>
+
+#include "model/File.h"
+#include "model/TextFile.h"
+
+namespace velmora {
+namespace {
+
+constexpr char16_t kLocalPrefix[] = u"quenep-0";
+constexpr char16_t kRemotePrefix[] = u"quenep-1";
+constexpr std::uint32_t kErrorIoPending = 997;
+
+bool Contains(std::u16string_view text, std::u16string_view part) {
+    return text.find(part) != std::u16string_view::npos;
+}
+
+std::u16string SignedDecimal(std::uint32_t code) {
+    const std::string digits = std::to_string(static_cast<std::int32_t>(code));
+    return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+std::u16string AppendRunLog(std::u16string_view oldLog, std::u16string_view runLog) {
+    if (oldLog.size() + runLog.size() + kLogReserve > kHistoryLimit) {
+        const long long keep = static_cast<long long>(kHistoryLimit - kLogReserve) - static_cast<long long>(runLog.size());
+        oldLog = keep > 0 ? oldLog.substr(oldLog.size() - std::min<std::size_t>(oldLog.size(), keep)) : u"";
+    }
+    std::u16string text;
+    text.reserve(oldLog.size() + std::size(kRunSeparator) + runLog.size());
+    text.append(oldLog).append(kRunSeparator).append(runLog);
+    return text;
+}
+
+int Executor::Start(const std::optional<std::u16string>& argument) {
+    switch (ChooseMode(argument)) {
+        case ExecutorMode::kIni:
+            return RunIniMode(*argument);
+        case ExecutorMode::kTask:
+            return RunTaskMode(*argument);
+        default:
+            platform_.PrintUsage();
+            return kExitNormal;
+    }
+}
+
+int Executor::RunTaskMode(const std::u16string& argument) {
+    if (!task_.Load(platform_.TaskFolder(), TaskNameOf(argument), true))
+        return kExitNormal;  // nothing is run and nothing is logged
+    if (NeedsService(argument)) {
+        platform_.RunThroughService(argument);
+        return kExitNormal;
+    }
+    RunTask(argument);
+    return countdownEndedByTimer_ ? kExitCountdownEnded : kExitNormal;
+}
+
+int Executor::RunIniMode(const std::u16string& argument) {
+    if (!File::OpenRead(argument, ShareMode::kReadWriteDelete).IsOpen()) {
+        platform_.PrintUsage();
+        return kExitNormal;
+    }
+    iniMode_ = true;
+    task_.ImportIni(argument, kComputerLimit);
+    RunTask(argument);
+    return countdownEndedByTimer_ ? kExitCountdownEnded : kExitNormal;
+}
+
+// A local task run under the system account cannot show its countdown on the user's desktop, so
+// it goes through the interactive service. Remote tasks show no dialog and never need it.
+bool Executor::NeedsService(const std::u16string& argument) {
+    const std::u16string account = platform_.WorkItemAccount(argument).value_or(u"");
+    if (Contains(argument, kLocalPrefix) && task_.noshow == 0 && Contains(account, u"SYSTEM"))
+        return true;
+    AddLogLine(u"account=" + account);
+    return false;
+}
+
+bool Executor::RunTask(const std::u16string& argument) {
+    const std::unique_ptr<ActionEngine> actions = platform_.CreateActions();
+    AddLogLine(u"Start action=" + ActionName(task_.action));
+    if (task_.computers.empty()) {
+        // A remote task without computers does nothing, and its run is not stored.
+        if (Contains(argument, kRemotePrefix))
+            return false;
+        RunLocal(*actions);
+        AddLogLine(u"result=" + FormatResult(platform_.LastError()));
+    } else if (task_.action == kActionWakeOnLan) {
+        for (const ComputerEntry& entry : task_.computers) {
+            const std::uint32_t code =
+                actions->WakeOnLan(entry[kTextMac], entry[kTextWolPassword], entry[kTextBroadcast], entry[kTextPort]);
+            AddLogLine(entry[kTextName] + u" result=" + FormatResult(code));
+        }
+    } else {
+        RunComputers();
+    }
+    StoreLog(argument);
+    return true;
+}
+
+void Executor::RunLocal(ActionEngine& actions) {
+    CountdownLogic countdown(task_.action, task_.delay, task_.message, task_.cancel,
+                             [this](const std::u16string& line) { AddLogLine(line); });
+    const auto showCountdown = [&] {
+        const CountdownOutcome outcome = platform_.RunCountdown(countdown);
+        countdownEndedByTimer_ = outcome.endedByTimer;
+        return outcome.result == kDialogOk;
+    };
+    bool act = false;
+    if (task_.action >= kActionShutdown && task_.action <= kActionLogOff)
+        act = task_.noshow != 0 || showCountdown();
+    else if (task_.action == kActionPopup && task_.noshow == 0)
+        showCountdown();
+    else
+        act = task_.action == kActionMonitorOff || task_.action == kActionMonitorOn;
+    // The result line reports the thread's last error. Without this, a run whose action succeeded,
+    // was cancelled or does nothing would report whatever error earlier calls left behind.
+    platform_.ClearLastError();
+    if (act)
+        PerformLocal(actions);
+}
+
+bool Executor::PerformLocal(ActionEngine& actions) {
+    const bool force = task_.force != 0;
+    switch (task_.action) {
+        case kActionShutdown:
+            return actions.Shutdown(force);
+        case kActionHibernate:
+            return actions.Hibernate(force);
+        case kActionStandby:
+            return actions.Standby(force);
+        case kActionRestart:
+            return actions.Restart(force);
+        case kActionPowerOff:
+            return actions.PowerOff(force);
+        case kActionLock:
+            return actions.Lock();
+        case kActionLogOff:
+            return actions.LogOff(force);
+        case kActionMonitorOff:
+            return actions.MonitorPower(false);
+        case kActionMonitorOn:
+            return actions.MonitorPower(true);
+        default:
+            return false;
+    }
+}
+
+// One worker thread at a time, in list order; the calling thread waits for each.
+void Executor::RunComputers() {
+    for (std::size_t index = 0; index < task_.computers.size(); ++index) {
+        std::thread worker([this, index] { RemoteWorker(index); });
+        worker.join();
+    }
+}
+
+std::uint32_t Executor::RemoteWorker(std::size_t index) {
+    platform_.Sleep(20);
+    const ComputerEntry& entry = task_.computers[index];
+    std::uint32_t code = 0;
+    if (task_.action == kActionShutdown || task_.action == kActionRestart) {
+        code = platform_.CreateActions()->RemoteShutdown(entry[kTextName], entry[kTextUser], entry[kTextPassword],
+                                                         task_.noshow != 0, task_.message, task_.delay,
+                                                         task_.force != 0, task_.action == kActionRestart);
+    }
+    AddLogLine(entry[kTextName] + u" result=" + platform_.MessageText(code));
+    return code;
+}
+
+void Executor::AddLogLine(const std::u16string& text) {
+    runLog_ += platform_.TimeText() + u" " + text + u"\r\n";
+}
+
+std::u16string Executor::FormatResult(std::uint32_t code) {
+    if (code == kErrorIoPending)
+        code = 0;
+    return SignedDecimal(code) + u": " + platform_.MessageText(code);
+}
+
+bool Executor::StoreLog(const std::u16string& argument) {
+    if (iniMode_)
+        return !task_.logFile.empty() && StoreInLogFile();
+    return StoreInTaskFile(argument);
+}
+
+// The log file is written anew beside the old one and then replaces it, so a crash or a full disk
+// never loses the older log. A log file that exists but cannot be read is left as it is.
+bool Executor::StoreInLogFile() {
+    const std::u16string& path = task_.logFile;
+    std::u16string oldLog;
+    if (FileExists(path)) {
+        CTextFileRead reader(path);
+        if (!reader.ReadAll(oldLog, u"\r\n"))
+            return false;
+    }
+    const std::u16string text = AppendRunLog(oldLog, runLog_);
+    return WriteFileReplacing(path, [&text](File& file) {
+        CTextFileWrite writer(file, kEncodingCodePage);
+        writer.Write(std::u16string_view(text));
+        return writer.Close();
+    });
+}
+
+// The task file is read again just before the log is stored: a countdown can last hours, and an
+// edit made in the manager meanwhile must not be undone. A task deleted meanwhile stays deleted.
+bool Executor::StoreInTaskFile(const std::u16string& argument) {
+    const std::u16string folder = platform_.TaskFolder();
+    const std::u16string name = TaskNameOf(argument);
+    CTaskParams current;
+    if (!current.Load(folder, name, true)) {
+        if (!FileExists(TaskFilePath(folder, name)))
+            return false;
+        current = task_;  // unreadable now: keep the record as it was loaded for this run
+    }
+    current.history = AppendRunLog(current.history, runLog_);
+    return current.Save(folder, name);
+}
+
+}  // namespace velmora

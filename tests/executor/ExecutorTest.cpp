@@ -1,0 +1,517 @@
+// The executor's run of a task over fakes of the system: which operation runs, what is logged and
+// where the log is stored.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "executor/Executor.h"
+#include "model/TextFile.h"
+#include "tests/support/TestSupport.h"
+
+namespace velmora {
+namespace {
+
+using test::TempDir;
+using Lines = std::vector<std::u16string>;
+
+constexpr char16_t kTime[] = u"12/06/26 21:30:05";
+
+std::u16string Text(const std::string& s) {
+    return std::u16string(s.begin(), s.end());
+}
+
+class FakePlatform;
+
+class FakeEngine : public ActionEngine {
+public:
+    explicit FakeEngine(FakePlatform& platform) : platform_(platform) {}
+    bool Shutdown(bool force) override { return Local("Shutdown", force); }
+    bool Restart(bool force) override { return Local("Restart", force); }
+    bool PowerOff(bool force) override { return Local("PowerOff", force); }
+    bool Hibernate(bool force) override { return Local("Hibernate", force); }
+    bool Standby(bool force) override { return Local("Standby", force); }
+    bool LogOff(bool force) override { return Local("LogOff", force); }
+    bool Lock() override;
+    bool MonitorPower(bool on) override { return Local("MonitorPower", on); }
+    std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user,
+                                 const std::u16string& password, bool noDialog, const std::u16string& message,
+                                 const std::u16string& delay, bool force, bool reboot) override;
+    std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password,
+                            const std::u16string& broadcast, const std::u16string& port) override;
+
+private:
+    bool Local(const std::string& name, bool flag);
+    FakePlatform& platform_;
+};
+
+class FakePlatform : public ExecutorPlatform {
+public:
+    explicit FakePlatform(const TempDir& dir) : folder(dir.Folder()) {}
+
+    // What the dialog does when shown: "ok", "cancel" or "time".
+    std::string dialogAnswer = "ok";
+    std::function<void()> duringDialog;
+    std::optional<std::u16string> account;
+    std::uint32_t remoteResult = 0;
+    std::uint32_t lockError = 0;
+    std::u16string folder;
+
+    std::mutex mutex;
+    std::vector<std::string> calls;
+    int dialogs = 0;
+    int usages = 0;
+    std::vector<std::u16string> serviceRuns;
+    std::atomic<int> activeRemote{0};
+    std::atomic<int> mostActiveRemote{0};
+    std::uint32_t lastError = 0;
+
+    void Record(const std::string& call) {
+        std::lock_guard<std::mutex> lock(mutex);
+        calls.push_back(call);
+    }
+
+    std::u16string TimeText() override { return kTime; }
+    std::u16string MessageText(std::uint32_t code) override {
+        return code == 0 ? u"The operation completed successfully. " : u"text of " + Text(std::to_string(code));
+    }
+    std::uint32_t LastError() override { return lastError; }
+    void ClearLastError() override { lastError = 0; }
+    void Sleep(unsigned ms) override { Record("Sleep " + std::to_string(ms)); }
+    std::u16string TaskFolder() override { return folder; }
+    std::unique_ptr<ActionEngine> CreateActions() override { return std::make_unique<FakeEngine>(*this); }
+    CountdownOutcome RunCountdown(CountdownLogic& logic) override {
+        ++dialogs;
+        logic.Start();
+        lastError = 1400;  // what window calls may leave behind
+        if (duringDialog)
+            duringDialog();
+        if (dialogAnswer == "cancel")
+            return {logic.OnCancel() ? kDialogCancel : kDialogOk, false};
+        if (dialogAnswer == "time") {
+            while (!logic.OnTimer().finished) {
+            }
+            return {kDialogOk, true};
+        }
+        logic.OnOk();
+        return {kDialogOk, false};
+    }
+    std::optional<std::u16string> WorkItemAccount(const std::u16string&) override { return account; }
+    void RunThroughService(const std::u16string& argument) override { serviceRuns.push_back(argument); }
+    void PrintUsage() override { ++usages; }
+};
+
+bool FakeEngine::Local(const std::string& name, bool flag) {
+    platform_.Record(name + " " + std::to_string(flag));
+    return true;
+}
+
+bool FakeEngine::Lock() {
+    platform_.Record("Lock");
+    platform_.lastError = platform_.lockError;
+    return platform_.lockError == 0;
+}
+
+std::uint32_t FakeEngine::RemoteShutdown(const std::u16string& computer, const std::u16string& user,
+                                         const std::u16string& password, bool noDialog,
+                                         const std::u16string& message, const std::u16string& delay, bool force,
+                                         bool reboot) {
+    const int active = ++platform_.activeRemote;
+    int most = platform_.mostActiveRemote;
+    while (active > most && !platform_.mostActiveRemote.compare_exchange_weak(most, active)) {
+    }
+    platform_.Record("RemoteShutdown start " + std::string(computer.begin(), computer.end()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    platform_.Record("RemoteShutdown " + std::string(computer.begin(), computer.end()) + " " +
+                     std::string(user.begin(), user.end()) + " " + std::string(password.begin(), password.end()) +
+                     " noDialog=" + std::to_string(noDialog) + " " + std::string(message.begin(), message.end()) +
+                     " " + std::string(delay.begin(), delay.end()) + " force=" + std::to_string(force) +
+                     " reboot=" + std::to_string(reboot));
+    --platform_.activeRemote;
+    return platform_.remoteResult;
+}
+
+std::uint32_t FakeEngine::WakeOnLan(const std::u16string& mac, const std::u16string& password,
+                                    const std::u16string& broadcast, const std::u16string& port) {
+    platform_.Record("WakeOnLan " + std::string(mac.begin(), mac.end()) + " " +
+                     std::string(password.begin(), password.end()) + " " +
+                     std::string(broadcast.begin(), broadcast.end()) + " " + std::string(port.begin(), port.end()));
+    return mac.empty() ? 87 : 0;
+}
+
+// The lines of a run log without their time stamps.
+Lines LinesOf(std::u16string_view log) {
+    Lines lines;
+    while (!log.empty()) {
+        const std::size_t end = log.find(u"\r\n");
+        std::u16string_view line = log.substr(0, end);
+        EXPECT_EQ(0u, line.find(kTime)) << "every line starts with the time";
+        line.remove_prefix(std::min(line.size(), std::size(kTime)));
+        lines.emplace_back(line);
+        log.remove_prefix(end == std::u16string_view::npos ? log.size() : end + 2);
+    }
+    return lines;
+}
+
+// The run log stored last in a task file's history.
+std::u16string LastRunIn(const std::u16string& history) {
+    const std::size_t at = history.rfind(kRunSeparator);
+    EXPECT_NE(std::u16string::npos, at);
+    return history.substr(at + std::size(kRunSeparator) - 1);
+}
+
+ComputerEntry Computer(const std::u16string& name, const std::u16string& user = u"", const std::u16string& pw = u"") {
+    return ComputerEntry{name, user, pw};
+}
+
+class ExecutorRun : public ::testing::Test {
+protected:
+    CTaskParams SavedTask(const std::u16string& name, int action, int noshow = 1) {
+        CTaskParams task;
+        task.action = action;
+        task.noshow = noshow;
+        task.delay = u"5";
+        task.message = u"Going";
+        task.comment = u"keep me";
+        EXPECT_TRUE(task.Save(dir.Folder(), name));
+        return task;
+    }
+    CTaskParams Stored(const std::u16string& name) {
+        CTaskParams task;
+        EXPECT_TRUE(task.Load(dir.Folder(), name, true));
+        return task;
+    }
+
+    TempDir dir;
+    FakePlatform platform{dir};
+};
+
+TEST_F(ExecutorRun, LocalTaskWithoutDialogActsAndLogs) {
+    CTaskParams task = SavedTask(u"quenep-0a", kActionShutdown, 1);
+    task.force = 1;
+    task.Save(dir.Folder(), u"quenep-0a");
+    Executor executor(platform);
+    EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0a"));
+    EXPECT_EQ(0, platform.dialogs);
+    EXPECT_EQ((std::vector<std::string>{"Shutdown 1"}), platform.calls);
+    const CTaskParams stored = Stored(u"quenep-0a");
+    EXPECT_EQ((Lines{u"account=", u"Start action=shutdown", u"result=0: The operation completed successfully. "}),
+              LinesOf(LastRunIn(stored.history)));
+    EXPECT_EQ(u"keep me", stored.comment);
+    EXPECT_EQ(0u, stored.history.find(kRunSeparator));
+}
+
+TEST_F(ExecutorRun, DialogOkActsCancelSkipsTimeUpActs) {
+    SavedTask(u"quenep-0d", kActionHibernate, 0);
+    {
+        Executor executor(platform);
+        EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0d"));
+        EXPECT_EQ((Lines{u"account=", u"Start action=hibernate", u"Dialog: time to show=5, allow cancel=1, message=Going",
+                         u"Dialog: result=Ok", u"result=0: The operation completed successfully. "}),
+                  LinesOf(executor.runLog()));
+        EXPECT_EQ((std::vector<std::string>{"Hibernate 0"}), platform.calls);
+    }
+    platform.calls.clear();
+    platform.dialogAnswer = "cancel";
+    {
+        Executor executor(platform);
+        executor.Start(u"quenep-0d");
+        EXPECT_TRUE(platform.calls.empty());
+        // The result line tells the truth about the skipped action, not what the window left behind.
+        EXPECT_EQ((Lines{u"account=", u"Start action=hibernate", u"Dialog: time to show=5, allow cancel=1, message=Going",
+                         u"Dialog: result=Cancel", u"result=0: The operation completed successfully. "}),
+                  LinesOf(executor.runLog()));
+    }
+    platform.dialogAnswer = "time";
+    {
+        Executor executor(platform);
+        EXPECT_EQ(kExitCountdownEnded, executor.Start(u"quenep-0d.job"));
+        EXPECT_EQ((std::vector<std::string>{"Hibernate 0"}), platform.calls);
+        EXPECT_EQ((Lines{u"account=", u"Start action=hibernate",
+                         u"Dialog: time to show=5, allow cancel=1, message=Going",
+                         u"result=0: The operation completed successfully. "}),
+                  LinesOf(executor.runLog()))
+            << "no dialog result line when the time runs out";
+    }
+    EXPECT_EQ(3, platform.dialogs);
+    const std::u16string history = Stored(u"quenep-0d").history;
+    std::size_t runs = 0;
+    for (std::size_t at = 0; (at = history.find(kRunSeparator, at)) != std::u16string::npos; ++at)
+        ++runs;
+    EXPECT_EQ(3u, runs) << "every run is stored after its own separator";
+}
+
+TEST_F(ExecutorRun, FailedLocalActionLogsItsError) {
+    SavedTask(u"quenep-0l", kActionLock, 1);
+    platform.lockError = 120;
+    Executor executor(platform);
+    executor.Start(u"quenep-0l");
+    EXPECT_EQ(u"result=120: text of 120", LinesOf(executor.runLog()).back());
+}
+
+TEST_F(ExecutorRun, EveryActionCodeReachesItsOperation) {
+    const std::pair<int, std::vector<std::string>> expected[] = {
+        {kActionShutdown, {"Shutdown 0"}}, {kActionHibernate, {"Hibernate 0"}}, {kActionStandby, {"Standby 0"}},
+        {kActionRestart, {"Restart 0"}},   {kActionPowerOff, {"PowerOff 0"}},   {kActionLock, {"Lock"}},
+        {kActionLogOff, {"LogOff 0"}},     {kActionMonitorOff, {"MonitorPower 0"}},
+        {kActionMonitorOn, {"MonitorPower 1"}}, {kActionPopup, {}}, {kActionWakeOnLan, {}}, {kActionWakeUp, {}}};
+    for (const auto& [action, calls] : expected) {
+        SavedTask(u"quenep-0x", action, 1);
+        platform.calls.clear();
+        Executor executor(platform);
+        executor.Start(u"quenep-0x");
+        EXPECT_EQ(calls, platform.calls) << "action " << action;
+        EXPECT_EQ(0u, LinesOf(executor.runLog()).back().find(u"result=0: ")) << "action " << action;
+    }
+    EXPECT_EQ(0, platform.dialogs);
+}
+
+TEST_F(ExecutorRun, MonitorActsAtOnceAndPopupOnlyShowsItsMessage) {
+    SavedTask(u"quenep-0m", kActionMonitorOn, 0);
+    Executor(platform).Start(u"quenep-0m");
+    EXPECT_EQ(0, platform.dialogs);
+    SavedTask(u"quenep-0p", kActionPopup, 0);
+    platform.calls.clear();
+    Executor popup(platform);
+    popup.Start(u"quenep-0p");
+    EXPECT_EQ(1, platform.dialogs);
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ((Lines{u"account=", u"Start action=popup", u"Dialog: result=Ok",
+                     u"result=0: The operation completed successfully. "}),
+              LinesOf(popup.runLog()));
+}
+
+TEST_F(ExecutorRun, RemoteComputersOneAfterAnotherInListOrder) {
+    CTaskParams task = SavedTask(u"quenep-1r", kActionRestart, 1);
+    task.force = 1;
+    task.computers = {Computer(u"pc1", u"admin", u"pw"), Computer(u"pc2"), Computer(u"pc3")};
+    task.Save(dir.Folder(), u"quenep-1r");
+    platform.remoteResult = 1326;
+    Executor executor(platform);
+    executor.Start(u"quenep-1r");
+    EXPECT_EQ(1, platform.mostActiveRemote.load()) << "two remote shutdowns overlapped";
+    EXPECT_EQ((std::vector<std::string>{"Sleep 20", "RemoteShutdown start pc1",
+                                        "RemoteShutdown pc1 admin pw noDialog=1 Going 5 force=1 reboot=1", "Sleep 20",
+                                        "RemoteShutdown start pc2",
+                                        "RemoteShutdown pc2   noDialog=1 Going 5 force=1 reboot=1", "Sleep 20",
+                                        "RemoteShutdown start pc3",
+                                        "RemoteShutdown pc3   noDialog=1 Going 5 force=1 reboot=1"}),
+              platform.calls);
+    // A remote line carries the system's text, without the number.
+    EXPECT_EQ((Lines{u"account=", u"Start action=restart", u"pc1 result=text of 1326", u"pc2 result=text of 1326",
+                     u"pc3 result=text of 1326"}),
+              LinesOf(LastRunIn(Stored(u"quenep-1r").history)));
+    EXPECT_EQ(0, platform.dialogs);
+}
+
+TEST_F(ExecutorRun, RemoteTaskOfALocalOnlyActionDoesNothingToItsComputers) {
+    CTaskParams task = SavedTask(u"quenep-1k", kActionLock, 0);
+    task.computers = {Computer(u"a"), Computer(u"b"), Computer(u"c")};
+    task.Save(dir.Folder(), u"quenep-1k");
+    Executor executor(platform);
+    executor.Start(u"quenep-1k");
+    EXPECT_EQ((std::vector<std::string>{"Sleep 20", "Sleep 20", "Sleep 20"}), platform.calls);
+    EXPECT_EQ((Lines{u"account=", u"Start action=lock", u"a result=The operation completed successfully. ",
+                     u"b result=The operation completed successfully. ",
+                     u"c result=The operation completed successfully. "}),
+              LinesOf(executor.runLog()));
+}
+
+TEST_F(ExecutorRun, WakeOnLanSendsEveryEntryAndLogsCodes) {
+    CTaskParams task = SavedTask(u"quenep-1w", kActionWakeOnLan, 0);
+    task.computers = {ComputerEntry{u"pc1", u"", u"", u"", u"001122334455", u"A1B2C3D4E5F6", u"10.0.0.255", u"7"},
+                      ComputerEntry{u"pc2"}};
+    task.Save(dir.Folder(), u"quenep-1w");
+    Executor executor(platform);
+    executor.Start(u"quenep-1w");
+    EXPECT_EQ((std::vector<std::string>{"WakeOnLan 001122334455 A1B2C3D4E5F6 10.0.0.255 7", "WakeOnLan    "}),
+              platform.calls);
+    EXPECT_EQ((Lines{u"account=", u"Start action=wol", u"pc1 result=0: The operation completed successfully. ",
+                     u"pc2 result=87: text of 87"}),
+              LinesOf(executor.runLog()));
+}
+
+TEST_F(ExecutorRun, RemoteTaskWithoutComputersStoresNothing) {
+    SavedTask(u"quenep-1e", kActionShutdown, 1);
+    const std::string before = test::ReadBytes(dir.Path() / "quenep-1e.dat");
+    Executor executor(platform);
+    executor.Start(u"quenep-1e");
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ(before, test::ReadBytes(dir.Path() / "quenep-1e.dat"));
+}
+
+TEST_F(ExecutorRun, MissingOrBrokenTaskFileRunsNothing) {
+    Executor executor(platform);
+    EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0none"));
+    test::WriteBytes(dir.Path() / "quenep-0bad.dat", "not a task");
+    EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0bad"));
+    EXPECT_TRUE(executor.runLog().empty());
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ("not a task", test::ReadBytes(dir.Path() / "quenep-0bad.dat"));
+}
+
+TEST_F(ExecutorRun, LocalTaskUnderTheSystemAccountGoesThroughTheService) {
+    SavedTask(u"quenep-0s", kActionShutdown, 0);
+    platform.account = u"NT AUTHORITY\\SYSTEM";
+    Executor executor(platform);
+    EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0s"));
+    EXPECT_EQ((std::vector<std::u16string>{u"quenep-0s"}), platform.serviceRuns);
+    EXPECT_TRUE(executor.runLog().empty());
+    EXPECT_TRUE(Stored(u"quenep-0s").history.empty());
+}
+
+TEST_F(ExecutorRun, ServiceOnlyForLocalTasksThatShowTheirDialog) {
+    platform.account = u"SYSTEM";
+    SavedTask(u"quenep-0n", kActionLock, 1);  // no dialog: runs directly
+    Executor direct(platform);
+    direct.Start(u"quenep-0n");
+    EXPECT_EQ(u"account=SYSTEM", LinesOf(direct.runLog()).front());
+
+    CTaskParams remote = SavedTask(u"quenep-1n", kActionShutdown, 0);
+    remote.computers = {Computer(u"pc")};
+    remote.Save(dir.Folder(), u"quenep-1n");
+    Executor remoteRun(platform);
+    remoteRun.Start(u"quenep-1n");
+    EXPECT_EQ(u"account=SYSTEM", LinesOf(remoteRun.runLog()).front());
+
+    platform.account = u"LAB\\operator";
+    SavedTask(u"quenep-0u", kActionLock, 0);
+    Executor user(platform);
+    user.Start(u"quenep-0u");
+    EXPECT_EQ(u"account=LAB\\operator", LinesOf(user.runLog()).front());
+    platform.account = u"system";  // the test is case-sensitive
+    Executor lower(platform);
+    lower.Start(u"quenep-0u");
+    EXPECT_TRUE(platform.serviceRuns.empty());
+}
+
+TEST_F(ExecutorRun, LongHistoryIsCutBeforeTheNewRun) {
+    const std::u16string run(100, u'r');
+    const std::u16string history = u"A" + std::u16string(149989, u'h');
+    const std::u16string stored = AppendRunLog(history, run);
+    EXPECT_EQ(149827u + 68u + 100u, stored.size());
+    EXPECT_EQ(std::u16string(149827, u'h') + kRunSeparator + run, stored);
+    EXPECT_EQ(u"old" + std::u16string(kRunSeparator) + run, AppendRunLog(u"old", run));
+    EXPECT_EQ(std::u16string(kRunSeparator) + std::u16string(149950, u'x'),
+              AppendRunLog(u"dropped", std::u16string(149950, u'x')));
+}
+
+TEST_F(ExecutorRun, StoringReadsTheTaskFileAgainSoEditsMadeMeanwhileSurvive) {
+    SavedTask(u"quenep-0e", kActionLock, 0);
+    platform.duringDialog = [this] {
+        CTaskParams edited = Stored(u"quenep-0e");
+        edited.comment = u"edited in the manager";
+        edited.delay = u"99";
+        ASSERT_TRUE(edited.Save(dir.Folder(), u"quenep-0e"));
+    };
+    Executor(platform).Start(u"quenep-0e");
+    const CTaskParams stored = Stored(u"quenep-0e");
+    EXPECT_EQ(u"edited in the manager", stored.comment);
+    EXPECT_EQ(u"99", stored.delay);
+    EXPECT_EQ(u"result=0: The operation completed successfully. ", LinesOf(LastRunIn(stored.history)).back());
+}
+
+TEST_F(ExecutorRun, TaskDeletedDuringTheRunIsNotCreatedAgain) {
+    SavedTask(u"quenep-0g", kActionLock, 0);
+    platform.duringDialog = [this] { CTaskParams::Remove(dir.Folder(), u"quenep-0g"); };
+    Executor executor(platform);
+    executor.Start(u"quenep-0g");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0g.dat"));
+    EXPECT_FALSE(executor.runLog().empty());
+}
+
+TEST_F(ExecutorRun, TaskFileBrokenDuringTheRunGetsTheRecordAsLoaded) {
+    SavedTask(u"quenep-0b", kActionLock, 0);
+    platform.duringDialog = [this] { test::WriteBytes(dir.Path() / "quenep-0b.dat", "garbage"); };
+    Executor(platform).Start(u"quenep-0b");
+    const CTaskParams stored = Stored(u"quenep-0b");
+    EXPECT_EQ(u"keep me", stored.comment);
+    EXPECT_FALSE(stored.history.empty());
+}
+
+// INI mode ------------------------------------------------------------------------------------
+
+std::u16string WriteIni(const TempDir& dir, const std::string& name, const std::string& settings) {
+    test::WriteBytes(dir.Path() / name, "[settings]\r\n" + settings);
+    return dir.File(name);
+}
+
+TEST_F(ExecutorRun, IniTaskLogsIntoItsLogFile) {
+    const std::string log = (dir.Path() / "run.log").string();
+    const auto ini = WriteIni(dir, "t.ini", "action=5\r\nnoshow=1\r\nlog file=" + log + "\r\n");
+    Executor executor(platform);
+    EXPECT_EQ(kExitNormal, executor.Start(ini));
+    EXPECT_EQ((std::vector<std::string>{"Lock"}), platform.calls);
+    const std::string first = test::ReadBytes(dir.Path() / "run.log");
+    EXPECT_EQ("\r\n//------------------------------------------------------------//\r\n"
+              "12/06/26 21:30:05 Start action=lock\r\n"
+              "12/06/26 21:30:05 result=0: The operation completed successfully. \r\n",
+              first);
+    Executor again(platform);
+    again.Start(ini);
+    EXPECT_EQ(first + first, test::ReadBytes(dir.Path() / "run.log"));
+}
+
+TEST_F(ExecutorRun, Utf16LogFileIsReadAndRewrittenWithoutMark) {
+    {
+        CTextFileWrite old(dir.File("w.log"), kEncodingUtf16LittleEndian);
+        old.Write(u"older run \u00fc\r\n");
+    }
+    const auto ini = WriteIni(dir, "u.ini", "action=11\r\nlog file=" + (dir.Path() / "w.log").string() + "\r\n");
+    Executor(platform).Start(ini);
+    CTextFileRead reader(dir.File("w.log"));
+    EXPECT_EQ(kEncodingCodePage, reader.GetEncoding());
+    std::u16string text;
+    reader.ReadAll(text);
+    EXPECT_EQ(0u, text.find(u"older run \u00fc\r\n\r\n//---"));
+    EXPECT_NE(std::u16string::npos, text.find(u"Start action=\r\n"));
+}
+
+TEST_F(ExecutorRun, IniTaskWithoutLogFileStoresNothing) {
+    const auto ini = WriteIni(dir, "n.ini", "action=5\r\nnoshow=1\r\n");
+    Executor executor(platform);
+    executor.Start(ini);
+    EXPECT_EQ((std::vector<std::string>{"Lock"}), platform.calls);
+    EXPECT_FALSE(executor.StoreLog(ini));
+}
+
+TEST_F(ExecutorRun, UnwritableLogFileIsLeftAsItWas) {
+    std::filesystem::create_directory(dir.Path() / "folder.log");
+    const auto ini = WriteIni(dir, "f.ini", "action=11\r\nlog file=" + (dir.Path() / "folder.log").string() + "\r\n");
+    Executor executor(platform);
+    executor.Start(ini);
+    EXPECT_FALSE(executor.StoreLog(ini));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "folder.log"));
+    const auto missingFolder =
+        WriteIni(dir, "g.ini", "action=11\r\nlog file=" + (dir.Path() / "no" / "x.log").string() + "\r\n");
+    Executor other(platform);
+    EXPECT_EQ(kExitNormal, other.Start(missingFolder));
+}
+
+TEST_F(ExecutorRun, RemoteIniTaskWithoutComputersDoesNothing) {
+    const auto ini = WriteIni(dir, "quenep-1lab.ini", "action=0\r\nlog file=" + (dir.Path() / "r.log").string() + "\r\n");
+    Executor executor(platform);
+    executor.Start(ini);
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "r.log"));
+}
+
+TEST_F(ExecutorRun, MissingIniFileOrUnknownArgumentPrintsUsage) {
+    Executor executor(platform);
+    executor.Start(dir.File("none.ini"));
+    executor.Start(u"-R");
+    executor.Start(std::nullopt);
+    EXPECT_EQ(3, platform.usages);
+    EXPECT_TRUE(executor.runLog().empty());
+}
+
+TEST_F(ExecutorRun, PendingIsReportedAsSuccess) {
+    Executor executor(platform);
+    EXPECT_EQ(u"0: The operation completed successfully. ", executor.FormatResult(997));
+    EXPECT_EQ(u"-2147024891: text of 2147942405", executor.FormatResult(0x80070005));
+}
+
+}  // namespace
+}  // namespace velmora
