@@ -1,0 +1,50 @@
+// The look of a font static control: face, size, colour, style and alignment.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace velmora {
+
+enum FontStyleFlag : unsigned {
+    kFontBold = 0x1,
+    kFontItalic = 0x2,
+    kFontUnderline = 0x4,
+    kFontStrikeOut = 0x8,
+    kFontSmooth = 0x10,
+    kFontCenter = 0x20,
+    kFontLeft = 0x40,
+    kFontRight = 0x80,
+};
+
+enum class TextAlign { kLeft, kCenter, kRight };
+
+struct FontStyle {
+    std::u16string face = u"MS Sans Serif";
+    int height = 8;  // font cell height in pixels
+    std::uint32_t textColor = 0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    bool smooth = false;
+    bool ownBackground = false;
+    std::uint32_t backgroundColor = 0;
+    TextAlign align = TextAlign::kLeft;
+
+    // A set flag sets its style; a clear one leaves it as it was. The alignment is always replaced:
+    // centre wins over right, anything else is left.
+    void Apply(const std::u16string& faceName, int cellHeight, std::uint32_t color, unsigned flags) {
+        face = faceName;
+        height = cellHeight;
+        textColor = color;
+        bold = bold || (flags & kFontBold);
+        italic = italic || (flags & kFontItalic);
+        underline = underline || (flags & kFontUnderline);
+        strikeOut = strikeOut || (flags & kFontStrikeOut);
+        smooth = smooth || (flags & kFontSmooth);
+        align = (flags & kFontCenter) ? TextAlign::kCenter : (flags & kFontRight) ? TextAlign::kRight : TextAlign::kLeft;
+    }
+};
+
+}  // namespace velmora

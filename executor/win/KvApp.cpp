@@ -1,0 +1,70 @@
+// Start-up of quenex.exe.
+#include "executor/win/KvApp.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <winsock2.h>
+
+#include <cstdio>
+
+#include "executor/CommandLine.h"
+#include "executor/Executor.h"
+#include "executor/win/SystemExecutorPlatform.h"
+#include "platform/win/Unique.h"
+
+namespace velmora {
+
+CKvApp::CKvApp() {
+    // AttachConsole exists from Windows XP on; it is looked up so older systems still start.
+    UniqueModule kernel(::LoadLibraryW(L"Kernel32.dll"));
+    if (!kernel)
+        return;
+    using AttachConsoleFn = BOOL(WINAPI*)(DWORD);
+    auto attach = reinterpret_cast<AttachConsoleFn>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel.get(), "AttachConsole")));
+    if (attach && attach(ATTACH_PARENT_PROCESS)) {
+        FILE* ignored = nullptr;
+        ::freopen_s(&ignored, "CONOUT$", "wt", stdout);
+    }
+}
+
+std::u16string CKvApp::ProgramName() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::u16string name(reinterpret_cast<const char16_t*>(path), length);
+    name = name.substr(name.find_last_of(u"\\/") + 1);
+    if (name.size() > 4 && (name.ends_with(u".exe") || name.ends_with(u".EXE")))
+        name.resize(name.size() - 4);
+    return name;
+}
+
+std::optional<std::u16string> CKvApp::Argument() {
+    return FirstArgument(reinterpret_cast<const char16_t*>(::GetCommandLineW()), ProgramName());
+}
+
+int CKvApp::Run() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, 0xFF};
+    ::InitCommonControlsEx(&controls);
+    WSADATA sockets;
+    if (::WSAStartup(MAKEWORD(2, 2), &sockets) != 0)
+        return kExitNormal;
+
+    const std::optional<std::u16string> argument = Argument();
+    int status = kExitNormal;
+    switch (ChooseMode(argument)) {
+        case ExecutorMode::kRemoval:
+        case ExecutorMode::kService:
+            // Both need the Task Scheduler binding and the temporary service, which come next.
+            break;
+        default: {
+            SystemExecutorPlatform platform;
+            Executor executor(platform);
+            status = executor.Start(argument);
+            break;
+        }
+    }
+    ::WSACleanup();
+    return status;
+}
+
+}  // namespace velmora
