@@ -1,0 +1,277 @@
+// quenex.exe started as the scheduler or a user would start it, with harmless actions only: popup,
+// monitor, wake-up and lock (which Wine refuses). The stored logs and task files are checked.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <regex>
+#include <thread>
+
+#include "model/TaskParams.h"
+#include "model/TextFile.h"
+#include "model/Utf.h"
+#include "model/win/TaskFolder.h"
+#include "tests/support/TestSupport.h"
+
+namespace velmora {
+namespace {
+
+using test::TempDir;
+
+const wchar_t* W(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+std::u16string U(const std::string& text) {
+    return Utf8ToUtf16(text);
+}
+
+std::u16string SystemText(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                              FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                          nullptr, code, 0x400, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::u16string text(reinterpret_cast<const char16_t*>(buffer), length);
+    ::LocalFree(buffer);
+    return text;
+}
+
+struct DialogSearch {
+    DWORD process;
+    HWND found;
+};
+
+// The countdown window of one process.
+HWND DialogOf(DWORD process) {
+    DialogSearch search{process, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<DialogSearch*>(data);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            wchar_t caption[32] = {};
+            ::GetWindowTextW(window, caption, 32);
+            if (owner == s->process && ::IsWindowVisible(window) && std::wstring(caption) == L"Velmora") {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForDialog(DWORD process) {
+    for (int i = 0; i < 600; ++i) {
+        if (HWND dialog = DialogOf(process))
+            return dialog;
+        ::Sleep(10);
+    }
+    return nullptr;
+}
+
+struct Started {
+    DWORD exitCode = 0xFFFFFFFF;
+    DWORD milliseconds = 0;
+};
+
+// Starts quenex.exe. With `programFirst` the command line begins with the program's path, as a
+// shell puts it; without, it holds the parameters only, as Wine's scheduler passes them.
+Started RunQuenex(const std::u16string& parameters, bool programFirst,
+                  const std::function<void(DWORD process)>& whileRunning = {}) {
+    const std::u16string program = U(QUENEX_PATH);
+    std::u16string line = programFirst ? u"\"" + program + u"\" " + parameters : parameters;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const DWORD start = ::GetTickCount();
+    if (!::CreateProcessW(W(program), reinterpret_cast<wchar_t*>(line.data()), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &process)) {
+        ADD_FAILURE() << "cannot start quenex.exe: " << ::GetLastError();
+        return {};
+    }
+    if (whileRunning)
+        whileRunning(process.dwProcessId);
+    Started result;
+    if (::WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "quenex.exe did not end";
+        ::TerminateProcess(process.hProcess, 1);
+    }
+    result.milliseconds = ::GetTickCount() - start;
+    ::GetExitCodeProcess(process.hProcess, &result.exitCode);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return result;
+}
+
+// The lines of a stored run, without their times; every line must start with one.
+std::vector<std::u16string> RunLines(const std::u16string& stored) {
+    static const std::u16string separator =
+        u"\r\n//------------------------------------------------------------//\r\n";
+    const std::size_t at = stored.rfind(separator);
+    EXPECT_NE(std::u16string::npos, at) << "no separator";
+    std::u16string_view rest = std::u16string_view(stored).substr(at == std::u16string::npos ? 0 : at + separator.size());
+    std::vector<std::u16string> lines;
+    static const std::regex time(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d )");
+    while (!rest.empty()) {
+        const std::size_t end = rest.find(u"\r\n");
+        const std::u16string line(rest.substr(0, end));
+        const std::string narrow = Utf16ToUtf8(line.substr(0, 18));
+        EXPECT_TRUE(std::regex_match(narrow, time)) << narrow;
+        lines.push_back(line.substr(std::min<std::size_t>(18, line.size())));
+        rest.remove_prefix(end == std::u16string_view::npos ? rest.size() : end + 2);
+    }
+    return lines;
+}
+
+std::u16string ReadLog(const std::u16string& path) {
+    CTextFileRead reader(path);
+    std::u16string text;
+    EXPECT_TRUE(reader.ReadAll(text));
+    return text;
+}
+
+std::u16string WriteIni(const TempDir& dir, const std::string& name, const std::string& settings) {
+    test::WriteBytes(dir.Path() / name, "[settings]\r\n" + settings);
+    return dir.File(name);
+}
+
+const std::u16string kSuccess = u"result=0: " + SystemText(0);
+
+TEST(Quenex, PopupFromAnIniFileClosedWithEnter) {
+    TempDir dir;
+    const std::u16string log = dir.File("popup.log");
+    const auto ini = WriteIni(dir, "popup.ini",
+                              "action=9\r\nnoshow=0\r\ncancel=0\r\nmessage=Lunch\\nis ready\r\nlog file=" +
+                                  Utf16ToUtf8(log) + "\r\n");
+    std::u16string shown;
+    const Started run = RunQuenex(u"\"" + ini + u"\"", true, [&](DWORD process) {
+        HWND dialog = WaitForDialog(process);
+        ASSERT_NE(nullptr, dialog);
+        wchar_t text[128] = {};
+        ::GetDlgItemTextW(dialog, 1001, text, 128);
+        shown = reinterpret_cast<const char16_t*>(text);
+        ::PostMessageW(::GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_RETURN, 0);
+    });
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ(u"Lunch\r\nis ready", shown);
+    EXPECT_EQ((std::vector<std::u16string>{u"Start action=popup", u"Dialog: result=Ok", kSuccess}),
+              RunLines(ReadLog(log)));
+}
+
+TEST(Quenex, LockThatWineRefusesIsLoggedWithItsError) {
+    TempDir dir;
+    const std::u16string log = dir.File("lock.log");
+    const auto ini = WriteIni(dir, "lock.ini", "action=5\r\nnoshow=1\r\nlog file=" + Utf16ToUtf8(log) + "\r\n");
+    EXPECT_EQ(0u, RunQuenex(ini, false).exitCode);
+    EXPECT_EQ((std::vector<std::u16string>{u"Start action=lock", u"result=120: " + SystemText(120)}),
+              RunLines(ReadLog(log)));
+}
+
+TEST(Quenex, CountdownRunsOutClosesItselfAndEndsWith300) {
+    TempDir dir;
+    const std::u16string log = dir.File("count.log");
+    const auto ini = WriteIni(dir, "count.ini",
+                              "action=5\r\nnoshow=0\r\ncancel=1\r\ndelay=2\r\nmessage=Locking\r\nlog file=" +
+                                  Utf16ToUtf8(log) + "\r\n");
+    const Started run = RunQuenex(ini, true);
+    EXPECT_EQ(300u, run.exitCode);
+    EXPECT_GE(run.milliseconds, 1900u);
+    EXPECT_EQ((std::vector<std::u16string>{u"Start action=lock",
+                                           u"Dialog: time to show=2, allow cancel=1, message=Locking",
+                                           u"result=120: " + SystemText(120)}),
+              RunLines(ReadLog(log)));
+}
+
+TEST(Quenex, EscapeCancelsAndNothingHappens) {
+    TempDir dir;
+    const std::u16string log = dir.File("cancel.log");
+    const auto ini = WriteIni(dir, "cancel.ini",
+                              "action=5\r\nnoshow=0\r\ncancel=1\r\ndelay=60\r\nlog file=" + Utf16ToUtf8(log) + "\r\n");
+    const Started run = RunQuenex(ini, true, [](DWORD process) {
+        HWND dialog = WaitForDialog(process);
+        ASSERT_NE(nullptr, dialog);
+        ::PostMessageW(::GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ((std::vector<std::u16string>{u"Start action=lock", u"Dialog: time to show=60, allow cancel=1, message=",
+                                           u"Dialog: result=Cancel", kSuccess}),
+              RunLines(ReadLog(log)));
+}
+
+class QuenexTaskFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        name_ = u"quenep-0e2e" + U(std::to_string(::GetCurrentProcessId())) + U(std::to_string(::GetTickCount()));
+        ::CreateDirectoryW(W(TaskStoreFolder()), nullptr);
+    }
+    void TearDown() override {
+        CTaskParams::Remove(TaskStoreFolder(), name_);
+        CTaskParams::Remove(TaskStoreFolder(), remote());
+    }
+    std::u16string remote() const { return u"quenep-1" + name_.substr(8); }
+
+    std::u16string name_;
+};
+
+TEST_F(QuenexTaskFile, WakeUpTaskRunsWithoutDialogAndKeepsEveryOtherField) {
+    CTaskParams task;
+    task.action = kActionWakeUp;
+    task.comment = u"Morning \u00fc";
+    task.noshow = 0;
+    task.delay = u"30";
+    task.message = u"Good morning";
+    task.history = u"older runs";
+    ASSERT_TRUE(task.Save(TaskStoreFolder(), name_));
+    // Started with the parameters only, as Wine's scheduler starts it.
+    const Started run = RunQuenex(name_, false);
+    EXPECT_EQ(0u, run.exitCode);
+    CTaskParams stored;
+    ASSERT_TRUE(stored.Load(TaskStoreFolder(), name_, true));
+    EXPECT_EQ(0u, stored.history.find(u"older runs\r\n//---"));
+    EXPECT_EQ((std::vector<std::u16string>{u"account=", u"Start action=", kSuccess}), RunLines(stored.history));
+    stored.history = task.history;
+    EXPECT_EQ(task.Serialize(), stored.Serialize());
+}
+
+TEST_F(QuenexTaskFile, MonitorTaskNamedWithItsJobEnding) {
+    CTaskParams task;
+    task.action = kActionMonitorOn;
+    ASSERT_TRUE(task.Save(TaskStoreFolder(), name_));
+    EXPECT_EQ(0u, RunQuenex(name_ + u".job", true).exitCode);
+    CTaskParams stored;
+    ASSERT_TRUE(stored.Load(TaskStoreFolder(), name_, true));
+    const std::vector<std::u16string> lines = RunLines(stored.history);
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ(u"account=", lines[0]);
+    EXPECT_EQ(u"Start action=turn on monitor", lines[1]);
+    // The command goes to the foreground window; on a display where there is none, the system's
+    // own error for that is the result.
+    EXPECT_TRUE(lines[2] == kSuccess || lines[2] == u"result=1400: " + SystemText(1400)) << Utf16ToUtf8(lines[2]);
+}
+
+TEST_F(QuenexTaskFile, RemoteLockTaskLogsEveryComputerInOrder) {
+    CTaskParams task;
+    task.action = kActionLock;
+    task.computers = {ComputerEntry{u"pc-1"}, ComputerEntry{u"pc-2"}, ComputerEntry{u"pc-3"}};
+    ASSERT_TRUE(task.Save(TaskStoreFolder(), remote()));
+    EXPECT_EQ(0u, RunQuenex(remote(), false).exitCode);
+    CTaskParams stored;
+    ASSERT_TRUE(stored.Load(TaskStoreFolder(), remote(), true));
+    const std::u16string ok = SystemText(0);
+    EXPECT_EQ((std::vector<std::u16string>{u"account=", u"Start action=lock", u"pc-1 result=" + ok,
+                                           u"pc-2 result=" + ok, u"pc-3 result=" + ok}),
+              RunLines(stored.history));
+}
+
+TEST_F(QuenexTaskFile, MissingTaskAndUnknownArgumentsEndQuietly) {
+    EXPECT_EQ(0u, RunQuenex(name_, true).exitCode);
+    EXPECT_FALSE(::GetFileAttributesW(W(TaskFilePath(TaskStoreFolder(), name_))) != INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(0u, RunQuenex(u"", true).exitCode);
+    EXPECT_EQ(0u, RunQuenex(u"-R", true).exitCode);
+    EXPECT_EQ(0u, RunQuenex(u"C:\\nowhere\\missing.ini", true).exitCode);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,66 @@
+// The executor's real platform and the real privilege step, where Wine implements them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <regex>
+
+#include "actions/PowerApi.h"
+#include "executor/win/KvApp.h"
+#include "executor/win/SystemExecutorPlatform.h"
+#include "model/Utf.h"
+
+namespace velmora {
+namespace {
+
+TEST(SystemPlatform, TimeIsTheRuntimesDefaultDateAndTime) {
+    SystemExecutorPlatform platform;
+    const std::string text = Utf16ToUtf8(platform.TimeText());
+    EXPECT_TRUE(std::regex_match(text, std::regex(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d)"))) << text;
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_s(&local, &now);
+    char expected[16];
+    std::strftime(expected, sizeof expected, "%m/%d/%y", &local);
+    EXPECT_EQ(expected, text.substr(0, 8));
+}
+
+TEST(SystemPlatform, MessageTextIsTheSystemsOnOneLine) {
+    SystemExecutorPlatform platform;
+    for (std::uint32_t code : {0u, 5u, 120u, 1326u}) {
+        wchar_t* buffer = nullptr;
+        const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                                  FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                              nullptr, code, 0x400, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+        ASSERT_GT(length, 0u) << code;
+        const std::u16string expected(reinterpret_cast<const char16_t*>(buffer), length);
+        ::LocalFree(buffer);
+        const std::u16string text = platform.MessageText(code);
+        EXPECT_EQ(expected, text) << code;
+        EXPECT_EQ(std::u16string::npos, text.find_first_of(u"\r\n")) << code;
+    }
+    EXPECT_EQ(u"", platform.MessageText(0x2fffffffu));
+}
+
+TEST(SystemPlatform, LastErrorIsTheThreads) {
+    SystemExecutorPlatform platform;
+    ::SetLastError(1326);
+    EXPECT_EQ(1326u, platform.LastError());
+    platform.ClearLastError();
+    EXPECT_EQ(0u, ::GetLastError());
+}
+
+TEST(SystemPlatform, ProgramNameHasNoPathNorEnding) {
+    EXPECT_EQ(u"executor_win_tests", CKvApp::ProgramName());
+}
+
+TEST(PrivilegeStep, EnablesAKnownPrivilegeAndRefusesAnUnknownOne) {
+    EXPECT_TRUE(SystemPowerApi().EnableTokenPrivilege(u"SeShutdownPrivilege"));
+    EXPECT_FALSE(SystemPowerApi().EnableTokenPrivilege(u"SeNoSuchPrivilege"));
+    const WindowsVersion version = SystemPowerApi().Version();
+    EXPECT_GE(version.major, 5u);
+}
+
+}  // namespace
+}  // namespace velmora
