@@ -39,11 +39,14 @@ stop_started() {
 }
 trap stop_started EXIT
 
-# A private Xvfb display, unless VELMORA_USE_DISPLAY=1 asks for the user's own.
+# A private Xvfb display. With "user", the user's own display is taken when there is one that
+# answers; VELMORA_PRIVATE_DISPLAY says whether the private one was started.
 start_display() {
-    if [ "${VELMORA_USE_DISPLAY:-0}" = 1 ] && [ -n "${DISPLAY:-}" ]; then
+    VELMORA_PRIVATE_DISPLAY=0
+    if [ "${1:-}" = user ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
         return 0
     fi
+    VELMORA_PRIVATE_DISPLAY=1
     local n=91
     while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &

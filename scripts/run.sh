@@ -1,15 +1,35 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the native and the Windows programs, and runs the main job: for
-# now the task-file benchmark, natively and under Wine, until the executor lands.
+# Installs what is missing, builds, and runs quenex.exe under Wine on the example task
+# (examples/lock-in-ten-seconds.ini: a lock after a ten-second countdown), then prints the log the
+# run stored. On a machine without a display the countdown runs on a private X server, a
+# screenshot of it is saved, and the countdown is left to end by itself.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$VELMORA_ROOT"
 install_missing
-build_preset linux
 build_preset mingw
-start_display
+start_display user
 start_wine
-say "task file load and save, native"
-build/linux/bench/task_file_bench
-say "task file load and save, Windows build under Wine"
-wine build/mingw/bench/task_file_bench.exe
+
+work="$VELMORA_ROOT/build/example"
+mkdir -p "$work"
+rm -f "$work/velmora-example.log"
+example="Z:$(sed 's#/#\\#g' <<<"$VELMORA_ROOT/examples/lock-in-ten-seconds.ini")"
+say "running quenex.exe on $example"
+cd "$work"
+set +e
+if [ "$VELMORA_PRIVATE_DISPLAY" = 1 ]; then
+    wine "$VELMORA_ROOT/build/mingw/executor/quenex.exe" "$example" &
+    quenex=$!
+    sleep 4
+    import -window root "$work/countdown.png" && say "screenshot of the countdown: $work/countdown.png"
+    wait "$quenex"
+else
+    wine "$VELMORA_ROOT/build/mingw/executor/quenex.exe" "$example"
+fi
+status=$?
+set -e
+say "quenex.exe ended with status $status (44 is the low byte of 300: the countdown ran out; 0: a button ended it)"
+say "the log it stored in $work/velmora-example.log:"
+cat "$work/velmora-example.log"
+echo

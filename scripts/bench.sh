@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Benchmarks: task file load and save (natively and under Wine), the executor's start-up against a
+# program that does nothing, and the countdown's self-close time.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+cd "$VELMORA_ROOT"
+install_missing
+build_preset linux
+build_preset mingw
+start_display
+start_wine
+
+say "task file, native"
+build/linux/bench/task_file_bench
+say "task file, Windows build under Wine"
+wine build/mingw/bench/task_file_bench.exe
+
+work="$VELMORA_ROOT/build/bench"
+mkdir -p "$work"
+printf '[settings]\r\naction=11\r\nnoshow=1\r\n' >"$work/nothing.ini"
+printf '[settings]\r\naction=5\r\nnoshow=0\r\ndelay=3\r\nlog file=count.log\r\n' >"$work/count.ini"
+win() { echo "Z:$(sed 's#/#\\#g' <<<"$1")"; }
+runs=${BENCH_RUNS:-30}
+# Mean wall time in milliseconds of `runs` starts of a command.
+mean_ms() {
+    local start end
+    start=$(date +%s%N)
+    for _ in $(seq "$runs"); do "$@" >/dev/null 2>&1 || true; done
+    end=$(date +%s%N)
+    echo $(((end - start) / runs / 1000000))
+}
+cd "$work"
+plain=$(mean_ms wine "$VELMORA_ROOT/build/mingw/bench/trivial_program.exe")
+window=$(mean_ms wine "$VELMORA_ROOT/build/mingw/bench/trivial_window_program.exe")
+executor=$(mean_ms wine "$VELMORA_ROOT/build/mingw/executor/quenex.exe" "$(win "$work/nothing.ini")")
+say "start-up under warm Wine, mean of $runs runs: quenex.exe on a task that does nothing ${executor} ms;"
+say "a program that does nothing ${plain} ms, one that also loads the window library ${window} ms"
+awk -v e="$executor" -v p="$plain" -v w="$window" \
+    'BEGIN { printf "==> ratio %.2f against the graphical baseline, %.2f against the plain one\n", e / w, e / p }'
+start=$(date +%s%N)
+wine "$VELMORA_ROOT/build/mingw/executor/quenex.exe" "$(win "$work/count.ini")" || true
+end=$(date +%s%N)
+say "a countdown of 3 s closed itself after $(((end - start) / 1000000)) ms (process start to end)"
