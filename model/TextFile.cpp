@@ -353,31 +353,34 @@ bool CTextFileRead::ReadLine(std::string& line) {
     return true;
 }
 
-bool CTextFileRead::ReadAll(std::u16string& text, std::u16string_view separator) {
-    if (!IsOpen())
-        return false;
+namespace {
+
+// Reads every line into `text`, joined by `separator`, for the wide and the narrow form alike.
+template <class Text, class Separator>
+void JoinLines(CTextFileRead& reader, Text& text, Separator separator, std::size_t reserve) {
     text.clear();
-    text.reserve(EstimatedLength());
-    std::u16string line;
-    for (bool first = true; ReadLine(line); first = false) {
+    text.reserve(reserve);
+    Text line;
+    for (bool first = true; reader.ReadLine(line); first = false) {
         if (!first)
             text += separator;
         text += line;
     }
+}
+
+}  // namespace
+
+bool CTextFileRead::ReadAll(std::u16string& text, std::u16string_view separator) {
+    if (!IsOpen())
+        return false;
+    JoinLines(*this, text, separator, EstimatedLength());
     return true;
 }
 
 bool CTextFileRead::ReadAll(std::string& text, std::string_view separator) {
     if (!IsOpen())
         return false;
-    text.clear();
-    text.reserve(EstimatedLength());
-    std::string line;
-    for (bool first = true; ReadLine(line); first = false) {
-        if (!first)
-            text += separator;
-        text += line;
-    }
+    JoinLines(*this, text, separator, EstimatedLength());
     return true;
 }
 
