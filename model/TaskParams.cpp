@@ -162,6 +162,60 @@ void DecodeRecordText(std::u16string& text) {
         text[i] = static_cast<char16_t>(text[i] + kShift);
 }
 
+namespace {
+
+// The record line of a task file: its units up to the first line feed, a carriage return before it
+// dropped. Others may go on reading, writing and replacing the file while we read it.
+std::optional<std::u16string> ReadRecordLine(const std::u16string& folder, std::u16string_view name) {
+    File file = File::OpenRead(TaskFilePath(folder, name), ShareMode::kReadWriteDelete);
+    if (!file.IsOpen())
+        return std::nullopt;
+    std::u16string line;
+    if (const std::int64_t length = file.Length(); length > 0)
+        line.reserve(static_cast<std::size_t>(length / 2));
+    std::uint8_t chunk[65536];
+    std::size_t carried = 0;  // a last odd byte waiting for its partner
+    for (;;) {
+        const std::size_t n = file.Read(chunk + carried, sizeof chunk - carried);
+        if (n == 0)
+            break;
+        const std::size_t bytes = carried + n;
+        std::size_t i = 0;
+        for (; i + 1 < bytes; i += 2) {
+            const char16_t unit = static_cast<char16_t>(chunk[i] | (chunk[i + 1] << 8));
+            if (unit == kLineFeed) {
+                if (!line.empty() && line.back() == u'\r')
+                    line.pop_back();
+                return line;
+            }
+            line += unit;
+        }
+        carried = bytes - i;
+        if (carried)
+            chunk[0] = chunk[i];
+    }
+    return line;
+}
+
+// The decoded record text without its checksum, when the checksum matches.
+std::optional<std::u16string> CheckedRecord(std::u16string_view encoded) {
+    std::u16string text(encoded);
+    DecodeRecordText(text);
+    if (text.size() < kChecksumLength)
+        return std::nullopt;
+    const std::u16string_view record = std::u16string_view(text).substr(0, text.size() - kChecksumLength);
+    const std::u16string_view stored = std::u16string_view(text).substr(record.size());
+    const std::u16string expected = ChecksumText(record);
+    for (std::size_t i = 0; i < kChecksumLength; ++i) {
+        if (LowerHexLetter(stored[i]) != expected[i])
+            return std::nullopt;
+    }
+    text.resize(record.size());
+    return text;
+}
+
+}  // namespace
+
 CTaskParams::CTaskParams() = default;
 CTaskParams::~CTaskParams() = default;
 
@@ -198,17 +252,10 @@ std::u16string CTaskParams::Serialize() const {
 
 bool CTaskParams::Parse(std::u16string_view encoded, bool full) {
     Reset();
-    std::u16string text(encoded);
-    DecodeRecordText(text);
-    if (text.size() < kChecksumLength)
+    const std::optional<std::u16string> checked = CheckedRecord(encoded);
+    if (!checked)
         return false;
-    const std::u16string_view record = std::u16string_view(text).substr(0, text.size() - kChecksumLength);
-    const std::u16string_view stored = std::u16string_view(text).substr(record.size());
-    const std::u16string expected = ChecksumText(record);
-    for (std::size_t i = 0; i < kChecksumLength; ++i) {
-        if (LowerHexLetter(stored[i]) != expected[i])
-            return false;
-    }
+    const std::u16string_view record = *checked;
 
     const std::u16string_view body = Sections<kBodyMarker, kBodyMarker>(record).Of(kBodyMarker);
     const Sections<kFlagsMarker, kLogFileMarker> sections(body);
@@ -249,36 +296,22 @@ bool CTaskParams::Parse(std::u16string_view encoded, bool full) {
     return true;
 }
 
+
 bool CTaskParams::Load(const std::u16string& folder, std::u16string_view name, bool full) {
-    // Others may go on reading, writing and replacing the file while we read it.
-    File file = File::OpenRead(TaskFilePath(folder, name), ShareMode::kReadWriteDelete);
-    if (!file.IsOpen())
-        return false;
-    std::u16string line;
-    if (const std::int64_t length = file.Length(); length > 0)
-        line.reserve(static_cast<std::size_t>(length / 2));
-    std::uint8_t chunk[65536];
-    std::size_t carried = 0;  // a last odd byte waiting for its partner
-    for (;;) {
-        const std::size_t n = file.Read(chunk + carried, sizeof chunk - carried);
-        if (n == 0)
-            break;
-        const std::size_t bytes = carried + n;
-        std::size_t i = 0;
-        for (; i + 1 < bytes; i += 2) {
-            const char16_t unit = static_cast<char16_t>(chunk[i] | (chunk[i + 1] << 8));
-            if (unit == kLineFeed) {
-                if (!line.empty() && line.back() == u'\r')
-                    line.pop_back();
-                return Parse(line, full);
-            }
-            line += unit;
-        }
-        carried = bytes - i;
-        if (carried)
-            chunk[0] = chunk[i];
-    }
-    return Parse(line, full);
+    const std::optional<std::u16string> line = ReadRecordLine(folder, name);
+    return line && Parse(*line, full);
+}
+
+std::optional<long long> LoadStoredAction(const std::u16string& folder, std::u16string_view name) {
+    const std::optional<std::u16string> line = ReadRecordLine(folder, name);
+    const std::optional<std::u16string> record = line ? CheckedRecord(*line) : std::nullopt;
+    if (!record)
+        return std::nullopt;
+    const std::u16string_view body = Sections<kBodyMarker, kBodyMarker>(*record).Of(kBodyMarker);
+    const std::u16string_view flags = Sections<kFlagsMarker, kFlagsMarker>(body).Of(kFlagsMarker);
+    if (flags.empty())
+        return std::nullopt;
+    return static_cast<long long>(flags[0]) - kMarkerBase;
 }
 
 bool CTaskParams::Save(const std::u16string& folder, std::u16string_view name) const {

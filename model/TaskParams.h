@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -97,6 +98,10 @@ class CTaskParams {
     std::u16string logFile;
     std::vector<ComputerEntry> computers;
 };
+
+// The action code a task file holds, as stored and before it is clamped to a known code; nothing
+// when the file cannot be read or fails its check.
+std::optional<long long> LoadStoredAction(const std::u16string& folder, std::u16string_view name);
 
 // The encoding step of the task file, and its inverse: every unit from index 100 on is shifted.
 void EncodeRecordText(std::u16string& text);

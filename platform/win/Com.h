@@ -1,0 +1,85 @@
+// COM ownership: an interface pointer that releases itself, the apartment bracket of one operation,
+// and strings that the callee allocated with CoTaskMemAlloc.
+#pragma once
+
+#include <objbase.h>
+
+#include <string>
+#include <utility>
+
+namespace velmora {
+
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { reset(); }
+    ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != &other) {
+            reset();
+            ptr_ = std::exchange(other.ptr_, nullptr);
+        }
+        return *this;
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+
+    T* get() const { return ptr_; }
+    T* operator->() const { return ptr_; }
+    explicit operator bool() const { return ptr_ != nullptr; }
+    // For out parameters: releases what is held and hands out the slot.
+    T** put() {
+        reset();
+        return &ptr_;
+    }
+    void** put_void() { return reinterpret_cast<void**>(put()); }
+    void reset() {
+        if (ptr_)
+            ptr_->Release();
+        ptr_ = nullptr;
+    }
+    template <class U>
+    HRESULT As(REFIID iid, ComPtr<U>& other) const {
+        return ptr_ ? ptr_->QueryInterface(iid, other.put_void()) : E_POINTER;
+    }
+
+private:
+    T* ptr_ = nullptr;
+};
+
+// CoInitialize for one operation; CoUninitialize only when it succeeded (S_FALSE counts).
+class ComInit {
+public:
+    ComInit() : result_(::CoInitialize(nullptr)) {}
+    ~ComInit() {
+        if (SUCCEEDED(result_))
+            ::CoUninitialize();
+    }
+    ComInit(const ComInit&) = delete;
+    ComInit& operator=(const ComInit&) = delete;
+    HRESULT result() const { return result_; }
+
+private:
+    HRESULT result_;
+};
+
+class CoTaskMemString {
+public:
+    CoTaskMemString() = default;
+    ~CoTaskMemString() { ::CoTaskMemFree(text_); }
+    CoTaskMemString(const CoTaskMemString&) = delete;
+    CoTaskMemString& operator=(const CoTaskMemString&) = delete;
+
+    wchar_t** put() {
+        ::CoTaskMemFree(text_);
+        text_ = nullptr;
+        return &text_;
+    }
+    std::u16string str() const { return text_ ? std::u16string(reinterpret_cast<const char16_t*>(text_)) : u""; }
+
+private:
+    wchar_t* text_ = nullptr;
+};
+
+}  // namespace velmora

@@ -1,0 +1,97 @@
+// Listing, reconciling and removing task pairs.
+#include "scheduler/TaskStore.h"
+
+namespace velmora {
+namespace {
+
+bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace
+
+std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16string& folder,
+                                  const std::u16string& prefix) {
+    // Each deletion starts the listing again; the bound keeps a scheduler that refuses to forget a
+    // work item from holding the list forever.
+    for (int pass = 0; pass < 100; ++pass) {
+        std::vector<std::u16string> names;
+        scheduler.EnumTasks(prefix, names);
+        std::vector<ListedTask> tasks;
+        bool restart = false;
+        for (const std::u16string& enumerated : names) {
+            if (!StartsWith(enumerated, prefix))
+                continue;
+            ListedTask task;
+            if (scheduler.LoadInfo(enumerated, task.info) < 0 || !IsExecutorApplication(task.info.application))
+                continue;
+            task.name = TaskNameOf(enumerated);
+            if (task.info.parameters != task.name) {
+                scheduler.RepairTask(enumerated, task.name, scheduler.CurrentUser());
+                scheduler.LoadInfo(enumerated, task.info);
+            }
+            const std::optional<long long> action = LoadStoredAction(folder, TaskNameOf(task.info.parameters));
+            if (!action)
+                continue;
+            if (*action < 0 || *action > kActionWakeUp) {
+                if (scheduler.DeleteTask(enumerated) >= 0) {
+                    restart = true;
+                    break;
+                }
+                continue;
+            }
+            task.record.Load(folder, TaskNameOf(task.info.parameters), false);
+            tasks.push_back(std::move(task));
+        }
+        if (!restart)
+            return tasks;
+    }
+    return {};
+}
+
+void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder) {
+    std::vector<std::u16string> names;
+    scheduler.EnumTasks(kLocalPrefix, names);
+    scheduler.EnumTasks(kRemotePrefix, names);
+    for (const std::u16string& name : names) {
+        WorkItemInfo info;
+        if (scheduler.LoadInfo(name, info) < 0 || !IsExecutorApplication(info.application))
+            continue;
+        scheduler.DeleteTask(name);
+        CTaskParams::Remove(folder, TaskNameOf(name));
+    }
+}
+
+HResult CreateTaskPair(const std::function<HResult()>& saveWorkItem, const CTaskParams& record,
+                       const std::u16string& folder, const std::u16string& name, bool& accountWarning) {
+    const HResult saved = saveWorkItem();
+    accountWarning = IsAccountError(saved);
+    if (saved != kOk && !accountWarning)
+        return saved;
+    return record.Save(folder, name) ? saved : kFail;
+}
+
+HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, const std::u16string& name,
+                       const std::function<HResult()>& updateWorkItem, bool& accountWarning) {
+    const bool written = record.Save(folder, name);
+    const HResult updated = updateWorkItem();
+    accountWarning = IsAccountError(updated);
+    return written ? updated : kFail;
+}
+
+HResult DeleteTaskPair(SchedulerCalls& scheduler, const std::u16string& folder, const std::u16string& bareName) {
+    const HResult deleted = scheduler.DeleteTask(bareName + u".job");
+    CTaskParams::Remove(folder, bareName);
+    return deleted;
+}
+
+void CheckSchedulerService(ServiceCalls& services, const std::function<bool()>& askToStart,
+                           const std::function<void()>& reportStartFailure) {
+    const std::optional<ServiceState> state = services.QuerySchedulerService();
+    if (state != ServiceState::kStopped)
+        return;
+    if (askToStart() && !services.StartSchedulerService())
+        reportStartFailure();
+}
+
+}  // namespace velmora

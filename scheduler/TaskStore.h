@@ -1,0 +1,71 @@
+// The task store's rules: a task is a work item and a task file of one name, created, changed,
+// listed, repaired and removed together.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/TaskParams.h"
+#include "scheduler/WorkItem.h"
+
+namespace velmora {
+
+// The scheduler calls the rules need; the real ones are CScheduledTask's.
+class SchedulerCalls {
+public:
+    virtual ~SchedulerCalls() = default;
+    // Appends the names (with ".job") of the work items that begin with `prefix`.
+    virtual HResult EnumTasks(const std::u16string& prefix, std::vector<std::u16string>& names) = 0;
+    virtual HResult LoadInfo(const std::u16string& name, WorkItemInfo& info) = 0;
+    virtual HResult DeleteTask(const std::u16string& name) = 0;
+    // Sets the parameters, adds "run only if logged on" and sets the account with no password.
+    virtual HResult RepairTask(const std::u16string& name, const std::u16string& parameters,
+                               const std::u16string& account) = 0;
+    // The current user as DOMAIN\user.
+    virtual std::u16string CurrentUser() = 0;
+};
+
+struct ListedTask {
+    std::u16string name;  // the bare task name
+    WorkItemInfo info;
+    CTaskParams record;  // read without the full record: flags and comment
+};
+
+// The valid tasks of one list, reconciling on the way: other programs' work items are skipped,
+// hand-changed parameters are repaired, and a work item whose task file holds an unknown action is
+// deleted (its task file stays). A task file that cannot be read makes its pair invalid: it is not
+// listed, and nothing is deleted.
+std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16string& folder,
+                                  const std::u16string& prefix);
+
+// Deletes every work item of the executor under either prefix, and its task file; other
+// programs' work items stay.
+void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder);
+
+// A new task: the work item is stored first; the task file follows when the work item was stored,
+// even without valid credentials (`accountWarning` then tells the caller to say so).
+HResult CreateTaskPair(const std::function<HResult()>& saveWorkItem, const CTaskParams& record,
+                       const std::u16string& folder, const std::u16string& name, bool& accountWarning);
+// A changed task: the task file first, then the work item.
+HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, const std::u16string& name,
+                       const std::function<HResult()>& updateWorkItem, bool& accountWarning);
+// Deletes the work item, then the task file whatever the first step gave.
+HResult DeleteTaskPair(SchedulerCalls& scheduler, const std::u16string& folder, const std::u16string& bareName);
+
+enum class ServiceState { kStopped, kRunning, kOther };
+
+class ServiceCalls {
+public:
+    virtual ~ServiceCalls() = default;
+    // The state of the "Schedule" service; nothing when it cannot be opened or queried.
+    virtual std::optional<ServiceState> QuerySchedulerService() = 0;
+    virtual bool StartSchedulerService() = 0;
+};
+
+// At the manager's start: a stopped scheduler service is started when the user agrees.
+void CheckSchedulerService(ServiceCalls& services, const std::function<bool()>& askToStart,
+                           const std::function<void()>& reportStartFailure);
+
+}  // namespace velmora

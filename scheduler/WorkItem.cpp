@@ -1,0 +1,31 @@
+// Small rules shared by every user of work items.
+#include "scheduler/WorkItem.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace velmora {
+
+std::u16string ResultText(std::uint32_t exitCode, bool executorCopy) {
+    if (exitCode == static_cast<std::uint32_t>(kExecutorCountdownExit))
+        exitCode = 0;
+    if (executorCopy)
+        return exitCode == 0 ? u"Ok" : u"Error";
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%x", exitCode);
+    return std::u16string(text, text + std::char_traits<char>::length(text));
+}
+
+bool IsExecutorApplication(std::u16string_view application) {
+    const std::u16string_view name = kExecutorApplication;
+    return application.size() == name.size() &&
+           std::equal(application.begin(), application.end(), name.begin(), [](char16_t a, char16_t b) {
+               return (a >= u'A' && a <= u'Z' ? a + 0x20 : a) == b;
+           });
+}
+
+bool IsAccountError(HResult result) {
+    return result == kAccessDenied || result == kAccountNameNotFound || result == kAccountInformationNotSet;
+}
+
+}  // namespace velmora

@@ -1,0 +1,68 @@
+// What the system knows of a Task Scheduler work item, and the settings it gives one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+using HResult = std::int32_t;
+
+constexpr HResult kOk = 0;
+constexpr HResult kFail = static_cast<HResult>(0x80004005);
+constexpr HResult kAccessDenied = static_cast<HResult>(0x80070005);
+constexpr HResult kAccountNameNotFound = static_cast<HResult>(0x80041310);
+constexpr HResult kAccountInformationNotSet = static_cast<HResult>(0x8004130F);
+constexpr HResult kTaskRunning = 0x00041301;  // SCHED_S_TASK_RUNNING
+
+constexpr std::uint32_t kFlagInteractive = 0x1;
+constexpr std::uint32_t kFlagDisabled = 0x4;
+constexpr std::uint32_t kFlagHidden = 0x200;
+constexpr std::uint32_t kFlagSystemRequired = 0x1000;
+constexpr std::uint32_t kFlagRunOnlyIfLoggedOn = 0x2000;
+constexpr std::uint32_t kMaxRunTimeMs = 3600000;
+constexpr char16_t kExecutorApplication[] = u"quenex";
+constexpr char16_t kLocalPrefix[] = u"quenep-0";
+constexpr char16_t kRemotePrefix[] = u"quenep-1";
+constexpr int kExecutorCountdownExit = 300;
+
+enum class TaskKind { kLocal, kRemote };
+
+// A calendar time as the scheduler reports it; a year of 0 means "none".
+struct ScheduleTime {
+    int year = 0;
+    int month = 0;
+    int dayOfWeek = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    bool operator==(const ScheduleTime&) const = default;
+};
+
+struct WorkItemInfo {
+    ScheduleTime lastRun;
+    ScheduleTime nextRun;
+    bool enabled = false;
+    HResult status = 0;
+    std::u16string application;
+    std::u16string parameters;
+    std::u16string comment;
+    std::u16string creator;
+    std::u16string account;  // "SYSTEM" for the system account
+    std::u16string scheduleText;
+    std::u16string resultText;
+};
+
+// The result text of a last run: "0x%x", where the countdown's exit 300 counts as 0. The
+// executor's copy says "Ok" or "Error".
+std::u16string ResultText(std::uint32_t exitCode, bool executorCopy);
+
+// True for the application name of the executor, without regard to case.
+bool IsExecutorApplication(std::u16string_view application);
+
+// The scheduler's results that still let a task file be written: the work item was stored, but
+// without valid credentials it will not start.
+bool IsAccountError(HResult result);
+
+}  // namespace velmora

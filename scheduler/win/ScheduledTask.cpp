@@ -1,0 +1,462 @@
+// The Task Scheduler 1.0 calls behind the task store.
+#include "scheduler/win/ScheduledTask.h"
+
+#define SECURITY_WIN32
+#include <security.h>
+
+#include <ctime>
+
+#include "model/File.h"
+#include "model/win/TaskFolder.h"
+#include "scheduler/TaskName.h"
+
+namespace velmora {
+namespace {
+
+constexpr WORD kTimeTriggerOnce = 0;
+constexpr WORD kAtSystemStart = 6;
+constexpr WORD kAtLogon = 7;
+
+const wchar_t* W(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+// The scheduler opens work items by their name without the ".job" that enumeration adds.
+std::u16string WorkItemName(const std::u16string& name) {
+    if (name.size() > 4) {
+        std::u16string ending = name.substr(name.size() - 4);
+        for (char16_t& c : ending)
+            c = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 0x20) : c;
+        if (ending == u".job")
+            return name.substr(0, name.size() - 4);
+    }
+    return name;
+}
+
+HRESULT OpenScheduler(ComPtr<ITaskScheduler>& scheduler) {
+    return ::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
+                              scheduler.put_void());
+}
+
+HRESULT OpenTask(ITaskScheduler* scheduler, const std::u16string& name, ComPtr<ITask>& task) {
+    return scheduler->Activate(W(WorkItemName(name)), IID_ITask, reinterpret_cast<IUnknown**>(task.put()));
+}
+
+// Opens COM, the scheduler and one work item for an operation.
+struct OpenWorkItem {
+    ComInit com;
+    ComPtr<ITaskScheduler> scheduler;
+    ComPtr<ITask> task;
+    HRESULT result = E_FAIL;
+
+    explicit OpenWorkItem(const std::u16string& name) {
+        if (FAILED(result = com.result()) || FAILED(result = OpenScheduler(scheduler)))
+            return;
+        result = OpenTask(scheduler.get(), name, task);
+    }
+};
+
+HRESULT SaveWorkItem(ITask* task) {
+    ComPtr<IPersistFile> file;
+    HRESULT hr = task->QueryInterface(IID_IPersistFile, file.put_void());
+    if (SUCCEEDED(hr))
+        hr = file->Save(nullptr, TRUE);
+    return hr;
+}
+
+ScheduleTime TimeOf(const SYSTEMTIME& t) {
+    // Seconds and milliseconds are not kept: the lists show minutes.
+    return {t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute};
+}
+
+bool IsNtFamily() {
+    return (::GetVersion() & 0x80000000u) == 0;
+}
+
+std::u16string AccountOf(ITask* task, HRESULT& result) {
+    CoTaskMemString account;
+    result = task->GetAccountInformation(account.put());
+    return account.str();
+}
+
+}  // namespace
+
+std::u16string CScheduledTask::MakeTaskName(TaskKind kind) {
+    static unsigned calls = 0;
+    const std::u16string folder = TaskStoreFolder();
+    return velmora::MakeTaskName(kind, static_cast<std::uint32_t>(std::time(nullptr)) + calls++,
+                                 [&folder](const std::u16string& name) {
+                                     return FileExists(JoinPath(folder, name + u".job")) ||
+                                            FileExists(TaskFilePath(folder, name));
+                                 });
+}
+
+HResult CScheduledTask::EnumTasks(const std::u16string& prefix, std::vector<std::u16string>& names) {
+    ComInit com;
+    if (FAILED(com.result()))
+        return com.result();
+    ComPtr<ITaskScheduler> scheduler;
+    HRESULT hr = OpenScheduler(scheduler);
+    ComPtr<IEnumWorkItems> items;
+    if (SUCCEEDED(hr))
+        hr = scheduler->Enum(items.put());
+    if (FAILED(hr))
+        return hr;
+    for (;;) {
+        LPWSTR* batch = nullptr;
+        ULONG fetched = 0;
+        if (FAILED(items->Next(2, &batch, &fetched)) || fetched == 0 || !batch)
+            break;
+        for (ULONG i = fetched; i-- > 0;) {
+            const std::u16string name(reinterpret_cast<const char16_t*>(batch[i]));
+            ::CoTaskMemFree(batch[i]);
+            ComPtr<ITask> task;
+            if (name.compare(0, prefix.size(), prefix) == 0 && SUCCEEDED(OpenTask(scheduler.get(), name, task)))
+                names.push_back(name);
+        }
+        ::CoTaskMemFree(batch);
+    }
+    return S_OK;
+}
+
+HResult CScheduledTask::LoadInfo(const std::u16string& name, WorkItemInfo& info) {
+    info_ = WorkItemInfo();
+    info = info_;
+    OpenWorkItem item(name);
+    if (FAILED(item.result))
+        return item.result;
+    ITask* task = item.task.get();
+    HRESULT hr;
+    {
+        CoTaskMemString text;
+        hr = task->GetParameters(text.put());
+        info_.parameters = text.str();
+    }
+    {
+        CoTaskMemString text;
+        hr = task->GetComment(text.put());
+        info_.comment = text.str();
+    }
+    SYSTEMTIME time{};
+    if ((hr = task->GetMostRecentRunTime(&time)) == S_OK)
+        info_.lastRun = TimeOf(time);
+    if ((hr = task->GetNextRunTime(&time)) == S_OK)
+        info_.nextRun = TimeOf(time);
+    DWORD exitCode = 0;
+    hr = task->GetExitCode(&exitCode);
+    info_.resultText = ResultText(exitCode, executorCopy_);
+    info_.account = AccountOf(task, hr);
+    if (info_.account.empty())
+        info_.account = u"SYSTEM";
+    {
+        CoTaskMemString text;
+        hr = task->GetApplicationName(text.put());
+        info_.application = text.str();
+    }
+    {
+        CoTaskMemString text;
+        hr = task->GetCreator(text.put());
+        info_.creator = text.str();
+    }
+    HRESULT status = 0;
+    if (SUCCEEDED(hr = task->GetStatus(&status)))
+        info_.status = status;
+    DWORD flags = 0;
+    hr = task->GetFlags(&flags);
+    info_.enabled = (flags & TASK_FLAG_DISABLED) == 0;
+    WORD triggers = 0;
+    hr = task->GetTriggerCount(&triggers);
+    for (WORD i = 0; i < triggers; ++i) {
+        CoTaskMemString text;
+        hr = task->GetTriggerString(i, text.put());
+        if (SUCCEEDED(hr)) {
+            info_.scheduleText = text.str();
+            continue;
+        }
+        // Where the scheduler cannot describe its triggers (Wine), the text is composed here.
+        ComPtr<ITaskTrigger> trigger;
+        TASK_TRIGGER spec{};
+        spec.cbTriggerSize = sizeof spec;
+        if (SUCCEEDED(hr = task->GetTrigger(i, trigger.put())) && SUCCEEDED(hr = trigger->GetTrigger(&spec)))
+            info_.scheduleText = TriggerText(TriggerSpecOf(spec), UserLocaleFormat());
+    }
+    info = info_;
+    return hr;
+}
+
+HResult CScheduledTask::DeleteTask(const std::u16string& name) {
+    if (name.empty())
+        return E_FAIL;
+    ComInit com;
+    if (FAILED(com.result()))
+        return com.result();
+    ComPtr<ITaskScheduler> scheduler;
+    HRESULT hr = OpenScheduler(scheduler);
+    if (SUCCEEDED(hr))
+        hr = scheduler->Delete(W(WorkItemName(name)));
+    return hr;
+}
+
+HResult CScheduledTask::RunOrTerminate(const std::u16string& name) {
+    OpenWorkItem item(name);
+    if (FAILED(item.result))
+        return item.result;
+    HRESULT status = 0;
+    HRESULT hr = item.task->GetStatus(&status);
+    if (FAILED(hr))
+        return hr;
+    return status == SCHED_S_TASK_RUNNING ? item.task->Terminate() : item.task->Run();
+}
+
+HResult CScheduledTask::SetEnabled(const std::u16string& name, bool enable) {
+    OpenWorkItem item(name);
+    if (FAILED(item.result))
+        return item.result;
+    DWORD flags = 0;
+    HRESULT hr = item.task->GetFlags(&flags);
+    if (FAILED(hr))
+        return hr;
+    flags = enable ? flags & ~TASK_FLAG_DISABLED : flags | TASK_FLAG_DISABLED;
+    if (FAILED(hr = item.task->SetFlags(flags)))
+        return hr;
+    return SaveWorkItem(item.task.get());
+}
+
+HResult CScheduledTask::RepairTask(const std::u16string& name, const std::u16string& parameters,
+                                   const std::u16string& account) {
+    OpenWorkItem item(name);
+    if (FAILED(item.result))
+        return item.result;
+    HRESULT hr = item.task->SetParameters(W(parameters));
+    DWORD flags = 0;
+    if (SUCCEEDED(hr))
+        hr = item.task->GetFlags(&flags);
+    if (SUCCEEDED(hr))
+        hr = item.task->SetFlags(flags | TASK_FLAG_RUN_ONLY_IF_LOGGED_ON);
+    if (SUCCEEDED(hr))
+        hr = item.task->SetAccountInformation(W(account), nullptr);
+    if (FAILED(hr))
+        return hr;
+    return SaveWorkItem(item.task.get());
+}
+
+std::u16string CScheduledTask::CurrentUser() {
+    wchar_t name[512] = {};
+    ULONG size = 512;
+    if (!::GetUserNameExW(NameSamCompatible, name, &size))
+        return {};
+    return std::u16string(reinterpret_cast<const char16_t*>(name), size);
+}
+
+// --- editing ----------------------------------------------------------------------------------
+
+HResult WorkItemEditor::BeginNew(TaskKind kind) {
+    if (FAILED(com_.result()))
+        return com_.result();
+    ComPtr<ITaskScheduler> scheduler;
+    HRESULT hr = OpenScheduler(scheduler);
+    if (FAILED(hr))
+        return hr;
+    name_ = CScheduledTask::MakeTaskName(kind);
+    if (FAILED(hr = scheduler->NewWorkItem(W(name_), CLSID_CTask, IID_ITask,
+                                           reinterpret_cast<IUnknown**>(task_.put()))))
+        return hr;
+    if (FAILED(hr = task_->SetApplicationName(W(kExecutorApplication))) ||
+        FAILED(hr = task_->SetParameters(W(name_))) || FAILED(hr = task_->SetMaxRunTime(kMaxRunTimeMs)))
+        return hr;
+    flags_ = kFlagHidden | (IsNtFamily() ? kFlagInteractive : 0);
+    return S_OK;
+}
+
+HResult WorkItemEditor::BeginExisting(const std::u16string& name, WorkItemSettings& settings) {
+    if (FAILED(com_.result()))
+        return com_.result();
+    ComPtr<ITaskScheduler> scheduler;
+    HRESULT hr = OpenScheduler(scheduler);
+    if (SUCCEEDED(hr))
+        hr = OpenTask(scheduler.get(), name, task_);
+    if (FAILED(hr))
+        return hr;
+    name_ = WorkItemName(name);
+    if (FAILED(hr = task_->GetFlags(&flags_)))
+        return hr;
+    wasRunOnlyIfLoggedOn_ = (flags_ & kFlagRunOnlyIfLoggedOn) != 0;
+    settings.runOnlyIfLoggedOn = wasRunOnlyIfLoggedOn_;
+    HRESULT accountRead;
+    settings.userName = AccountOf(task_.get(), accountRead);
+    if (FAILED(accountRead))
+        settings.userName = CScheduledTask().CurrentUser();
+    return S_OK;
+}
+
+HPROPSHEETPAGE WorkItemEditor::SchedulePage() {
+    ComPtr<IProvideTaskPage> pages;
+    HPROPSHEETPAGE page = nullptr;
+    if (task_ && SUCCEEDED(task_.As(IID_IProvideTaskPage, pages)) &&
+        SUCCEEDED(pages->GetPage(TASKPAGE_SCHEDULE, FALSE, &page)))
+        return page;
+    return nullptr;
+}
+
+HResult WorkItemEditor::GetTriggers(std::vector<TASK_TRIGGER>& triggers) {
+    triggers.clear();
+    WORD count = 0;
+    HRESULT hr = task_ ? task_->GetTriggerCount(&count) : E_POINTER;
+    for (WORD i = 0; SUCCEEDED(hr) && i < count; ++i) {
+        ComPtr<ITaskTrigger> trigger;
+        TASK_TRIGGER spec{};
+        spec.cbTriggerSize = sizeof spec;
+        if (SUCCEEDED(hr = task_->GetTrigger(i, trigger.put())) && SUCCEEDED(hr = trigger->GetTrigger(&spec)))
+            triggers.push_back(spec);
+    }
+    return hr;
+}
+
+HResult WorkItemEditor::SetTriggers(const std::vector<TASK_TRIGGER>& triggers) {
+    WORD count = 0;
+    HRESULT hr = task_ ? task_->GetTriggerCount(&count) : E_POINTER;
+    while (SUCCEEDED(hr) && count > 0)
+        hr = task_->DeleteTrigger(--count);
+    for (TASK_TRIGGER spec : triggers) {
+        ComPtr<ITaskTrigger> trigger;
+        WORD index = 0;
+        spec.cbTriggerSize = sizeof spec;
+        if (SUCCEEDED(hr))
+            hr = task_->CreateTrigger(&index, trigger.put());
+        if (SUCCEEDED(hr))
+            hr = trigger->SetTrigger(&spec);
+    }
+    return hr;
+}
+
+HResult WorkItemEditor::SetSystemAccount() {
+    return task_->SetAccountInformation(L"", nullptr);
+}
+
+HResult WorkItemEditor::Save() {
+    return SaveWorkItem(task_.get());
+}
+
+HResult WorkItemEditor::FinishNew(const WorkItemSettings& settings) {
+    if (!task_)
+        return E_POINTER;
+    // Only a popup may run at system start or logon: every other action gets one run instead.
+    if (settings.action != 9) {
+        std::vector<TASK_TRIGGER> triggers;
+        HRESULT hr = GetTriggers(triggers);
+        bool changed = false;
+        for (TASK_TRIGGER& trigger : triggers) {
+            if (trigger.TriggerType == kAtSystemStart || trigger.TriggerType == kAtLogon) {
+                trigger.TriggerType = static_cast<TASK_TRIGGER_TYPE>(kTimeTriggerOnce);
+                changed = true;
+            }
+        }
+        if (SUCCEEDED(hr) && changed)
+            hr = SetTriggers(triggers);
+        if (FAILED(hr))
+            return hr;
+    }
+    if (settings.action == 11)
+        flags_ |= kFlagSystemRequired;
+    HRESULT hr;
+    if (settings.runOnlyIfLoggedOn) {
+        flags_ |= kFlagRunOnlyIfLoggedOn;
+        if (FAILED(hr = task_->SetFlags(flags_)) ||
+            FAILED(hr = task_->SetAccountInformation(W(CScheduledTask().CurrentUser()), nullptr)))
+            return hr;
+    } else {
+        if (FAILED(hr = task_->SetFlags(flags_)))
+            return hr;
+        const bool system = settings.userName.empty() || settings.kind == TaskKind::kLocal || settings.action == 10;
+        hr = system ? SetSystemAccount()
+                    : task_->SetAccountInformation(W(settings.userName), W(settings.password));
+        if (FAILED(hr))
+            return hr;
+    }
+    return Save();
+}
+
+HResult WorkItemEditor::FinishExisting(const WorkItemSettings& settings) {
+    if (!task_)
+        return E_POINTER;
+    HRESULT hr = S_OK;
+    if (settings.runOnlyIfLoggedOn && !wasRunOnlyIfLoggedOn_) {
+        flags_ |= kFlagRunOnlyIfLoggedOn;
+        hr = task_->SetAccountInformation(W(CScheduledTask().CurrentUser()), nullptr);
+    } else if (!settings.runOnlyIfLoggedOn) {
+        flags_ &= ~kFlagRunOnlyIfLoggedOn;
+        if (settings.kind == TaskKind::kLocal || settings.action == 10)
+            hr = SetSystemAccount();
+        else if (settings.accountChanged && !settings.userName.empty())
+            hr = task_->SetAccountInformation(W(settings.userName), W(settings.password));
+    }
+    if (FAILED(hr))
+        return hr;
+    flags_ = settings.action == 11 ? flags_ | kFlagSystemRequired : flags_ & ~kFlagSystemRequired;
+    if (FAILED(hr = task_->SetFlags(flags_)))
+        return hr;
+    return Save();
+}
+
+// --- trigger texts ----------------------------------------------------------------------------
+
+TriggerSpec TriggerSpecOf(const TASK_TRIGGER& t) {
+    TriggerSpec spec;
+    spec.type = static_cast<TriggerType>(t.TriggerType);
+    spec.beginYear = t.wBeginYear;
+    spec.beginMonth = t.wBeginMonth;
+    spec.beginDay = t.wBeginDay;
+    spec.endYear = t.wEndYear;
+    spec.endMonth = t.wEndMonth;
+    spec.endDay = t.wEndDay;
+    spec.startHour = t.wStartHour;
+    spec.startMinute = t.wStartMinute;
+    spec.minutesDuration = t.MinutesDuration;
+    spec.minutesInterval = t.MinutesInterval;
+    spec.flags = t.rgFlags;
+    switch (t.TriggerType) {
+        case TASK_TIME_TRIGGER_DAILY:
+            spec.daysInterval = t.Type.Daily.DaysInterval;
+            break;
+        case TASK_TIME_TRIGGER_WEEKLY:
+            spec.weeksInterval = t.Type.Weekly.WeeksInterval;
+            spec.daysOfTheWeek = t.Type.Weekly.rgfDaysOfTheWeek;
+            break;
+        case TASK_TIME_TRIGGER_MONTHLYDATE:
+            spec.daysOfTheMonth = t.Type.MonthlyDate.rgfDays;
+            spec.months = t.Type.MonthlyDate.rgfMonths;
+            break;
+        case TASK_TIME_TRIGGER_MONTHLYDOW:
+            spec.whichWeek = t.Type.MonthlyDOW.wWhichWeek;
+            spec.daysOfTheWeek = t.Type.MonthlyDOW.rgfDaysOfTheWeek;
+            spec.months = t.Type.MonthlyDOW.rgfMonths;
+            break;
+        default:
+            break;
+    }
+    return spec;
+}
+
+LocaleFormat UserLocaleFormat() {
+    LocaleFormat format;
+    format.time = [](int hour, int minute) {
+        SYSTEMTIME t{};
+        t.wHour = static_cast<WORD>(hour);
+        t.wMinute = static_cast<WORD>(minute);
+        wchar_t text[64] = {};
+        const int length = ::GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &t, nullptr, text, 64);
+        return std::u16string(reinterpret_cast<const char16_t*>(text), length > 0 ? length - 1 : 0);
+    };
+    format.date = [](int year, int month, int day) {
+        SYSTEMTIME t{};
+        t.wYear = static_cast<WORD>(year);
+        t.wMonth = static_cast<WORD>(month);
+        t.wDay = static_cast<WORD>(day);
+        wchar_t text[64] = {};
+        const int length = ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, text, 64);
+        return std::u16string(reinterpret_cast<const char16_t*>(text), length > 0 ? length - 1 : 0);
+    };
+    return format;
+}
+
+}  // namespace velmora
