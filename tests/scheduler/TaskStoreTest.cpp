@@ -1,0 +1,288 @@
+// The task store's rules over a fake scheduler: listing with reconciliation, removal, and the order
+// in which a pair is created, changed and deleted.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "scheduler/TaskStore.h"
+#include "tests/support/TestSupport.h"
+
+namespace velmora {
+namespace {
+
+using test::TempDir;
+
+class FakeScheduler : public SchedulerCalls {
+public:
+    struct Item {
+        WorkItemInfo info;
+    };
+    std::vector<std::pair<std::u16string, Item>> items;  // in enumeration order
+    std::vector<std::string> calls;
+    int enumerations = 0;
+    bool deleteFails = false;
+
+    void Add(const std::u16string& name, const std::u16string& application = u"quenex",
+             std::u16string parameters = u"") {
+        Item item;
+        item.info.application = application;
+        item.info.parameters = parameters.empty() ? name : parameters;
+        items.emplace_back(name, item);
+    }
+    Item* Find(const std::u16string& name) {
+        const std::u16string bare = name.substr(0, name.find(u'.'));
+        for (auto& [n, item] : items) {
+            if (n == bare)
+                return &item;
+        }
+        return nullptr;
+    }
+    static std::string Narrow(const std::u16string& s) { return std::string(s.begin(), s.end()); }
+
+    HResult EnumTasks(const std::u16string& prefix, std::vector<std::u16string>& names) override {
+        ++enumerations;
+        for (const auto& [name, item] : items) {
+            if (name.compare(0, prefix.size(), prefix) == 0)
+                names.push_back(name + u".job");
+        }
+        return kOk;
+    }
+    HResult LoadInfo(const std::u16string& name, WorkItemInfo& info) override {
+        Item* item = Find(name);
+        if (!item)
+            return kFail;
+        info = item->info;
+        return kOk;
+    }
+    HResult DeleteTask(const std::u16string& name) override {
+        calls.push_back("Delete " + Narrow(name));
+        if (deleteFails)
+            return kFail;
+        const std::u16string bare = name.substr(0, name.find(u'.'));
+        std::erase_if(items, [&](const auto& entry) { return entry.first == bare; });
+        return kOk;
+    }
+    HResult RepairTask(const std::u16string& name, const std::u16string& parameters,
+                       const std::u16string& account) override {
+        calls.push_back("Repair " + Narrow(name) + " " + Narrow(parameters) + " " + Narrow(account));
+        Find(name)->info.parameters = parameters;
+        return kOk;
+    }
+    std::u16string CurrentUser() override { return u"LAB\\admin"; }
+};
+
+class TaskStore : public ::testing::Test {
+protected:
+    void SaveTask(const std::u16string& name, int action, const std::u16string& comment = u"") {
+        CTaskParams record;
+        record.action = action;
+        record.comment = comment;
+        ASSERT_TRUE(record.Save(dir.Folder(), name));
+    }
+    // A task file whose stored action code is outside the known codes.
+    void SaveUnknownAction(const std::u16string& name, int action) {
+        CTaskParams record;
+        std::u16string text = record.Serialize();
+        text[113] = static_cast<char16_t>(7000 + action);
+        // The checksum covers the changed unit: write it anew.
+        std::uint32_t sum = 0;
+        for (std::size_t i = 0; i + 10 < text.size(); ++i)
+            sum += text[i];
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "%010x", sum);
+        for (int i = 0; i < 10; ++i)
+            text[text.size() - 10 + i] = static_cast<char16_t>(digits[i]);
+        EncodeRecordText(text);
+        test::WriteBytes(dir.Path() / (std::string(name.begin(), name.end()) + ".dat"),
+                         test::Utf16LeBytes(text + u"\n"));
+    }
+    std::vector<std::u16string> Names(const std::vector<ListedTask>& tasks) {
+        std::vector<std::u16string> names;
+        for (const ListedTask& task : tasks)
+            names.push_back(task.name);
+        return names;
+    }
+
+    TempDir dir;
+    FakeScheduler scheduler;
+};
+
+TEST_F(TaskStore, ListsValidTasksWithTheirRecords) {
+    SaveTask(u"quenep-0a", kActionShutdown, u"night");
+    SaveTask(u"quenep-0b", kActionWakeUp);
+    scheduler.Add(u"quenep-0a");
+    scheduler.Add(u"quenep-0b", u"QUENEX");
+    const auto tasks = ListTasks(scheduler, dir.Folder(), kLocalPrefix);
+    EXPECT_EQ((std::vector<std::u16string>{u"quenep-0a", u"quenep-0b"}), Names(tasks));
+    EXPECT_EQ(u"night", tasks[0].record.comment);
+    EXPECT_EQ(kActionWakeUp, tasks[1].record.action);
+    EXPECT_TRUE(scheduler.calls.empty());
+}
+
+TEST_F(TaskStore, ForeignWorkItemsAndOtherPrefixesStayUntouchedAndUnlisted) {
+    SaveTask(u"quenep-0f", kActionShutdown);
+    scheduler.Add(u"quenep-0f", u"notepad", u"changed");
+    scheduler.Add(u"QUENEP-0x");
+    scheduler.Add(u"quenep-1r");
+    SaveTask(u"QUENEP-0x", kActionShutdown);
+    SaveTask(u"quenep-1r", kActionShutdown);
+    EXPECT_TRUE(ListTasks(scheduler, dir.Folder(), kLocalPrefix).empty());
+    EXPECT_TRUE(scheduler.calls.empty());
+    EXPECT_EQ((std::vector<std::u16string>{u"quenep-1r"}), Names(ListTasks(scheduler, dir.Folder(), kRemotePrefix)));
+}
+
+TEST_F(TaskStore, HandChangedParametersAreRepaired) {
+    SaveTask(u"quenep-0p", kActionLock);
+    scheduler.Add(u"quenep-0p", u"quenex", u"quenep-0other");
+    const auto tasks = ListTasks(scheduler, dir.Folder(), kLocalPrefix);
+    EXPECT_EQ((std::vector<std::string>{"Repair quenep-0p.job quenep-0p LAB\\admin"}), scheduler.calls);
+    ASSERT_EQ(1u, tasks.size());
+    EXPECT_EQ(u"quenep-0p", tasks[0].info.parameters);
+    EXPECT_EQ(kActionLock, tasks[0].record.action);
+}
+
+TEST_F(TaskStore, UnknownActionDeletesTheWorkItemKeepsItsFileAndListsAgain) {
+    SaveTask(u"quenep-0a", kActionShutdown);
+    SaveUnknownAction(u"quenep-0b", 12);
+    SaveUnknownAction(u"quenep-0c", -3);
+    scheduler.Add(u"quenep-0a");
+    scheduler.Add(u"quenep-0b");
+    scheduler.Add(u"quenep-0c");
+    const auto tasks = ListTasks(scheduler, dir.Folder(), kLocalPrefix);
+    EXPECT_EQ((std::vector<std::u16string>{u"quenep-0a"}), Names(tasks));
+    EXPECT_EQ((std::vector<std::string>{"Delete quenep-0b.job", "Delete quenep-0c.job"}), scheduler.calls);
+    EXPECT_EQ(3, scheduler.enumerations);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "quenep-0b.dat"));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "quenep-0c.dat"));
+}
+
+TEST_F(TaskStore, UnknownActionThatCannotBeDeletedIsStillNotListed) {
+    SaveUnknownAction(u"quenep-0b", 99);
+    scheduler.Add(u"quenep-0b");
+    scheduler.deleteFails = true;
+    EXPECT_TRUE(ListTasks(scheduler, dir.Folder(), kLocalPrefix).empty());
+    EXPECT_EQ(1, scheduler.enumerations);
+}
+
+TEST_F(TaskStore, MissingOrBrokenTaskFileMakesThePairInvalidWithoutDeletingIt) {
+    scheduler.Add(u"quenep-0m");
+    scheduler.Add(u"quenep-0x");
+    test::WriteBytes(dir.Path() / "quenep-0x.dat", "broken");
+    EXPECT_TRUE(ListTasks(scheduler, dir.Folder(), kLocalPrefix).empty());
+    EXPECT_TRUE(scheduler.calls.empty());
+}
+
+TEST_F(TaskStore, RemoveAllTakesOnlyTheExecutorsWorkItemsAndTheirFiles) {
+    for (const char16_t* name : {u"quenep-0a", u"quenep-1b", u"quenep-0c"})
+        SaveTask(name, kActionShutdown);
+    scheduler.Add(u"quenep-0a");
+    scheduler.Add(u"quenep-1b");
+    scheduler.Add(u"quenep-0c", u"cmd");
+    scheduler.Add(u"other");
+    RemoveAllTasks(scheduler, dir.Folder());
+    EXPECT_EQ((std::vector<std::string>{"Delete quenep-0a.job", "Delete quenep-1b.job"}), scheduler.calls);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0a.dat"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-1b.dat"));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "quenep-0c.dat"));
+    EXPECT_EQ(2u, scheduler.items.size());
+}
+
+TEST_F(TaskStore, NewPairStoresTheWorkItemFirstAndTheFileWhenItWasStored) {
+    CTaskParams record;
+    record.comment = u"new";
+    bool warning = true;
+    bool fileExistedDuringSave = true;
+    const auto save = [&](HResult result) {
+        return [&, result] {
+            fileExistedDuringSave = std::filesystem::exists(dir.Path() / "quenep-0n.dat");
+            return result;
+        };
+    };
+    EXPECT_EQ(kOk, CreateTaskPair(save(kOk), record, dir.Folder(), u"quenep-0n", warning));
+    EXPECT_FALSE(fileExistedDuringSave);
+    EXPECT_FALSE(warning);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "quenep-0n.dat"));
+
+    EXPECT_EQ(kAccountNameNotFound,
+              CreateTaskPair(save(kAccountNameNotFound), record, dir.Folder(), u"quenep-0w", warning));
+    EXPECT_TRUE(warning);
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "quenep-0w.dat"));
+
+    EXPECT_EQ(kFail, CreateTaskPair(save(kFail), record, dir.Folder(), u"quenep-0f", warning));
+    EXPECT_FALSE(warning);
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0f.dat"));
+}
+
+TEST_F(TaskStore, ChangedPairWritesTheFileBeforeTheWorkItem) {
+    SaveTask(u"quenep-0c", kActionShutdown, u"old");
+    CTaskParams record;
+    record.comment = u"new";
+    bool warning = false;
+    std::u16string commentDuringUpdate;
+    EXPECT_EQ(kAccessDenied, ChangeTaskPair(record, dir.Folder(), u"quenep-0c",
+                                            [&] {
+                                                CTaskParams onDisk;
+                                                onDisk.Load(dir.Folder(), u"quenep-0c", false);
+                                                commentDuringUpdate = onDisk.comment;
+                                                return kAccessDenied;
+                                            },
+                                            warning));
+    EXPECT_EQ(u"new", commentDuringUpdate);
+    EXPECT_TRUE(warning);
+}
+
+TEST_F(TaskStore, DeletingAPairRemovesTheFileEvenWhenTheWorkItemStays) {
+    SaveTask(u"quenep-0d", kActionShutdown);
+    scheduler.Add(u"quenep-0d");
+    scheduler.deleteFails = true;
+    EXPECT_EQ(kFail, DeleteTaskPair(scheduler, dir.Folder(), u"quenep-0d"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0d.dat"));
+    EXPECT_EQ((std::vector<std::string>{"Delete quenep-0d.job"}), scheduler.calls);
+}
+
+class FakeServices : public ServiceCalls {
+public:
+    std::optional<ServiceState> state;
+    bool startWorks = true;
+    int starts = 0;
+    std::optional<ServiceState> QuerySchedulerService() override { return state; }
+    bool StartSchedulerService() override {
+        ++starts;
+        return startWorks;
+    }
+};
+
+TEST(SchedulerService, AsksOnlyWhenStoppedAndStartsOnYes) {
+    struct Case {
+        std::optional<ServiceState> state;
+        bool answer;
+        bool startWorks;
+        int questions, starts, failures;
+    };
+    const Case cases[] = {{ServiceState::kRunning, true, true, 0, 0, 0},
+                          {ServiceState::kOther, true, true, 0, 0, 0},
+                          {std::nullopt, true, true, 0, 0, 0},
+                          {ServiceState::kStopped, false, true, 1, 0, 0},
+                          {ServiceState::kStopped, true, true, 1, 1, 0},
+                          {ServiceState::kStopped, true, false, 1, 1, 1}};
+    for (const Case& c : cases) {
+        FakeServices services;
+        services.state = c.state;
+        services.startWorks = c.startWorks;
+        int questions = 0;
+        int failures = 0;
+        CheckSchedulerService(
+            services,
+            [&] {
+                ++questions;
+                return c.answer;
+            },
+            [&] { ++failures; });
+        EXPECT_EQ(c.questions, questions);
+        EXPECT_EQ(c.starts, services.starts);
+        EXPECT_EQ(c.failures, failures);
+    }
+}
+
+}  // namespace
+}  // namespace velmora
