@@ -51,7 +51,12 @@ int Executor::RunTaskMode(const std::u16string& argument) {
     if (!task_.Load(platform_.TaskFolder(), TaskNameOf(argument), true))
         return kExitNormal;  // nothing is run and nothing is logged
     if (NeedsService(argument)) {
-        platform_.RunThroughService(argument);
+        // When the service could not take the task, the task's log says why it did not run.
+        if (const std::uint32_t error = platform_.RunThroughService(argument); error != 0) {
+            AddLogLine(u"account=" + account_);
+            AddLogLine(u"result=" + FormatResult(error));
+            StoreLog(argument);
+        }
         return kExitNormal;
     }
     RunTask(argument);
@@ -72,11 +77,18 @@ int Executor::RunIniMode(const std::u16string& argument) {
 // A local task run under the system account cannot show its countdown on the user's desktop, so
 // it goes through the interactive service. Remote tasks show no dialog and never need it.
 bool Executor::NeedsService(const std::u16string& argument) {
-    const std::u16string account = platform_.WorkItemAccount(argument).value_or(u"");
-    if (Contains(argument, kLocalPrefix) && task_.noshow == 0 && Contains(account, u"SYSTEM"))
+    account_ = platform_.WorkItemAccount(argument).value_or(u"");
+    if (Contains(argument, kLocalPrefix) && task_.noshow == 0 && Contains(account_, u"SYSTEM"))
         return true;
-    AddLogLine(u"account=" + account);
+    AddLogLine(u"account=" + account_);
     return false;
+}
+
+bool Executor::RunServiceTask(const std::u16string& argument) {
+    if (!task_.Load(platform_.TaskFolder(), TaskNameOf(argument), true))
+        return false;
+    AddLogLine(u"account=system");
+    return RunTask(argument);
 }
 
 bool Executor::RunTask(const std::u16string& argument) {

@@ -31,6 +31,8 @@ public:
     // removal mode run elsewhere.
     int Start(const std::optional<std::u16string>& argument);
 
+    // The service process's part: loads the task named by the argument and runs it.
+    bool RunServiceTask(const std::u16string& argument);
     bool RunTask(const std::u16string& argument);
     void RunComputers();
     std::uint32_t RemoteWorker(std::size_t index);
@@ -57,6 +59,7 @@ private:
     CTaskParams task_;
     bool iniMode_ = false;
     std::u16string runLog_;
+    std::u16string account_;  // the work item's account, as NeedsService read it
     bool countdownEndedByTimer_ = false;
 };
 

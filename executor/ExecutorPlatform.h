@@ -35,8 +35,9 @@ public:
     virtual CountdownOutcome RunCountdown(CountdownLogic& logic) = 0;
     // The account of the work item named by the argument; nothing when it cannot be read.
     virtual std::optional<std::u16string> WorkItemAccount(const std::u16string& argument) = 0;
-    // Hands a task to the temporary service, which runs it on the user's desktop.
-    virtual void RunThroughService(const std::u16string& argument) = 0;
+    // Hands a task to the temporary service, which runs it on the user's desktop; 0 when the
+    // service took it, else the Windows error that kept it from doing so.
+    virtual std::uint32_t RunThroughService(const std::u16string& argument) = 0;
     virtual void PrintUsage() = 0;
 };
 

@@ -10,6 +10,9 @@
 #include "executor/CommandLine.h"
 #include "executor/Executor.h"
 #include "executor/win/SystemExecutorPlatform.h"
+#include "executor/win/TemporaryService.h"
+#include "model/win/TaskFolder.h"
+#include "scheduler/win/ScheduledTask.h"
 #include "platform/win/Unique.h"
 
 namespace velmora {
@@ -52,9 +55,13 @@ int CKvApp::Run() {
     const std::optional<std::u16string> argument = Argument();
     int status = kExitNormal;
     switch (ChooseMode(argument)) {
-        case ExecutorMode::kRemoval:
+        case ExecutorMode::kRemoval: {
+            CScheduledTask scheduler(true);
+            RemoveAllTasks(scheduler, TaskStoreFolder());
+            break;
+        }
         case ExecutorMode::kService:
-            // Both need the Task Scheduler binding and the temporary service, which come next.
+            status = RunServiceProcess();
             break;
         default: {
             SystemExecutorPlatform platform;

@@ -8,8 +8,10 @@
 
 #include "executor/CommandLine.h"
 #include "executor/win/KvDlg.h"
+#include "executor/win/TemporaryService.h"
 #include "model/Utf.h"
 #include "model/win/TaskFolder.h"
+#include "scheduler/win/ScheduledTask.h"
 
 namespace velmora {
 
@@ -61,15 +63,17 @@ CountdownOutcome SystemExecutorPlatform::RunCountdown(CountdownLogic& logic) {
     return dialog.Run();
 }
 
-// Reading the work item comes with the scheduler binding; until then no work item is found, so
-// the account is empty and every task runs directly in this process.
-std::optional<std::u16string> SystemExecutorPlatform::WorkItemAccount(const std::u16string&) {
-    return std::nullopt;
+std::optional<std::u16string> SystemExecutorPlatform::WorkItemAccount(const std::u16string& argument) {
+    CScheduledTask scheduler(true);
+    WorkItemInfo info;
+    if (scheduler.LoadInfo(argument, info) < 0)
+        return std::nullopt;
+    return info.account;
 }
 
-// Reached only for a work item that reads as the system account, which needs the scheduler
-// binding above; the temporary service comes with it.
-void SystemExecutorPlatform::RunThroughService(const std::u16string&) {}
+std::uint32_t SystemExecutorPlatform::RunThroughService(const std::u16string& argument) {
+    return HandToService(argument);
+}
 
 void SystemExecutorPlatform::PrintUsage() {
     for (const std::u16string& piece : UsagePieces()) {

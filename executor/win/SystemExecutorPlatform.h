@@ -16,7 +16,7 @@ public:
     std::unique_ptr<ActionEngine> CreateActions() override;
     CountdownOutcome RunCountdown(CountdownLogic& logic) override;
     std::optional<std::u16string> WorkItemAccount(const std::u16string& argument) override;
-    void RunThroughService(const std::u16string& argument) override;
+    std::uint32_t RunThroughService(const std::u16string& argument) override;
     void PrintUsage() override;
 };
 

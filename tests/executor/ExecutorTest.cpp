@@ -99,7 +99,11 @@ public:
         return {kDialogOk, false};
     }
     std::optional<std::u16string> WorkItemAccount(const std::u16string&) override { return account; }
-    void RunThroughService(const std::u16string& argument) override { serviceRuns.push_back(argument); }
+    std::uint32_t serviceError = 0;
+    std::uint32_t RunThroughService(const std::u16string& argument) override {
+        serviceRuns.push_back(argument);
+        return serviceError;
+    }
     void PrintUsage() override { ++usages; }
 };
 
@@ -360,6 +364,29 @@ TEST_F(ExecutorRun, LocalTaskUnderTheSystemAccountGoesThroughTheService) {
     EXPECT_EQ((std::vector<std::u16string>{u"quenep-0s"}), platform.serviceRuns);
     EXPECT_TRUE(executor.runLog().empty());
     EXPECT_TRUE(Stored(u"quenep-0s").history.empty());
+}
+
+TEST_F(ExecutorRun, ServiceThatCannotTakeTheTaskIsLogged) {
+    SavedTask(u"quenep-0t", kActionShutdown, 0);
+    platform.account = u"SYSTEM";
+    platform.serviceError = 1073;
+    Executor(platform).Start(u"quenep-0t");
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ((Lines{u"account=SYSTEM", u"result=1073: text of 1073"}),
+              LinesOf(LastRunIn(Stored(u"quenep-0t").history)));
+}
+
+TEST_F(ExecutorRun, ServiceProcessRunsTheTaskUnderTheSystemAccount) {
+    SavedTask(u"quenep-0v", kActionLock, 0);
+    Executor service(platform);
+    EXPECT_TRUE(service.RunServiceTask(u"quenep-0v"));
+    EXPECT_EQ((Lines{u"account=system", u"Start action=lock", u"Dialog: time to show=5, allow cancel=1, message=Going",
+                     u"Dialog: result=Ok", u"result=0: The operation completed successfully. "}),
+              LinesOf(LastRunIn(Stored(u"quenep-0v").history)));
+    EXPECT_EQ((std::vector<std::string>{"Lock"}), platform.calls);
+    Executor missing(platform);
+    EXPECT_FALSE(missing.RunServiceTask(u"quenep-0none"));
+    EXPECT_TRUE(missing.runLog().empty());
 }
 
 TEST_F(ExecutorRun, ServiceOnlyForLocalTasksThatShowTheirDialog) {

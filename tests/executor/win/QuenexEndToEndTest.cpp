@@ -12,6 +12,7 @@
 #include "model/TextFile.h"
 #include "model/Utf.h"
 #include "model/win/TaskFolder.h"
+#include "scheduler/win/ScheduledTask.h"
 #include "tests/support/TestSupport.h"
 
 namespace velmora {
@@ -271,6 +272,123 @@ TEST_F(QuenexTaskFile, MissingTaskAndUnknownArgumentsEndQuietly) {
     EXPECT_EQ(0u, RunQuenex(u"", true).exitCode);
     EXPECT_EQ(0u, RunQuenex(u"-R", true).exitCode);
     EXPECT_EQ(0u, RunQuenex(u"C:\\nowhere\\missing.ini", true).exitCode);
+}
+
+// Tasks with real work items in the scheduler.
+class QuenexWorkItem : public ::testing::Test {
+protected:
+    std::u16string NewTask(TaskKind kind, const CTaskParams& record) {
+        WorkItemEditor editor;
+        EXPECT_HRESULT_SUCCEEDED(editor.BeginNew(kind));
+        WorkItemSettings settings;
+        settings.kind = kind;
+        settings.action = record.action;
+        const HRESULT saved = editor.FinishNew(settings);
+        EXPECT_TRUE(saved == S_OK || IsAccountError(saved));
+        EXPECT_TRUE(record.Save(TaskStoreFolder(), editor.name()));
+        names_.push_back(editor.name());
+        return editor.name();
+    }
+    void TearDown() override {
+        CScheduledTask scheduler;
+        for (const std::u16string& name : names_) {
+            scheduler.DeleteTask(name);
+            CTaskParams::Remove(TaskStoreFolder(), name);
+        }
+    }
+    static bool ServiceExists() {
+        SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+        SC_HANDLE service = manager ? ::OpenServiceW(manager, L"Velmora", SERVICE_QUERY_STATUS) : nullptr;
+        if (service)
+            ::CloseServiceHandle(service);
+        if (manager)
+            ::CloseServiceHandle(manager);
+        return service != nullptr;
+    }
+    std::vector<std::u16string> names_;
+};
+
+// The countdown window, in whichever process, that shows `message`.
+HWND DialogShowing(const std::u16string& message) {
+    struct Search {
+        std::u16string message;
+        HWND found = nullptr;
+    } search{message};
+    for (int i = 0; i < 1000 && !search.found; ++i) {
+        ::EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                wchar_t text[256] = {};
+                ::GetDlgItemTextW(window, 1001, text, 256);
+                if (::IsWindowVisible(window) && s->message == reinterpret_cast<const char16_t*>(text)) {
+                    s->found = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        ::Sleep(20);
+    }
+    return search.found;
+}
+
+TEST_F(QuenexWorkItem, SystemAccountTaskRunsThroughTheTemporaryService) {
+    CTaskParams record;
+    record.action = kActionPopup;
+    record.message = u"Through the service " + U(std::to_string(::GetTickCount()));
+    const std::u16string name = NewTask(TaskKind::kLocal, record);
+    CScheduledTask scheduler(true);
+    WorkItemInfo info;
+    ASSERT_HRESULT_SUCCEEDED(scheduler.LoadInfo(name, info));
+    ASSERT_EQ(u"SYSTEM", info.account) << "the work item must read as the system account";
+
+    // The started process hands the task over and ends; the service shows the countdown.
+    EXPECT_EQ(0u, RunQuenex(name, false).exitCode);
+    HWND dialog = DialogShowing(record.message);
+    ASSERT_NE(nullptr, dialog) << "the service showed no countdown";
+    ::PostMessageW(::GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_RETURN, 0);
+    for (int i = 0; i < 500 && ServiceExists(); ++i)
+        ::Sleep(20);
+    EXPECT_FALSE(ServiceExists()) << "the service removes itself after the run";
+    CTaskParams stored;
+    ASSERT_TRUE(stored.Load(TaskStoreFolder(), name, true));
+    EXPECT_EQ((std::vector<std::u16string>{u"account=system", u"Start action=popup", u"Dialog: result=Ok", kSuccess}),
+              RunLines(stored.history));
+}
+
+TEST_F(QuenexWorkItem, RemovalModeTakesOnlyTheExecutorsTasks) {
+    CTaskParams record;
+    record.action = kActionShutdown;
+    const std::u16string local = NewTask(TaskKind::kLocal, record);
+    const std::u16string remote = NewTask(TaskKind::kRemote, record);
+    // A work item of another program under the executor's prefix, with a file of the same name.
+    const std::u16string foreign = u"quenep-0" + local.substr(8, 6) + u"ff";
+    {
+        ComInit com;
+        ComPtr<ITaskScheduler> tasks;
+        ComPtr<ITask> task;
+        ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
+                                                    IID_ITaskScheduler, tasks.put_void()));
+        ASSERT_HRESULT_SUCCEEDED(
+            tasks->NewWorkItem(W(foreign), CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task.put())));
+        task->SetApplicationName(L"notepad");
+        ComPtr<IPersistFile> file;
+        ASSERT_HRESULT_SUCCEEDED(task->QueryInterface(IID_IPersistFile, file.put_void()));
+        ASSERT_HRESULT_SUCCEEDED(file->Save(nullptr, TRUE));
+    }
+    names_.push_back(foreign);
+    ASSERT_TRUE(record.Save(TaskStoreFolder(), foreign));
+
+    EXPECT_EQ(0u, RunQuenex(u"-r", true).exitCode);
+    const auto exists = [](const std::u16string& leaf) {
+        return ::GetFileAttributesW(W(JoinPath(TaskStoreFolder(), leaf))) != INVALID_FILE_ATTRIBUTES;
+    };
+    for (const std::u16string& name : {local, remote}) {
+        EXPECT_FALSE(exists(name + u".job"));
+        EXPECT_FALSE(exists(name + u".dat"));
+    }
+    EXPECT_TRUE(exists(foreign + u".job"));
+    EXPECT_TRUE(exists(foreign + u".dat"));
 }
 
 }  // namespace
