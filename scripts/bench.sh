@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Benchmarks: task file load and save (natively and under Wine), the executor's start-up against a
+# Benchmarks: task file load and save (natively and under Wine), listing tasks, the executor's start-up against a
 # program that does nothing, and the countdown's self-close time.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -14,6 +14,9 @@ say "task file, native"
 build/linux/bench/task_file_bench
 say "task file, Windows build under Wine"
 wine build/mingw/bench/task_file_bench.exe
+
+say "listing 50, 200 and 500 tasks from Wine's Task Scheduler"
+wine build/mingw/bench/task_list_bench.exe
 
 work="$VELMORA_ROOT/build/bench"
 mkdir -p "$work"

@@ -55,10 +55,8 @@ void Benchmark::Run() const {
         std::int64_t iterations = 1;
         for (;;) {
             State state(argument, iterations);
-            const auto start = std::chrono::steady_clock::now();
             function_(state);
-            const double ns =
-                std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
+            const double ns = state.ElapsedNs();
             if (!state.error().empty()) {
                 std::printf("%s/%lld  ERROR: %s\n", name_.c_str(), static_cast<long long>(argument),
                             state.error().c_str());

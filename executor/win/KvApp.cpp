@@ -57,6 +57,7 @@ int CKvApp::Run() {
     switch (ChooseMode(argument)) {
         case ExecutorMode::kRemoval: {
             CScheduledTask scheduler(true);
+            scheduler.KeepSchedulerOpen();
             RemoveAllTasks(scheduler, TaskStoreFolder());
             break;
         }

@@ -42,17 +42,40 @@ HRESULT OpenTask(ITaskScheduler* scheduler, const std::u16string& name, ComPtr<I
     return scheduler->Activate(W(WorkItemName(name)), IID_ITask, reinterpret_cast<IUnknown**>(task.put()));
 }
 
-// Opens COM, the scheduler and one work item for an operation.
-struct OpenWorkItem {
-    ComInit com;
-    ComPtr<ITaskScheduler> scheduler;
-    ComPtr<ITask> task;
+}  // namespace
+
+// The scheduler for one operation: the one kept open by its object, or COM and a scheduler of the
+// operation's own.
+struct SchedulerAccess {
+    std::unique_ptr<ComInit> com;
+    ComPtr<ITaskScheduler> own;
+    ITaskScheduler* scheduler = nullptr;
     HRESULT result = E_FAIL;
 
-    explicit OpenWorkItem(const std::u16string& name) {
-        if (FAILED(result = com.result()) || FAILED(result = OpenScheduler(scheduler)))
+    explicit SchedulerAccess(const CScheduledTask& owner) {
+        if (owner.keptScheduler_) {
+            scheduler = owner.keptScheduler_.get();
+            result = S_OK;
             return;
-        result = OpenTask(scheduler.get(), name, task);
+        }
+        com = std::make_unique<ComInit>();
+        if (FAILED(result = com->result()) || FAILED(result = OpenScheduler(own)))
+            return;
+        scheduler = own.get();
+    }
+};
+
+namespace {
+
+// Opens the scheduler and one work item for an operation.
+struct OpenWorkItem {
+    SchedulerAccess access;
+    ComPtr<ITask> task;
+    HRESULT result;
+
+    OpenWorkItem(const CScheduledTask& owner, const std::u16string& name) : access(owner), result(access.result) {
+        if (SUCCEEDED(result))
+            result = OpenTask(access.scheduler, name, task);
     }
 };
 
@@ -91,15 +114,21 @@ std::u16string CScheduledTask::MakeTaskName(TaskKind kind) {
                                  });
 }
 
+void CScheduledTask::KeepSchedulerOpen() {
+    if (keptScheduler_)
+        return;
+    keptCom_ = std::make_unique<ComInit>();
+    if (SUCCEEDED(keptCom_->result()))
+        OpenScheduler(keptScheduler_);
+}
+
 HResult CScheduledTask::EnumTasks(const std::u16string& prefix, std::vector<std::u16string>& names) {
-    ComInit com;
-    if (FAILED(com.result()))
-        return com.result();
-    ComPtr<ITaskScheduler> scheduler;
-    HRESULT hr = OpenScheduler(scheduler);
+    SchedulerAccess access(*this);
+    if (FAILED(access.result))
+        return access.result;
+    ITaskScheduler* scheduler = access.scheduler;
     ComPtr<IEnumWorkItems> items;
-    if (SUCCEEDED(hr))
-        hr = scheduler->Enum(items.put());
+    const HRESULT hr = scheduler->Enum(items.put());
     if (FAILED(hr))
         return hr;
     for (;;) {
@@ -111,7 +140,7 @@ HResult CScheduledTask::EnumTasks(const std::u16string& prefix, std::vector<std:
             const std::u16string name(reinterpret_cast<const char16_t*>(batch[i]));
             ::CoTaskMemFree(batch[i]);
             ComPtr<ITask> task;
-            if (name.compare(0, prefix.size(), prefix) == 0 && SUCCEEDED(OpenTask(scheduler.get(), name, task)))
+            if (name.compare(0, prefix.size(), prefix) == 0 && SUCCEEDED(OpenTask(scheduler, name, task)))
                 names.push_back(name);
         }
         ::CoTaskMemFree(batch);
@@ -122,7 +151,7 @@ HResult CScheduledTask::EnumTasks(const std::u16string& prefix, std::vector<std:
 HResult CScheduledTask::LoadInfo(const std::u16string& name, WorkItemInfo& info) {
     info_ = WorkItemInfo();
     info = info_;
-    OpenWorkItem item(name);
+    OpenWorkItem item(*this, name);
     if (FAILED(item.result))
         return item.result;
     ITask* task = item.task.get();
@@ -187,18 +216,14 @@ HResult CScheduledTask::LoadInfo(const std::u16string& name, WorkItemInfo& info)
 HResult CScheduledTask::DeleteTask(const std::u16string& name) {
     if (name.empty())
         return E_FAIL;
-    ComInit com;
-    if (FAILED(com.result()))
-        return com.result();
-    ComPtr<ITaskScheduler> scheduler;
-    HRESULT hr = OpenScheduler(scheduler);
-    if (SUCCEEDED(hr))
-        hr = scheduler->Delete(W(WorkItemName(name)));
-    return hr;
+    SchedulerAccess access(*this);
+    if (FAILED(access.result))
+        return access.result;
+    return access.scheduler->Delete(W(WorkItemName(name)));
 }
 
 HResult CScheduledTask::RunOrTerminate(const std::u16string& name) {
-    OpenWorkItem item(name);
+    OpenWorkItem item(*this, name);
     if (FAILED(item.result))
         return item.result;
     HRESULT status = 0;
@@ -209,7 +234,7 @@ HResult CScheduledTask::RunOrTerminate(const std::u16string& name) {
 }
 
 HResult CScheduledTask::SetEnabled(const std::u16string& name, bool enable) {
-    OpenWorkItem item(name);
+    OpenWorkItem item(*this, name);
     if (FAILED(item.result))
         return item.result;
     DWORD flags = 0;
@@ -224,7 +249,7 @@ HResult CScheduledTask::SetEnabled(const std::u16string& name, bool enable) {
 
 HResult CScheduledTask::RepairTask(const std::u16string& name, const std::u16string& parameters,
                                    const std::u16string& account) {
-    OpenWorkItem item(name);
+    OpenWorkItem item(*this, name);
     if (FAILED(item.result))
         return item.result;
     HRESULT hr = item.task->SetParameters(W(parameters));

@@ -6,6 +6,7 @@
 #include <mstask.h>
 #include <prsht.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,17 @@ public:
     // The properties of the work item read last.
     const WorkItemInfo& info() const { return info_; }
 
+    // Keeps COM and the scheduler open from now until the object goes, for a batch of calls such
+    // as a whole listing: opening the scheduler costs far more than any one call on it.
+    void KeepSchedulerOpen();
+
 private:
+    friend struct SchedulerAccess;
+
     bool executorCopy_;
     WorkItemInfo info_;
+    std::unique_ptr<ComInit> keptCom_;
+    ComPtr<ITaskScheduler> keptScheduler_;
 };
 
 // What the task wizard and the task properties decide about a work item.

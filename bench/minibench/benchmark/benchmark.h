@@ -27,17 +27,29 @@ class State {
     struct [[maybe_unused]] Value {};
     struct Iterator {
         State* state;
-        bool operator!=(const Iterator&) const { return state->remaining_ > 0 && state->error_.empty(); }
+        bool operator!=(const Iterator&) const {
+            const bool more = state->remaining_ > 0 && state->error_.empty();
+            if (!more)
+                state->stop_ = std::chrono::steady_clock::now();
+            return more;
+        }
         void operator++() { --state->remaining_; }
         Value operator*() const { return {}; }
     };
-    Iterator begin() { return Iterator{this}; }
+    // Only the loop is timed, not the set-up before it.
+    Iterator begin() {
+        start_ = std::chrono::steady_clock::now();
+        return Iterator{this};
+    }
     Iterator end() { return Iterator{this}; }
+    double ElapsedNs() const { return std::chrono::duration<double, std::nano>(stop_ - start_).count(); }
 
   private:
     std::int64_t argument_;
     std::int64_t remaining_;
     std::string error_;
+    std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point stop_;
 };
 
 template <class T>

@@ -1,0 +1,59 @@
+// Listing N tasks as the manager does: the work items of a prefix, then each one's properties and
+// task file. Runs under Wine against its Task Scheduler.
+#include <benchmark/benchmark.h>
+
+#include <map>
+
+#include "model/win/TaskFolder.h"
+#include "scheduler/TaskStore.h"
+#include "scheduler/win/ScheduledTask.h"
+
+namespace {
+
+using namespace velmora;
+
+// Makes the store hold exactly `count` local tasks.
+void Prepare(int count) {
+    CScheduledTask scheduler;
+    scheduler.KeepSchedulerOpen();
+    RemoveAllTasks(scheduler, TaskStoreFolder());
+    CTaskParams record;
+    record.action = kActionShutdown;
+    record.comment = u"benchmark";
+    for (int i = 0; i < count; ++i) {
+        WorkItemEditor editor;
+        if (FAILED(editor.BeginNew(TaskKind::kLocal)))
+            return;
+        WorkItemSettings settings;
+        editor.FinishNew(settings);
+        record.Save(TaskStoreFolder(), editor.name());
+    }
+}
+
+void BM_ListTasks(benchmark::State& state) {
+    static int prepared = -1;
+    const int count = static_cast<int>(state.range(0));
+    if (prepared != count) {
+        Prepare(count);
+        prepared = count;
+    }
+    CScheduledTask scheduler;
+    scheduler.KeepSchedulerOpen();
+    for (auto _ : state) {
+        const std::vector<ListedTask> tasks = ListTasks(scheduler, TaskStoreFolder(), kLocalPrefix);
+        if (static_cast<int>(tasks.size()) != count)
+            state.SkipWithError("the listing missed tasks");
+    }
+    state.SetComplexityN(count);
+}
+
+struct Cleanup {
+    ~Cleanup() {
+        CScheduledTask scheduler;
+        RemoveAllTasks(scheduler, TaskStoreFolder());
+    }
+} cleanup;
+
+}  // namespace
+
+BENCHMARK(BM_ListTasks)->Arg(50)->Arg(200)->Arg(500)->Unit(benchmark::kMillisecond);
