@@ -64,3 +64,44 @@ TEST(PrivilegeStep, EnablesAKnownPrivilegeAndRefusesAnUnknownOne) {
 
 }  // namespace
 }  // namespace velmora
+
+#include "executor/win/TemporaryService.h"
+
+namespace velmora {
+namespace {
+
+bool ServiceIsThere() {
+    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = manager ? ::OpenServiceW(manager, kServiceName, SERVICE_QUERY_CONFIG) : nullptr;
+    bool interactiveOwnProcess = false;
+    if (service) {
+        BYTE buffer[8192];
+        DWORD needed = 0;
+        auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer);
+        if (::QueryServiceConfigW(service, config, sizeof buffer, &needed)) {
+            interactiveOwnProcess = config->dwServiceType == 0x110 && config->dwStartType == SERVICE_DEMAND_START &&
+                                    std::wstring(config->lpBinaryPathName).ends_with(L"\" -service");
+        }
+        ::CloseServiceHandle(service);
+    }
+    if (manager)
+        ::CloseServiceHandle(manager);
+    EXPECT_TRUE(!service || interactiveOwnProcess) << "the service's settings differ";
+    return service != nullptr;
+}
+
+// The service is only created and removed here, never started: its program would be this test.
+TEST(TemporaryService, CreatedOnceWithItsSettingsAndRemovedAgain) {
+    if (ServiceIsThere())
+        GTEST_SKIP() << "a run of the executor holds the service now";
+    EXPECT_EQ(0u, InstallService());
+    EXPECT_TRUE(ServiceIsThere());
+    EXPECT_EQ(static_cast<std::uint32_t>(ERROR_SERVICE_EXISTS), InstallService()) << "a second run must see the first";
+    RemoveService();
+    for (int i = 0; i < 100 && ServiceIsThere(); ++i)
+        ::Sleep(20);
+    EXPECT_FALSE(ServiceIsThere());
+}
+
+}  // namespace
+}  // namespace velmora

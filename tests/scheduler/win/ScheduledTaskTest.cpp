@@ -334,3 +334,30 @@ TEST_F(ScheduledTaskTest, NamesAreNeverReused) {
 
 }  // namespace
 }  // namespace velmora
+
+#include "scheduler/win/SchedulerService.h"
+
+namespace velmora {
+namespace {
+
+TEST(SchedulerServiceCheck, FindsTheScheduleServiceAndStartsItWhenAsked) {
+    SchedulerServiceCalls services;
+    // Creating the scheduler object starts the service in Wine; before that it may be stopped.
+    std::optional<ServiceState> state = services.QuerySchedulerService();
+    ASSERT_TRUE(state.has_value()) << "the Schedule service cannot be queried";
+    int questions = 0;
+    CheckSchedulerService(
+        services,
+        [&] {
+            ++questions;
+            return true;
+        },
+        [] { ADD_FAILURE() << "the service did not start"; });
+    EXPECT_EQ(*state == ServiceState::kStopped ? 1 : 0, questions);
+    for (int i = 0; i < 100 && services.QuerySchedulerService() != ServiceState::kRunning; ++i)
+        ::Sleep(20);
+    EXPECT_EQ(ServiceState::kRunning, services.QuerySchedulerService());
+}
+
+}  // namespace
+}  // namespace velmora
