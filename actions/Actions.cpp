@@ -1,6 +1,8 @@
 // Local power actions: which Windows call serves which action, with which flags and fall-backs.
 #include "actions/Actions.h"
 
+#include <algorithm>
+
 namespace velmora {
 namespace {
 
@@ -84,16 +86,107 @@ bool CActions::MonitorPower(bool on) {
     return false;
 }
 
-// The remote side (the administrative share, WMI and the wake-up datagram) is not built yet:
-// until it is, every remote request reports that it is not supported, so a run logs that plainly.
-std::uint32_t CActions::RemoteShutdown(const std::u16string&, const std::u16string&, const std::u16string&, bool,
-                                       const std::u16string&, const std::u16string&, bool, bool) {
-    return kErrorNotSupported;
+// --- remote ---------------------------------------------------------------------------------
+
+std::uint32_t RemoteTimeout(std::u16string_view delay, bool noDialog) {
+    if (noDialog)
+        return 0;
+    std::size_t i = 0;
+    while (i < delay.size() && (delay[i] == u' ' || delay[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < delay.size() && (delay[i] == u'-' || delay[i] == u'+'))
+        negative = delay[i++] == u'-';
+    std::uint64_t value = 0;
+    for (; i < delay.size() && delay[i] >= u'0' && delay[i] <= u'9'; ++i)
+        value = std::min<std::uint64_t>(value * 10 + (delay[i] - u'0'), 0xFFFFFFFFull);
+    // Compared as an unsigned number, so a negative text is clamped like a huge one.
+    const auto timeout = static_cast<std::uint32_t>(negative ? 0u - static_cast<std::uint32_t>(value) : value);
+    return std::min(timeout, kLongestCountdownSeconds);
 }
 
-std::uint32_t CActions::WakeOnLan(const std::u16string&, const std::u16string&, const std::u16string&,
-                                  const std::u16string&) {
-    return kErrorNotSupported;
+std::int32_t WmiShutdownFlags(bool reboot, bool force) {
+    return (reboot ? kWmiReboot : kWmiPowerOff) | (force ? kWmiForced : 0);
+}
+
+std::uint32_t CActions::RemoteShutdown(const std::u16string& computer, const std::u16string& user,
+                                       const std::u16string& password, bool noDialog, const std::u16string& message,
+                                       const std::u16string& delay, bool force, bool reboot) {
+    if (!remote_.remote)
+        return kErrorNotSupported;
+    EnablePrivilege(kRemoteShutdownPrivilege);
+    const std::uint32_t code =
+        ShutdownThroughShare(computer, user, password, noDialog, message, delay, force, reboot);
+    // Unreachable, a wrong path or a refused logon would fail through WMI the same way; and WMI
+    // cannot show the countdown message, so it serves only tasks without a dialog.
+    if (code == 0 || code == kErrorNetworkUnreachable || code == kErrorBadNetPath || code == kErrorLogonFailure ||
+        !noDialog)
+        return code;
+    return static_cast<std::uint32_t>(WmiShutdown(computer, user, password, WmiShutdownFlags(reboot, force)));
+}
+
+std::uint32_t CActions::ShutdownThroughShare(const std::u16string& computerText, const std::u16string& user,
+                                             const std::u16string& password, bool noDialog,
+                                             const std::u16string& message, const std::u16string& delay, bool force,
+                                             bool reboot) {
+    RemoteApi& api = *remote_.remote;
+    std::u16string computer = computerText;
+    const auto sharePath = [](const std::u16string& name) {
+        return name.starts_with(u"\\") ? name + u"\\admin$" : u"\\\\" + name + u"\\admin$";
+    };
+    std::u16string path = sharePath(computer);
+    api.CancelConnection(path, kConnectUpdateProfile, true);
+    const auto connect = [&] {
+        return user.empty() ? api.AddConnection(path, nullptr, nullptr) : api.AddConnection(path, &password, &user);
+    };
+    std::uint32_t saved = connect();
+    // A connection to the same computer under other credentials: go again by its address, which
+    // the system counts as another server.
+    if (saved == kErrorSessionCredentialConflict) {
+        if (const std::optional<Ipv4> address = api.ResolveHost(computer)) {
+            computer = DottedText(*address);
+            path = sharePath(computer);
+            saved = connect();
+        }
+    }
+    const std::optional<WindowsVersion> version = api.WorkstationVersion(u"\\\\" + computer);
+    // Windows 2000 is asked through WMI first when no dialog is wanted.
+    if (version && noDialog && version->major == 5 && version->minor == 0) {
+        const std::int32_t wmi = WmiShutdown(computer, user, password, WmiShutdownFlags(reboot, force));
+        if (wmi == 0) {
+            api.CancelConnection(path, 0, false);
+            return 0;
+        }
+        saved = static_cast<std::uint32_t>(wmi);
+    }
+    const std::uint32_t request =
+        api.InitiateShutdown(computer, message, RemoteTimeout(delay, noDialog), force, reboot, kReasonPlanned);
+    api.CancelConnection(path, 0, false);
+    if (request == 0)
+        return 0;
+    // A connection that succeeded must not turn a failed request into success.
+    return saved != 0 ? saved : request;
+}
+
+std::int32_t CActions::WmiShutdown(const std::u16string& computer, const std::u16string& user,
+                                   const std::u16string& password, std::int32_t flags) {
+    if (!remote_.wmi)
+        return static_cast<std::int32_t>(kErrorNotSupported);
+    return velmora::WmiShutdown(*remote_.wmi, computer, user, password, flags);
+}
+
+std::int32_t CActions::WmiCreateProcess(const std::u16string& computer, const std::u16string& user,
+                                        const std::u16string& password, const std::u16string& commandLine) {
+    if (!remote_.wmi)
+        return static_cast<std::int32_t>(kErrorNotSupported);
+    return velmora::WmiCreateProcess(*remote_.wmi, computer, user, password, commandLine);
+}
+
+std::uint32_t CActions::WakeOnLan(const std::u16string& mac, const std::u16string& password,
+                                  const std::u16string& broadcast, const std::u16string& port) {
+    if (!remote_.datagram)
+        return kErrorNotSupported;
+    return SendWakeOnLan(*remote_.datagram, mac, password, broadcast, port);
 }
 
 }  // namespace velmora

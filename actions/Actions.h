@@ -6,6 +6,9 @@
 #include <string>
 
 #include "actions/PowerApi.h"
+#include "actions/RemoteApi.h"
+#include "actions/WakeOnLan.h"
+#include "actions/Wmi.h"
 
 namespace velmora {
 
@@ -20,6 +23,11 @@ constexpr std::intptr_t kMonitorOff = 2;  // off, not the low-power state 1
 constexpr char16_t kShutdownPrivilege[] = u"SeShutdownPrivilege";
 constexpr char16_t kRemoteShutdownPrivilege[] = u"SeRemoteShutdownPrivilege";
 constexpr std::uint32_t kErrorNotSupported = 50;
+constexpr std::uint32_t kErrorBadNetPath = 53;
+constexpr std::uint32_t kErrorSessionCredentialConflict = 1219;
+constexpr std::uint32_t kErrorNetworkUnreachable = 1231;
+constexpr std::uint32_t kErrorLogonFailure = 1326;
+constexpr std::uint32_t kLongestCountdownSeconds = 315360000;  // ten years, the system's limit
 
 // What the executor asks of the engine; the run loop is tested against fakes of it.
 class ActionEngine {
@@ -43,9 +51,17 @@ public:
                                     const std::u16string& broadcast, const std::u16string& port) = 0;
 };
 
+// The seams of the remote operations; a system without them reports every remote request as not
+// supported.
+struct RemoteSeams {
+    RemoteApi* remote = nullptr;
+    WmiApi* wmi = nullptr;
+    DatagramApi* datagram = nullptr;
+};
+
 class CActions : public ActionEngine {
 public:
-    explicit CActions(PowerApi& power) : power_(power) {}
+    explicit CActions(PowerApi& power, RemoteSeams remote = {}) : power_(power), remote_(remote) {}
 
     bool EnablePrivilege(const std::u16string& name);
 
@@ -66,12 +82,27 @@ public:
                                  const std::u16string& delay, bool force, bool reboot) override;
     std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password,
                             const std::u16string& broadcast, const std::u16string& port) override;
+    std::uint32_t ShutdownThroughShare(const std::u16string& computer, const std::u16string& user,
+                                       const std::u16string& password, bool noDialog, const std::u16string& message,
+                                       const std::u16string& delay, bool force, bool reboot);
+    std::int32_t WmiShutdown(const std::u16string& computer, const std::u16string& user,
+                             const std::u16string& password, std::int32_t flags);
+    std::int32_t WmiCreateProcess(const std::u16string& computer, const std::u16string& user,
+                                  const std::u16string& password, const std::u16string& commandLine);
+    static std::uint8_t HexByte(std::u16string_view text) { return velmora::HexByte(text); }
 
 private:
     bool Suspend(bool hibernate, bool force);
     bool ExitWithPrivilege(std::uint32_t flags, bool force);
 
     PowerApi& power_;
+    RemoteSeams remote_;
 };
+
+// The countdown of a remote shutdown request: the delay text's leading integer, 0 without a
+// dialog, at most ten years.
+std::uint32_t RemoteTimeout(std::u16string_view delay, bool noDialog);
+// The WMI flags for a shutdown or restart.
+std::int32_t WmiShutdownFlags(bool reboot, bool force);
 
 }  // namespace velmora
