@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "actions/win/SystemApis.h"
 #include "executor/CommandLine.h"
 #include "executor/win/KvDlg.h"
 #include "executor/win/TemporaryService.h"
@@ -55,7 +56,8 @@ std::u16string SystemExecutorPlatform::TaskFolder() {
 }
 
 std::unique_ptr<ActionEngine> SystemExecutorPlatform::CreateActions() {
-    return std::make_unique<CActions>(SystemPowerApi());
+    return std::make_unique<CActions>(SystemPowerApi(),
+                                      RemoteSeams{&SystemRemoteApi(), &SystemWmiApi(), &SystemDatagramApi()});
 }
 
 CountdownOutcome SystemExecutorPlatform::RunCountdown(CountdownLogic& logic) {

@@ -1,0 +1,20 @@
+// The real calls behind the action engine's seams, on Windows.
+#pragma once
+
+#include <memory>
+
+#include "actions/GetMac.h"
+#include "actions/RemoteApi.h"
+#include "actions/WakeOnLan.h"
+#include "actions/Wmi.h"
+
+namespace velmora {
+
+// Stateless, shared by every thread.
+RemoteApi& SystemRemoteApi();
+WmiApi& SystemWmiApi();
+DatagramApi& SystemDatagramApi();
+// The probe holds its library and echo handle during an operation: one per CGetMac.
+std::unique_ptr<ProbeApi> MakeSystemProbeApi();
+
+}  // namespace velmora
