@@ -4,7 +4,7 @@
 VELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VELMORA_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-    wine64 xvfb xdotool imagemagick x11-utils)
+    wine64 xvfb xdotool imagemagick x11-utils iproute2)
 
 say() { printf '==> %s\n' "$*"; }
 
@@ -28,7 +28,12 @@ build_preset() {
 }
 
 VELMORA_STARTED_PIDS=()
+VELMORA_NETNS=""
 stop_started() {
+    if [ -n "$VELMORA_NETNS" ]; then
+        ip netns del "$VELMORA_NETNS" 2>/dev/null || true
+        VELMORA_NETNS=""
+    fi
     if [ -n "${WINEPREFIX:-}" ] && command -v wineserver >/dev/null; then
         wineserver -k 2>/dev/null || true
     fi
@@ -77,4 +82,28 @@ start_wine() {
     fi
     wineserver -p
     wine cmd /c exit >/dev/null 2>&1
+}
+
+# A test host of our own: a network namespace behind a veth pair, with a known MAC, so the probe
+# tests can ping it, read its MAC from the ARP table and wait on a silent neighbour. No traffic
+# leaves the machine. Where namespaces cannot be made, the tests that need them skip.
+start_test_host() {
+    command -v ip >/dev/null || return 0
+    local n=$(($$ % 250 + 1))
+    local ns="velmora-$$" host="vlm$$h" peer="vlm$$p"
+    ip netns add "$ns" 2>/dev/null || return 0
+    VELMORA_NETNS="$ns"
+    if ip link add "$host" type veth peer name "$peer" 2>/dev/null &&
+        ip link set "$peer" netns "$ns" &&
+        ip addr add "10.213.$n.1/24" dev "$host" &&
+        ip link set "$host" up &&
+        ip netns exec "$ns" ip link set "$peer" address 02:56:4c:4d:00:02 &&
+        ip netns exec "$ns" ip addr add "10.213.$n.2/24" dev "$peer" &&
+        ip netns exec "$ns" ip link set "$peer" up; then
+        export VELMORA_TEST_PEER_IP="10.213.$n.2" VELMORA_TEST_PEER_MAC=02564C4D0002
+        export VELMORA_TEST_SILENT_IP="10.213.$n.3"
+        say "test host $VELMORA_TEST_PEER_IP in network namespace $ns"
+    else
+        say "no test host: network namespaces are not available here"
+    fi
 }

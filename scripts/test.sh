@@ -12,6 +12,7 @@ done
 set +e
 
 start_display && start_wine || { echo "cannot start the test display or Wine" >&2; exit 1; }
+start_test_host
 
 status=0
 passed=0
