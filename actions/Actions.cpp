@@ -115,8 +115,7 @@ std::uint32_t CActions::RemoteShutdown(const std::u16string& computer, const std
     if (!remote_.remote)
         return kErrorNotSupported;
     EnablePrivilege(kRemoteShutdownPrivilege);
-    const std::uint32_t code =
-        ShutdownThroughShare(computer, user, password, noDialog, message, delay, force, reboot);
+    const std::uint32_t code = ShutdownThroughShare(computer, user, password, noDialog, message, delay, force, reboot);
     // Unreachable, a wrong path or a refused logon would fail through WMI the same way; and WMI
     // cannot show the countdown message, so it serves only tasks without a dialog.
     if (code == 0 || code == kErrorNetworkUnreachable || code == kErrorBadNetPath || code == kErrorLogonFailure ||

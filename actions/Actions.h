@@ -44,9 +44,8 @@ public:
     virtual bool MonitorPower(bool on) = 0;
 
     virtual std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user,
-                                         const std::u16string& password, bool noDialog,
-                                         const std::u16string& message, const std::u16string& delay, bool force,
-                                         bool reboot) = 0;
+                                         const std::u16string& password, bool noDialog, const std::u16string& message,
+                                         const std::u16string& delay, bool force, bool reboot) = 0;
     virtual std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password,
                                     const std::u16string& broadcast, const std::u16string& port) = 0;
 };
@@ -80,13 +79,13 @@ public:
     std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user,
                                  const std::u16string& password, bool noDialog, const std::u16string& message,
                                  const std::u16string& delay, bool force, bool reboot) override;
-    std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password,
-                            const std::u16string& broadcast, const std::u16string& port) override;
+    std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password, const std::u16string& broadcast,
+                            const std::u16string& port) override;
     std::uint32_t ShutdownThroughShare(const std::u16string& computer, const std::u16string& user,
                                        const std::u16string& password, bool noDialog, const std::u16string& message,
                                        const std::u16string& delay, bool force, bool reboot);
-    std::int32_t WmiShutdown(const std::u16string& computer, const std::u16string& user,
-                             const std::u16string& password, std::int32_t flags);
+    std::int32_t WmiShutdown(const std::u16string& computer, const std::u16string& user, const std::u16string& password,
+                             std::int32_t flags);
     std::int32_t WmiCreateProcess(const std::u16string& computer, const std::u16string& user,
                                   const std::u16string& password, const std::u16string& commandLine);
     static std::uint8_t HexByte(std::u16string_view text) { return velmora::HexByte(text); }

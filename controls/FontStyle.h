@@ -43,7 +43,9 @@ struct FontStyle {
         underline = underline || (flags & kFontUnderline);
         strikeOut = strikeOut || (flags & kFontStrikeOut);
         smooth = smooth || (flags & kFontSmooth);
-        align = (flags & kFontCenter) ? TextAlign::kCenter : (flags & kFontRight) ? TextAlign::kRight : TextAlign::kLeft;
+        align = (flags & kFontCenter)  ? TextAlign::kCenter
+                : (flags & kFontRight) ? TextAlign::kRight
+                                       : TextAlign::kLeft;
     }
 };
 

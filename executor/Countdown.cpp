@@ -31,8 +31,7 @@ int DelaySeconds(std::u16string_view delay) {
     return negative ? 0 : static_cast<int>(seconds);
 }
 
-CountdownLogic::CountdownLogic(int action, std::u16string delay, std::u16string message, int allowCancel,
-                               LogLine log)
+CountdownLogic::CountdownLogic(int action, std::u16string delay, std::u16string message, int allowCancel, LogLine log)
     : action_(action),
       delay_(std::move(delay)),
       message_(std::move(message)),
@@ -47,8 +46,7 @@ CountdownView CountdownLogic::Start() {
     CountdownView view;
     view.message = message_;
     if (action_ != kActionPopup) {
-        log_(u"Dialog: time to show=" + delay_ + u", allow cancel=" + Decimal(allowCancel_) + u", message=" +
-             message_);
+        log_(u"Dialog: time to show=" + delay_ + u", allow cancel=" + Decimal(allowCancel_) + u", message=" + message_);
     }
     const int seconds = DelaySeconds(delay_);
     if (action_ == kActionPopup) {

@@ -26,7 +26,8 @@ std::u16string SignedDecimal(std::uint32_t code) {
 
 std::u16string AppendRunLog(std::u16string_view oldLog, std::u16string_view runLog) {
     if (oldLog.size() + runLog.size() + kLogReserve > kHistoryLimit) {
-        const long long keep = static_cast<long long>(kHistoryLimit - kLogReserve) - static_cast<long long>(runLog.size());
+        const long long keep =
+            static_cast<long long>(kHistoryLimit - kLogReserve) - static_cast<long long>(runLog.size());
         oldLog = keep > 0 ? oldLog.substr(oldLog.size() - std::min<std::size_t>(oldLog.size(), keep)) : u"";
     }
     std::u16string text;

@@ -15,8 +15,7 @@ constexpr int kExitNormal = 0;
 constexpr int kExitCountdownEnded = 300;  // the countdown closed its window itself on the main thread
 
 // Stored before every run log.
-constexpr char16_t kRunSeparator[] =
-    u"\r\n//------------------------------------------------------------//\r\n";
+constexpr char16_t kRunSeparator[] = u"\r\n//------------------------------------------------------------//\r\n";
 constexpr std::size_t kLogReserve = 73;
 
 // Appends a run log to an older log, dropping the oldest text so the result stays within the

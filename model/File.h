@@ -16,7 +16,7 @@ enum class ShareMode {
 
 // Move-only file handle. The platform half lives in File_posix.cpp and win/File_win.cpp.
 class File {
-  public:
+public:
     File() = default;
     ~File();
     File(File&& other) noexcept;
@@ -45,7 +45,7 @@ class File {
     // False when closing failed, which can mean that buffered data was not written.
     bool Close();
 
-  private:
+private:
     static constexpr std::intptr_t kInvalid = -1;
     explicit File(std::intptr_t handle) : handle_(handle) {}
     std::intptr_t handle_ = kInvalid;

@@ -12,7 +12,7 @@
 namespace velmora {
 
 class IniFile {
-  public:
+public:
     // Reads ANSI, UTF-8 with a byte-order mark and UTF-16 with a mark. False when the file could
     // not be opened; the object is then empty.
     bool Load(const std::u16string& path);
@@ -35,7 +35,7 @@ class IniFile {
     // that the ANSI code page cannot show makes it UTF-16 with a mark, so nothing is lost.
     bool Save(const std::u16string& path) const;
 
-  private:
+private:
     struct Entry {
         std::u16string key;  // empty for a line that is no entry (blank, comment, junk)
         std::u16string value;

@@ -82,7 +82,7 @@ char16_t LowerHexLetter(char16_t c) {
 // marker is the text between its first and its second occurrence, empty when either is missing.
 template <char16_t first, char16_t last>
 class Sections {
-  public:
+public:
     explicit Sections(std::u16string_view text) : text_(text) {
         open_.fill(kNone);
         close_.fill(kNone);
@@ -105,7 +105,7 @@ class Sections {
         return text_.substr(open_[k] + 1, close_[k] - open_[k] - 1);
     }
 
-  private:
+private:
     static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     std::u16string_view text_;
     std::array<std::size_t, last - first + 1> open_;
@@ -295,7 +295,6 @@ bool CTaskParams::Parse(std::u16string_view encoded, bool full) {
     logFile = sections.Of(kLogFileMarker);
     return true;
 }
-
 
 bool CTaskParams::Load(const std::u16string& folder, std::u16string_view name, bool full) {
     const std::optional<std::u16string> line = ReadRecordLine(folder, name);

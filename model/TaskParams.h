@@ -59,7 +59,7 @@ std::u16string TaskFilePath(const std::u16string& folder, std::u16string_view na
 bool IsStorableText(std::u16string_view text);
 
 class CTaskParams {
-  public:
+public:
     CTaskParams();
     virtual ~CTaskParams();
     CTaskParams(const CTaskParams&) = default;

@@ -18,7 +18,7 @@ enum TextEncoding : int {
 };
 
 class CTextFileBase {
-  public:
+public:
     CTextFileBase(const CTextFileBase&) = delete;
     CTextFileBase& operator=(const CTextFileBase&) = delete;
     virtual ~CTextFileBase();
@@ -33,7 +33,7 @@ class CTextFileBase {
     bool IsDefaultCharUsed() const { return defaultCharUsed_; }
     void ResetDefaultCharUsed() { defaultCharUsed_ = false; }
 
-  protected:
+protected:
     static constexpr std::size_t kBufferSize = 1024;
 
     explicit CTextFileBase(int encoding);
@@ -55,7 +55,7 @@ class CTextFileBase {
 };
 
 class CTextFileWrite : public CTextFileBase {
-  public:
+public:
     // Creates or truncates the file and owns it.
     CTextFileWrite(const std::u16string& path, int encoding);
     // Writes into a file the caller opened, from its current position; the caller keeps it.
@@ -71,7 +71,7 @@ class CTextFileWrite : public CTextFileBase {
     // (or no file was open), so a caller can keep an older copy instead.
     bool Close();
 
-  private:
+private:
     void WriteMark();
     void PutBytes(const void* data, std::size_t size);
     void PutUnit(char16_t unit);
@@ -81,7 +81,7 @@ class CTextFileWrite : public CTextFileBase {
 };
 
 class CTextFileRead : public CTextFileBase {
-  public:
+public:
     // Opens the file for reading while others may read but not write it; the object owns it.
     explicit CTextFileRead(const std::u16string& path);
     // Reads from a file the caller opened; the caller keeps it.
@@ -96,7 +96,7 @@ class CTextFileRead : public CTextFileBase {
     bool ReadAll(std::string& text, std::string_view separator = "\r\n");
     bool Close();
 
-  private:
+private:
     void DetectEncoding();
     bool FillBuffer();
     bool ReadByte(std::uint8_t& byte);

@@ -38,7 +38,8 @@ std::u16string DaysOfMonth(std::uint32_t bits) {
 }
 
 std::u16string Every(int count, std::u16string_view unit) {
-    return count <= 1 ? u"every " + std::u16string(unit) : u"every " + Decimal(count) + u" " + std::u16string(unit) + u"s";
+    return count <= 1 ? u"every " + std::u16string(unit)
+                      : u"every " + Decimal(count) + u" " + std::u16string(unit) + u"s";
 }
 
 std::u16string MonthsText(std::uint32_t months) {
@@ -85,11 +86,11 @@ std::u16string TriggerText(const TriggerSpec& t, const LocaleFormat& locale) {
             text = u"At logon";
             break;
     }
-    const bool timed = t.type != TriggerType::kOnIdle && t.type != TriggerType::kAtSystemStart &&
-                       t.type != TriggerType::kAtLogon;
+    const bool timed =
+        t.type != TriggerType::kOnIdle && t.type != TriggerType::kAtSystemStart && t.type != TriggerType::kAtLogon;
     if (timed && t.minutesInterval > 0) {
-        text += u", repeating every " + Decimal(t.minutesInterval) + u" minute(s) for " +
-                Decimal(t.minutesDuration) + u" minute(s)";
+        text += u", repeating every " + Decimal(t.minutesInterval) + u" minute(s) for " + Decimal(t.minutesDuration) +
+                u" minute(s)";
     }
     if (timed && t.type != TriggerType::kOnce && (t.flags & kTriggerHasEndDate))
         text += u", ending " + locale.date(t.endYear, t.endMonth, t.endDay);

@@ -31,12 +31,12 @@ struct TriggerSpec {
     std::uint32_t minutesDuration = 0;
     std::uint32_t minutesInterval = 0;
     std::uint32_t flags = 0;
-    int daysInterval = 1;                // daily
-    int weeksInterval = 1;               // weekly
-    std::uint32_t daysOfTheWeek = 0;     // weekly and monthly by weekday: bit 0 Sunday .. bit 6 Saturday
-    std::uint32_t daysOfTheMonth = 0;    // monthly by date: bit 0 day 1 .. bit 30 day 31
-    int whichWeek = 1;                   // monthly by weekday: 1 to 4, 5 the last
-    std::uint32_t months = 0;            // bit 0 January .. bit 11 December
+    int daysInterval = 1;              // daily
+    int weeksInterval = 1;             // weekly
+    std::uint32_t daysOfTheWeek = 0;   // weekly and monthly by weekday: bit 0 Sunday .. bit 6 Saturday
+    std::uint32_t daysOfTheMonth = 0;  // monthly by date: bit 0 day 1 .. bit 30 day 31
+    int whichWeek = 1;                 // monthly by weekday: 1 to 4, 5 the last
+    std::uint32_t months = 0;          // bit 0 January .. bit 11 December
 };
 
 // Times and dates as the user's locale writes them.

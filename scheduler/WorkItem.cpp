@@ -19,9 +19,8 @@ std::u16string ResultText(std::uint32_t exitCode, bool executorCopy) {
 bool IsExecutorApplication(std::u16string_view application) {
     const std::u16string_view name = kExecutorApplication;
     return application.size() == name.size() &&
-           std::equal(application.begin(), application.end(), name.begin(), [](char16_t a, char16_t b) {
-               return (a >= u'A' && a <= u'Z' ? a + 0x20 : a) == b;
-           });
+           std::equal(application.begin(), application.end(), name.begin(),
+                      [](char16_t a, char16_t b) { return (a >= u'A' && a <= u'Z' ? a + 0x20 : a) == b; });
 }
 
 bool IsAccountError(HResult result) {

@@ -98,8 +98,7 @@ public:
     std::optional<WindowsVersion> WorkstationVersion(const std::u16string& server) override {
         std::u16string target = server;
         LPBYTE buffer = nullptr;
-        const NET_API_STATUS status =
-            ::NetWkstaGetInfo(reinterpret_cast<wchar_t*>(target.data()), 102, &buffer);
+        const NET_API_STATUS status = ::NetWkstaGetInfo(reinterpret_cast<wchar_t*>(target.data()), 102, &buffer);
         std::optional<WindowsVersion> version;
         if (status == NERR_Success && buffer) {
             const auto* info = reinterpret_cast<const WKSTA_INFO_102*>(buffer);
@@ -115,8 +114,7 @@ public:
         std::u16string machine = computer;
         std::u16string text = message;
         if (::InitiateSystemShutdownExW(reinterpret_cast<wchar_t*>(machine.data()),
-                                        reinterpret_cast<wchar_t*>(text.data()), timeoutSeconds, force, reboot,
-                                        reason))
+                                        reinterpret_cast<wchar_t*>(text.data()), timeoutSeconds, force, reboot, reason))
             return 0;
         return ::GetLastError();
     }
@@ -164,8 +162,7 @@ public:
         std::memset(payload, 'V', sizeof payload);
         IPAddr address;
         std::memcpy(&address, target.bytes.data(), 4);
-        const DWORD replies =
-            send_(echo_, address, payload, sizeof payload, nullptr, buffer_, kReplySize, waitMs);
+        const DWORD replies = send_(echo_, address, payload, sizeof payload, nullptr, buffer_, kReplySize, waitMs);
         if (replies == 0) {
             // No reply record was written: the buffer may still read as success.
             const DWORD error = ::GetLastError();
@@ -194,7 +191,8 @@ public:
         if (!library)
             return std::nullopt;
         using TableFn = DWORD(WINAPI*)(PMIB_IPNETTABLE, PULONG, BOOL);
-        auto read = reinterpret_cast<TableFn>(reinterpret_cast<void*>(::GetProcAddress(library.get(), "GetIpNetTable")));
+        auto read =
+            reinterpret_cast<TableFn>(reinterpret_cast<void*>(::GetProcAddress(library.get(), "GetIpNetTable")));
         if (!read)
             return std::nullopt;
         // Room for the entry count and 100 rows; a larger table cannot be read.
@@ -204,7 +202,8 @@ public:
         if (read(table, &size, FALSE) != NO_ERROR)
             return std::nullopt;
         std::vector<ArpRow> rows;
-        const DWORD count = std::min<DWORD>(table->dwNumEntries, (sizeof buffer - sizeof(DWORD)) / sizeof(MIB_IPNETROW));
+        const DWORD count =
+            std::min<DWORD>(table->dwNumEntries, (sizeof buffer - sizeof(DWORD)) / sizeof(MIB_IPNETROW));
         for (DWORD i = 0; i < count; ++i) {
             const MIB_IPNETROW& row = table->table[i];
             ArpRow entry{FromInAddr(&row.dwAddr), {}};

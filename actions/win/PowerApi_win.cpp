@@ -33,8 +33,8 @@ public:
         OSVERSIONINFOW info{};
         info.dwOSVersionInfoSize = sizeof info;
         if (HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll")) {
-            auto get = reinterpret_cast<RtlGetVersionFn>(
-                reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")));
+            auto get =
+                reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(::GetProcAddress(ntdll, "RtlGetVersion")));
             if (get && get(&info) == 0)
                 return {info.dwMajorVersion, info.dwMinorVersion};
         }
@@ -47,8 +47,7 @@ public:
 
     bool InitiateSystemShutdownEx(std::uint32_t timeoutSeconds, bool forceAppsClosed, bool reboot,
                                   std::uint32_t reason) override {
-        return ::InitiateSystemShutdownExW(nullptr, nullptr, timeoutSeconds, forceAppsClosed, reboot, reason) !=
-               FALSE;
+        return ::InitiateSystemShutdownExW(nullptr, nullptr, timeoutSeconds, forceAppsClosed, reboot, reason) != FALSE;
     }
 
     bool IsPwrHibernateAllowed() override { return ::IsPwrHibernateAllowed() != FALSE; }

@@ -20,7 +20,8 @@ WmiHandle Handle(T* object) {
 // A BSTR for the length of one call.
 class Bstr {
 public:
-    explicit Bstr(const std::u16string& text) : text_(::SysAllocString(reinterpret_cast<const OLECHAR*>(text.c_str()))) {}
+    explicit Bstr(const std::u16string& text)
+        : text_(::SysAllocString(reinterpret_cast<const OLECHAR*>(text.c_str()))) {}
     ~Bstr() { ::SysFreeString(text_); }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
@@ -51,9 +52,9 @@ public:
         const Bstr userText(user ? *user : u"");
         const Bstr passwordText(password ? *password : u"");
         IWbemServices* object = nullptr;
-        const HRESULT hr = As<IWbemLocator>(locator)->ConnectServer(
-            ns.get(), user ? userText.get() : nullptr, password ? passwordText.get() : nullptr, nullptr, 0, nullptr,
-            nullptr, &object);
+        const HRESULT hr = As<IWbemLocator>(locator)->ConnectServer(ns.get(), user ? userText.get() : nullptr,
+                                                                    password ? passwordText.get() : nullptr, nullptr, 0,
+                                                                    nullptr, nullptr, &object);
         services = Handle(object);
         return hr;
     }
@@ -83,8 +84,8 @@ public:
     }
     WmiResult GetMethod(WmiHandle classObject, const std::u16string& method, WmiHandle& definition) override {
         IWbemClassObject* in = nullptr;
-        const HRESULT hr = As<IWbemClassObject>(classObject)->GetMethod(reinterpret_cast<LPCWSTR>(method.c_str()),
-                                                                         0, &in, nullptr);
+        const HRESULT hr =
+            As<IWbemClassObject>(classObject)->GetMethod(reinterpret_cast<LPCWSTR>(method.c_str()), 0, &in, nullptr);
         definition = Handle(in);
         return hr;
     }
@@ -99,7 +100,8 @@ public:
         ::VariantInit(&v);
         v.vt = VT_I4;
         v.lVal = value;
-        const HRESULT hr = As<IWbemClassObject>(object)->Put(reinterpret_cast<LPCWSTR>(name.c_str()), 0, &v, CIM_SINT32);
+        const HRESULT hr =
+            As<IWbemClassObject>(object)->Put(reinterpret_cast<LPCWSTR>(name.c_str()), 0, &v, CIM_SINT32);
         ::VariantClear(&v);
         return hr;
     }
@@ -140,7 +142,8 @@ public:
     WmiResult GetInt32(WmiHandle object, const std::u16string& name, std::int32_t& value) override {
         VARIANT v;
         ::VariantInit(&v);
-        HRESULT hr = As<IWbemClassObject>(object)->Get(reinterpret_cast<LPCWSTR>(name.c_str()), 0, &v, nullptr, nullptr);
+        HRESULT hr =
+            As<IWbemClassObject>(object)->Get(reinterpret_cast<LPCWSTR>(name.c_str()), 0, &v, nullptr, nullptr);
         if (SUCCEEDED(hr) && SUCCEEDED(hr = ::VariantChangeType(&v, &v, 0, VT_I4)))
             value = v.lVal;
         ::VariantClear(&v);

@@ -75,15 +75,15 @@ void CFontStatic::Paint() {
     }
     ::SetTextColor(dc, style_.textColor);
     ::SetBkMode(dc, TRANSPARENT);
-    const UniqueGdi<HFONT> font(::CreateFontW(
-        style_.height, 0, 0, 0, style_.bold ? 900 : 400, style_.italic, style_.underline, style_.strikeOut,
-        DEFAULT_CHARSET, OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS,
-        style_.smooth ? ANTIALIASED_QUALITY : DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-        reinterpret_cast<const wchar_t*>(style_.face.c_str())));
+    const UniqueGdi<HFONT> font(
+        ::CreateFontW(style_.height, 0, 0, 0, style_.bold ? 900 : 400, style_.italic, style_.underline,
+                      style_.strikeOut, DEFAULT_CHARSET, OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS,
+                      style_.smooth ? ANTIALIASED_QUALITY : DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                      reinterpret_cast<const wchar_t*>(style_.face.c_str())));
     const HGDIOBJ previous = ::SelectObject(dc, font.get());
-    const UINT align = style_.align == TextAlign::kCenter ? DT_CENTER
+    const UINT align = style_.align == TextAlign::kCenter  ? DT_CENTER
                        : style_.align == TextAlign::kRight ? DT_RIGHT
-                                                            : DT_LEFT;
+                                                           : DT_LEFT;
     ::DrawTextW(dc, text.c_str(), length, &rect, align | DT_WORDBREAK | DT_NOPREFIX);
     ::SelectObject(dc, previous);
     ::EndPaint(hwnd_, &paint);

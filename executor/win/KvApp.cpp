@@ -23,8 +23,8 @@ CKvApp::CKvApp() {
     if (!kernel)
         return;
     using AttachConsoleFn = BOOL(WINAPI*)(DWORD);
-    auto attach = reinterpret_cast<AttachConsoleFn>(
-        reinterpret_cast<void*>(::GetProcAddress(kernel.get(), "AttachConsole")));
+    auto attach =
+        reinterpret_cast<AttachConsoleFn>(reinterpret_cast<void*>(::GetProcAddress(kernel.get(), "AttachConsole")));
     if (attach && attach(ATTACH_PARENT_PROCESS)) {
         FILE* ignored = nullptr;
         ::freopen_s(&ignored, "CONOUT$", "wt", stdout);

@@ -107,8 +107,8 @@ void RemoveService() {
         return;
     SERVICE_STATUS_PROCESS status{};
     DWORD needed = 0;
-    const bool queried = ::QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO,
-                                                reinterpret_cast<BYTE*>(&status), sizeof status, &needed);
+    const bool queried = ::QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                                sizeof status, &needed);
     if (!queried || status.dwCurrentState != SERVICE_STOPPED) {
         SERVICE_STATUS ignored{};
         ::ControlService(service.get(), SERVICE_CONTROL_STOP, &ignored);

@@ -107,11 +107,10 @@ std::u16string AccountOf(ITask* task, HRESULT& result) {
 std::u16string CScheduledTask::MakeTaskName(TaskKind kind) {
     static unsigned calls = 0;
     const std::u16string folder = TaskStoreFolder();
-    return velmora::MakeTaskName(kind, static_cast<std::uint32_t>(std::time(nullptr)) + calls++,
-                                 [&folder](const std::u16string& name) {
-                                     return FileExists(JoinPath(folder, name + u".job")) ||
-                                            FileExists(TaskFilePath(folder, name));
-                                 });
+    return velmora::MakeTaskName(
+        kind, static_cast<std::uint32_t>(std::time(nullptr)) + calls++, [&folder](const std::u16string& name) {
+            return FileExists(JoinPath(folder, name + u".job")) || FileExists(TaskFilePath(folder, name));
+        });
 }
 
 void CScheduledTask::KeepSchedulerOpen() {
@@ -283,8 +282,8 @@ HResult WorkItemEditor::BeginNew(TaskKind kind) {
     if (FAILED(hr))
         return hr;
     name_ = CScheduledTask::MakeTaskName(kind);
-    if (FAILED(hr = scheduler->NewWorkItem(W(name_), CLSID_CTask, IID_ITask,
-                                           reinterpret_cast<IUnknown**>(task_.put()))))
+    if (FAILED(hr =
+                   scheduler->NewWorkItem(W(name_), CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task_.put()))))
         return hr;
     if (FAILED(hr = task_->SetApplicationName(W(kExecutorApplication))) ||
         FAILED(hr = task_->SetParameters(W(name_))) || FAILED(hr = task_->SetMaxRunTime(kMaxRunTimeMs)))
@@ -393,8 +392,7 @@ HResult WorkItemEditor::FinishNew(const WorkItemSettings& settings) {
         if (FAILED(hr = task_->SetFlags(flags_)))
             return hr;
         const bool system = settings.userName.empty() || settings.kind == TaskKind::kLocal || settings.action == 10;
-        hr = system ? SetSystemAccount()
-                    : task_->SetAccountInformation(W(settings.userName), W(settings.password));
+        hr = system ? SetSystemAccount() : task_->SetAccountInformation(W(settings.userName), W(settings.password));
         if (FAILED(hr))
             return hr;
     }

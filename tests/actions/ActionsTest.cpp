@@ -71,8 +71,8 @@ TEST(LocalActions, ShutdownAsksForAnImmediateLocalShutdown) {
     for (bool force : {false, true}) {
         FakePower power;
         EXPECT_TRUE(CActions(power).Shutdown(force));
-        EXPECT_EQ((Calls{kPrivilege, "InitiateSystemShutdownEx timeout=0 force=" + std::to_string(force) +
-                                         " reboot=0 0x80000000"}),
+        EXPECT_EQ((Calls{kPrivilege,
+                         "InitiateSystemShutdownEx timeout=0 force=" + std::to_string(force) + " reboot=0 0x80000000"}),
                   power.calls);
     }
 }
@@ -161,14 +161,14 @@ TEST(LocalActions, SuspensionNotAllowedShutsDownAndReportsFalse) {
     power.suspendAllowed = false;
     CActions actions(power);
     EXPECT_FALSE(actions.Hibernate(true));
-    EXPECT_EQ((Calls{"IsPwrHibernateAllowed", kPrivilege,
-                     "InitiateSystemShutdownEx timeout=0 force=1 reboot=0 0x80000000"}),
-              power.calls);
+    EXPECT_EQ(
+        (Calls{"IsPwrHibernateAllowed", kPrivilege, "InitiateSystemShutdownEx timeout=0 force=1 reboot=0 0x80000000"}),
+        power.calls);
     power.calls.clear();
     EXPECT_FALSE(actions.Standby(false));
-    EXPECT_EQ((Calls{"IsPwrSuspendAllowed", kPrivilege,
-                     "InitiateSystemShutdownEx timeout=0 force=0 reboot=0 0x80000000"}),
-              power.calls);
+    EXPECT_EQ(
+        (Calls{"IsPwrSuspendAllowed", kPrivilege, "InitiateSystemShutdownEx timeout=0 force=0 reboot=0 0x80000000"}),
+        power.calls);
 }
 
 TEST(LocalActions, FailedCallsReportFalse) {

@@ -59,8 +59,8 @@ public:
         calls.push_back("Workstation " + N(server));
         return version;
     }
-    std::uint32_t InitiateShutdown(const std::u16string& computer, const std::u16string& message,
-                                   std::uint32_t timeout, bool force, bool reboot, std::uint32_t reason) override {
+    std::uint32_t InitiateShutdown(const std::u16string& computer, const std::u16string& message, std::uint32_t timeout,
+                                   bool force, bool reboot, std::uint32_t reason) override {
         char text[64];
         std::snprintf(text, sizeof text, " timeout=%u force=%d reboot=%d reason=0x%x", timeout, force, reboot, reason);
         calls.push_back("Shutdown " + N(computer) + " '" + N(message) + "'" + text);
@@ -151,9 +151,7 @@ public:
             return Make("ExecMethod", *out, N(path) + " " + N(method) + " out");
         return Step("ExecMethod", N(path) + " " + N(method));
     }
-    void Release(WmiHandle object) override {
-        EXPECT_EQ(1u, live.erase(object)) << "released twice or never obtained";
-    }
+    void Release(WmiHandle object) override { EXPECT_EQ(1u, live.erase(object)) << "released twice or never obtained"; }
 };
 
 class RemoteShutdownTest : public ::testing::Test {
@@ -173,10 +171,9 @@ protected:
 TEST_F(RemoteShutdownTest, ConnectsRequestsAndDisconnects) {
     EXPECT_EQ(0u, Shutdown(false, false, false));
     EXPECT_EQ((std::vector<std::string>{"SeRemoteShutdownPrivilege"}), power.privileges);
-    EXPECT_EQ((std::vector<std::string>{"Cancel \\\\pc1\\admin$ 1 1", "Add \\\\pc1\\admin$ user=admin password=pw",
-                                        "Workstation \\\\pc1",
-                                        "Shutdown pc1 'Bye' timeout=30 force=0 reboot=0 reason=0x80000000",
-                                        "Cancel \\\\pc1\\admin$ 0 0"}),
+    EXPECT_EQ((std::vector<std::string>{
+                  "Cancel \\\\pc1\\admin$ 1 1", "Add \\\\pc1\\admin$ user=admin password=pw", "Workstation \\\\pc1",
+                  "Shutdown pc1 'Bye' timeout=30 force=0 reboot=0 reason=0x80000000", "Cancel \\\\pc1\\admin$ 0 0"}),
               remote.calls);
     EXPECT_FALSE(WmiUsed());
 }
@@ -333,25 +330,25 @@ TEST(WmiCommands, SecurityAlreadySetIsAcceptedOtherFailuresEndTheCall) {
 }
 
 TEST(WmiCommands, EveryObjectIsReleasedOnEveryPath) {
-    const char* steps[] = {"CreateLocator", "ConnectServer", "SetProxyBlanket", "GetObject",
-                           "GetMethod", "SpawnInstance", "Put", "CreateInstanceEnum",
-                           "Next", "ExecMethod", "Get"};
+    const char* steps[] = {
+        "CreateLocator",      "ConnectServer", "SetProxyBlanket", "GetObject", "GetMethod", "SpawnInstance", "Put",
+        "CreateInstanceEnum", "Next",          "ExecMethod",      "Get"};
     for (const char* step : steps) {
         for (bool create : {false, true}) {
             FakeWmi wmi;
             wmi.failAt[step] = static_cast<WmiResult>(0x80041001);
-            const WmiResult result = create ? WmiCreateProcess(wmi, u"pc", u"u", u"p", u"cmd")
-                                            : WmiShutdown(wmi, u"pc", u"u", u"p", 8);
+            const WmiResult result =
+                create ? WmiCreateProcess(wmi, u"pc", u"u", u"p", u"cmd") : WmiShutdown(wmi, u"pc", u"u", u"p", 8);
             EXPECT_TRUE(wmi.live.empty()) << step << " left objects unreleased";
             EXPECT_EQ(0, wmi.initialized) << step;
             EXPECT_EQ("CoUninitialize", wmi.calls.back()) << step;
             // Steps whose result the operation examines end it with that result; the others do not.
             static const std::set<std::string> shutdownExamined = {
-                "CreateLocator", "ConnectServer", "SetProxyBlanket", "GetObject", "GetMethod",
-                "SpawnInstance", "Put", "CreateInstanceEnum", "Next", "ExecMethod"};
-            static const std::set<std::string> createExamined = {
-                "CreateLocator", "ConnectServer", "SetProxyBlanket", "GetObject", "GetMethod",
-                "SpawnInstance", "Put", "ExecMethod", "Get"};
+                "CreateLocator", "ConnectServer", "SetProxyBlanket",    "GetObject", "GetMethod",
+                "SpawnInstance", "Put",           "CreateInstanceEnum", "Next",      "ExecMethod"};
+            static const std::set<std::string> createExamined = {"CreateLocator", "ConnectServer", "SetProxyBlanket",
+                                                                 "GetObject",     "GetMethod",     "SpawnInstance",
+                                                                 "Put",           "ExecMethod",    "Get"};
             const bool examined = (create ? createExamined : shutdownExamined).count(step) > 0;
             EXPECT_EQ(examined ? static_cast<WmiResult>(0x80041001) : 0, result) << step << " create=" << create;
         }

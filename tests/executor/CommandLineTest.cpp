@@ -11,9 +11,9 @@ using Args = std::vector<std::u16string>;
 TEST(CommandLine, SplitsByThePlatformsRules) {
     EXPECT_EQ((Args{u"a", u"b c", u"d"}), SplitArguments(u"  a \"b c\"\td  "));
     EXPECT_EQ((Args{u"C:\\x\\y.ini"}), SplitArguments(u"C:\\x\\y.ini"));
-    EXPECT_EQ((Args{u"a\\\"b"}), SplitArguments(u"a\\\\\\\"b"));    // 3 backslashes + quote
+    EXPECT_EQ((Args{u"a\\\"b"}), SplitArguments(u"a\\\\\\\"b"));      // 3 backslashes + quote
     EXPECT_EQ((Args{u"a\\\\b c"}), SplitArguments(u"\"a\\\\b c\""));  // backslashes alone stay
-    EXPECT_EQ((Args{u"a\\", u"b"}), SplitArguments(u"\"a\\\\\" b"));   // 2 backslashes + quote
+    EXPECT_EQ((Args{u"a\\", u"b"}), SplitArguments(u"\"a\\\\\" b"));  // 2 backslashes + quote
     EXPECT_EQ((Args{u"say \"hi\""}), SplitArguments(u"\"say \"\"hi\"\"\""));
     EXPECT_EQ((Args{u"C:\\dir\\"}), SplitArguments(u"C:\\dir\\"));
     EXPECT_EQ((Args{u""}), SplitArguments(u"\"\""));
@@ -59,7 +59,8 @@ TEST(CommandLine, UsageText) {
     for (const auto& piece : UsagePieces())
         text += piece;
     EXPECT_EQ(0u, text.find(u"\n\nVelmora LT v3.3 for Windows 2000/XP/2003\n"));
-    EXPECT_NE(std::u16string::npos, text.find(u"\n\nUsage: quenex.exe [.ini file]\n\nExample: quenex.exe C:\\shutdown.ini\n"));
+    EXPECT_NE(std::u16string::npos,
+              text.find(u"\n\nUsage: quenex.exe [.ini file]\n\nExample: quenex.exe C:\\shutdown.ini\n"));
     EXPECT_EQ(8u, UsagePieces().size());
 }
 

@@ -39,8 +39,8 @@ public:
     std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user,
                                  const std::u16string& password, bool noDialog, const std::u16string& message,
                                  const std::u16string& delay, bool force, bool reboot) override;
-    std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password,
-                            const std::u16string& broadcast, const std::u16string& port) override;
+    std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password, const std::u16string& broadcast,
+                            const std::u16string& port) override;
 
 private:
     bool Local(const std::string& name, bool flag);
@@ -119,9 +119,8 @@ bool FakeEngine::Lock() {
 }
 
 std::uint32_t FakeEngine::RemoteShutdown(const std::u16string& computer, const std::u16string& user,
-                                         const std::u16string& password, bool noDialog,
-                                         const std::u16string& message, const std::u16string& delay, bool force,
-                                         bool reboot) {
+                                         const std::u16string& password, bool noDialog, const std::u16string& message,
+                                         const std::u16string& delay, bool force, bool reboot) {
     const int active = ++platform_.activeRemote;
     int most = platform_.mostActiveRemote;
     while (active > most && !platform_.mostActiveRemote.compare_exchange_weak(most, active)) {
@@ -130,8 +129,8 @@ std::uint32_t FakeEngine::RemoteShutdown(const std::u16string& computer, const s
     std::this_thread::sleep_for(std::chrono::milliseconds(15));
     platform_.Record("RemoteShutdown " + std::string(computer.begin(), computer.end()) + " " +
                      std::string(user.begin(), user.end()) + " " + std::string(password.begin(), password.end()) +
-                     " noDialog=" + std::to_string(noDialog) + " " + std::string(message.begin(), message.end()) +
-                     " " + std::string(delay.begin(), delay.end()) + " force=" + std::to_string(force) +
+                     " noDialog=" + std::to_string(noDialog) + " " + std::string(message.begin(), message.end()) + " " +
+                     std::string(delay.begin(), delay.end()) + " force=" + std::to_string(force) +
                      " reboot=" + std::to_string(reboot));
     --platform_.activeRemote;
     return platform_.remoteResult;
@@ -212,9 +211,10 @@ TEST_F(ExecutorRun, DialogOkActsCancelSkipsTimeUpActs) {
     {
         Executor executor(platform);
         EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0d"));
-        EXPECT_EQ((Lines{u"account=", u"Start action=hibernate", u"Dialog: time to show=5, allow cancel=1, message=Going",
-                         u"Dialog: result=Ok", u"result=0: The operation completed successfully. "}),
-                  LinesOf(executor.runLog()));
+        EXPECT_EQ(
+            (Lines{u"account=", u"Start action=hibernate", u"Dialog: time to show=5, allow cancel=1, message=Going",
+                   u"Dialog: result=Ok", u"result=0: The operation completed successfully. "}),
+            LinesOf(executor.runLog()));
         EXPECT_EQ((std::vector<std::string>{"Hibernate 0"}), platform.calls);
     }
     platform.calls.clear();
@@ -224,19 +224,20 @@ TEST_F(ExecutorRun, DialogOkActsCancelSkipsTimeUpActs) {
         executor.Start(u"quenep-0d");
         EXPECT_TRUE(platform.calls.empty());
         // The result line tells the truth about the skipped action, not what the window left behind.
-        EXPECT_EQ((Lines{u"account=", u"Start action=hibernate", u"Dialog: time to show=5, allow cancel=1, message=Going",
-                         u"Dialog: result=Cancel", u"result=0: The operation completed successfully. "}),
-                  LinesOf(executor.runLog()));
+        EXPECT_EQ(
+            (Lines{u"account=", u"Start action=hibernate", u"Dialog: time to show=5, allow cancel=1, message=Going",
+                   u"Dialog: result=Cancel", u"result=0: The operation completed successfully. "}),
+            LinesOf(executor.runLog()));
     }
     platform.dialogAnswer = "time";
     {
         Executor executor(platform);
         EXPECT_EQ(kExitCountdownEnded, executor.Start(u"quenep-0d.job"));
         EXPECT_EQ((std::vector<std::string>{"Hibernate 0"}), platform.calls);
-        EXPECT_EQ((Lines{u"account=", u"Start action=hibernate",
-                         u"Dialog: time to show=5, allow cancel=1, message=Going",
-                         u"result=0: The operation completed successfully. "}),
-                  LinesOf(executor.runLog()))
+        EXPECT_EQ(
+            (Lines{u"account=", u"Start action=hibernate", u"Dialog: time to show=5, allow cancel=1, message=Going",
+                   u"result=0: The operation completed successfully. "}),
+            LinesOf(executor.runLog()))
             << "no dialog result line when the time runs out";
     }
     EXPECT_EQ(3, platform.dialogs);
@@ -256,11 +257,18 @@ TEST_F(ExecutorRun, FailedLocalActionLogsItsError) {
 }
 
 TEST_F(ExecutorRun, EveryActionCodeReachesItsOperation) {
-    const std::pair<int, std::vector<std::string>> expected[] = {
-        {kActionShutdown, {"Shutdown 0"}}, {kActionHibernate, {"Hibernate 0"}}, {kActionStandby, {"Standby 0"}},
-        {kActionRestart, {"Restart 0"}},   {kActionPowerOff, {"PowerOff 0"}},   {kActionLock, {"Lock"}},
-        {kActionLogOff, {"LogOff 0"}},     {kActionMonitorOff, {"MonitorPower 0"}},
-        {kActionMonitorOn, {"MonitorPower 1"}}, {kActionPopup, {}}, {kActionWakeOnLan, {}}, {kActionWakeUp, {}}};
+    const std::pair<int, std::vector<std::string>> expected[] = {{kActionShutdown, {"Shutdown 0"}},
+                                                                 {kActionHibernate, {"Hibernate 0"}},
+                                                                 {kActionStandby, {"Standby 0"}},
+                                                                 {kActionRestart, {"Restart 0"}},
+                                                                 {kActionPowerOff, {"PowerOff 0"}},
+                                                                 {kActionLock, {"Lock"}},
+                                                                 {kActionLogOff, {"LogOff 0"}},
+                                                                 {kActionMonitorOff, {"MonitorPower 0"}},
+                                                                 {kActionMonitorOn, {"MonitorPower 1"}},
+                                                                 {kActionPopup, {}},
+                                                                 {kActionWakeOnLan, {}},
+                                                                 {kActionWakeUp, {}}};
     for (const auto& [action, calls] : expected) {
         SavedTask(u"quenep-0x", action, 1);
         platform.calls.clear();
@@ -296,13 +304,12 @@ TEST_F(ExecutorRun, RemoteComputersOneAfterAnotherInListOrder) {
     Executor executor(platform);
     executor.Start(u"quenep-1r");
     EXPECT_EQ(1, platform.mostActiveRemote.load()) << "two remote shutdowns overlapped";
-    EXPECT_EQ((std::vector<std::string>{"Sleep 20", "RemoteShutdown start pc1",
-                                        "RemoteShutdown pc1 admin pw noDialog=1 Going 5 force=1 reboot=1", "Sleep 20",
-                                        "RemoteShutdown start pc2",
-                                        "RemoteShutdown pc2   noDialog=1 Going 5 force=1 reboot=1", "Sleep 20",
-                                        "RemoteShutdown start pc3",
-                                        "RemoteShutdown pc3   noDialog=1 Going 5 force=1 reboot=1"}),
-              platform.calls);
+    EXPECT_EQ(
+        (std::vector<std::string>{
+            "Sleep 20", "RemoteShutdown start pc1", "RemoteShutdown pc1 admin pw noDialog=1 Going 5 force=1 reboot=1",
+            "Sleep 20", "RemoteShutdown start pc2", "RemoteShutdown pc2   noDialog=1 Going 5 force=1 reboot=1",
+            "Sleep 20", "RemoteShutdown start pc3", "RemoteShutdown pc3   noDialog=1 Going 5 force=1 reboot=1"}),
+        platform.calls);
     // A remote line carries the system's text, without the number.
     EXPECT_EQ((Lines{u"account=", u"Start action=restart", u"pc1 result=text of 1326", u"pc2 result=text of 1326",
                      u"pc3 result=text of 1326"}),
@@ -317,10 +324,10 @@ TEST_F(ExecutorRun, RemoteTaskOfALocalOnlyActionDoesNothingToItsComputers) {
     Executor executor(platform);
     executor.Start(u"quenep-1k");
     EXPECT_EQ((std::vector<std::string>{"Sleep 20", "Sleep 20", "Sleep 20"}), platform.calls);
-    EXPECT_EQ((Lines{u"account=", u"Start action=lock", u"a result=The operation completed successfully. ",
-                     u"b result=The operation completed successfully. ",
-                     u"c result=The operation completed successfully. "}),
-              LinesOf(executor.runLog()));
+    EXPECT_EQ(
+        (Lines{u"account=", u"Start action=lock", u"a result=The operation completed successfully. ",
+               u"b result=The operation completed successfully. ", u"c result=The operation completed successfully. "}),
+        LinesOf(executor.runLog()));
 }
 
 TEST_F(ExecutorRun, WakeOnLanSendsEveryEntryAndLogsCodes) {
@@ -472,10 +479,11 @@ TEST_F(ExecutorRun, IniTaskLogsIntoItsLogFile) {
     EXPECT_EQ(kExitNormal, executor.Start(ini));
     EXPECT_EQ((std::vector<std::string>{"Lock"}), platform.calls);
     const std::string first = test::ReadBytes(dir.Path() / "run.log");
-    EXPECT_EQ("\r\n//------------------------------------------------------------//\r\n"
-              "12/06/26 21:30:05 Start action=lock\r\n"
-              "12/06/26 21:30:05 result=0: The operation completed successfully. \r\n",
-              first);
+    EXPECT_EQ(
+        "\r\n//------------------------------------------------------------//\r\n"
+        "12/06/26 21:30:05 Start action=lock\r\n"
+        "12/06/26 21:30:05 result=0: The operation completed successfully. \r\n",
+        first);
     Executor again(platform);
     again.Start(ini);
     EXPECT_EQ(first + first, test::ReadBytes(dir.Path() / "run.log"));
@@ -518,7 +526,8 @@ TEST_F(ExecutorRun, UnwritableLogFileIsLeftAsItWas) {
 }
 
 TEST_F(ExecutorRun, RemoteIniTaskWithoutComputersDoesNothing) {
-    const auto ini = WriteIni(dir, "quenep-1lab.ini", "action=0\r\nlog file=" + (dir.Path() / "r.log").string() + "\r\n");
+    const auto ini =
+        WriteIni(dir, "quenep-1lab.ini", "action=0\r\nlog file=" + (dir.Path() / "r.log").string() + "\r\n");
     Executor executor(platform);
     executor.Start(ini);
     EXPECT_TRUE(platform.calls.empty());

@@ -219,14 +219,15 @@ TEST_F(TaskStore, ChangedPairWritesTheFileBeforeTheWorkItem) {
     record.comment = u"new";
     bool warning = false;
     std::u16string commentDuringUpdate;
-    EXPECT_EQ(kAccessDenied, ChangeTaskPair(record, dir.Folder(), u"quenep-0c",
-                                            [&] {
-                                                CTaskParams onDisk;
-                                                onDisk.Load(dir.Folder(), u"quenep-0c", false);
-                                                commentDuringUpdate = onDisk.comment;
-                                                return kAccessDenied;
-                                            },
-                                            warning));
+    EXPECT_EQ(kAccessDenied, ChangeTaskPair(
+                                 record, dir.Folder(), u"quenep-0c",
+                                 [&] {
+                                     CTaskParams onDisk;
+                                     onDisk.Load(dir.Folder(), u"quenep-0c", false);
+                                     commentDuringUpdate = onDisk.comment;
+                                     return kAccessDenied;
+                                 },
+                                 warning));
     EXPECT_EQ(u"new", commentDuringUpdate);
     EXPECT_TRUE(warning);
 }
@@ -259,12 +260,10 @@ TEST(SchedulerService, AsksOnlyWhenStoppedAndStartsOnYes) {
         bool startWorks;
         int questions, starts, failures;
     };
-    const Case cases[] = {{ServiceState::kRunning, true, true, 0, 0, 0},
-                          {ServiceState::kOther, true, true, 0, 0, 0},
-                          {std::nullopt, true, true, 0, 0, 0},
-                          {ServiceState::kStopped, false, true, 1, 0, 0},
-                          {ServiceState::kStopped, true, true, 1, 1, 0},
-                          {ServiceState::kStopped, true, false, 1, 1, 1}};
+    const Case cases[] = {
+        {ServiceState::kRunning, true, true, 0, 0, 0}, {ServiceState::kOther, true, true, 0, 0, 0},
+        {std::nullopt, true, true, 0, 0, 0},           {ServiceState::kStopped, false, true, 1, 0, 0},
+        {ServiceState::kStopped, true, true, 1, 1, 0}, {ServiceState::kStopped, true, false, 1, 1, 1}};
     for (const Case& c : cases) {
         FakeServices services;
         services.state = c.state;

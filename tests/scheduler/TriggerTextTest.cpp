@@ -66,9 +66,10 @@ TEST(TriggerText, RepetitionEndDateAndDisabled) {
     daily.endYear = 2027;
     daily.endMonth = 1;
     daily.endDay = 31;
-    EXPECT_EQ(u"At 21:30 every day, starting 7.12.2026, repeating every 10 minute(s) for 60 minute(s), ending "
-              u"31.1.2027 (disabled)",
-              TriggerText(daily, Locale()));
+    EXPECT_EQ(
+        u"At 21:30 every day, starting 7.12.2026, repeating every 10 minute(s) for 60 minute(s), ending "
+        u"31.1.2027 (disabled)",
+        TriggerText(daily, Locale()));
     TriggerSpec logon = At(TriggerType::kAtLogon);
     logon.flags = kTriggerHasEndDate;
     EXPECT_EQ(u"At logon", TriggerText(logon, Locale()));

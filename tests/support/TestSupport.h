@@ -8,7 +8,7 @@ namespace velmora::test {
 
 // A fresh folder that is removed with everything in it when the object goes.
 class TempDir {
-  public:
+public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -19,7 +19,7 @@ class TempDir {
     std::u16string File(const std::string& name) const;
     std::u16string Folder() const { return path_.u16string(); }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 

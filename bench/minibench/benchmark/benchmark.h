@@ -15,7 +15,7 @@ enum TimeUnit { kNanosecond, kMicrosecond, kMillisecond, kSecond };
 enum BigO { oNone, o1, oN, oNSquared, oLogN, oNLogN, oAuto };
 
 class State {
-  public:
+public:
     State(std::int64_t argument, std::int64_t iterations) : argument_(argument), remaining_(iterations) {}
 
     std::int64_t range(int) const { return argument_; }
@@ -44,7 +44,7 @@ class State {
     Iterator end() { return Iterator{this}; }
     double ElapsedNs() const { return std::chrono::duration<double, std::nano>(stop_ - start_).count(); }
 
-  private:
+private:
     std::int64_t argument_;
     std::int64_t remaining_;
     std::string error_;
@@ -58,7 +58,7 @@ inline void DoNotOptimize(T const& value) {
 }
 
 class Benchmark {
-  public:
+public:
     Benchmark(const char* name, void (*function)(State&)) : name_(name), function_(function) {}
     Benchmark* Arg(std::int64_t argument) {
         arguments_.push_back(argument);
@@ -72,7 +72,7 @@ class Benchmark {
 
     void Run() const;
 
-  private:
+private:
     std::string name_;
     void (*function_)(State&);
     std::vector<std::int64_t> arguments_;

@@ -50,7 +50,7 @@ struct DrivenRun {
 // Shows the dialog on this thread while `drive` works on it from another, as a user would. The
 // dialog is closed afterwards if the driver left it open.
 DrivenRun Drive(int action, const std::u16string& delay, const std::u16string& message, int allowCancel,
-          const std::function<void(HWND)>& drive) {
+                const std::function<void(HWND)>& drive) {
     DrivenRun run;
     CountdownLogic logic(action, delay, message, allowCancel,
                          [&run](const std::u16string& line) { run.log.push_back(line); });

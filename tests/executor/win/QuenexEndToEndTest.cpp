@@ -110,11 +110,11 @@ Started RunQuenex(const std::u16string& parameters, bool programFirst,
 
 // The lines of a stored run, without their times; every line must start with one.
 std::vector<std::u16string> RunLines(const std::u16string& stored) {
-    static const std::u16string separator =
-        u"\r\n//------------------------------------------------------------//\r\n";
+    static const std::u16string separator = u"\r\n//------------------------------------------------------------//\r\n";
     const std::size_t at = stored.rfind(separator);
     EXPECT_NE(std::u16string::npos, at) << "no separator";
-    std::u16string_view rest = std::u16string_view(stored).substr(at == std::u16string::npos ? 0 : at + separator.size());
+    std::u16string_view rest =
+        std::u16string_view(stored).substr(at == std::u16string::npos ? 0 : at + separator.size());
     std::vector<std::u16string> lines;
     static const std::regex time(R"(\d\d/\d\d/\d\d \d\d:\d\d:\d\d )");
     while (!rest.empty()) {
@@ -145,9 +145,9 @@ const std::u16string kSuccess = u"result=0: " + SystemText(0);
 TEST(Quenex, PopupFromAnIniFileClosedWithEnter) {
     TempDir dir;
     const std::u16string log = dir.File("popup.log");
-    const auto ini = WriteIni(dir, "popup.ini",
-                              "action=9\r\nnoshow=0\r\ncancel=0\r\nmessage=Lunch\\nis ready\r\nlog file=" +
-                                  Utf16ToUtf8(log) + "\r\n");
+    const auto ini = WriteIni(
+        dir, "popup.ini",
+        "action=9\r\nnoshow=0\r\ncancel=0\r\nmessage=Lunch\\nis ready\r\nlog file=" + Utf16ToUtf8(log) + "\r\n");
     std::u16string shown;
     const Started run = RunQuenex(u"\"" + ini + u"\"", true, [&](DWORD process) {
         HWND dialog = WaitForDialog(process);
@@ -175,16 +175,16 @@ TEST(Quenex, LockThatWineRefusesIsLoggedWithItsError) {
 TEST(Quenex, CountdownRunsOutClosesItselfAndEndsWith300) {
     TempDir dir;
     const std::u16string log = dir.File("count.log");
-    const auto ini = WriteIni(dir, "count.ini",
-                              "action=5\r\nnoshow=0\r\ncancel=1\r\ndelay=2\r\nmessage=Locking\r\nlog file=" +
-                                  Utf16ToUtf8(log) + "\r\n");
+    const auto ini = WriteIni(
+        dir, "count.ini",
+        "action=5\r\nnoshow=0\r\ncancel=1\r\ndelay=2\r\nmessage=Locking\r\nlog file=" + Utf16ToUtf8(log) + "\r\n");
     const Started run = RunQuenex(ini, true);
     EXPECT_EQ(300u, run.exitCode);
     EXPECT_GE(run.milliseconds, 1900u);
-    EXPECT_EQ((std::vector<std::u16string>{u"Start action=lock",
-                                           u"Dialog: time to show=2, allow cancel=1, message=Locking",
-                                           u"result=120: " + SystemText(120)}),
-              RunLines(ReadLog(log)));
+    EXPECT_EQ(
+        (std::vector<std::u16string>{u"Start action=lock", u"Dialog: time to show=2, allow cancel=1, message=Locking",
+                                     u"result=120: " + SystemText(120)}),
+        RunLines(ReadLog(log)));
 }
 
 TEST(Quenex, EscapeCancelsAndNothingHappens) {
@@ -324,9 +324,9 @@ TEST(Quenex, WakeOnLanTaskSendsEveryEntryByteForByte) {
     int discardPort = 0;
     const SOCKET discard = Listen(9, discardPort);  // port 9 needs rights the machine may not give
     const std::string p = std::to_string(port);
-    std::string list = "[list]\r\n0=pc-a,,,,001122AABBCC,,127.0.0.1," + p + "\r\n1=pc-b,,,,001122AABBCC,A1B2C3D4E5F6,127.0.0.1," +
-                       p + "\r\n2=pc-c,,,,001122AABBC,,127.0.0.1," + p + "\r\n3=pc-d,,,,0011ZZAABBCC,,127.0.0.1," + p +
-                       "\r\n";
+    std::string list =
+        "[list]\r\n0=pc-a,,,,001122AABBCC,,127.0.0.1," + p + "\r\n1=pc-b,,,,001122AABBCC,A1B2C3D4E5F6,127.0.0.1," + p +
+        "\r\n2=pc-c,,,,001122AABBC,,127.0.0.1," + p + "\r\n3=pc-d,,,,0011ZZAABBCC,,127.0.0.1," + p + "\r\n";
     if (discard != INVALID_SOCKET)
         list += "4=pc-e,,,,001122AABBCC,,127.0.0.1,9\r\n5=pc-f,,,,001122AABBCC,,127.0.0.1,9.7\r\n";
     TempDir dir;

@@ -57,8 +57,8 @@ Stored ReadStored(const std::u16string& name) {
     ComInit com;
     ComPtr<ITaskScheduler> scheduler;
     ComPtr<ITask> task;
-    EXPECT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
-                                                IID_ITaskScheduler, scheduler.put_void()));
+    EXPECT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
+                                                scheduler.put_void()));
     EXPECT_HRESULT_SUCCEEDED(scheduler->Activate(W(name), IID_ITask, reinterpret_cast<IUnknown**>(task.put())));
     if (!task)
         return stored;
@@ -81,8 +81,8 @@ void AddForeignItem(const std::u16string& name, const wchar_t* application) {
     ComInit com;
     ComPtr<ITaskScheduler> scheduler;
     ComPtr<ITask> task;
-    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
-                                                IID_ITaskScheduler, scheduler.put_void()));
+    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
+                                                scheduler.put_void()));
     ASSERT_HRESULT_SUCCEEDED(
         scheduler->NewWorkItem(W(name), CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task.put())));
     task->SetApplicationName(application);
@@ -183,10 +183,14 @@ TEST_F(ScheduledTaskTest, StartAndLogonTriggersBecomeOneRunExceptForAPopup) {
 }
 
 TEST_F(ScheduledTaskTest, EveryTriggerKindGetsAScheduleText) {
-    const TASK_TRIGGER_TYPE types[] = {TASK_TIME_TRIGGER_ONCE,        TASK_TIME_TRIGGER_DAILY,
-                                       TASK_TIME_TRIGGER_WEEKLY,      TASK_TIME_TRIGGER_MONTHLYDATE,
-                                       TASK_TIME_TRIGGER_MONTHLYDOW,  TASK_EVENT_TRIGGER_ON_IDLE,
-                                       TASK_EVENT_TRIGGER_AT_SYSTEMSTART, TASK_EVENT_TRIGGER_AT_LOGON};
+    const TASK_TRIGGER_TYPE types[] = {TASK_TIME_TRIGGER_ONCE,
+                                       TASK_TIME_TRIGGER_DAILY,
+                                       TASK_TIME_TRIGGER_WEEKLY,
+                                       TASK_TIME_TRIGGER_MONTHLYDATE,
+                                       TASK_TIME_TRIGGER_MONTHLYDOW,
+                                       TASK_EVENT_TRIGGER_ON_IDLE,
+                                       TASK_EVENT_TRIGGER_AT_SYSTEMSTART,
+                                       TASK_EVENT_TRIGGER_AT_LOGON};
     WorkItemSettings popup;
     popup.action = kActionPopup;
     CScheduledTask scheduler;
