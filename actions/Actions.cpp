@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "model/Text.h"
+
 namespace velmora {
 namespace {
 
@@ -91,17 +93,10 @@ bool CActions::MonitorPower(bool on) {
 std::uint32_t RemoteTimeout(std::u16string_view delay, bool noDialog) {
     if (noDialog)
         return 0;
-    std::size_t i = 0;
-    while (i < delay.size() && (delay[i] == u' ' || delay[i] == u'\t'))
-        ++i;
-    bool negative = false;
-    if (i < delay.size() && (delay[i] == u'-' || delay[i] == u'+'))
-        negative = delay[i++] == u'-';
-    std::uint64_t value = 0;
-    for (; i < delay.size() && delay[i] >= u'0' && delay[i] <= u'9'; ++i)
-        value = std::min<std::uint64_t>(value * 10 + (delay[i] - u'0'), 0xFFFFFFFFull);
-    // Compared as an unsigned number, so a negative text is clamped like a huge one.
-    const auto timeout = static_cast<std::uint32_t>(negative ? 0u - static_cast<std::uint32_t>(value) : value);
+    // Compared as an unsigned 32-bit number, so a negative text is clamped like a huge one.
+    const long long value = LeadingInteger(delay);
+    const auto timeout = value >= 0 ? static_cast<std::uint32_t>(std::min<long long>(value, 0xFFFFFFFFLL))
+                                    : static_cast<std::uint32_t>(value);
     return std::min(timeout, kLongestCountdownSeconds);
 }
 

@@ -5,30 +5,15 @@
 #include <climits>
 
 #include "model/TaskParams.h"
+#include "model/Text.h"
 
 namespace velmora {
-namespace {
-
-std::u16string Decimal(long long value) {
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
-
-}  // namespace
+namespace {}  // namespace
 
 int DelaySeconds(std::u16string_view delay) {
-    std::size_t i = 0;
-    while (i < delay.size() && (delay[i] == u' ' || delay[i] == u'\t'))
-        ++i;
-    bool negative = false;
-    if (i < delay.size() && (delay[i] == u'-' || delay[i] == u'+'))
-        negative = delay[i++] == u'-';
-    long long seconds = 0;
-    for (; i < delay.size() && delay[i] >= u'0' && delay[i] <= u'9'; ++i)
-        seconds = std::min<long long>(seconds * 10 + (delay[i] - u'0'), INT_MAX);
     // A negative delay cannot be counted down: like any text that is no number, it makes the
     // window wait for the user.
-    return negative ? 0 : static_cast<int>(seconds);
+    return static_cast<int>(std::clamp<long long>(LeadingInteger(delay), 0, INT_MAX));
 }
 
 CountdownLogic::CountdownLogic(int action, std::u16string delay, std::u16string message, int allowCancel, LogLine log)
@@ -46,7 +31,8 @@ CountdownView CountdownLogic::Start() {
     CountdownView view;
     view.message = message_;
     if (action_ != kActionPopup) {
-        log_(u"Dialog: time to show=" + delay_ + u", allow cancel=" + Decimal(allowCancel_) + u", message=" + message_);
+        log_(u"Dialog: time to show=" + delay_ + u", allow cancel=" + DecimalText(allowCancel_) + u", message=" +
+             message_);
     }
     const int seconds = DelaySeconds(delay_);
     if (action_ == kActionPopup) {
@@ -74,7 +60,7 @@ CountdownTick CountdownLogic::OnTimer() {
     position_ = position_ + 1 > upper_ ? 0 : position_ + 1;
     CountdownTick tick;
     tick.position = position_;
-    tick.countdownText = TimeBeforeText(Decimal(upper_ - position_));
+    tick.countdownText = TimeBeforeText(DecimalText(upper_ - position_));
     tick.finished = position_ >= upper_;
     return tick;
 }

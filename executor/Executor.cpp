@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "model/File.h"
+#include "model/Text.h"
 #include "model/TextFile.h"
 
 namespace velmora {
@@ -15,11 +16,6 @@ constexpr std::uint32_t kErrorIoPending = 997;
 
 bool Contains(std::u16string_view text, std::u16string_view part) {
     return text.find(part) != std::u16string_view::npos;
-}
-
-std::u16string SignedDecimal(std::uint32_t code) {
-    const std::string digits = std::to_string(static_cast<std::int32_t>(code));
-    return std::u16string(digits.begin(), digits.end());
 }
 
 }  // namespace
@@ -190,7 +186,7 @@ void Executor::AddLogLine(const std::u16string& text) {
 std::u16string Executor::FormatResult(std::uint32_t code) {
     if (code == kErrorIoPending)
         code = 0;
-    return SignedDecimal(code) + u": " + platform_.MessageText(code);
+    return DecimalText(static_cast<std::int32_t>(code)) + u": " + platform_.MessageText(code);
 }
 
 bool Executor::StoreLog(const std::u16string& argument) {

@@ -5,6 +5,7 @@
 
 #include "model/CodePage.h"
 #include "model/File.h"
+#include "model/Text.h"
 #include "model/TextFile.h"
 
 namespace velmora {
@@ -149,20 +150,7 @@ int IniFile::GetInt(std::u16string_view section, std::u16string_view key, int fa
     const std::optional<std::u16string> value = GetString(section, key);
     if (!value)
         return fallback;
-    std::u16string_view digits = *value;
-    bool negative = false;
-    if (!digits.empty() && (digits.front() == u'-' || digits.front() == u'+')) {
-        negative = digits.front() == u'-';
-        digits.remove_prefix(1);
-    }
-    // Saturates instead of wrapping, so a huge value never turns into a small valid one.
-    long long result = 0;
-    for (char16_t c : digits) {
-        if (c < u'0' || c > u'9')
-            break;
-        result = std::min(result * 10 + (c - u'0'), 1LL << 31);
-    }
-    result = negative ? -result : result;
+    const long long result = LeadingInteger(*value);
     return static_cast<int>(std::clamp(result, -(1LL << 31), (1LL << 31) - 1));
 }
 

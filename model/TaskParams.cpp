@@ -6,6 +6,7 @@
 
 #include "model/File.h"
 #include "model/IniFile.h"
+#include "model/Text.h"
 
 namespace velmora {
 namespace {
@@ -111,11 +112,6 @@ private:
     std::array<std::size_t, last - first + 1> open_;
     std::array<std::size_t, last - first + 1> close_;
 };
-
-std::u16string DecimalText(long long value) {
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
 
 std::u16string Cut(std::u16string text, std::size_t length) {
     if (text.size() > length)

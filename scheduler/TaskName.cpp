@@ -20,9 +20,9 @@ std::u16string DrawTaskName(TaskKind kind, CrtRandom& random) {
     return name;
 }
 
-std::u16string MakeTaskName(TaskKind kind, std::uint32_t seed,
+std::u16string MakeTaskName(TaskKind kind, std::uint32_t start,
                             const std::function<bool(const std::u16string&)>& taken) {
-    CrtRandom random(seed);
+    CrtRandom random(start);
     std::u16string name = DrawTaskName(kind, random);
     // The names are drawn from a small set (42 values a chunk), so give up only after very many.
     for (int attempt = 0; attempt < 100000 && taken && taken(name); ++attempt)

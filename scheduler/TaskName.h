@@ -14,7 +14,7 @@ constexpr std::size_t kTaskNameLength = 34;
 // The C runtime's random generator, so names keep the form they always had on every platform.
 class CrtRandom {
 public:
-    explicit CrtRandom(std::uint32_t seed) : state_(seed) {}
+    explicit CrtRandom(std::uint32_t start) : state_(start) {}
     int Next() {
         state_ = state_ * 214013u + 2531011u;
         return static_cast<int>((state_ >> 16) & 0x7FFF);
@@ -30,6 +30,7 @@ std::u16string DrawTaskName(TaskKind kind, CrtRandom& random);
 
 // A name that `taken` does not know yet. Names drawn in the same second would repeat if the
 // generator were seeded anew for each; this one draws on until a name is free.
-std::u16string MakeTaskName(TaskKind kind, std::uint32_t seed, const std::function<bool(const std::u16string&)>& taken);
+std::u16string MakeTaskName(TaskKind kind, std::uint32_t start,
+                            const std::function<bool(const std::u16string&)>& taken);
 
 }  // namespace velmora

@@ -3,13 +3,10 @@
 
 #include <string>
 
+#include "model/Text.h"
+
 namespace velmora {
 namespace {
-
-std::u16string Decimal(long long value) {
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
 
 // The names of the set bits, joined with ", ".
 template <std::size_t N>
@@ -31,7 +28,7 @@ std::u16string DaysOfMonth(std::uint32_t bits) {
         if (bits & (1u << (day - 1))) {
             if (!text.empty())
                 text += u", ";
-            text += Decimal(day);
+            text += DecimalText(day);
         }
     }
     return text;
@@ -39,7 +36,7 @@ std::u16string DaysOfMonth(std::uint32_t bits) {
 
 std::u16string Every(int count, std::u16string_view unit) {
     return count <= 1 ? u"every " + std::u16string(unit)
-                      : u"every " + Decimal(count) + u" " + std::u16string(unit) + u"s";
+                      : u"every " + DecimalText(count) + u" " + std::u16string(unit) + u"s";
 }
 
 std::u16string MonthsText(std::uint32_t months) {
@@ -89,8 +86,8 @@ std::u16string TriggerText(const TriggerSpec& t, const LocaleFormat& locale) {
     const bool timed =
         t.type != TriggerType::kOnIdle && t.type != TriggerType::kAtSystemStart && t.type != TriggerType::kAtLogon;
     if (timed && t.minutesInterval > 0) {
-        text += u", repeating every " + Decimal(t.minutesInterval) + u" minute(s) for " + Decimal(t.minutesDuration) +
-                u" minute(s)";
+        text += u", repeating every " + DecimalText(t.minutesInterval) + u" minute(s) for " +
+                DecimalText(t.minutesDuration) + u" minute(s)";
     }
     if (timed && t.type != TriggerType::kOnce && (t.flags & kTriggerHasEndDate))
         text += u", ending " + locale.date(t.endYear, t.endMonth, t.endDay);

@@ -203,10 +203,10 @@ HResult CScheduledTask::LoadInfo(const std::u16string& name, WorkItemInfo& info)
         }
         // Where the scheduler cannot describe its triggers (Wine), the text is composed here.
         ComPtr<ITaskTrigger> trigger;
-        TASK_TRIGGER spec{};
-        spec.cbTriggerSize = sizeof spec;
-        if (SUCCEEDED(hr = task->GetTrigger(i, trigger.put())) && SUCCEEDED(hr = trigger->GetTrigger(&spec)))
-            info_.scheduleText = TriggerText(TriggerSpecOf(spec), UserLocaleFormat());
+        TASK_TRIGGER definition{};
+        definition.cbTriggerSize = sizeof definition;
+        if (SUCCEEDED(hr = task->GetTrigger(i, trigger.put())) && SUCCEEDED(hr = trigger->GetTrigger(&definition)))
+            info_.scheduleText = TriggerText(TriggerSpecOf(definition), UserLocaleFormat());
     }
     info = info_;
     return hr;
@@ -328,10 +328,10 @@ HResult WorkItemEditor::GetTriggers(std::vector<TASK_TRIGGER>& triggers) {
     HRESULT hr = task_ ? task_->GetTriggerCount(&count) : E_POINTER;
     for (WORD i = 0; SUCCEEDED(hr) && i < count; ++i) {
         ComPtr<ITaskTrigger> trigger;
-        TASK_TRIGGER spec{};
-        spec.cbTriggerSize = sizeof spec;
-        if (SUCCEEDED(hr = task_->GetTrigger(i, trigger.put())) && SUCCEEDED(hr = trigger->GetTrigger(&spec)))
-            triggers.push_back(spec);
+        TASK_TRIGGER definition{};
+        definition.cbTriggerSize = sizeof definition;
+        if (SUCCEEDED(hr = task_->GetTrigger(i, trigger.put())) && SUCCEEDED(hr = trigger->GetTrigger(&definition)))
+            triggers.push_back(definition);
     }
     return hr;
 }
@@ -341,14 +341,14 @@ HResult WorkItemEditor::SetTriggers(const std::vector<TASK_TRIGGER>& triggers) {
     HRESULT hr = task_ ? task_->GetTriggerCount(&count) : E_POINTER;
     while (SUCCEEDED(hr) && count > 0)
         hr = task_->DeleteTrigger(--count);
-    for (TASK_TRIGGER spec : triggers) {
+    for (TASK_TRIGGER definition : triggers) {
         ComPtr<ITaskTrigger> trigger;
         WORD index = 0;
-        spec.cbTriggerSize = sizeof spec;
+        definition.cbTriggerSize = sizeof definition;
         if (SUCCEEDED(hr))
             hr = task_->CreateTrigger(&index, trigger.put());
         if (SUCCEEDED(hr))
-            hr = trigger->SetTrigger(&spec);
+            hr = trigger->SetTrigger(&definition);
     }
     return hr;
 }
@@ -424,40 +424,40 @@ HResult WorkItemEditor::FinishExisting(const WorkItemSettings& settings) {
 // --- trigger texts ----------------------------------------------------------------------------
 
 TriggerSpec TriggerSpecOf(const TASK_TRIGGER& t) {
-    TriggerSpec spec;
-    spec.type = static_cast<TriggerType>(t.TriggerType);
-    spec.beginYear = t.wBeginYear;
-    spec.beginMonth = t.wBeginMonth;
-    spec.beginDay = t.wBeginDay;
-    spec.endYear = t.wEndYear;
-    spec.endMonth = t.wEndMonth;
-    spec.endDay = t.wEndDay;
-    spec.startHour = t.wStartHour;
-    spec.startMinute = t.wStartMinute;
-    spec.minutesDuration = t.MinutesDuration;
-    spec.minutesInterval = t.MinutesInterval;
-    spec.flags = t.rgFlags;
+    TriggerSpec definition;
+    definition.type = static_cast<TriggerType>(t.TriggerType);
+    definition.beginYear = t.wBeginYear;
+    definition.beginMonth = t.wBeginMonth;
+    definition.beginDay = t.wBeginDay;
+    definition.endYear = t.wEndYear;
+    definition.endMonth = t.wEndMonth;
+    definition.endDay = t.wEndDay;
+    definition.startHour = t.wStartHour;
+    definition.startMinute = t.wStartMinute;
+    definition.minutesDuration = t.MinutesDuration;
+    definition.minutesInterval = t.MinutesInterval;
+    definition.flags = t.rgFlags;
     switch (t.TriggerType) {
         case TASK_TIME_TRIGGER_DAILY:
-            spec.daysInterval = t.Type.Daily.DaysInterval;
+            definition.daysInterval = t.Type.Daily.DaysInterval;
             break;
         case TASK_TIME_TRIGGER_WEEKLY:
-            spec.weeksInterval = t.Type.Weekly.WeeksInterval;
-            spec.daysOfTheWeek = t.Type.Weekly.rgfDaysOfTheWeek;
+            definition.weeksInterval = t.Type.Weekly.WeeksInterval;
+            definition.daysOfTheWeek = t.Type.Weekly.rgfDaysOfTheWeek;
             break;
         case TASK_TIME_TRIGGER_MONTHLYDATE:
-            spec.daysOfTheMonth = t.Type.MonthlyDate.rgfDays;
-            spec.months = t.Type.MonthlyDate.rgfMonths;
+            definition.daysOfTheMonth = t.Type.MonthlyDate.rgfDays;
+            definition.months = t.Type.MonthlyDate.rgfMonths;
             break;
         case TASK_TIME_TRIGGER_MONTHLYDOW:
-            spec.whichWeek = t.Type.MonthlyDOW.wWhichWeek;
-            spec.daysOfTheWeek = t.Type.MonthlyDOW.rgfDaysOfTheWeek;
-            spec.months = t.Type.MonthlyDOW.rgfMonths;
+            definition.whichWeek = t.Type.MonthlyDOW.wWhichWeek;
+            definition.daysOfTheWeek = t.Type.MonthlyDOW.rgfDaysOfTheWeek;
+            definition.months = t.Type.MonthlyDOW.rgfMonths;
             break;
         default:
             break;
     }
-    return spec;
+    return definition;
 }
 
 LocaleFormat UserLocaleFormat() {

@@ -26,7 +26,7 @@ TEST(TaskName, KeepsTheFormOfPrefixAndLowercaseHexadecimalChunks) {
 
 TEST(TaskName, NeverHandsOutATakenName) {
     std::set<std::u16string> taken;
-    // The same seed every time, as when many tasks are made in one second.
+    // The same starting value every time, as when many tasks are made in one second.
     for (int i = 0; i < 50; ++i) {
         const std::u16string name =
             MakeTaskName(TaskKind::kLocal, 12345, [&taken](const std::u16string& n) { return taken.count(n) > 0; });

@@ -198,8 +198,8 @@ TEST_F(ScheduledTaskTest, EveryTriggerKindGetsAScheduleText) {
         const std::u16string name = Create(TaskKind::kLocal, popup, {Trigger(type)});
         WorkItemInfo info;
         scheduler.LoadInfo(name, info);
-        const TriggerSpec spec = TriggerSpecOf(Trigger(type));
-        EXPECT_EQ(TriggerText(spec, UserLocaleFormat()), info.scheduleText) << type;
+        const TriggerSpec expected = TriggerSpecOf(Trigger(type));
+        EXPECT_EQ(TriggerText(expected, UserLocaleFormat()), info.scheduleText) << type;
         EXPECT_FALSE(info.scheduleText.empty());
     }
     // No trigger, no text. (Wine gives every new work item a disabled daily trigger of its own.)

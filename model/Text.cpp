@@ -1,0 +1,27 @@
+// Reading and writing decimal numbers.
+#include "model/Text.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+long long LeadingInteger(std::u16string_view text) {
+    constexpr long long kLimit = 1LL << 32;
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        negative = text[i++] == u'-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+        value = std::min(value * 10 + (text[i] - u'0'), kLimit);
+    return negative ? -value : value;
+}
+
+std::u16string DecimalText(long long value) {
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace velmora
