@@ -12,19 +12,12 @@
 #include "actions/GetMac.h"
 #include "actions/win/SystemApis.h"
 #include "model/Utf.h"
+#include "tests/support/win/Winsock.h"
 
 namespace velmora {
 namespace {
 
-class Sockets : public ::testing::Environment {
-public:
-    void SetUp() override {
-        WSADATA data;
-        ASSERT_EQ(0, ::WSAStartup(MAKEWORD(2, 2), &data));
-    }
-    void TearDown() override { ::WSACleanup(); }
-};
-const auto* const sockets = ::testing::AddGlobalTestEnvironment(new Sockets);
+VELMORA_TEST_USES_WINSOCK;
 
 std::u16string Env(const char* name) {
     const char* value = std::getenv(name);

@@ -16,6 +16,7 @@
 #include "model/win/TaskFolder.h"
 #include "scheduler/win/ScheduledTask.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/win/Winsock.h"
 
 namespace velmora {
 namespace {
@@ -276,15 +277,7 @@ TEST_F(QuenexTaskFile, MissingTaskAndUnknownArgumentsEndQuietly) {
     EXPECT_EQ(0u, RunQuenex(u"C:\\nowhere\\missing.ini", true).exitCode);
 }
 
-class Sockets : public ::testing::Environment {
-public:
-    void SetUp() override {
-        WSADATA data;
-        ASSERT_EQ(0, ::WSAStartup(MAKEWORD(2, 2), &data));
-    }
-    void TearDown() override { ::WSACleanup(); }
-};
-const auto* const sockets = ::testing::AddGlobalTestEnvironment(new Sockets);
+VELMORA_TEST_USES_WINSOCK;
 
 // A UDP listener on loopback; port 0 takes the first free four-digit port (the INI form keeps four).
 SOCKET Listen(int wanted, int& port) {
