@@ -93,10 +93,12 @@ bool CActions::MonitorPower(bool on) {
 std::uint32_t RemoteTimeout(std::u16string_view delay, bool noDialog) {
     if (noDialog)
         return 0;
-    // Compared as an unsigned 32-bit number, so a negative text is clamped like a huge one.
+    // A negative text reads as a huge unsigned number and is clamped like one; wrapping it would
+    // turn some negative texts into a shutdown at once.
     const long long value = LeadingInteger(delay);
-    const auto timeout = value >= 0 ? static_cast<std::uint32_t>(std::min<long long>(value, 0xFFFFFFFFLL))
-                                    : static_cast<std::uint32_t>(value);
+    if (value < 0)
+        return kLongestCountdownSeconds;
+    const auto timeout = static_cast<std::uint32_t>(std::min<long long>(value, 0xFFFFFFFFLL));
     return std::min(timeout, kLongestCountdownSeconds);
 }
 

@@ -66,7 +66,11 @@ int Executor::RunIniMode(const std::u16string& argument) {
         return kExitNormal;
     }
     iniMode_ = true;
-    task_.ImportIni(argument, kComputerLimit);
+    // A file that went away or cannot be read now must not run as the empty task (a shutdown).
+    if (!task_.ImportIni(argument, kComputerLimit)) {
+        platform_.PrintUsage();
+        return kExitNormal;
+    }
     RunTask(argument);
     return countdownEndedByTimer_ ? kExitCountdownEnded : kExitNormal;
 }
@@ -95,8 +99,7 @@ bool Executor::RunTask(const std::u16string& argument) {
         // A remote task without computers does nothing, and its run is not stored.
         if (Contains(argument, kRemotePrefix))
             return false;
-        RunLocal(*actions);
-        AddLogLine(u"result=" + FormatResult(platform_.LastError()));
+        AddLogLine(u"result=" + FormatResult(RunLocal(*actions)));
     } else if (task_.action == kActionWakeOnLan) {
         for (const ComputerEntry& entry : task_.computers) {
             const std::uint32_t code =
@@ -110,12 +113,14 @@ bool Executor::RunTask(const std::u16string& argument) {
     return true;
 }
 
-void Executor::RunLocal(ActionEngine& actions) {
+std::uint32_t Executor::RunLocal(ActionEngine& actions) {
     CountdownLogic countdown(task_.action, task_.delay, task_.message, task_.cancel,
                              [this](const std::u16string& line) { AddLogLine(line); });
+    std::uint32_t dialogError = 0;
     const auto showCountdown = [&] {
         const CountdownOutcome outcome = platform_.RunCountdown(countdown);
         countdownEndedByTimer_ = outcome.endedByTimer;
+        dialogError = outcome.error;
         return outcome.result == kDialogOk;
     };
     bool act = false;
@@ -125,11 +130,15 @@ void Executor::RunLocal(ActionEngine& actions) {
         showCountdown();
     else
         act = task_.action == kActionMonitorOff || task_.action == kActionMonitorOn;
+    // A countdown that could not be shown is the run's result: nothing was done.
+    if (dialogError != 0)
+        return dialogError;
     // The result line reports the thread's last error. Without this, a run whose action succeeded,
     // was cancelled or does nothing would report whatever error earlier calls left behind.
     platform_.ClearLastError();
     if (act)
         PerformLocal(actions);
+    return platform_.LastError();
 }
 
 bool Executor::PerformLocal(ActionEngine& actions) {

@@ -49,7 +49,8 @@ public:
 private:
     int RunTaskMode(const std::u16string& argument);
     int RunIniMode(const std::u16string& argument);
-    void RunLocal(ActionEngine& actions);
+    // Runs the dialog and the local action; the code for the run's result line.
+    std::uint32_t RunLocal(ActionEngine& actions);
     bool PerformLocal(ActionEngine& actions);
     bool StoreInLogFile();
     bool StoreInTaskFile(const std::u16string& argument);

@@ -14,6 +14,7 @@ namespace velmora {
 struct CountdownOutcome {
     int result = kDialogCancel;
     bool endedByTimer = false;  // the countdown ran out and closed the window itself
+    std::uint32_t error = 0;    // the window could not be shown: the system's error
 };
 
 class ExecutorPlatform {

@@ -68,7 +68,9 @@ std::u16string WithoutLineBreaks(std::u16string_view text) {
 }  // namespace
 
 bool IniFile::Load(const std::u16string& path) {
-    CTextFileRead reader(path);
+    // Others may be writing the file meanwhile, as with the platform's own INI functions.
+    File file = File::OpenRead(path, ShareMode::kReadWriteDelete);
+    CTextFileRead reader(file);
     std::u16string text;
     const bool opened = reader.ReadAll(text, u"\n");
     encoding_ = opened ? reader.GetEncoding() : kEncodingCodePage;

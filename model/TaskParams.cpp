@@ -160,6 +160,10 @@ void DecodeRecordText(std::u16string& text) {
 
 namespace {
 
+// The longest record line read: ten thousand computers with long texts and a full history stay far
+// below it; a larger file is not a task file and is not read into memory.
+constexpr std::size_t kLongestRecordUnits = 32 * 1024 * 1024;
+
 // The record line of a task file: its units up to the first line feed, a carriage return before it
 // dropped. Others may go on reading, writing and replacing the file while we read it.
 std::optional<std::u16string> ReadRecordLine(const std::u16string& folder, std::u16string_view name) {
@@ -168,7 +172,7 @@ std::optional<std::u16string> ReadRecordLine(const std::u16string& folder, std::
         return std::nullopt;
     std::u16string line;
     if (const std::int64_t length = file.Length(); length > 0)
-        line.reserve(static_cast<std::size_t>(length / 2));
+        line.reserve(std::min<std::size_t>(static_cast<std::size_t>(length / 2), kLongestRecordUnits));
     std::uint8_t chunk[65536];
     std::size_t carried = 0;  // a last odd byte waiting for its partner
     for (;;) {
@@ -186,6 +190,8 @@ std::optional<std::u16string> ReadRecordLine(const std::u16string& folder, std::
             }
             line += unit;
         }
+        if (line.size() > kLongestRecordUnits)
+            return std::nullopt;
         carried = bytes - i;
         if (carried)
             chunk[0] = chunk[i];
@@ -275,8 +281,9 @@ bool CTaskParams::Parse(std::u16string_view encoded, bool full) {
     delay = sections.Of(kDelayMarker);
     message = sections.Of(kMessageMarker);
     std::u16string_view list = sections.Of(kListMarker);
-    computers.reserve(static_cast<std::size_t>(std::count(list.begin(), list.end(), kEntryMarker) / 2));
-    while (!list.empty()) {
+    computers.reserve(std::min<std::size_t>(std::count(list.begin(), list.end(), kEntryMarker) / 2, kComputerLimit));
+    // A task holds at most kComputerLimit computers; a record with more was not written by us.
+    while (!list.empty() && computers.size() < static_cast<std::size_t>(kComputerLimit)) {
         const std::size_t end = list.find(kEntryMarker);
         const std::u16string_view piece = list.substr(0, end);
         list.remove_prefix(end == std::u16string_view::npos ? list.size() : end + 1);
@@ -346,7 +353,8 @@ std::u16string CTaskParams::GetListField(std::u16string_view value, int n) {
 bool CTaskParams::ImportIni(const std::u16string& path, int limit) {
     Reset();
     IniFile ini;
-    ini.Load(path);
+    if (!ini.Load(path) && FileExists(path))
+        return false;
     const auto text = [&ini](std::u16string_view key) { return ini.GetString(kSettings, key).value_or(u""); };
     const auto flag = [&ini](std::u16string_view key) { return ini.GetInt(kSettings, key, 0) != 0 ? 1 : 0; };
     action = ClampAction(ini.GetInt(kSettings, u"action", 0));

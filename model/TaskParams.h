@@ -78,7 +78,7 @@ public:
     static bool Remove(const std::u16string& folder, std::u16string_view name);
 
     // Reads the INI form; a missing file gives a reset record with cancel 0. At most `limit`
-    // computers are read.
+    // computers are read. False when the file exists but cannot be read.
     bool ImportIni(const std::u16string& path, int limit);
     // Writes the INI form into `path`, keeping the file's other sections; false when it cannot.
     bool ExportIni(const std::u16string& path) const;

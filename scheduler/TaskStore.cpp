@@ -40,8 +40,8 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
                 }
                 continue;
             }
-            task.record.Load(folder, TaskNameOf(task.info.parameters), false);
-            tasks.push_back(std::move(task));
+            if (task.record.Load(folder, TaskNameOf(task.info.parameters), false))
+                tasks.push_back(std::move(task));
         }
         if (!restart)
             return tasks;

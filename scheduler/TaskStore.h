@@ -18,6 +18,7 @@ public:
     virtual ~SchedulerCalls() = default;
     // Appends the names (with ".job") of the work items that begin with `prefix`.
     virtual HResult EnumTasks(const std::u16string& prefix, std::vector<std::u16string>& names) = 0;
+    // The work item's properties; a failure only when it could not be opened.
     virtual HResult LoadInfo(const std::u16string& name, WorkItemInfo& info) = 0;
     virtual HResult DeleteTask(const std::u16string& name) = 0;
     // Sets the parameters, adds "run only if logged on" and sets the account with no password.

@@ -36,7 +36,7 @@ std::u16string CKvApp::ProgramName() {
     const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::u16string name(reinterpret_cast<const char16_t*>(path), length);
     name = name.substr(name.find_last_of(u"\\/") + 1);
-    if (name.size() > 4 && (name.ends_with(u".exe") || name.ends_with(u".EXE")))
+    if (name.size() > 4 && ::lstrcmpiW(reinterpret_cast<const wchar_t*>(name.c_str() + name.size() - 4), L".exe") == 0)
         name.resize(name.size() - 4);
     return name;
 }

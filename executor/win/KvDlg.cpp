@@ -25,7 +25,11 @@ CKvDlg::CKvDlg(CountdownLogic& logic) : logic_(logic) {
 
 CountdownOutcome CKvDlg::Run() {
     const INT_PTR result = RunModal(IDD_COUNTDOWN);
-    return {result == IDOK ? kDialogOk : kDialogCancel, endedByTimer_};
+    if (result == -1 || result == 0) {
+        const DWORD error = ::GetLastError();
+        return {kDialogCancel, false, error != 0 ? error : static_cast<std::uint32_t>(ERROR_INVALID_WINDOW_HANDLE)};
+    }
+    return {result == IDOK ? kDialogOk : kDialogCancel, endedByTimer_, 0};
 }
 
 void CKvDlg::OnInitDialog() {

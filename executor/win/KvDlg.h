@@ -15,6 +15,9 @@ public:
     // Runs the dialog modally; tells whether it ended with OK and whether the time ran out.
     CountdownOutcome Run();
 
+    const FontStyle& MessageStyle() const { return message_.style(); }
+    const FontStyle& CountdownStyle() const { return countdown_.style(); }
+
 private:
     void OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

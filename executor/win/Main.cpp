@@ -4,6 +4,12 @@
 #include "executor/win/KvApp.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    velmora::CKvApp app;
-    return app.Run();
+    // Nothing may end the executor with a crash report on the user's desktop; the exit status is
+    // never examined for the action's result anyway.
+    try {
+        velmora::CKvApp app;
+        return app.Run();
+    } catch (...) {
+        return 0;
+    }
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <winsock2.h>
 
+#include <mutex>
 #include <string>
 
 #include "executor/Executor.h"
@@ -35,8 +36,11 @@ private:
 
 SERVICE_STATUS serviceStatus{};
 SERVICE_STATUS_HANDLE statusHandle = nullptr;
+// The control handler runs on the dispatcher's thread, the task on the service's.
+std::mutex statusLock;
 
 void Report(DWORD state) {
+    const std::lock_guard<std::mutex> lock(statusLock);
     serviceStatus.dwCurrentState = state;
     serviceStatus.dwWin32ExitCode = 0;
     serviceStatus.dwServiceSpecificExitCode = 0;
@@ -116,20 +120,34 @@ void RemoveService() {
     ::DeleteService(service.get());
 }
 
+// True when the service exists and is stopped: left behind by a run that ended without removing it.
+bool ServiceIsLeftOver() {
+    UniqueService manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    UniqueService service(manager ? ::OpenServiceW(manager.get(), kServiceName, SERVICE_QUERY_STATUS) : nullptr);
+    SERVICE_STATUS status{};
+    return service && ::QueryServiceStatus(service.get(), &status) && status.dwCurrentState == SERVICE_STOPPED;
+}
+
 std::uint32_t HandToService(const std::u16string& argument) {
     const DWORD start = ::GetTickCount();
     for (;;) {
         const std::uint32_t error = InstallService();
         if (error == 0)
             break;
-        // Another run's service is still there: wait for it to go rather than lose this run.
         const bool busy = error == ERROR_SERVICE_EXISTS || error == ERROR_SERVICE_MARKED_FOR_DELETE;
         if (!busy || ::GetTickCount() - start > kWaitForEarlierRunMs)
             return error;
+        // A stopped service is debris of a run that could not remove it: remove it now. A running
+        // one belongs to an overlapping run: wait for it to go rather than lose this run.
+        if (error == ERROR_SERVICE_EXISTS && ServiceIsLeftOver())
+            RemoveService();
         ::Sleep(1000);
     }
     ::Sleep(800);
-    return LaunchService(argument);
+    const std::uint32_t launched = LaunchService(argument);
+    if (launched != 0)
+        RemoveService();  // a service that never ran must not block later runs
+    return launched;
 }
 
 int RunServiceProcess() {

@@ -38,12 +38,19 @@ std::string WideToCodePage(std::u16string_view text, unsigned codePage, char def
     const char* fallback = takesDefault ? &defaultChar : nullptr;
     BOOL used = FALSE;
     BOOL* usedFlag = takesDefault ? &used : nullptr;
-    const int bytes = ::WideCharToMultiByte(cp, 0, wide, size, nullptr, 0, fallback, usedFlag);
+    // Without WC_NO_BEST_FIT_CHARS a character would silently become a look-alike ("Ł" as "L")
+    // and the default-character flag would not tell; some code pages refuse the flag.
+    DWORD flags = takesDefault ? WC_NO_BEST_FIT_CHARS : 0;
+    int bytes = ::WideCharToMultiByte(cp, flags, wide, size, nullptr, 0, fallback, usedFlag);
+    if (bytes <= 0 && flags != 0 && ::GetLastError() == ERROR_INVALID_FLAGS) {
+        flags = 0;
+        bytes = ::WideCharToMultiByte(cp, flags, wide, size, nullptr, 0, fallback, usedFlag);
+    }
     if (bytes <= 0)
         return {};
     std::string out(static_cast<std::size_t>(bytes), '\0');
     used = FALSE;
-    ::WideCharToMultiByte(cp, 0, wide, size, out.data(), bytes, fallback, usedFlag);
+    ::WideCharToMultiByte(cp, flags, wide, size, out.data(), bytes, fallback, usedFlag);
     if (used && defaultUsed)
         *defaultUsed = true;
     return out;

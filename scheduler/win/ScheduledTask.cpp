@@ -209,7 +209,8 @@ HResult CScheduledTask::LoadInfo(const std::u16string& name, WorkItemInfo& info)
             info_.scheduleText = TriggerText(TriggerSpecOf(definition), UserLocaleFormat());
     }
     info = info_;
-    return hr;
+    // Each read's own failure is ignored, so the result tells whether the work item was read.
+    return S_OK;
 }
 
 HResult CScheduledTask::DeleteTask(const std::u16string& name) {

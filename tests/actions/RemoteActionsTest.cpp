@@ -189,6 +189,8 @@ TEST_F(RemoteShutdownTest, TimeoutIsZeroWithoutDialogAndClampedToTenYears) {
     EXPECT_EQ("Shutdown pc1 'Bye' timeout=0 force=0 reboot=0 reason=0x80000000", remote.calls[3]);
     EXPECT_EQ(315360000u, RemoteTimeout(u"999999999", false));
     EXPECT_EQ(315360000u, RemoteTimeout(u"-5", false));  // compared as an unsigned number
+    EXPECT_EQ(315360000u, RemoteTimeout(u"-4294967295", false)) << "no negative text wraps to a short countdown";
+    EXPECT_EQ(315360000u, RemoteTimeout(u"-99999999999", false));
     EXPECT_EQ(30u, RemoteTimeout(u"  30 seconds", false));
     EXPECT_EQ(0u, RemoteTimeout(u"abc", false));
     EXPECT_EQ(0u, RemoteTimeout(u"600", true));

@@ -53,6 +53,7 @@ public:
 
     // What the dialog does when shown: "ok", "cancel" or "time".
     std::string dialogAnswer = "ok";
+    std::uint32_t dialogError = 0;  // the window cannot be shown
     std::function<void()> duringDialog;
     std::optional<std::u16string> account;
     std::uint32_t remoteResult = 0;
@@ -84,6 +85,8 @@ public:
     std::unique_ptr<ActionEngine> CreateActions() override { return std::make_unique<FakeEngine>(*this); }
     CountdownOutcome RunCountdown(CountdownLogic& logic) override {
         ++dialogs;
+        if (dialogError != 0)
+            return {kDialogCancel, false, dialogError};
         logic.Start();
         lastError = 1400;  // what window calls may leave behind
         if (duringDialog)
@@ -246,6 +249,15 @@ TEST_F(ExecutorRun, DialogOkActsCancelSkipsTimeUpActs) {
     for (std::size_t at = 0; (at = history.find(kRunSeparator, at)) != std::u16string::npos; ++at)
         ++runs;
     EXPECT_EQ(3u, runs) << "every run is stored after its own separator";
+}
+
+TEST_F(ExecutorRun, CountdownThatCannotBeShownIsTheResultAndNothingHappens) {
+    SavedTask(u"quenep-0w", kActionShutdown, 0);
+    platform.dialogError = 1400;
+    Executor executor(platform);
+    executor.Start(u"quenep-0w");
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ(u"result=1400: text of 1400", LinesOf(executor.runLog()).back());
 }
 
 TEST_F(ExecutorRun, FailedLocalActionLogsItsError) {
@@ -522,7 +534,9 @@ TEST_F(ExecutorRun, UnwritableLogFileIsLeftAsItWas) {
     const auto missingFolder =
         WriteIni(dir, "g.ini", "action=11\r\nlog file=" + (dir.Path() / "no" / "x.log").string() + "\r\n");
     Executor other(platform);
-    EXPECT_EQ(kExitNormal, other.Start(missingFolder));
+    other.Start(missingFolder);
+    EXPECT_FALSE(other.StoreLog(missingFolder));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "no")) << "the missing folder is not made";
 }
 
 TEST_F(ExecutorRun, RemoteIniTaskWithoutComputersDoesNothing) {

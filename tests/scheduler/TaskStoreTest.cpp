@@ -80,10 +80,10 @@ protected:
         ASSERT_TRUE(record.Save(dir.Folder(), name));
     }
     // A task file whose stored action code is outside the known codes.
-    void SaveUnknownAction(const std::u16string& name, int action) {
+    void SaveUnknownAction(const std::u16string& name, int action, int unit = 113) {
         CTaskParams record;
         std::u16string text = record.Serialize();
-        text[113] = static_cast<char16_t>(7000 + action);
+        text[unit] = static_cast<char16_t>(7000 + action);
         // The checksum covers the changed unit: write it anew.
         std::uint32_t sum = 0;
         for (std::size_t i = 0; i + 10 < text.size(); ++i)
@@ -168,6 +168,13 @@ TEST_F(TaskStore, MissingOrBrokenTaskFileMakesThePairInvalidWithoutDeletingIt) {
     scheduler.Add(u"quenep-0m");
     scheduler.Add(u"quenep-0x");
     test::WriteBytes(dir.Path() / "quenep-0x.dat", "broken");
+    EXPECT_TRUE(ListTasks(scheduler, dir.Folder(), kLocalPrefix).empty());
+    EXPECT_TRUE(scheduler.calls.empty());
+}
+
+TEST_F(TaskStore, RecordThatFailsItsFlagsIsNotListed) {
+    SaveUnknownAction(u"quenep-0g", 2, 114);  // a force flag of 2, under a valid checksum
+    scheduler.Add(u"quenep-0g");
     EXPECT_TRUE(ListTasks(scheduler, dir.Folder(), kLocalPrefix).empty());
     EXPECT_TRUE(scheduler.calls.empty());
 }

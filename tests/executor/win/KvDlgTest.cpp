@@ -57,8 +57,12 @@ DrivenRun Drive(int action, const std::u16string& delay, const std::u16string& m
     CKvDlg dialog(logic);
     std::thread driver([&] {
         HWND window = nullptr;
-        if (!WaitFor([&] { return (window = dialog.hwnd()) != nullptr && ::IsWindowVisible(window); }))
+        if (!WaitFor([&] { return (window = dialog.hwnd()) != nullptr && ::IsWindowVisible(window); })) {
+            ADD_FAILURE() << "the dialog did not appear";
+            if (window)
+                ::PostMessageW(window, WM_COMMAND, IDOK, 0);
             return;
+        }
         drive(window);
         if (dialog.hwnd())
             ::PostMessageW(window, WM_COMMAND, IDOK, 0);
@@ -155,11 +159,29 @@ TEST(CountdownDialog, EnterPressesOk) {
 }
 
 TEST(CountdownDialog, MessageUsesTheLargeBoldFontAndBothTextsNotify) {
-    const DrivenRun run = Drive(kActionLock, u"5", u"m", 1, [](HWND dialog) {
+    CountdownLogic logic(kActionLock, u"5", u"m", 1, [](const std::u16string&) {});
+    CKvDlg dialog(logic);
+    std::thread driver([&] {
+        HWND window = nullptr;
+        if (!WaitFor([&] { return (window = dialog.hwnd()) != nullptr && ::IsWindowVisible(window); })) {
+            ADD_FAILURE() << "the dialog did not appear";
+            return;
+        }
         for (int id : {IDC_COUNTDOWN_MESSAGE, IDC_COUNTDOWN_TEXT})
-            EXPECT_TRUE(::GetWindowLongPtrW(::GetDlgItem(dialog, id), GWL_STYLE) & SS_NOTIFY) << id;
+            EXPECT_TRUE(::GetWindowLongPtrW(::GetDlgItem(window, id), GWL_STYLE) & SS_NOTIFY) << id;
+        const FontStyle message = dialog.MessageStyle();
+        EXPECT_EQ(u"MS Sans Serif", message.face);
+        EXPECT_EQ(20, message.height);
+        EXPECT_TRUE(message.bold);
+        EXPECT_EQ(TextAlign::kCenter, message.align);
+        const FontStyle countdown = dialog.CountdownStyle();
+        EXPECT_EQ(8, countdown.height);
+        EXPECT_FALSE(countdown.bold);
+        EXPECT_EQ(TextAlign::kLeft, countdown.align);
+        ::PostMessageW(window, WM_COMMAND, IDOK, 0);
     });
-    EXPECT_EQ(kDialogOk, run.outcome.result);
+    EXPECT_EQ(kDialogOk, dialog.Run().result);
+    driver.join();
 }
 
 TEST(FontStatic, SetFontKeepsSetStylesAndReplacesTheAlignment) {

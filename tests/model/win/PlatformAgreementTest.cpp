@@ -106,6 +106,34 @@ TEST(PlatformAgreement, PlatformReadsOurUtf16File) {
     EXPECT_EQ(u"\u4e2d\u6587 \u0416", PlatformRead(path, u"settings", u"comment"));
 }
 
+TEST(PlatformAgreement, LookAlikesCountAsLostSoTheIniKeepsTheText) {
+    if (::GetACP() != 1252)
+        GTEST_SKIP() << "the check is written for code page 1252";
+    bool used = false;
+    WideToCodePage(u"\u0141\u00f3d\u017a", kSystemCodePage, '?', &used);  // no best-fit "L", "z"
+    EXPECT_TRUE(used);
+    TempDir dir;
+    IniFile ini;
+    ini.SetString(u"settings", u"comment", u"\u0141\u00f3d\u017a");
+    ASSERT_TRUE(ini.Save(dir.File("city.ini")));
+    IniFile back;
+    ASSERT_TRUE(back.Load(dir.File("city.ini")));
+    EXPECT_EQ(u"\u0141\u00f3d\u017a", back.GetString(u"settings", u"comment"));
+}
+
+TEST(PlatformAgreement, IniFileHeldByAnotherProgramIsNotImportedAsAnEmptyTask) {
+    TempDir dir;
+    test::WriteBytes(dir.Path() / "held.ini", "[settings]\r\naction=5\r\n");
+    HANDLE held =
+        ::CreateFileW(W(dir.File("held.ini")), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    CTaskParams record;
+    EXPECT_FALSE(record.ImportIni(dir.File("held.ini"), kComputerLimit));
+    ::CloseHandle(held);
+    EXPECT_TRUE(record.ImportIni(dir.File("held.ini"), kComputerLimit));
+    EXPECT_EQ(kActionLock, record.action);
+}
+
 TEST(PlatformAgreement, CodePageConversionIsThePlatforms) {
     const std::u16string text = u"Gr\u00fc\u00dfe";
     std::string expected(64, '\0');

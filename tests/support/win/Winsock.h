@@ -17,7 +17,7 @@ public:
 };
 
 // Include once per test program and register with: VELMORA_TEST_USES_WINSOCK;
-#define VELMORA_TEST_USES_WINSOCK \
+#define VELMORA_TEST_USES_WINSOCK                            \
     [[maybe_unused]] static auto* const winsockEnvironment = \
         ::testing::AddGlobalTestEnvironment(new ::velmora::test::WinsockEnvironment)
 
