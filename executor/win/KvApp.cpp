@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "actions/PowerApi.h"
 #include "executor/CommandLine.h"
 #include "executor/Executor.h"
 #include "executor/win/SystemExecutorPlatform.h"
@@ -18,7 +19,10 @@
 namespace velmora {
 
 CKvApp::CKvApp() {
-    // AttachConsole exists from Windows XP on; it is looked up so older systems still start.
+    // AttachConsole exists from Windows XP (5.1) on; it is looked up so older systems still start.
+    const WindowsVersion version = SystemPowerApi().Version();
+    if (version.major * 256 + version.minor < 0x501)
+        return;
     UniqueModule kernel(::LoadLibraryW(L"Kernel32.dll"));
     if (!kernel)
         return;
