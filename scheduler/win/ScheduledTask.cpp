@@ -154,62 +154,52 @@ HResult CScheduledTask::LoadInfo(const std::u16string& name, WorkItemInfo& info)
     if (FAILED(item.result))
         return item.result;
     ITask* task = item.task.get();
-    HRESULT hr;
-    {
-        CoTaskMemString text;
-        hr = task->GetParameters(text.put());
-        info_.parameters = text.str();
-    }
-    {
-        CoTaskMemString text;
-        hr = task->GetComment(text.put());
-        info_.comment = text.str();
-    }
+    // Each read's own failure is ignored: what could not be read stays empty.
+    const auto text = [task](auto getter) {
+        CoTaskMemString value;
+        (task->*getter)(value.put());
+        return value.str();
+    };
+    info_.parameters = text(&ITask::GetParameters);
+    info_.comment = text(&IScheduledWorkItem::GetComment);
     SYSTEMTIME time{};
-    if ((hr = task->GetMostRecentRunTime(&time)) == S_OK)
+    if (task->GetMostRecentRunTime(&time) == S_OK)
         info_.lastRun = TimeOf(time);
-    if ((hr = task->GetNextRunTime(&time)) == S_OK)
+    if (task->GetNextRunTime(&time) == S_OK)
         info_.nextRun = TimeOf(time);
     DWORD exitCode = 0;
-    hr = task->GetExitCode(&exitCode);
+    task->GetExitCode(&exitCode);
     info_.resultText = ResultText(exitCode, executorCopy_);
-    info_.account = AccountOf(task, hr);
+    HRESULT accountRead;
+    info_.account = AccountOf(task, accountRead);
     if (info_.account.empty())
         info_.account = u"SYSTEM";
-    {
-        CoTaskMemString text;
-        hr = task->GetApplicationName(text.put());
-        info_.application = text.str();
-    }
-    {
-        CoTaskMemString text;
-        hr = task->GetCreator(text.put());
-        info_.creator = text.str();
-    }
+    info_.application = text(&ITask::GetApplicationName);
+    info_.creator = text(&IScheduledWorkItem::GetCreator);
     HRESULT status = 0;
-    if (SUCCEEDED(hr = task->GetStatus(&status)))
+    if (SUCCEEDED(task->GetStatus(&status)))
         info_.status = status;
     DWORD flags = 0;
-    hr = task->GetFlags(&flags);
+    task->GetFlags(&flags);
     info_.enabled = (flags & TASK_FLAG_DISABLED) == 0;
     WORD triggers = 0;
-    hr = task->GetTriggerCount(&triggers);
+    task->GetTriggerCount(&triggers);
+    // The text of the last trigger remains.
     for (WORD i = 0; i < triggers; ++i) {
-        CoTaskMemString text;
-        hr = task->GetTriggerString(i, text.put());
-        if (SUCCEEDED(hr)) {
-            info_.scheduleText = text.str();
+        CoTaskMemString described;
+        if (SUCCEEDED(task->GetTriggerString(i, described.put()))) {
+            info_.scheduleText = described.str();
             continue;
         }
         // Where the scheduler cannot describe its triggers (Wine), the text is composed here.
         ComPtr<ITaskTrigger> trigger;
         TASK_TRIGGER definition{};
         definition.cbTriggerSize = sizeof definition;
-        if (SUCCEEDED(hr = task->GetTrigger(i, trigger.put())) && SUCCEEDED(hr = trigger->GetTrigger(&definition)))
+        if (SUCCEEDED(task->GetTrigger(i, trigger.put())) && SUCCEEDED(trigger->GetTrigger(&definition)))
             info_.scheduleText = TriggerText(TriggerSpecOf(definition), UserLocaleFormat());
     }
     info = info_;
-    // Each read's own failure is ignored, so the result tells whether the work item was read.
+    // The reads' failures were ignored, so the result tells whether the work item opened.
     return S_OK;
 }
 

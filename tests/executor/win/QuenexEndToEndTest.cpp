@@ -17,6 +17,7 @@
 #include "scheduler/win/ScheduledTask.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/win/Winsock.h"
+#include "tests/support/win/WorkItems.h"
 
 namespace velmora {
 namespace {
@@ -442,19 +443,7 @@ TEST_F(QuenexWorkItem, RemovalModeTakesOnlyTheExecutorsTasks) {
     const std::u16string remote = NewTask(TaskKind::kRemote, record);
     // A work item of another program under the executor's prefix, with a file of the same name.
     const std::u16string foreign = u"quenep-0" + local.substr(8, 6) + u"ff";
-    {
-        ComInit com;
-        ComPtr<ITaskScheduler> tasks;
-        ComPtr<ITask> task;
-        ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER,
-                                                    IID_ITaskScheduler, tasks.put_void()));
-        ASSERT_HRESULT_SUCCEEDED(
-            tasks->NewWorkItem(W(foreign), CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task.put())));
-        task->SetApplicationName(L"notepad");
-        ComPtr<IPersistFile> file;
-        ASSERT_HRESULT_SUCCEEDED(task->QueryInterface(IID_IPersistFile, file.put_void()));
-        ASSERT_HRESULT_SUCCEEDED(file->Save(nullptr, TRUE));
-    }
+    test::AddForeignWorkItem(foreign, L"notepad");
     names_.push_back(foreign);
     ASSERT_TRUE(record.Save(TaskStoreFolder(), foreign));
 

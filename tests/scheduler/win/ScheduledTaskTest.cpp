@@ -10,6 +10,7 @@
 #include "model/win/TaskFolder.h"
 #include "scheduler/TaskName.h"
 #include "scheduler/win/ScheduledTask.h"
+#include "tests/support/win/WorkItems.h"
 
 namespace velmora {
 namespace {
@@ -74,22 +75,6 @@ Stored ReadStored(const std::u16string& name) {
             stored.triggers.push_back(t);
     }
     return stored;
-}
-
-// Makes a work item of another program under a given name.
-void AddForeignItem(const std::u16string& name, const wchar_t* application) {
-    ComInit com;
-    ComPtr<ITaskScheduler> scheduler;
-    ComPtr<ITask> task;
-    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
-                                                scheduler.put_void()));
-    ASSERT_HRESULT_SUCCEEDED(
-        scheduler->NewWorkItem(W(name), CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task.put())));
-    task->SetApplicationName(application);
-    task->SetParameters(W(name));
-    ComPtr<IPersistFile> file;
-    ASSERT_HRESULT_SUCCEEDED(task->QueryInterface(IID_IPersistFile, file.put_void()));
-    ASSERT_HRESULT_SUCCEEDED(file->Save(nullptr, TRUE));
 }
 
 bool JobExists(const std::u16string& name) {
@@ -217,7 +202,7 @@ TEST_F(ScheduledTaskTest, EnumerationMatchesThePrefixWithCase) {
     const std::u16string local = Create(TaskKind::kLocal, settings, {});
     const std::u16string remote = Create(TaskKind::kRemote, settings, {});
     const std::u16string upper = u"QUENEP-0" + local.substr(8, 10);
-    AddForeignItem(upper, L"quenex");
+    test::AddForeignWorkItem(upper, L"quenex");
     created_.push_back(upper);
     CScheduledTask scheduler;
     std::vector<std::u16string> names;
@@ -287,7 +272,7 @@ TEST_F(ScheduledTaskTest, ListingReconcilesTheRealStore) {
     const std::u16string changed = Create(TaskKind::kLocal, settings, {});
     const std::u16string unknown = Create(TaskKind::kLocal, settings, {});
     const std::u16string foreign = u"quenep-0" + good.substr(8, 8) + u"f";
-    AddForeignItem(foreign, L"notepad");
+    test::AddForeignWorkItem(foreign, L"notepad");
     created_.push_back(foreign);
     CTaskParams record;
     for (const std::u16string& name : {good, changed, foreign})
