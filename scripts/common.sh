@@ -4,7 +4,16 @@
 VELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VELMORA_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-    wine64 xvfb xdotool imagemagick x11-utils iproute2)
+    wine wine64 xvfb xdotool imagemagick x11-utils iproute2)
+
+# Every command the scripts call, with the package that provides it. `require_commands` checks them
+# after the install step, so a missing one is named at once instead of failing later.
+declare -A VELMORA_COMMANDS=(
+    [cmake]=cmake [ctest]=cmake [ninja]=ninja-build [g++]=g++ [clang++]=clang
+    [x86_64-w64-mingw32-g++-posix]=g++-mingw-w64-x86-64-posix
+    [x86_64-w64-mingw32-windres]=binutils-mingw-w64-x86-64
+    [wine]=wine [wineserver]=wine [wineboot]=wine
+    [Xvfb]=xvfb [xdpyinfo]=x11-utils [xdotool]=xdotool [import]=imagemagick [ip]=iproute2)
 
 say() { printf '==> %s\n' "$*"; }
 
@@ -19,6 +28,22 @@ install_missing() {
     [ "$(id -u)" -eq 0 ] || sudo=sudo
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# The install step, then the check that every command is there.
+install_and_check() {
+    install_missing && require_commands
+}
+
+require_commands() {
+    local missing=0
+    for command in "${!VELMORA_COMMANDS[@]}"; do
+        if ! command -v "$command" >/dev/null 2>&1; then
+            echo "missing command: $command (Debian package ${VELMORA_COMMANDS[$command]})" >&2
+            missing=1
+        fi
+    done
+    [ "$missing" -eq 0 ] || { echo "install the packages named above and run this again" >&2; return 1; }
 }
 
 build_preset() {

@@ -6,7 +6,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$VELMORA_ROOT"
-install_missing
+install_and_check
 build_preset mingw
 start_display user
 start_wine

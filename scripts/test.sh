@@ -5,7 +5,7 @@ set -uo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$VELMORA_ROOT"
 set -e
-install_missing
+install_and_check
 for preset in linux linux-asan mingw; do
     build_preset "$preset"
 done
