@@ -24,4 +24,10 @@ std::u16string DecimalText(long long value) {
     return std::u16string(digits.begin(), digits.end());
 }
 
+bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
+               return FoldAsciiCase(x) == FoldAsciiCase(y);
+           });
+}
+
 }  // namespace velmora

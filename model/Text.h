@@ -11,4 +11,10 @@ namespace velmora {
 long long LeadingInteger(std::u16string_view text);
 std::u16string DecimalText(long long value);
 
+// Letters A to Z folded to a to z; every other unit is left as it is.
+constexpr char16_t FoldAsciiCase(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+}
+bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
+
 }  // namespace velmora

@@ -1,0 +1,135 @@
+// Row texts, run times in locale pictures, row order, the selection after a delete and the
+// executor watcher's rule.
+#include "manager/TaskListLogic.h"
+
+#include <gtest/gtest.h>
+
+#include "manager/ProcessWatch.h"
+#include "manager/StringIds.h"
+
+namespace velmora {
+namespace {
+
+LocalePictures EnglishPictures(std::u16string time, std::u16string date) {
+    LocalePictures locale;
+    locale.timePicture = std::move(time);
+    locale.shortDatePicture = std::move(date);
+    locale.am = u"AM";
+    locale.pm = u"PM";
+    locale.dayNames = {u"Sunday", u"Monday", u"Tuesday", u"Wednesday", u"Thursday", u"Friday", u"Saturday"};
+    locale.abbreviatedDayNames = {u"Sun", u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat"};
+    locale.monthNames = {u"January", u"February", u"March",     u"April",   u"May",      u"June",
+                         u"July",    u"August",   u"September", u"October", u"November", u"December"};
+    locale.abbreviatedMonthNames = {u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
+                                    u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
+    return locale;
+}
+
+TEST(RunTimeText, PicturesOfTimesAndDates) {
+    const ScheduleTime morning{2026, 3, 2, 5, 7, 4};     // Tuesday 5 March 2026, 07:04
+    const ScheduleTime evening{2009, 12, 0, 31, 0, 30};  // Sunday 31 December 2009, 00:30
+    struct Case {
+        std::u16string time, date;
+        ScheduleTime when;
+        std::u16string expected;
+    };
+    const Case cases[] = {
+        {u"h:mm:ss tt", u"M/d/yyyy", morning, u"7:04:00 AM 3/5/2026"},
+        {u"HH:mm:ss", u"dd.MM.yy", morning, u"07:04:00 05.03.26"},
+        {u"hh:mm t", u"ddd d MMM y", evening, u"12:30 A Sun 31 Dec 9"},
+        {u"H:m:s", u"dddd, MMMM dd, yyyy", evening, u"0:30:0 Sunday, December 31, 2009"},
+        {u"HH' h 'mm", u"yyyy-MM-dd", ScheduleTime{2026, 1, 4, 1, 19, 5}, u"19 h 05 2026-01-01"},
+        {u"h:mm tt", u"d/M/yyyy", ScheduleTime{2026, 6, 1, 15, 12, 0}, u"12:00 PM 15/6/2026"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FormatRunTime(c.when, EnglishPictures(c.time, c.date)), c.expected)
+            << std::string(c.time.begin(), c.time.end()) << " " << std::string(c.date.begin(), c.date.end());
+    }
+}
+
+TEST(RunTimeText, EmptyDatePictureFallsBackToTheCLibraryDateAndNoYearIsNoRun) {
+    EXPECT_EQ(FormatRunTime({2026, 12, 2, 8, 22, 56}, EnglishPictures(u"HH:mm", u"")), u"22:56 12/08/26");
+    EXPECT_EQ(FormatRunTime({0, 12, 2, 8, 22, 56}, EnglishPictures(u"HH:mm", u"M/d")), u"");
+}
+
+TaskRow Row(std::u16string name, std::u16string comment, std::u16string result) {
+    WorkItemInfo info;
+    info.resultText = std::move(result);
+    info.scheduleText = u"At 10:00 every day";
+    info.account = u"SYSTEM";
+    CTaskParams record;
+    record.comment = std::move(comment);
+    return MakeTaskRow(name, info, &record, u"Popup", EnglishPictures(u"HH:mm", u"d.M.yyyy"));
+}
+
+TEST(TaskRows, TextsWithBlanksForEmptyValuesAndRunningWhileItRuns) {
+    WorkItemInfo info;
+    info.enabled = false;
+    info.status = kTaskRunning;
+    info.resultText = u"0x0";
+    info.account = u"SYSTEM";
+    info.nextRun = {2026, 12, 2, 8, 6, 0};
+    CTaskParams record;
+    const TaskRow row = MakeTaskRow(u"quenep-0ab", info, &record, u"Lock", EnglishPictures(u"HH:mm", u"d.M.yyyy"));
+    EXPECT_EQ(row.texts, (std::array<std::u16string, kTaskColumnCount>{u"Lock", u" ", u"06:00 8.12.2026", u" ",
+                                                                       u"SYSTEM", u" ", u"running"}));
+    EXPECT_FALSE(row.enabled);
+
+    // A task whose file could not be read shows blanks, never another task's texts.
+    const TaskRow unread = MakeTaskRow(u"quenep-0cd", info, nullptr, u"Lock", EnglishPictures(u"HH:mm", u""));
+    EXPECT_EQ(unread.texts[kColumnTask], u" ");
+    EXPECT_EQ(unread.texts[kColumnComment], u" ");
+
+    const std::u16string data = PackRowData(row);
+    constexpr char16_t kPacked[] =
+        u"quenep-0ab\0Lock\0 \0"
+        u"06:00 8.12.2026\0 \0SYSTEM\0 \0running\0";
+    EXPECT_EQ(data, std::u16string(kPacked, std::size(kPacked) - 1));
+    EXPECT_EQ(RowDataText(data, 0), u"quenep-0ab");
+    EXPECT_EQ(RowDataText(data, 7), u"running");
+    EXPECT_EQ(RowDataText(data, 8), u"");
+}
+
+TEST(TaskRows, ActionNames) {
+    const std::pair<int, int> names[] = {{0, IDS_ACT_SHUTDOWN}, {2, IDS_ACT_STANDBY},    {3, IDS_ACT_REBOOT},
+                                         {7, IDS_ACT_PING},     {8, IDS_ACT_MONITOR_ON}, {9, IDS_ACT_POPUP},
+                                         {10, IDS_ACT_WAKEUP},  {11, IDS_ACT_WAKEUP},    {12, IDS_ACT_WAKEUP}};
+    for (const auto& [action, id] : names)
+        EXPECT_EQ(ActionNameStringId(action), id) << action;
+}
+
+TEST(TaskRows, SortByTheKeysTextReversedForANegativeKey) {
+    const std::u16string a = PackRowData(Row(u"a", u"", u"0x1"));
+    const std::u16string b = PackRowData(Row(u"b", u"night", u"0x0"));
+    const std::u16string c = PackRowData(Row(u"c", u"Night", u"0x0"));
+    const int comment = kColumnComment + 1;
+    EXPECT_LT(CompareRows(a, b, comment), 0);  // a blank comment sorts first
+    EXPECT_GT(CompareRows(a, b, -comment), 0);
+    EXPECT_LT(CompareRows(c, b, comment), 0);  // plain character codes: "N" before "n"
+    EXPECT_EQ(CompareRows(b, c, kColumnResult + 1), 0);
+    EXPECT_GT(CompareRows(a, b, kColumnResult + 1), 0);
+    EXPECT_EQ(CompareRows(a, b, 0), 0);
+    EXPECT_EQ(CompareRows(a, b, 8), 0);
+}
+
+TEST(TaskRows, SelectionAfterDelete) {
+    EXPECT_EQ(SelectionAfterDelete(0, 3), 0);
+    EXPECT_EQ(SelectionAfterDelete(1, 3), 1);
+    EXPECT_EQ(SelectionAfterDelete(2, 3), std::nullopt);  // the last row went
+    EXPECT_EQ(SelectionAfterDelete(0, 1), std::nullopt);
+}
+
+TEST(ProcessWatch, RefreshOnlyWhenTheCountOfExecutorsChanged) {
+    ProcessWatch watch;
+    const std::vector<std::u16string> none = {u"explorer.exe", u"<unknown>"};
+    const std::vector<std::u16string> two = {u"QUENEX.EXE", u"explorer.exe", u"quenep.exe"};
+    EXPECT_FALSE(watch.Look(none));  // the first look compares with none running
+    EXPECT_TRUE(watch.Look(two));    // two starting in the same half-second: one refresh
+    EXPECT_FALSE(watch.Look(two));
+    EXPECT_FALSE(watch.Look({u"quenex.exe", u"Quenex.exe"}));  // one ended and another started
+    EXPECT_TRUE(watch.Look(none));
+    EXPECT_FALSE(watch.Look({u"quenex.exe.old", u"xquenex.exe"}));
+}
+
+}  // namespace
+}  // namespace velmora
