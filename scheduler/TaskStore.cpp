@@ -81,8 +81,10 @@ HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, 
 
 HResult DeleteTaskPair(SchedulerCalls& scheduler, const std::u16string& folder, const std::u16string& bareName) {
     const HResult deleted = scheduler.DeleteTask(bareName + u".job");
-    CTaskParams::Remove(folder, bareName);
-    return deleted;
+    const bool gone = deleted >= 0 || deleted == kFileNotFound || deleted == kPathNotFound;
+    if (gone)
+        CTaskParams::Remove(folder, bareName);
+    return gone ? kOk : deleted;
 }
 
 void CheckSchedulerService(ServiceCalls& services, const std::function<bool()>& askToStart,

@@ -52,7 +52,8 @@ HResult CreateTaskPair(const std::function<HResult()>& saveWorkItem, const CTask
 // A changed task: the task file first, then the work item.
 HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, const std::u16string& name,
                        const std::function<HResult()>& updateWorkItem, bool& accountWarning);
-// Deletes the work item, then the task file whatever the first step gave.
+// Deletes the work item, then the task file. A work item that could not be deleted keeps its task
+// file, so the task stays whole and listed; one that was already gone loses its file too.
 HResult DeleteTaskPair(SchedulerCalls& scheduler, const std::u16string& folder, const std::u16string& bareName);
 
 enum class ServiceState { kStopped, kRunning, kOther };

@@ -15,6 +15,8 @@ constexpr HResult kAccessDenied = static_cast<HResult>(0x80070005);
 constexpr HResult kAccountNameNotFound = static_cast<HResult>(0x80041310);
 constexpr HResult kAccountInformationNotSet = static_cast<HResult>(0x8004130F);
 constexpr HResult kTaskRunning = 0x00041301;  // SCHED_S_TASK_RUNNING
+constexpr HResult kFileNotFound = static_cast<HResult>(0x80070002);
+constexpr HResult kPathNotFound = static_cast<HResult>(0x80070003);
 
 constexpr std::uint32_t kFlagInteractive = 0x1;
 constexpr std::uint32_t kFlagDisabled = 0x4;

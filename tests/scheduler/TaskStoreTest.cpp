@@ -59,8 +59,7 @@ public:
         if (deleteFails)
             return kFail;
         const std::u16string bare = name.substr(0, name.find(u'.'));
-        std::erase_if(items, [&](const auto& entry) { return entry.first == bare; });
-        return kOk;
+        return std::erase_if(items, [&](const auto& entry) { return entry.first == bare; }) ? kOk : kFileNotFound;
     }
     HResult RepairTask(const std::u16string& name, const std::u16string& parameters,
                        const std::u16string& account) override {
@@ -239,13 +238,20 @@ TEST_F(TaskStore, ChangedPairWritesTheFileBeforeTheWorkItem) {
     EXPECT_TRUE(warning);
 }
 
-TEST_F(TaskStore, DeletingAPairRemovesTheFileEvenWhenTheWorkItemStays) {
+TEST_F(TaskStore, AWorkItemThatStaysKeepsItsTaskFile) {
     SaveTask(u"quenep-0d", kActionShutdown);
     scheduler.Add(u"quenep-0d");
     scheduler.deleteFails = true;
     EXPECT_EQ(kFail, DeleteTaskPair(scheduler, dir.Folder(), u"quenep-0d"));
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0d.dat"));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "quenep-0d.dat"));
     EXPECT_EQ((std::vector<std::string>{"Delete quenep-0d.job"}), scheduler.calls);
+
+    // A work item that is already gone takes its file with it.
+    SaveTask(u"quenep-0e", kActionShutdown);
+    scheduler.deleteFails = false;
+    EXPECT_EQ(kOk, DeleteTaskPair(scheduler, dir.Folder(), u"quenep-0e"));
+    EXPECT_EQ("Delete quenep-0e.job", scheduler.calls.back());
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0e.dat"));
 }
 
 class FakeServices : public ServiceCalls {
