@@ -93,8 +93,8 @@ start_display() {
 # Our own prefix, made once: Wine's fonts copied in, and windows that need no window manager.
 start_wine() {
     export WINEPREFIX="$VELMORA_ROOT/build/wineprefix"
-    export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    if [ ! -f "$WINEPREFIX/.velmora-ready" ]; then
+    export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    if [ ! -f "$WINEPREFIX/.velmora-ready-2" ]; then
         say "preparing the Wine prefix $WINEPREFIX"
         rm -rf "$WINEPREFIX"
         mkdir -p "$(dirname "$WINEPREFIX")"
@@ -103,7 +103,15 @@ start_wine() {
         cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
         wineserver -w
-        touch "$WINEPREFIX/.velmora-ready"
+        # The user's shell folders are links into the real home folder: make them folders of the
+        # prefix, so nothing a test or the manager saves there (shortcuts, exports) leaves the build.
+        for link in "$WINEPREFIX"/drive_c/users/*/*; do
+            if [ -L "$link" ]; then
+                rm "$link"
+                mkdir -p "$link"
+            fi
+        done
+        touch "$WINEPREFIX/.velmora-ready-2"
     fi
     wineserver -p
     wine cmd /c exit >/dev/null 2>&1
