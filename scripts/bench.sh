@@ -4,7 +4,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$VELMORA_ROOT"
-install_missing
+install_and_check
 build_preset linux
 build_preset mingw
 start_display
@@ -17,6 +17,9 @@ wine build/mingw/bench/task_file_bench.exe
 
 say "listing 50, 200 and 500 tasks from Wine's Task Scheduler"
 wine build/mingw/bench/task_list_bench.exe
+
+say "the manager with 50 and 500 tasks: the filled Tasks page, a refresh of every row, idle"
+wine build/mingw/bench/manager_bench.exe
 
 work="$VELMORA_ROOT/build/bench"
 mkdir -p "$work"

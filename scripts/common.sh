@@ -4,7 +4,7 @@
 VELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VELMORA_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-    wine wine64 xvfb xdotool imagemagick x11-utils iproute2)
+    wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils iproute2)
 
 # Every command the scripts call, with the package that provides it. `require_commands` checks them
 # after the install step, so a missing one is named at once instead of failing later.
@@ -94,13 +94,14 @@ start_display() {
 start_wine() {
     export WINEPREFIX="$VELMORA_ROOT/build/wineprefix"
     export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-    if [ ! -f "$WINEPREFIX/.velmora-ready-2" ]; then
+    if [ ! -f "$WINEPREFIX/.velmora-ready-3" ]; then
         say "preparing the Wine prefix $WINEPREFIX"
         rm -rf "$WINEPREFIX"
         mkdir -p "$(dirname "$WINEPREFIX")"
         wineboot -i >/dev/null 2>&1
         wineserver -w
-        cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+        # Wine's own fonts (Tahoma, and Marlett for the title bar's buttons), from fonts-wine.
+        cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
         wineserver -w
         # The user's shell folders are links into the real home folder: make them folders of the
@@ -111,7 +112,7 @@ start_wine() {
                 mkdir -p "$link"
             fi
         done
-        touch "$WINEPREFIX/.velmora-ready-2"
+        touch "$WINEPREFIX/.velmora-ready-3"
     fi
     wineserver -p
     wine cmd /c exit >/dev/null 2>&1

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs quenex.exe under Wine on the example task
-# (examples/lock-in-ten-seconds.ini: a lock after a ten-second countdown), then prints the log the
-# run stored. On a machine without a display the countdown runs on a private X server, a
-# screenshot of it is saved, and the countdown is left to end by itself.
+# Installs what is missing, builds, puts a few example tasks into the Wine prefix's Task Scheduler
+# and opens the manager, Velmora.exe, on them; then runs quenex.exe under Wine on the example task
+# (examples/lock-in-ten-seconds.ini: a lock after a ten-second countdown) and prints the log the
+# run stored. On a machine without a display both run on a private X server: a screenshot of each
+# is saved, the manager is closed after it, and the countdown is left to end by itself.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$VELMORA_ROOT"
@@ -13,6 +14,19 @@ start_wine
 
 work="$VELMORA_ROOT/build/example"
 mkdir -p "$work"
+wine "$VELMORA_ROOT/build/mingw/examples/velmora-examples.exe"
+manager="$VELMORA_ROOT/build/mingw/manager/Velmora.exe"
+say "opening the manager $manager"
+if [ "$VELMORA_PRIVATE_DISPLAY" = 1 ]; then
+    wine "$manager" &
+    velmora=$!
+    sleep 5
+    import -window root "$work/manager.png" && say "screenshot of the manager's Tasks page: $work/manager.png"
+    kill "$velmora" 2>/dev/null || true
+    wait "$velmora" 2>/dev/null || true
+else
+    wine "$manager" || true
+fi
 rm -f "$work/velmora-example.log"
 example="Z:$(sed 's#/#\\#g' <<<"$VELMORA_ROOT/examples/lock-in-ten-seconds.ini")"
 say "running quenex.exe on $example"

@@ -1,0 +1,52 @@
+// Registry values of the manager's profile.
+#include "manager/win/Profile.h"
+
+#include <windows.h>
+
+namespace velmora {
+namespace {
+
+struct Key {
+    HKEY handle = nullptr;
+    ~Key() {
+        if (handle)
+            ::RegCloseKey(handle);
+    }
+};
+
+}  // namespace
+
+Profile::Profile(std::wstring company, std::wstring program)
+    : company_(std::move(company)), program_(std::move(program)) {}
+
+std::wstring Profile::KeyPath(const std::wstring& section) const {
+    return L"Software\\" + company_ + L"\\" + program_ + L"\\" + section;
+}
+
+std::optional<std::vector<std::uint8_t>> Profile::ReadBinary(const std::wstring& section,
+                                                             const std::wstring& entry) const {
+    Key key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(section).c_str(), 0, KEY_QUERY_VALUE, &key.handle) != ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD type = 0, size = 0;
+    if (::RegQueryValueExW(key.handle, entry.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_BINARY)
+        return std::nullopt;
+    std::vector<std::uint8_t> value(size);
+    if (::RegQueryValueExW(key.handle, entry.c_str(), nullptr, &type, value.data(), &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    value.resize(size);
+    return value;
+}
+
+bool Profile::WriteBinary(const std::wstring& section, const std::wstring& entry,
+                          const std::vector<std::uint8_t>& value) const {
+    Key key;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(section).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                          &key.handle, nullptr) != ERROR_SUCCESS)
+        return false;
+    return ::RegSetValueExW(key.handle, entry.c_str(), 0, REG_BINARY, value.data(), static_cast<DWORD>(value.size())) ==
+           ERROR_SUCCESS;
+}
+
+}  // namespace velmora

@@ -1,0 +1,423 @@
+// The task list page: rows from the task store, the tool bar, the context menu, the keys and the
+// commands on the selected task.
+#include "manager/win/TaskList.h"
+
+#include <shellapi.h>
+
+#include "manager/StringIds.h"
+#include "manager/win/UserLocale.h"
+#include "manager/win/res/resource.h"
+#include "model/Text.h"
+#include "scheduler/win/ScheduledTask.h"
+
+namespace velmora {
+namespace {
+
+constexpr int kImageEnabled = 1;
+constexpr int kImageDisabled = 2;
+
+std::wstring Wide(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+std::u16string Text16(const std::wstring& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+// The system folder's own copy of a program, never one found on the search path.
+std::wstring SystemProgram(const wchar_t* name) {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    return std::wstring(folder, length) + L"\\" + name;
+}
+
+}  // namespace
+
+CTaskList::CTaskList(TaskKind kind, ManagerContext& context)
+    : kind_(kind),
+      context_(context),
+      barMessage_(::RegisterWindowMessageW(L"UINT WM_LOCALBAR_SELECTED")),
+      scanMessage_(::RegisterWindowMessageW(L"WM_SCAN_PROC")) {
+    OnNotify(IDC_TASK_LIST, LVN_COLUMNCLICK, [this](NMHDR& header) {
+        OnColumnClick(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
+        return 0;
+    });
+    OnNotify(IDC_TASK_LIST, NM_DBLCLK, [this](NMHDR&) {
+        Edit();
+        return 0;
+    });
+    OnNotify(IDC_TASK_LIST, NM_RETURN, [this](NMHDR&) {
+        Edit();
+        return 0;
+    });
+    OnNotify(IDC_TASK_LIST, LVN_KEYDOWN, [this](NMHDR& header) {
+        OnKey(reinterpret_cast<NMLVKEYDOWN&>(header).wVKey);
+        return 0;
+    });
+    OnNotify(IDC_TASK_LIST, NM_CUSTOMDRAW,
+             [this](NMHDR& header) { return list_.OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header)); });
+    OnNotifyCode(PSN_SETACTIVE, [this](NMHDR&) {
+        RestoreLayout();
+        return 0;
+    });
+    OnNotifyCode(PSN_KILLACTIVE, [this](NMHDR&) {
+        SaveLayout();
+        return FALSE;
+    });
+    OnNotifyCode(PSN_APPLY, [this](NMHDR&) {
+        SaveLayout();
+        return PSNRET_NOERROR;
+    });
+    OnNotifyCode(PSN_RESET, [this](NMHDR&) {
+        SaveLayout();
+        return 0;
+    });
+    OnNotifyCode(PSN_HELP, [this](NMHDR&) {
+        if (context_.openHelp)
+            context_.openHelp(Sheet());
+        return 0;
+    });
+    OnCommand(ID_TASK_EDIT, [this] { Edit(); });
+    OnCommand(ID_TASK_DISABLE, [this] { EnableOrDisable(); });
+    OnCommand(ID_TASK_SHORTCUT, [this] { CreateShortcut(); });
+    OnCommand(ID_TASK_RUN, [this] { RunOrTerminate(); });
+    OnCommand(ID_TASK_DELETE, [this] { Delete(); });
+}
+
+CTaskList::~CTaskList() {
+    if (images_)
+        ::ImageList_Destroy(images_);
+}
+
+HPROPSHEETPAGE CTaskList::Create() {
+    const int tab = kind_ == TaskKind::kLocal ? IDS_TAB_TASKS : IDS_TAB_REMOTE;
+    return CreatePage(IDD_TASK_LIST, PSP_HASHELP, LoadText(tab));
+}
+
+void CTaskList::OnInitDialog() {
+    locale_ = UserLocalePictures();
+    list_.Attach(Item(IDC_TASK_LIST));
+    images_ = ::ImageList_LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_TASK_IMAGES), 16, 0,
+                                     RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    ::SendMessageW(list_.hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
+    for (const TaskColumnSpec& column : kTaskColumns)
+        list_.AddColumn(LoadText(column.stringId), column.rightAligned ? LVCFMT_RIGHT : LVCFMT_LEFT, column.width,
+                        column.hideable, column.visibleByDefault);
+    list_.SetSortTint(true);
+
+    // The tool bar takes the place of its placeholder, 2 pixels inside it.
+    const HWND place = Item(IDC_TOOLBAR_PLACE);
+    RECT area{};
+    ::GetWindowRect(place, &area);
+    ::MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&area), 2);
+    ::InflateRect(&area, -2, -2);
+    ::ShowWindow(place, SW_HIDE);
+    const bool local = kind_ == TaskKind::kLocal;
+    std::vector<ToolButton> buttons = {
+        {IDB_CREATE, LoadText(IDS_TIP_CREATE)},
+        {IDB_IMPORT, LoadText(IDS_TIP_IMPORT)},
+        {IDB_EXPORT, LoadText(IDS_TIP_EXPORT)},
+        {IDB_SEPARATOR, L"", false},
+        {IDB_RUN, LoadText(IDS_TIP_RUN)},
+        {IDB_EDIT, LoadText(IDS_TIP_EDIT)},
+        {IDB_DELETE, LoadText(IDS_TIP_DELETE)},
+        {IDB_SEPARATOR, L"", false},
+        {local ? IDB_POWER_OPTIONS : IDB_REMOTE_SHUTDOWN,
+         LoadText(local ? IDS_TIP_POWER_OPTIONS : IDS_TIP_REMOTE_SHUTDOWN)},
+    };
+    bar_.Create(hwnd(), IDC_TASK_LIST_BAR, area, L"CTaskListBar", barMessage_, IDC_BAR_FIRST, std::move(buttons));
+
+    RestoreLayout();
+    Fill();
+}
+
+bool CTaskList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == scanMessage_) {
+        UpdateAllRows();
+        return true;
+    }
+    if (message == barMessage_) {
+        switch (static_cast<int>(lParam)) {
+            case IDC_BAR_CREATE - IDC_BAR_FIRST:
+                CreateNew();
+                break;
+            case IDC_BAR_IMPORT - IDC_BAR_FIRST:
+                Import();
+                break;
+            case IDC_BAR_EXPORT - IDC_BAR_FIRST:
+                Export();
+                break;
+            case IDC_BAR_RUN - IDC_BAR_FIRST:
+                RunOrTerminate();
+                break;
+            case IDC_BAR_EDIT - IDC_BAR_FIRST:
+                Edit();
+                break;
+            case IDC_BAR_DELETE - IDC_BAR_FIRST:
+                Delete();
+                break;
+            case IDC_BAR_SYSTEM - IDC_BAR_FIRST:
+                SystemDialog();
+                break;
+            default:
+                break;
+        }
+        FocusList();
+        return true;
+    }
+    if (message == WM_CONTEXTMENU && reinterpret_cast<HWND>(wParam) == list_.hwnd()) {
+        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (lParam == -1) {
+            // From the keyboard: near the list's top left corner.
+            RECT rect{};
+            ::GetWindowRect(list_.hwnd(), &rect);
+            at = {rect.left + rect.left / 8, rect.top + rect.top / 8};
+        }
+        if (list_.SelectedRow() >= 0)
+            ShowContextMenu(at);
+        return true;
+    }
+    return false;
+}
+
+void CTaskList::Fill(const std::u16string& nameToSelect) {
+    ::SendMessageW(list_.hwnd(), WM_SETREDRAW, FALSE, 0);
+    list_.DeleteAllRows();
+    CScheduledTask scheduler;
+    scheduler.KeepSchedulerOpen();
+    const std::u16string prefix = kind_ == TaskKind::kLocal ? kLocalPrefix : kRemotePrefix;
+    const std::vector<ListedTask> tasks = ListTasks(scheduler, context_.taskFolder, prefix);
+    for (const ListedTask& task : tasks) {
+        const std::u16string actionName = Text16(LoadText(ActionNameStringId(task.record.action)));
+        const TaskRow row = MakeTaskRow(task.name, task.info, &task.record, actionName, locale_);
+        const int index = list_.RowCount();
+        ShowRow(row, index, true);
+        if (!nameToSelect.empty() && EqualsIgnoringAsciiCase(task.name, nameToSelect))
+            list_.SelectRow(index);
+    }
+    SortRows();
+    ::SendMessageW(list_.hwnd(), WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list_.hwnd(), nullptr, TRUE);
+    filled_ = true;
+}
+
+void CTaskList::ShowRow(const TaskRow& row, int index, bool insert) {
+    std::vector<std::wstring> cells;
+    for (const std::u16string& text : row.texts)
+        cells.push_back(Wide(text));
+    const int image = row.enabled ? kImageEnabled : kImageDisabled;
+    if (insert)
+        list_.InsertRow(index, cells, image, PackRowData(row));
+    else
+        list_.SetRow(index, cells, image, PackRowData(row));
+}
+
+void CTaskList::UpdateRow(CScheduledTask& scheduler, const std::u16string& name, int index, bool insert) {
+    WorkItemInfo info;
+    scheduler.LoadInfo(name + u".job", info);
+    // A record of the row's own: a task file that cannot be read leaves its texts blank.
+    CTaskParams record;
+    const bool loaded = record.Load(context_.taskFolder, name, false);
+    const std::u16string actionName = loaded ? Text16(LoadText(ActionNameStringId(record.action))) : u"";
+    ShowRow(MakeTaskRow(name, info, loaded ? &record : nullptr, actionName, locale_), index, insert);
+    if (insert)
+        list_.SelectRow(index);
+}
+
+void CTaskList::UpdateAllRows() {
+    if (!filled_)
+        return;
+    CScheduledTask scheduler;
+    scheduler.KeepSchedulerOpen();
+    for (int index = 0; index < list_.RowCount(); ++index) {
+        if (const std::u16string* data = list_.RowData(index))
+            UpdateRow(scheduler, RowDataText(*data, 0), index, false);
+    }
+}
+
+void CTaskList::SortRows() {
+    const int key = list_.sortKey();
+    if (key != 0)
+        list_.Sort([key](const std::u16string& a, const std::u16string& b) { return CompareRows(a, b, key); });
+}
+
+void CTaskList::OnColumnClick(int controlColumn) {
+    int column = -1;
+    for (int c = 0; c < list_.ColumnCount(); ++c) {
+        if (list_.IsColumnVisible(c) && controlColumn-- == 0) {
+            column = c;
+            break;
+        }
+    }
+    if (column < 0)
+        return;
+    list_.SetSortKey(NextSortKey(list_.sortKey(), column));
+    SortRows();
+}
+
+void CTaskList::OnKey(WORD key) {
+    switch (key) {
+        case VK_INSERT:
+            CreateNew();
+            break;
+        case VK_DELETE:
+            Delete();
+            break;
+        case VK_TAB:
+            ::SetFocus(::GetDlgItem(Sheet(), IDOK));
+            break;
+        default:
+            break;
+    }
+}
+
+std::u16string CTaskList::SelectedName() const {
+    const int row = list_.SelectedRow();
+    const std::u16string* data = row >= 0 ? list_.RowData(row) : nullptr;
+    return data ? RowDataText(*data, 0) : u"";
+}
+
+void CTaskList::ShowContextMenu(POINT screen) {
+    const std::u16string name = SelectedName();
+    if (name.empty())
+        return;
+    const HMENU resource = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_TASK_LIST));
+    const HMENU menu = ::GetSubMenu(resource, 0);
+    WorkItemInfo info;
+    CScheduledTask().LoadInfo(name + u".job", info);
+    if (!info.enabled)
+        ::ModifyMenuW(menu, ID_TASK_DISABLE, MF_BYCOMMAND | MF_STRING, ID_TASK_DISABLE,
+                      LoadText(IDS_MENU_ENABLE).c_str());
+    if (info.status == kTaskRunning)
+        ::ModifyMenuW(menu, ID_TASK_RUN, MF_BYCOMMAND | MF_STRING, ID_TASK_RUN, LoadText(IDS_MENU_TERMINATE).c_str());
+    ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
+    ::DestroyMenu(resource);
+}
+
+void CTaskList::CreateNew() {
+    if (!context_.editor)
+        return;
+    const auto name = context_.editor->CreateNew(Sheet(), kind_);
+    if (!name)
+        return;
+    CScheduledTask scheduler;
+    WorkItemInfo info;
+    // A row only for a task whose work item exists.
+    if (scheduler.LoadInfo(*name + u".job", info) < 0)
+        return;
+    UpdateRow(scheduler, *name, list_.RowCount(), true);
+}
+
+void CTaskList::Import() {
+    if (!context_.editor)
+        return;
+    const auto name = context_.editor->Import(Sheet(), kind_);
+    if (!name)
+        return;
+    CScheduledTask scheduler;
+    WorkItemInfo info;
+    if (scheduler.LoadInfo(*name + u".job", info) < 0)
+        return;
+    UpdateRow(scheduler, *name, list_.RowCount(), true);
+}
+
+void CTaskList::Export() {
+    const std::u16string name = SelectedName();
+    if (!name.empty() && context_.editor)
+        context_.editor->Export(Sheet(), name);
+}
+
+void CTaskList::Edit() {
+    const int row = list_.SelectedRow();
+    const std::u16string name = SelectedName();
+    if (name.empty() || !context_.editor)
+        return;
+    if (context_.editor->Edit(Sheet(), name, kind_)) {
+        CScheduledTask scheduler;
+        UpdateRow(scheduler, name, row, false);
+    }
+}
+
+void CTaskList::Delete() {
+    const int row = list_.SelectedRow();
+    const std::u16string name = SelectedName();
+    if (name.empty())
+        return;
+    if (context_.messageBox(Sheet(), LoadText(IDS_ASK_DELETE), MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    CScheduledTask scheduler;
+    const HResult result = DeleteTaskPair(scheduler, context_.taskFolder, name);
+    if (result < 0) {
+        // The work item stays, and so do its task file and its row.
+        wchar_t code[16] = {};
+        ::swprintf(code, 16, L"0x%08X", static_cast<unsigned>(result));
+        std::wstring text = LoadText(IDS_DELETE_FAILED);
+        if (const auto at = text.find(L"%s"); at != std::wstring::npos)
+            text.replace(at, 2, code);
+        context_.messageBox(Sheet(), text, MB_OK | MB_ICONERROR);
+        return;
+    }
+    const int countBefore = list_.RowCount();
+    list_.DeleteRow(row);
+    list_.SelectRow(SelectionAfterDelete(row, countBefore).value_or(-1));
+}
+
+void CTaskList::RunOrTerminate() {
+    const std::u16string name = SelectedName();
+    if (!name.empty())
+        CScheduledTask().RunOrTerminate(name + u".job");
+}
+
+void CTaskList::EnableOrDisable() {
+    const int row = list_.SelectedRow();
+    const std::u16string name = SelectedName();
+    if (name.empty())
+        return;
+    CScheduledTask scheduler;
+    WorkItemInfo info;
+    if (scheduler.LoadInfo(name + u".job", info) < 0)
+        return;
+    scheduler.SetEnabled(name + u".job", !info.enabled);
+    UpdateRow(scheduler, name, row, false);
+}
+
+void CTaskList::CreateShortcut() {
+    const int row = list_.SelectedRow();
+    const std::u16string name = SelectedName();
+    if (name.empty() || !context_.editor)
+        return;
+    const std::u16string* data = list_.RowData(row);
+    context_.editor->CreateShortcut(Sheet(), name, RowDataText(*data, 1 + kColumnTask),
+                                    RowDataText(*data, 1 + kColumnComment));
+}
+
+void CTaskList::SystemDialog() {
+    if (kind_ == TaskKind::kLocal) {
+        ::ShellExecuteW(Sheet(), L"open", L"powercfg.cpl", nullptr, nullptr, SW_SHOWNORMAL);
+        return;
+    }
+    // The system's remote shutdown dialog, from the system folder and shown as it opens.
+    std::wstring command = L"\"" + SystemProgram(L"shutdown.exe") + L"\" -i";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+}
+
+void CTaskList::SaveLayout() {
+    if (list_.hwnd())
+        context_.profile.WriteBinary(L"Settings", L"list", list_.LayoutRecord());
+}
+
+void CTaskList::RestoreLayout() {
+    if (const auto record = context_.profile.ReadBinary(L"Settings", L"list")) {
+        const int key = list_.sortKey();
+        list_.RestoreLayout(*record);
+        if (filled_ && list_.sortKey() != key)
+            SortRows();
+    }
+}
+
+}  // namespace velmora

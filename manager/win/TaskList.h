@@ -1,0 +1,66 @@
+// The page that lists the tasks of one kind and carries every command on them.
+#pragma once
+
+#include <string>
+
+#include "controls/win/DialogBase.h"
+#include "controls/win/ListCtrlEx.h"
+#include "controls/win/ToolBar.h"
+#include "manager/TaskListLogic.h"
+#include "manager/win/ManagerContext.h"
+
+namespace velmora {
+
+class CScheduledTask;
+
+class CTaskList : public PropertyPage {
+public:
+    CTaskList(TaskKind kind, ManagerContext& context);
+    ~CTaskList() override;
+
+    HPROPSHEETPAGE Create();
+    TaskKind kind() const { return kind_; }
+    CListCtrlEx& list() { return list_; }
+
+    // Every row read again, as on a change in the running executors.
+    void UpdateAllRows();
+    void Fill(const std::u16string& nameToSelect = {});
+    void SaveLayout();
+
+    // The commands, as the tool bar, the menu and the keys reach them.
+    void CreateNew();
+    void Import();
+    void Export();
+    void Edit();
+    void Delete();
+    void RunOrTerminate();
+    void EnableOrDisable();
+    void CreateShortcut();
+    void SystemDialog();
+
+private:
+    void OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // Reads one task into row `index`: inserted (selected) or replacing the row there.
+    void UpdateRow(CScheduledTask& scheduler, const std::u16string& name, int index, bool insert);
+    void ShowRow(const TaskRow& row, int index, bool insert);
+    void SortRows();
+    void OnColumnClick(int controlColumn);
+    void OnKey(WORD key);
+    void ShowContextMenu(POINT screen);
+    std::u16string SelectedName() const;
+    void RestoreLayout();
+    void FocusList() { ::SetFocus(list_.hwnd()); }
+
+    TaskKind kind_;
+    ManagerContext& context_;
+    CListCtrlEx list_;
+    ToolBar bar_;
+    HIMAGELIST images_ = nullptr;
+    LocalePictures locale_;
+    UINT barMessage_;
+    UINT scanMessage_;
+    bool filled_ = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,54 @@
+// Start-up of the manager, in order: sockets, the settings' registry root, the scheduler service,
+// the sheet.
+#include "manager/win/VesperApp.h"
+
+#include <winsock2.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include "manager/StringIds.h"
+#include "manager/win/VesperPS.h"
+#include "model/win/TaskFolder.h"
+#include "platform/win/Com.h"
+#include "scheduler/win/SchedulerService.h"
+
+namespace velmora {
+
+int CVesperApp::Run() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    context_.messageBox = [](HWND owner, const std::wstring& text, UINT flags) {
+        return ::MessageBoxW(owner, text.c_str(), kProgramTitle, flags);
+    };
+
+    WSADATA sockets;
+    if (::WSAStartup(MAKEWORD(2, 2), &sockets) != 0) {
+        context_.messageBox(nullptr, LoadText(IDS_SOCKETS_FAILED), MB_OK | MB_ICONERROR);
+        return 0;
+    }
+    // One single-threaded apartment for the whole run: every window and every scheduler call is
+    // on this thread, and the scheduler's own brackets nest inside it.
+    const ComInit com;
+
+    context_.profile = Profile(L"Corvane", L"Velmora");
+    context_.taskFolder = TaskStoreFolder();
+    context_.editor = &editor_;
+
+    SchedulerServiceCalls services;
+    CheckSchedulerService(
+        services,
+        [this] {
+            return context_.messageBox(nullptr, LoadText(IDS_SERVICE_QUESTION), MB_YESNO | MB_ICONQUESTION) == IDYES;
+        },
+        [this] { context_.messageBox(nullptr, LoadText(IDS_SERVICE_START_FAILED), MB_OK | MB_ICONERROR); });
+
+    {
+        CVesperPS sheet(context_, SheetOptions{::IsUserAnAdmin() != FALSE, false});
+        sheet.Show();
+    }
+    ::WSACleanup();
+    return 0;
+}
+
+}  // namespace velmora

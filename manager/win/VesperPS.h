@@ -1,0 +1,63 @@
+// The main window: a property sheet with the task lists and the About page, which follows the
+// running executors and refreshes the lists when their number changes.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "controls/WorkerThread.h"
+#include "controls/win/DialogBase.h"
+#include "manager/win/ManagerContext.h"
+#include "manager/win/TaskList.h"
+
+namespace velmora {
+
+class CAbout : public PropertyPage {
+public:
+    explicit CAbout(ManagerContext& context);
+    HPROPSHEETPAGE Create();
+
+private:
+    ManagerContext& context_;
+};
+
+struct SheetOptions {
+    bool remoteTab = false;  // for administrators
+    bool modeless = false;   // for tests: the caller runs the message loop
+};
+
+class CVesperPS {
+public:
+    CVesperPS(ManagerContext& context, SheetOptions options);
+    ~CVesperPS();
+    CVesperPS(const CVesperPS&) = delete;
+    CVesperPS& operator=(const CVesperPS&) = delete;
+
+    // Shows the sheet; modal, it returns when the sheet closed. Modeless, it returns the window.
+    INT_PTR Show(HWND owner = nullptr);
+    HWND hwnd() const { return hwnd_; }
+    CTaskList& tasks() { return *tasks_; }
+    CTaskList* remote() { return remote_.get(); }
+    // The registered "WM_SCAN_PROC".
+    static UINT ScanMessage();
+    // Opens the help file beside the program; says so when it is missing.
+    void OpenHelp();
+
+private:
+    static int CALLBACK SheetCallback(HWND, UINT, LPARAM);
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void OnInitialized(HWND sheet);
+    void StartWatcher();
+
+    ManagerContext& context_;
+    SheetOptions options_;
+    std::unique_ptr<CTaskList> tasks_;
+    std::unique_ptr<CTaskList> remote_;
+    CAbout about_;
+    HWND hwnd_ = nullptr;
+    HICON icon_ = nullptr;
+    WorkerThread watcher_;
+};
+
+}  // namespace velmora
