@@ -73,10 +73,13 @@ HResult CreateTaskPair(const std::function<HResult()>& saveWorkItem, const CTask
 
 HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, const std::u16string& name,
                        const std::function<HResult()>& updateWorkItem, bool& accountWarning) {
-    const bool written = record.Save(folder, name);
+    accountWarning = false;
+    // A task file that cannot be written leaves the work item as it was: the pair stays whole.
+    if (!record.Save(folder, name))
+        return kFail;
     const HResult updated = updateWorkItem();
     accountWarning = IsAccountError(updated);
-    return written ? updated : kFail;
+    return updated;
 }
 
 HResult DeleteTaskPair(SchedulerCalls& scheduler, const std::u16string& folder, const std::u16string& bareName) {

@@ -49,7 +49,8 @@ void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder);
 // even without valid credentials (`accountWarning` then tells the caller to say so).
 HResult CreateTaskPair(const std::function<HResult()>& saveWorkItem, const CTaskParams& record,
                        const std::u16string& folder, const std::u16string& name, bool& accountWarning);
-// A changed task: the task file first, then the work item.
+// A changed task: the task file first, then the work item, which is left alone when the file
+// cannot be written.
 HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, const std::u16string& name,
                        const std::function<HResult()>& updateWorkItem, bool& accountWarning);
 // Deletes the work item, then the task file. A work item that could not be deleted keeps its task

@@ -47,6 +47,13 @@ struct ManagerContext {
     std::function<int(HWND owner, const std::wstring& text, UINT flags)> messageBox;
     // The sheet's Help button, from any page.
     std::function<void(HWND sheet)> openHelp;
+    // The system's answers the editor's rules depend on.
+    std::function<bool()> isAdministrator;
+    std::function<bool()> hibernationAllowed;
+    // Turns hibernation on ("powercfg /h on") and waits for it.
+    std::function<void()> enableHibernation;
+    // Shows a task's log in the user's text editor.
+    std::function<void(HWND owner, const std::u16string& text)> showLog;
 };
 
 // A text of the string table; empty when there is none.

@@ -172,6 +172,16 @@ bool CTaskList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ::GetWindowRect(list_.hwnd(), &rect);
             at = {rect.left + rect.left / 8, rect.top + rect.top / 8};
         }
+        if (lParam != -1) {
+            // From the mouse: only on a selected row.
+            LVHITTESTINFO hit{};
+            hit.pt = at;
+            ::ScreenToClient(list_.hwnd(), &hit.pt);
+            const int row =
+                static_cast<int>(::SendMessageW(list_.hwnd(), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+            if (row < 0 || !(::SendMessageW(list_.hwnd(), LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED))
+                return true;
+        }
         if (list_.SelectedRow() >= 0)
             ShowContextMenu(at);
         return true;

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+#include <powrprof.h>
 
 #include "manager/StringIds.h"
 #include "manager/win/VesperPS.h"
@@ -14,6 +15,27 @@
 #include "scheduler/win/SchedulerService.h"
 
 namespace velmora {
+namespace {
+
+// "powercfg /h on" from the system folder, hidden; waits for it, at most about ten seconds.
+void EnableHibernation() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(folder, length) + L"\\powercfg.exe\" /h on";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          &startup, &process))
+        return;
+    ::WaitForSingleObject(process.hProcess, 10000);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+}
+
+}  // namespace
 
 int CVesperApp::Run() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -34,6 +56,9 @@ int CVesperApp::Run() {
     context_.profile = Profile(L"Corvane", L"Velmora");
     context_.taskFolder = TaskStoreFolder();
     context_.editor = &editor_;
+    context_.isAdministrator = [] { return ::IsUserAnAdmin() != FALSE; };
+    context_.hibernationAllowed = [] { return ::IsPwrHibernateAllowed() != FALSE; };
+    context_.enableHibernation = [] { EnableHibernation(); };
 
     SchedulerServiceCalls services;
     CheckSchedulerService(

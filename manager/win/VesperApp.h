@@ -1,6 +1,7 @@
 // The manager's application object: start-up, the scheduler service check and the main sheet.
 #pragma once
 
+#include "manager/win/AddWiz.h"
 #include "manager/win/ManagerContext.h"
 
 namespace velmora {
@@ -12,7 +13,7 @@ public:
 
 private:
     ManagerContext context_;
-    NoTaskEditor editor_;
+    ManagerTaskEditor editor_{context_};
 };
 
 }  // namespace velmora

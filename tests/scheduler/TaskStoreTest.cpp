@@ -219,6 +219,20 @@ TEST_F(TaskStore, NewPairStoresTheWorkItemFirstAndTheFileWhenItWasStored) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0f.dat"));
 }
 
+TEST_F(TaskStore, AChangeWhoseFileCannotBeWrittenLeavesTheWorkItem) {
+    std::filesystem::create_directory(dir.Path() / "quenep-0x.dat");
+    bool updated = false;
+    bool warning = true;
+    EXPECT_EQ(kFail, ChangeTaskPair(CTaskParams(), dir.Folder(), u"quenep-0x",
+                                    [&] {
+                                        updated = true;
+                                        return kOk;
+                                    },
+                                    warning));
+    EXPECT_FALSE(updated);
+    EXPECT_FALSE(warning);
+}
+
 TEST_F(TaskStore, ChangedPairWritesTheFileBeforeTheWorkItem) {
     SaveTask(u"quenep-0c", kActionShutdown, u"old");
     CTaskParams record;

@@ -50,3 +50,33 @@
 #define IDC_BAR_DELETE 1006
 #define IDC_BAR_SEPARATOR2 1007
 #define IDC_BAR_SYSTEM 1008
+
+// The task page: its control ids are the task page logic's (manager/TaskPropLogic.h), and the
+// string table holds each label's text under the control's own number.
+#define IDD_TASK_PROP 106
+#define IDS_ACTION_LABEL 1068
+#define IDS_COMMENT_LABEL 1069
+#define IDS_NO_SHOW 1018
+#define IDS_FORCE 1017
+#define IDS_RUN_ONLY_IF_LOGGED_ON 1053
+#define IDS_DIALOG_GROUP 1037
+#define IDS_MESSAGE_LABEL 1024
+#define IDS_DELAY_LABEL 1025
+#define IDS_SECONDS_LABEL 1026
+#define IDS_ALLOW_CANCEL 1019
+
+// The account dialog.
+#define IDD_ACCOUNT 160
+#define IDC_ACCOUNT_USER_LABEL 1045
+#define IDC_ACCOUNT_PASSWORD_LABEL 1046
+#define IDC_ACCOUNT_CONFIRM_LABEL 1070
+#define IDC_ACCOUNT_USER 1071
+#define IDC_ACCOUNT_PASSWORD 1072
+#define IDC_ACCOUNT_CONFIRM 1073
+#define IDC_ACCOUNT_SYSTEM 1074
+#define IDS_PASSWORD_LABEL 1046
+#define IDS_CONFIRM_LABEL 1070
+
+// The wizard's finish page.
+#define IDD_FINISH 146
+#define IDC_FINISH_TEXT 1080

@@ -1,0 +1,483 @@
+// The wizard and the properties sheet of a task: the task page's controls mapped to the task page
+// rules, the account dialog, the finish page, and the order in which the record, the work item
+// and the task file are stored.
+#include "manager/win/AddWiz.h"
+
+#include <commctrl.h>
+
+#include "manager/AccountLogic.h"
+#include "manager/StringIds.h"
+#include "manager/win/res/resource.h"
+#include "model/win/TaskFolder.h"
+#include "model/File.h"
+#include "scheduler/TaskStore.h"
+
+namespace velmora {
+namespace {
+
+std::u16string ItemText(HWND dialog, int control) {
+    const HWND item = ::GetDlgItem(dialog, control);
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
+    return std::u16string(text.begin(), text.end());
+}
+
+void SetItemText(HWND dialog, int control, const std::u16string& text) {
+    ::SetDlgItemTextW(dialog, control, reinterpret_cast<const wchar_t*>(text.c_str()));
+}
+
+// Clears an edit control's own copy of a secret before the window goes.
+void WipeItem(HWND dialog, int control) {
+    const int length = ::GetWindowTextLengthW(::GetDlgItem(dialog, control));
+    ::SetDlgItemTextW(dialog, control, std::wstring(static_cast<std::size_t>(length), L' ').c_str());
+    ::SetDlgItemTextW(dialog, control, L"");
+}
+
+std::u16string ComputerName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    ::GetComputerNameW(name, &size);
+    return std::u16string(reinterpret_cast<const char16_t*>(name), size);
+}
+
+// The sheets are modal and owned by our own window, never by whatever is in the foreground.
+bool RunSheet(HWND owner, const std::wstring& caption, DWORD flags, std::vector<HPROPSHEETPAGE>& pages) {
+    PROPSHEETHEADERW header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = flags;
+    header.hwndParent = owner;
+    header.hInstance = ::GetModuleHandleW(nullptr);
+    header.pszCaption = caption.c_str();
+    header.nPages = static_cast<UINT>(pages.size());
+    header.phpage = pages.data();
+    return ::PropertySheetW(&header) >= 0;
+}
+
+constexpr DWORD kWizardFlags = 0x10A0;      // wizard, no Apply button, context help
+constexpr DWORD kPropertiesFlags = 0x0080;  // no Apply button
+
+}  // namespace
+
+// --- the account dialog -----------------------------------------------------------------------
+
+CAccDlg::CAccDlg(ManagerContext& context, std::u16string name) : userName(std::move(name)), context_(context) {
+    OnCommand(IDOK, [this] { Accept(); });
+    OnCommand(IDCANCEL, [this] {
+        WipeItem(hwnd(), IDC_ACCOUNT_PASSWORD);
+        WipeItem(hwnd(), IDC_ACCOUNT_CONFIRM);
+        End(IDCANCEL);
+    });
+}
+
+CAccDlg::~CAccDlg() {
+    WipeText(password);
+}
+
+bool CAccDlg::Run(HWND owner) {
+    return RunModal(IDD_ACCOUNT, owner) == IDOK;
+}
+
+void CAccDlg::OnInitDialog() {
+    ::SetWindowTextW(hwnd(), LoadText(IDS_ACCOUNT_TITLE).c_str());
+    ::SetDlgItemTextW(hwnd(), IDC_ACCOUNT_USER_LABEL, LoadText(IDS_COL_USER).c_str());
+    ::SetDlgItemTextW(hwnd(), IDC_ACCOUNT_PASSWORD_LABEL, LoadText(IDS_PASSWORD_LABEL).c_str());
+    ::SetDlgItemTextW(hwnd(), IDC_ACCOUNT_CONFIRM_LABEL, LoadText(IDS_CONFIRM_LABEL).c_str());
+    ::SendDlgItemMessageW(hwnd(), IDC_ACCOUNT_USER, EM_LIMITTEXT, 150, 0);
+    ::SendDlgItemMessageW(hwnd(), IDC_ACCOUNT_PASSWORD, EM_LIMITTEXT, 50, 0);
+    ::SendDlgItemMessageW(hwnd(), IDC_ACCOUNT_CONFIRM, EM_LIMITTEXT, 50, 0);
+    SetItemText(hwnd(), IDC_ACCOUNT_USER, userName);
+}
+
+void CAccDlg::Accept() {
+    AccountInput input{ItemText(hwnd(), IDC_ACCOUNT_USER), ItemText(hwnd(), IDC_ACCOUNT_PASSWORD),
+                       ItemText(hwnd(), IDC_ACCOUNT_CONFIRM)};
+    const AccountCheck check = CheckAccount(input, ComputerName());
+    WipeText(input.confirmation);
+    if (!check.accept) {
+        WipeText(input.password);
+        const int field = check.focus == kAccountPassword       ? IDC_ACCOUNT_PASSWORD
+                          : check.focus == kAccountConfirmation ? IDC_ACCOUNT_CONFIRM
+                                                                : IDC_ACCOUNT_USER;
+        if (check.messageId)
+            context_.messageBox(hwnd(), LoadText(check.messageId), MB_OK | MB_ICONEXCLAMATION);
+        if (check.flash)
+            ::FlashWindow(hwnd(), TRUE);
+        ::SetFocus(Item(field));
+        return;
+    }
+    userName = check.userName;
+    password = std::move(input.password);
+    WipeItem(hwnd(), IDC_ACCOUNT_PASSWORD);
+    WipeItem(hwnd(), IDC_ACCOUNT_CONFIRM);
+    End(IDOK);
+}
+
+// --- the task page ----------------------------------------------------------------------------
+
+CTaskProp::CTaskProp(EditorState& state, ManagerContext& context) : state_(state), context_(context) {
+    OnNotifyCode(PSN_SETACTIVE, [this](NMHDR&) {
+        if (state_.wizard)
+            ::SendMessageW(Sheet(), PSM_SETWIZBUTTONS, 0, PSWIZB_NEXT);
+        ApplyRules();
+        WriteControls();
+        return 0;
+    });
+    OnNotifyCode(PSN_KILLACTIVE, [this](NMHDR&) { return ReadControls() ? FALSE : TRUE; });
+    OnNotifyCode(PSN_WIZNEXT, [this](NMHDR&) { return OnWizardNext(); });
+    OnNotifyCode(PSN_APPLY, [this](NMHDR&) {
+        if (!ReadControls())
+            return static_cast<LRESULT>(PSNRET_INVALID_NOCHANGEPAGE);
+        applied_ = true;
+        return static_cast<LRESULT>(PSNRET_NOERROR);
+    });
+    OnNotifyCode(PSN_HELP, [this](NMHDR&) {
+        if (context_.openHelp)
+            context_.openHelp(Sheet());
+        return 0;
+    });
+    OnCommand(kCtlAction, CBN_SELCHANGE, [this] { OnActionChanged(); });
+    OnCommand(kCtlNoShow, [this] {
+        state_.record.noshow = Checked(kCtlNoShow) ? 1 : 0;
+        ApplyRules();
+    });
+    OnCommand(kCtlRunOnlyIfLoggedOn, [this] { OnRunOnlyIfLoggedOn(); });
+    OnCommand(kCtlLogFile, STN_CLICKED, [this] {
+        if (context_.showLog)
+            context_.showLog(Sheet(), state_.record.history);
+    });
+}
+
+CTaskProp::~CTaskProp() {
+    if (linkFont_)
+        ::DeleteObject(linkFont_);
+}
+
+HPROPSHEETPAGE CTaskProp::Create() {
+    return CreatePage(IDD_TASK_PROP, PSP_HASHELP);
+}
+
+void CTaskProp::OnInitDialog() {
+    for (const int control :
+         {IDS_ACTION_LABEL, IDS_COMMENT_LABEL, IDS_NO_SHOW, IDS_FORCE, IDS_RUN_ONLY_IF_LOGGED_ON, IDS_DIALOG_GROUP,
+          IDS_MESSAGE_LABEL, IDS_DELAY_LABEL, IDS_SECONDS_LABEL, IDS_ALLOW_CANCEL})
+        ::SetDlgItemTextW(hwnd(), control, LoadText(control).c_str());
+    // The 32-bit range: every countdown up to ten years, not only up to 32767.
+    ::SendDlgItemMessageW(hwnd(), kCtlDelaySpin, UDM_SETRANGE32, 0, static_cast<LPARAM>(kDelayMaximum));
+    ::SendDlgItemMessageW(hwnd(), kCtlComment, EM_LIMITTEXT, kCommentLimit, 0);
+    ::SendDlgItemMessageW(hwnd(), kCtlMessage, EM_LIMITTEXT, kMessageLimit, 0);
+    ::SendDlgItemMessageW(hwnd(), kCtlDelay, EM_LIMITTEXT, kDelayTextLimit, 0);
+    if (state_.wizard)
+        ::ShowWindow(Item(kCtlLogFile), SW_HIDE);
+    if (state_.record.delay.empty())
+        state_.record.delay = u"20";
+    const HWND actions = Item(kCtlAction);
+    int selected = 0;
+    const int current = state_.action < 0 || state_.action > 10 ? kActionWakeUp : state_.action;
+    for (const ActionChoice& choice : ActionChoices(state_.kind)) {
+        const int index = static_cast<int>(
+            ::SendMessageW(actions, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadText(choice.stringId).c_str())));
+        ::SendMessageW(actions, CB_SETITEMDATA, index, choice.action);
+        if (choice.action == current)
+            selected = index;
+    }
+    ::SendMessageW(actions, CB_SETCURSEL, selected, 0);
+    state_.action = SelectedAction();
+    if (context_.isAdministrator && !context_.isAdministrator())
+        ::EnableWindow(Item(kCtlRunOnlyIfLoggedOn), FALSE);
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(hwnd(), WM_GETFONT, 0, 0)), sizeof font, &font);
+    font.lfUnderline = TRUE;
+    linkFont_ = ::CreateFontIndirectW(&font);
+    ::SendMessageW(Item(kCtlLogFile), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
+    ApplyRules();
+    WriteControls();
+}
+
+bool CTaskProp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // "Log file.." is drawn as a link.
+    if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Item(kCtlLogFile)) {
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 204));
+        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        SetResult(reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW)));
+        return true;
+    }
+    if (message == WM_SETCURSOR && reinterpret_cast<HWND>(wParam) == Item(kCtlLogFile)) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+        SetResult(TRUE);
+        return true;
+    }
+    return false;
+}
+
+int CTaskProp::SelectedAction() const {
+    const HWND actions = Item(kCtlAction);
+    const auto index = ::SendMessageW(actions, CB_GETCURSEL, 0, 0);
+    const auto data = ::SendMessageW(actions, CB_GETITEMDATA, index, 0);
+    return data < 0 || data > 10 ? kActionWakeUp : static_cast<int>(data);
+}
+
+void CTaskProp::ApplyRules() {
+    const TaskPageView view = ApplyTaskPageRules(
+        {state_.action, state_.kind, state_.wizard, state_.record.noshow != 0, state_.record.force != 0});
+    for (const auto& [control, visible] : view.visibility)
+        ::ShowWindow(Item(control), visible ? SW_SHOW : SW_HIDE);
+    state_.record.noshow = view.noShow ? 1 : 0;
+    state_.record.force = view.force ? 1 : 0;
+    ::CheckDlgButton(hwnd(), kCtlNoShow, view.noShow ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(hwnd(), kCtlForce, view.force ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CTaskProp::WriteControls() {
+    SetItemText(hwnd(), kCtlComment, state_.record.comment);
+    SetItemText(hwnd(), kCtlMessage, state_.record.message);
+    SetItemText(hwnd(), kCtlDelay, state_.record.delay);
+    ::CheckDlgButton(hwnd(), kCtlNoShow, state_.record.noshow ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(hwnd(), kCtlForce, state_.record.force ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(hwnd(), kCtlAllowCancel, state_.record.cancel ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(hwnd(), kCtlRunOnlyIfLoggedOn, state_.runOnlyIfLoggedOn ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CTaskProp::Refuse(int control) {
+    ::SetFocus(Item(control));
+    ::FlashWindow(Sheet(), TRUE);
+}
+
+bool CTaskProp::ReadControls() {
+    const std::u16string comment = ItemText(hwnd(), kCtlComment);
+    const std::u16string message = ItemText(hwnd(), kCtlMessage);
+    const std::u16string delay = ItemText(hwnd(), kCtlDelay);
+    if (!IsStorableText(comment)) {
+        Refuse(kCtlComment);
+        return false;
+    }
+    if (!IsStorableText(message)) {
+        Refuse(kCtlMessage);
+        return false;
+    }
+    if (::IsWindowVisible(Item(kCtlDelay)) && !CheckDelay(delay)) {
+        Refuse(kCtlDelay);
+        return false;
+    }
+    state_.action = SelectedAction();
+    state_.record.comment = comment;
+    state_.record.message = message;
+    if (CheckDelay(delay))
+        state_.record.delay = delay;
+    state_.record.noshow = Checked(kCtlNoShow) ? 1 : 0;
+    state_.record.force = Checked(kCtlForce) ? 1 : 0;
+    state_.record.cancel = Checked(kCtlAllowCancel) ? 1 : 0;
+    state_.runOnlyIfLoggedOn = Checked(kCtlRunOnlyIfLoggedOn);
+    return true;
+}
+
+void CTaskProp::OnActionChanged() {
+    state_.action = SelectedAction();
+    state_.record.noshow = Checked(kCtlNoShow) ? 1 : 0;
+    state_.record.force = Checked(kCtlForce) ? 1 : 0;
+    if (state_.kind == TaskKind::kRemote && state_.action != kActionWakeOnLan &&
+        (state_.userName.empty() || state_.password.empty())) {
+        state_.runOnlyIfLoggedOn = true;
+        ::CheckDlgButton(hwnd(), kCtlRunOnlyIfLoggedOn, BST_CHECKED);
+    }
+    ApplyRules();
+}
+
+void CTaskProp::OnRunOnlyIfLoggedOn() {
+    state_.runOnlyIfLoggedOn = Checked(kCtlRunOnlyIfLoggedOn);
+    if (state_.kind != TaskKind::kRemote || state_.action == kActionWakeOnLan || state_.runOnlyIfLoggedOn)
+        return;
+    CAccDlg account(context_, state_.userName);
+    if (account.Run(Sheet())) {
+        state_.userName = account.userName;
+        WipeText(state_.password);
+        state_.password = account.password;
+        state_.accountChanged = true;
+    } else {
+        state_.runOnlyIfLoggedOn = true;
+        ::CheckDlgButton(hwnd(), kCtlRunOnlyIfLoggedOn, BST_CHECKED);
+    }
+}
+
+LRESULT CTaskProp::OnWizardNext() {
+    if (state_.action != kActionHibernate || state_.kind != TaskKind::kLocal)
+        return 0;
+    if (context_.isAdministrator && context_.isAdministrator() && context_.enableHibernation)
+        context_.enableHibernation();
+    if (context_.hibernationAllowed && !context_.hibernationAllowed()) {
+        context_.messageBox(Sheet(), LoadText(IDS_HIBERNATE_OFF), MB_OK | MB_ICONINFORMATION);
+        return -1;  // stay on the page
+    }
+    return 0;
+}
+
+// --- the finish page --------------------------------------------------------------------------
+
+CAddWiz3::CAddWiz3() {
+    OnNotifyCode(PSN_SETACTIVE, [this](NMHDR&) {
+        ::SendMessageW(Sheet(), PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_FINISH);
+        return 0;
+    });
+    OnNotifyCode(PSN_WIZFINISH, [this](NMHDR&) {
+        // Every page stores what it holds, the Schedule page its triggers into the work item.
+        ::SendMessageW(Sheet(), PSM_APPLY, 0, 0);
+        finished_ = true;
+        return FALSE;
+    });
+}
+
+HPROPSHEETPAGE CAddWiz3::Create() {
+    return CreatePage(IDD_FINISH, 0);
+}
+
+// --- the sheets -------------------------------------------------------------------------------
+
+void CAddWiz::Tell(HWND owner, int stringId, const std::u16string& path) {
+    std::wstring text = LoadText(stringId);
+    if (const auto at = text.find(L"%s"); at != std::wstring::npos)
+        text.replace(at, 2, std::wstring(path.begin(), path.end()));
+    context_.messageBox(owner, text, MB_OK | MB_ICONEXCLAMATION);
+}
+
+std::optional<std::u16string> CAddWiz::RunNew(HWND owner, TaskKind kind, const std::optional<std::u16string>& iniPath) {
+    EditorState state;
+    state.record.Reset();
+    state.record.action = kActionShutdown;
+    if (iniPath) {
+        if (!state.record.ImportIni(*iniPath, kComputerLimit))
+            return std::nullopt;
+        // A task of the other kind does not fit this list.
+        const bool hasComputers = !state.record.computers.empty();
+        if ((kind == TaskKind::kLocal) == hasComputers)
+            return std::nullopt;
+    }
+    state.action = state.record.action;
+    WorkItemEditor editor;
+    if (FAILED(editor.BeginNew(kind)))
+        return std::nullopt;
+    state.wizard = true;
+    state.kind = kind;
+    state.userName = CScheduledTask().CurrentUser();
+
+    CTaskProp taskPage(state, context_);
+    CAddWiz3 finishPage;
+    std::vector<HPROPSHEETPAGE> pages = {taskPage.Create()};
+    if (const HPROPSHEETPAGE schedule = editor.SchedulePage())
+        pages.push_back(schedule);
+    pages.push_back(finishPage.Create());
+    RunSheet(owner, LoadText(IDS_WIZARD_CAPTION), kWizardFlags, pages);
+    if (!finishPage.finished()) {
+        WipeText(state.password);
+        return std::nullopt;  // the work item was never stored
+    }
+
+    state.record.action = state.action;
+    state.record.local = kind == TaskKind::kLocal ? 1 : 0;
+    for (ComputerEntry& computer : state.record.computers) {
+        computer[kTextRangeAddress].clear();
+        computer[kTextState].clear();
+    }
+    WorkItemSettings settings{kind,           state.action,   state.runOnlyIfLoggedOn,
+                              state.userName, state.password, state.accountChanged};
+    const std::u16string name = editor.name();
+    bool stored = false;
+    bool accountWarning = false;
+    const HResult result = CreateTaskPair(
+        [&] {
+            const HResult saved = editor.FinishNew(settings);
+            stored = saved == kOk || IsAccountError(saved);
+            return saved;
+        },
+        state.record, context_.taskFolder, name, accountWarning);
+    WipeText(settings.password);
+    WipeText(state.password);
+    if (stored && result == kFail) {
+        // Never a work item without its task file.
+        CScheduledTask().DeleteTask(name + u".job");
+        Tell(owner, IDS_TASK_FILE_UNWRITABLE, TaskFilePath(context_.taskFolder, name));
+        return std::nullopt;
+    }
+    if (!stored)
+        return std::nullopt;
+    if (accountWarning)
+        Tell(owner, IDS_ACCOUNT_WARNING);
+    return name;
+}
+
+bool CAddWiz::RunProperties(HWND owner, const std::u16string& name) {
+    EditorState state;
+    state.kind = TaskKindOfName(name).value_or(TaskKind::kLocal);
+    WorkItemEditor editor;
+    WorkItemSettings settings;
+    if (FAILED(editor.BeginExisting(name, settings)))
+        return false;
+    state.runOnlyIfLoggedOn = settings.runOnlyIfLoggedOn;
+    state.userName = settings.userName;
+    state.wizard = false;
+    if (!state.record.Load(context_.taskFolder, name, true)) {
+        // Never open, and so never rewrite, a task whose file cannot be read.
+        Tell(owner, IDS_TASK_FILE_UNREADABLE, TaskFilePath(context_.taskFolder, name));
+        return false;
+    }
+    state.action = state.record.action;
+
+    CTaskProp taskPage(state, context_);
+    std::vector<HPROPSHEETPAGE> pages = {taskPage.Create()};
+    if (const HPROPSHEETPAGE schedule = editor.SchedulePage())
+        pages.push_back(schedule);
+    RunSheet(owner, LoadText(IDS_PROPERTIES_CAPTION), kPropertiesFlags, pages);
+    if (!taskPage.applied()) {
+        WipeText(state.password);
+        return false;
+    }
+
+    state.record.action = state.action;
+    state.record.local = state.kind == TaskKind::kLocal ? 1 : 0;
+    for (ComputerEntry& computer : state.record.computers) {
+        computer[kTextRangeAddress].clear();
+        computer[kTextState].clear();
+    }
+    // The executor may have appended a run's log while the sheet was open: keep it.
+    CTaskParams onDisk;
+    if (onDisk.Load(context_.taskFolder, name, true))
+        state.record.history = onDisk.history;
+    WorkItemSettings changed{state.kind,     state.action,   state.runOnlyIfLoggedOn,
+                             state.userName, state.password, state.accountChanged};
+    bool accountWarning = false;
+    bool fileWritten = false;
+    const HResult result = ChangeTaskPair(
+        state.record, context_.taskFolder, name,
+        [&] {
+            fileWritten = true;
+            return editor.FinishExisting(changed);
+        },
+        accountWarning);
+    WipeText(changed.password);
+    WipeText(state.password);
+    if (!fileWritten) {
+        Tell(owner, IDS_TASK_FILE_UNWRITABLE, TaskFilePath(context_.taskFolder, name));
+        return false;
+    }
+    if (accountWarning)
+        Tell(owner, IDS_ACCOUNT_WARNING);
+    return result >= 0 || accountWarning;
+}
+
+// --- the entry points of the task lists ---------------------------------------------------------
+
+std::optional<std::u16string> ManagerTaskEditor::CreateNew(HWND owner, TaskKind kind) {
+    return CAddWiz(context_).RunNew(owner, kind, std::nullopt);
+}
+
+std::optional<std::u16string> ManagerTaskEditor::Import(HWND, TaskKind) {
+    return std::nullopt;
+}
+
+bool ManagerTaskEditor::Edit(HWND owner, const std::u16string& name, TaskKind) {
+    return CAddWiz(context_).RunProperties(owner, name);
+}
+
+void ManagerTaskEditor::Export(HWND, const std::u16string&) {}
+
+void ManagerTaskEditor::CreateShortcut(HWND, const std::u16string&, const std::u16string&, const std::u16string&) {}
+
+}  // namespace velmora

@@ -1,0 +1,217 @@
+// The task editor under Wine with the real Task Scheduler, driven from a second thread by control
+// id and property sheet messages while the wizard or the properties sheet runs modally.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "manager/TaskPropLogic.h"
+#include "manager/win/AddWiz.h"
+#include "manager/win/res/resource.h"
+#include "model/File.h"
+#include "model/win/TaskFolder.h"
+#include "platform/win/Com.h"
+#include "scheduler/TaskStore.h"
+
+namespace velmora {
+namespace {
+
+// The sheet our owner window owns, once it is shown.
+HWND WaitForSheet(HWND owner) {
+    for (int i = 0; i < 500; ++i) {
+        struct Search {
+            HWND owner, found;
+        } search{owner, nullptr};
+        ::EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                if (::GetWindow(window, GW_OWNER) == s->owner && ::IsWindowVisible(window)) {
+                    s->found = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        ::Sleep(20);
+    }
+    return nullptr;
+}
+
+HWND Page(HWND sheet) {
+    return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+void ChooseAction(HWND page, const wchar_t* text) {
+    const HWND list = ::GetDlgItem(page, kCtlAction);
+    const auto index =
+        ::SendMessageW(list, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+    ::SendMessageW(list, CB_SETCURSEL, index, 0);
+    ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(kCtlAction, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+}
+
+std::vector<std::u16string> LocalWorkItems() {
+    std::vector<std::u16string> names;
+    CScheduledTask().EnumTasks(kLocalPrefix, names);
+    return names;
+}
+
+class TaskEditor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        context.taskFolder = TaskStoreFolder();
+        context.messageBox = [this](HWND, const std::wstring& text, UINT) {
+            messages.push_back(text);
+            return IDOK;
+        };
+        context.isAdministrator = [] { return true; };
+        context.hibernationAllowed = [this] { return hibernation; };
+        context.enableHibernation = [] {};
+        context.showLog = [this](HWND, const std::u16string& text) { shownLog = text; };
+        CScheduledTask scheduler;
+        RemoveAllTasks(scheduler, TaskStoreFolder());
+    }
+    void TearDown() override {
+        if (driver.joinable())
+            driver.join();
+        CScheduledTask scheduler;
+        RemoveAllTasks(scheduler, TaskStoreFolder());
+        ::DestroyWindow(owner);
+    }
+    // Runs `steps` against the sheet on another thread while the caller's sheet runs.
+    void Drive(std::function<void(HWND sheet)> steps) {
+        driver = std::thread([this, steps = std::move(steps)] {
+            const HWND sheet = WaitForSheet(owner);
+            if (!sheet)
+                return;
+            steps(sheet);
+        });
+    }
+
+    ComInit com;
+    HWND owner = nullptr;
+    ManagerContext context;
+    std::vector<std::wstring> messages;
+    bool hibernation = true;
+    std::u16string shownLog;
+    std::thread driver;
+};
+
+TEST_F(TaskEditor, WizardMakesAPopupTaskWithItsWorkItemAndTaskFile) {
+    std::atomic<bool> logFileHidden{false}, delayHidden{false}, nextOnly{false};
+    Drive([&](HWND sheet) {
+        const HWND page = Page(sheet);
+        logFileHidden = !::IsWindowVisible(::GetDlgItem(page, kCtlLogFile));
+        wchar_t delay[16] = {};
+        ::GetDlgItemTextW(page, kCtlDelay, delay, 16);
+        EXPECT_STREQ(L"20", delay) << "the default countdown";
+        EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(page, kCtlRunOnlyIfLoggedOn));
+        ChooseAction(page, L"Popup");
+        delayHidden = !::IsWindowVisible(::GetDlgItem(page, kCtlDelay));
+        ::SetDlgItemTextW(page, kCtlComment, L"home time");
+        ::SetDlgItemTextW(page, kCtlMessage, L"Time to go home");
+        ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
+    });
+    const auto name = CAddWiz(context).RunNew(owner, TaskKind::kLocal, std::nullopt);
+    driver.join();
+    EXPECT_TRUE(logFileHidden);
+    EXPECT_TRUE(delayHidden);
+    ASSERT_TRUE(name);
+    EXPECT_TRUE(name->starts_with(u"quenep-0"));
+
+    WorkItemInfo info;
+    ASSERT_HRESULT_SUCCEEDED(CScheduledTask().LoadInfo(*name + u".job", info));
+    EXPECT_EQ(u"quenex", info.application);
+    EXPECT_EQ(*name, info.parameters);
+    CTaskParams record;
+    ASSERT_TRUE(record.Load(TaskStoreFolder(), *name, true));
+    EXPECT_EQ(kActionPopup, record.action);
+    EXPECT_EQ(u"home time", record.comment);
+    EXPECT_EQ(u"Time to go home", record.message);
+    EXPECT_EQ(0, record.noshow);
+}
+
+TEST_F(TaskEditor, CancelledWizardLeavesNothing) {
+    Drive([](HWND sheet) { ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
+    EXPECT_FALSE(CAddWiz(context).RunNew(owner, TaskKind::kLocal, std::nullopt));
+    driver.join();
+    EXPECT_TRUE(LocalWorkItems().empty());
+}
+
+TEST_F(TaskEditor, RefusedCountdownAndHibernationKeepTheWizardOnItsPage) {
+    hibernation = false;
+    std::atomic<int> pagesAfterDelay{0}, pagesAfterHibernate{0};
+    Drive([&](HWND sheet) {
+        const HWND page = Page(sheet);
+        ::SetDlgItemTextW(page, kCtlDelay, L"315360001");
+        ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        pagesAfterDelay = Page(sheet) == page ? 1 : 2;
+        ::SetDlgItemTextW(page, kCtlDelay, L"315360000");
+        ChooseAction(page, L"Hibernate");
+        ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        pagesAfterHibernate = Page(sheet) == page ? 1 : 2;
+        ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    });
+    EXPECT_FALSE(CAddWiz(context).RunNew(owner, TaskKind::kLocal, std::nullopt));
+    driver.join();
+    EXPECT_EQ(1, pagesAfterDelay) << "a countdown above ten years is refused";
+    EXPECT_EQ(1, pagesAfterHibernate) << "hibernation is not allowed";
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_EQ(L"Hibernate support is not enabled. See help file.", messages[0]);
+}
+
+TEST_F(TaskEditor, PropertiesChangeTheTaskAndKeepItsHistory) {
+    CTaskParams record;
+    record.action = kActionLock;
+    record.comment = u"before";
+    record.history = u"an earlier run";
+    WorkItemEditor editor;
+    ASSERT_HRESULT_SUCCEEDED(editor.BeginNew(TaskKind::kLocal));
+    ASSERT_HRESULT_SUCCEEDED(editor.FinishNew(WorkItemSettings{}));
+    const std::u16string name = editor.name();
+    ASSERT_TRUE(record.Save(TaskStoreFolder(), name));
+
+    std::atomic<bool> logFileShown{false};
+    Drive([&](HWND sheet) {
+        const HWND page = Page(sheet);
+        logFileShown = ::IsWindowVisible(::GetDlgItem(page, kCtlLogFile)) != FALSE;
+        ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(kCtlLogFile, STN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(page, kCtlLogFile)));
+        ::SetDlgItemTextW(page, kCtlComment, L"after");
+        // A run of the executor stores its log while the sheet is open.
+        CTaskParams ran;
+        ran.Load(TaskStoreFolder(), name, true);
+        ran.history += u"; a run during the edit";
+        ran.Save(TaskStoreFolder(), name);
+        ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    });
+    EXPECT_TRUE(CAddWiz(context).RunProperties(owner, name));
+    driver.join();
+    EXPECT_TRUE(logFileShown);
+    EXPECT_EQ(u"an earlier run", shownLog);
+    CTaskParams stored;
+    ASSERT_TRUE(stored.Load(TaskStoreFolder(), name, true));
+    EXPECT_EQ(u"after", stored.comment);
+    EXPECT_EQ(kActionLock, stored.action);
+    EXPECT_EQ(u"an earlier run; a run during the edit", stored.history);
+}
+
+TEST_F(TaskEditor, PropertiesOfATaskWhoseFileCannotBeReadOpenNothing) {
+    WorkItemEditor editor;
+    ASSERT_HRESULT_SUCCEEDED(editor.BeginNew(TaskKind::kLocal));
+    ASSERT_HRESULT_SUCCEEDED(editor.FinishNew(WorkItemSettings{}));
+    EXPECT_FALSE(CAddWiz(context).RunProperties(owner, editor.name()));
+    ASSERT_EQ(1u, messages.size());
+    EXPECT_NE(std::wstring::npos, messages[0].find(L"cannot be read"));
+    EXPECT_FALSE(FileExists(TaskFilePath(TaskStoreFolder(), editor.name()))) << "nothing was written";
+}
+
+}  // namespace
+}  // namespace velmora
