@@ -3,6 +3,7 @@
 
 #include <thread>
 
+#include "model/CodePage.h"
 #include "model/File.h"
 #include "model/Text.h"
 #include "model/TextFile.h"
@@ -16,6 +17,15 @@ constexpr std::uint32_t kErrorIoPending = 997;
 
 bool Contains(std::u16string_view text, std::u16string_view part) {
     return text.find(part) != std::u16string_view::npos;
+}
+
+// The log file stays in the ANSI code page while its text fits; a character that the code page
+// cannot show (a computer name, a message, an older log in UTF-16) makes it UTF-16 with a mark,
+// so that no run damages what an earlier one wrote.
+int LogEncoding(std::u16string_view text) {
+    bool lost = false;
+    WideToCodePage(text, kSystemCodePage, '?', &lost);
+    return lost ? kEncodingUtf16LittleEndian : kEncodingCodePage;
 }
 
 }  // namespace
@@ -215,8 +225,9 @@ bool Executor::StoreInLogFile() {
             return false;
     }
     const std::u16string text = AppendRunLog(oldLog, runLog_);
-    return WriteFileReplacing(path, [&text](File& file) {
-        CTextFileWrite writer(file, kEncodingCodePage);
+    const int encoding = LogEncoding(text);
+    return WriteFileReplacing(path, [&text, encoding](File& file) {
+        CTextFileWrite writer(file, encoding);
         writer.Write(std::u16string_view(text));
         return writer.Close();
     });

@@ -516,6 +516,38 @@ TEST_F(ExecutorRun, Utf16LogFileIsReadAndRewrittenWithoutMark) {
     EXPECT_NE(std::u16string::npos, text.find(u"Start action=\r\n"));
 }
 
+// Whatever the ANSI code page cannot show stays intact (a lone surrogate fits no code page); a log
+// that fits it keeps the plain form.
+TEST_F(ExecutorRun, LogFileKeepsEveryCharacter) {
+    const std::u16string half(1, char16_t(0xD800));
+    const struct {
+        int oldEncoding;  // -1: no older log
+        std::u16string oldLog, line;
+        int encoding;  // -1: whichever keeps the text on this system
+    } cases[] = {{-1, u"", u"pc-01 result=ok", kEncodingCodePage},
+                 {-1, u"", u"pc-" + half + u" result=ok", kEncodingUtf16LittleEndian},
+                 {-1, u"", u"\u0141\u00f3d\u017a result=ok", -1},
+                 {kEncodingUtf8, u"\u65e5\u672c run", u"pc-02 result=ok", -1},
+                 {kEncodingUtf16LittleEndian, u"\u0416 run" + half, u"pc-03 result=ok", kEncodingUtf16LittleEndian}};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        const auto& c = cases[i];
+        const std::u16string path = dir.File(std::to_string(i) + ".log");
+        if (c.oldEncoding >= 0)
+            CTextFileWrite(path, c.oldEncoding).Write(std::u16string_view(c.oldLog));
+        Executor executor(platform);
+        executor.SetIniMode(true);
+        executor.task().logFile = path;
+        executor.AddLogLine(c.line);
+        ASSERT_TRUE(executor.StoreLog(u"task.ini"));
+        CTextFileRead reader(path);
+        std::u16string text;
+        reader.ReadAll(text);
+        EXPECT_EQ(AppendRunLog(c.oldLog, executor.runLog()), text);
+        EXPECT_TRUE(c.encoding < 0 || c.encoding == reader.GetEncoding());
+    }
+}
+
 TEST_F(ExecutorRun, IniTaskWithoutLogFileStoresNothing) {
     const auto ini = WriteIni(dir, "n.ini", "action=5\r\nnoshow=1\r\n");
     Executor executor(platform);
