@@ -62,13 +62,14 @@ void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder) {
     }
 }
 
-HResult CreateTaskPair(const std::function<HResult()>& saveWorkItem, const CTaskParams& record,
+HResult CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem, const CTaskParams& record,
                        const std::u16string& folder, const std::u16string& name, bool& accountWarning) {
-    const HResult saved = saveWorkItem();
-    accountWarning = IsAccountError(saved);
-    if (saved != kOk && !accountWarning)
-        return saved;
-    return record.Save(folder, name) ? saved : kFail;
+    const WorkItemSave save = saveWorkItem();
+    const bool stored = save.saved && (save.result == kOk || IsAccountError(save.result));
+    accountWarning = stored && save.result != kOk;
+    if (!stored)
+        return save.result;
+    return record.Save(folder, name) ? save.result : kFail;
 }
 
 HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, const std::u16string& name,

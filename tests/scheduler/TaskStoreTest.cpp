@@ -201,7 +201,7 @@ TEST_F(TaskStore, NewPairStoresTheWorkItemFirstAndTheFileWhenItWasStored) {
     const auto save = [&](HResult result) {
         return [&, result] {
             fileExistedDuringSave = std::filesystem::exists(dir.Path() / "quenep-0n.dat");
-            return result;
+            return WorkItemSave{result, true};
         };
     };
     EXPECT_EQ(kOk, CreateTaskPair(save(kOk), record, dir.Folder(), u"quenep-0n", warning));
@@ -223,14 +223,31 @@ TEST_F(TaskStore, AChangeWhoseFileCannotBeWrittenLeavesTheWorkItem) {
     std::filesystem::create_directory(dir.Path() / "quenep-0x.dat");
     bool updated = false;
     bool warning = true;
-    EXPECT_EQ(kFail, ChangeTaskPair(CTaskParams(), dir.Folder(), u"quenep-0x",
-                                    [&] {
-                                        updated = true;
-                                        return kOk;
-                                    },
-                                    warning));
+    EXPECT_EQ(kFail, ChangeTaskPair(
+                         CTaskParams(), dir.Folder(), u"quenep-0x",
+                         [&] {
+                             updated = true;
+                             return kOk;
+                         },
+                         warning));
     EXPECT_FALSE(updated);
     EXPECT_FALSE(warning);
+}
+
+// Setting the account can fail with the same codes that the save gives for a work item stored
+// without valid credentials; then nothing was stored, and no task file may stand alone.
+TEST_F(TaskStore, WorkItemNeverSavedGetsNoTaskFile) {
+    for (HResult result : {kAccessDenied, kAccountNameNotFound, kAccountInformationNotSet, kFail}) {
+        SCOPED_TRACE(result);
+        bool warning = true;
+        EXPECT_EQ(result, CreateTaskPair(
+                              [result] {
+                                  return WorkItemSave{result, false};
+                              },
+                              CTaskParams(), dir.Folder(), u"quenep-0u", warning));
+        EXPECT_FALSE(warning);
+        EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0u.dat"));
+    }
 }
 
 TEST_F(TaskStore, ChangedPairWritesTheFileBeforeTheWorkItem) {
