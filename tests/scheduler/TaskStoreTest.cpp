@@ -21,6 +21,7 @@ public:
     std::vector<std::string> calls;
     int enumerations = 0;
     bool deleteFails = false;
+    bool deleteForgets = true;  // false: a deletion reports success but the work item stays
 
     void Add(const std::u16string& name, const std::u16string& application = u"quenex",
              std::u16string parameters = u"") {
@@ -59,6 +60,8 @@ public:
         if (deleteFails)
             return kFail;
         const std::u16string bare = name.substr(0, name.find(u'.'));
+        if (!deleteForgets)
+            return kOk;
         return std::erase_if(items, [&](const auto& entry) { return entry.first == bare; }) ? kOk : kFileNotFound;
     }
     HResult RepairTask(const std::u16string& name, const std::u16string& parameters,
@@ -161,6 +164,19 @@ TEST_F(TaskStore, UnknownActionThatCannotBeDeletedIsStillNotListed) {
     scheduler.deleteFails = true;
     EXPECT_TRUE(ListTasks(scheduler, dir.Folder(), kLocalPrefix).empty());
     EXPECT_EQ(1, scheduler.enumerations);
+}
+
+TEST_F(TaskStore, SchedulerThatNeverForgetsADeletedItemStillGetsTheValidTasksListed) {
+    SaveTask(u"quenep-0a", kActionShutdown);
+    SaveUnknownAction(u"quenep-0b", 12);
+    SaveTask(u"quenep-0c", kActionLock);
+    scheduler.Add(u"quenep-0a");
+    scheduler.Add(u"quenep-0b");
+    scheduler.Add(u"quenep-0c");
+    scheduler.deleteForgets = false;
+    EXPECT_EQ((std::vector<std::u16string>{u"quenep-0a", u"quenep-0c"}),
+              Names(ListTasks(scheduler, dir.Folder(), kLocalPrefix)));
+    EXPECT_EQ(100, scheduler.enumerations) << "the listing gives up restarting, not listing";
 }
 
 TEST_F(TaskStore, MissingOrBrokenTaskFileMakesThePairInvalidWithoutDeletingIt) {
