@@ -1,6 +1,7 @@
 // Task and INI mode, the run of one task, and where its log is kept.
 #include "executor/Executor.h"
 
+#include <new>
 #include <thread>
 
 #include "model/CodePage.h"
@@ -14,6 +15,9 @@ namespace {
 constexpr char16_t kLocalPrefix[] = u"quenep-0";
 constexpr char16_t kRemotePrefix[] = u"quenep-1";
 constexpr std::uint32_t kErrorIoPending = 997;
+constexpr std::uint32_t kErrorNotEnoughMemory = 8;
+constexpr std::uint32_t kErrorInternal = 1359;           // ERROR_INTERNAL_ERROR
+constexpr std::uint32_t kErrorNoSystemResources = 1450;  // the worker thread could not be started
 
 bool Contains(std::u16string_view text, std::u16string_view part) {
     return text.find(part) != std::u16string_view::npos;
@@ -177,11 +181,28 @@ bool Executor::PerformLocal(ActionEngine& actions) {
     }
 }
 
-// One worker thread at a time, in list order; the calling thread waits for each.
+// One worker thread at a time, in list order; the calling thread waits for each. No exception may
+// leave a worker: it would end the process before the log is stored. A worker that throws, or one
+// that cannot be started, gets its computer's line with the reason, and the next computer follows.
 void Executor::RunComputers() {
     for (std::size_t index = 0; index < task_.computers.size(); ++index) {
-        std::thread worker([this, index] { RemoteWorker(index); });
-        worker.join();
+        std::uint32_t failure = 0;
+        try {
+            std::thread worker([this, index, &failure] {
+                try {
+                    RemoteWorker(index);
+                } catch (const std::bad_alloc&) {
+                    failure = kErrorNotEnoughMemory;
+                } catch (...) {
+                    failure = kErrorInternal;
+                }
+            });
+            worker.join();
+        } catch (...) {
+            failure = kErrorNoSystemResources;
+        }
+        if (failure != 0)
+            AddLogLine(task_.computers[index][kTextName] + u" result=" + platform_.MessageText(failure));
     }
 }
 

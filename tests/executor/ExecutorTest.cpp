@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -57,6 +58,7 @@ public:
     std::function<void()> duringDialog;
     std::optional<std::u16string> account;
     std::uint32_t remoteResult = 0;
+    std::map<std::u16string, std::function<void()>> remoteThrows;  // computer -> what its shutdown throws
     std::uint32_t lockError = 0;
     std::u16string folder;
 
@@ -136,6 +138,8 @@ std::uint32_t FakeEngine::RemoteShutdown(const std::u16string& computer, const s
                      std::string(delay.begin(), delay.end()) + " force=" + std::to_string(force) +
                      " reboot=" + std::to_string(reboot));
     --platform_.activeRemote;
+    if (const auto it = platform_.remoteThrows.find(computer); it != platform_.remoteThrows.end())
+        it->second();
     return platform_.remoteResult;
 }
 
@@ -327,6 +331,18 @@ TEST_F(ExecutorRun, RemoteComputersOneAfterAnotherInListOrder) {
                      u"pc3 result=text of 1326"}),
               LinesOf(LastRunIn(Stored(u"quenep-1r").history)));
     EXPECT_EQ(0, platform.dialogs);
+}
+
+TEST_F(ExecutorRun, WorkerThatThrowsIsLoggedAndTheRunGoesOnToStoreItsLog) {
+    CTaskParams task = SavedTask(u"quenep-1x", kActionShutdown, 1);
+    task.computers = {Computer(u"pc1"), Computer(u"pc2"), Computer(u"pc3")};
+    task.Save(dir.Folder(), u"quenep-1x");
+    platform.remoteThrows[u"pc1"] = [] { throw std::bad_alloc(); };
+    platform.remoteThrows[u"pc2"] = [] { throw 42; };
+    Executor(platform).Start(u"quenep-1x");
+    EXPECT_EQ((Lines{u"account=", u"Start action=shutdown", u"pc1 result=text of 8", u"pc2 result=text of 1359",
+                     u"pc3 result=The operation completed successfully. "}),
+              LinesOf(LastRunIn(Stored(u"quenep-1x").history)));
 }
 
 TEST_F(ExecutorRun, RemoteTaskOfALocalOnlyActionDoesNothingToItsComputers) {
