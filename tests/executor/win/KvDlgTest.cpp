@@ -215,6 +215,10 @@ TEST(FontStatic, SetFontKeepsSetStylesAndReplacesTheAlignment) {
         EXPECT_EQ(22, control.style().height);
         control.SetFont(u"Tahoma", 22, 0, kFontLeft);
         EXPECT_EQ(TextAlign::kLeft, control.style().align);
+        HDC screen = ::GetDC(nullptr);
+        EXPECT_EQ(ScaledHeight(22, ::GetDeviceCaps(screen, LOGPIXELSY)), control.PixelHeight())
+            << "the font grows with the screen's resolution";
+        ::ReleaseDC(nullptr, screen);
         ::ShowWindow(window, SW_SHOW);
         ::UpdateWindow(window);  // paints through the control's own painting
     }
