@@ -5,12 +5,19 @@
 
 namespace velmora {
 
+std::optional<Ipv4> ConvertedAddress(ProbeApi& api, const std::u16string& text) {
+    const Ipv4 address = api.ConvertAddress(text);
+    if (address == Ipv4{{255, 255, 255, 255}})
+        return std::nullopt;  // INADDR_NONE
+    return address;
+}
+
 std::optional<Ipv4> AddressOfHost(ProbeApi& api, const std::u16string& host) {
     if (std::count(host.begin(), host.end(), u'.') == 3)
-        return ParseDottedIpv4(host);
+        return ConvertedAddress(api, host);
     if (const std::optional<Ipv4> address = api.ResolveHost(host))
         return address;
-    return ParseDottedIpv4(host);
+    return ConvertedAddress(api, host);
 }
 
 std::u16string MacText(const std::vector<std::uint8_t>& bytes) {
@@ -69,7 +76,7 @@ bool CGetMac::LookUpArp(const Ipv4& target) {
 }
 
 bool CGetMac::GetMacByIp(const std::u16string& address) {
-    const std::optional<Ipv4> target = ParseDottedIpv4(address);
+    const std::optional<Ipv4> target = ConvertedAddress(api_, address);
     if (!api_.LoadEchoLibrary())
         return false;
     // The request only makes the system learn the hardware address; its answer does not count.
@@ -94,7 +101,7 @@ std::u16string CGetMac::GetMacByName(const std::u16string& name) {
 bool CGetMac::ProbeHost(const std::u16string& address, int attempts) {
     if (!api_.LoadEchoLibrary())
         return false;
-    const std::optional<Ipv4> target = ParseDottedIpv4(address);
+    const std::optional<Ipv4> target = ConvertedAddress(api_, address);
     bool ran = false;
     if (!Echo(target, attempts, kEchoWaitMs, ran) || !target)
         return false;

@@ -37,6 +37,9 @@ public:
     // Closes the handle, frees the buffer and unloads the library.
     virtual void CloseEcho() = 0;
     virtual std::optional<Ipv4> ResolveHost(const std::u16string& name) = 0;
+    // The platform's conversion of an address text (inet_addr), which also takes shortened forms
+    // such as "10.1" and octal or hexadecimal parts; 255.255.255.255 for a text that is no address.
+    virtual Ipv4 ConvertAddress(const std::u16string& text) = 0;
     virtual std::optional<std::u16string> HostNameOf(const Ipv4& address) = 0;
     // The system's ARP table, read into room for 100 rows; nothing when it cannot be read.
     virtual std::optional<std::vector<ArpRow>> ReadArpTable() = 0;
@@ -44,8 +47,11 @@ public:
     virtual std::vector<std::uint8_t> SendArp(const Ipv4& target) = 0;
 };
 
+// The platform's conversion of an address text; nothing for the value that marks a text as no
+// address, which a request would send as a broadcast.
+std::optional<Ipv4> ConvertedAddress(ProbeApi& api, const std::u16string& text);
 // The address of a host text: exactly three dots make it an address as it stands; anything else is
-// looked up by name, and stays as it is when the lookup finds nothing.
+// looked up by name, and converted as it stands when the lookup finds nothing.
 std::optional<Ipv4> AddressOfHost(ProbeApi& api, const std::u16string& host);
 // Bytes as upper-case hexadecimal pairs without separators.
 std::u16string MacText(const std::vector<std::uint8_t>& bytes);

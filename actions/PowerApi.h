@@ -7,6 +7,9 @@
 
 namespace velmora {
 
+// How long the monitor command waits for the foreground window to take it.
+constexpr unsigned kMonitorSendTimeoutMs = 5000;
+
 struct WindowsVersion {
     unsigned major = 0;
     unsigned minor = 0;
@@ -28,7 +31,8 @@ public:
     virtual bool IsPwrSuspendAllowed() = 0;
     virtual bool SetSuspendState(bool hibernate, bool forceCritical, bool disableWakeEvent) = 0;
     virtual bool LockWorkStation() = 0;
-    // Sends WM_SYSCOMMAND with SC_MONITORPOWER and `argument` to the foreground window.
+    // Sends WM_SYSCOMMAND with SC_MONITORPOWER and `argument` to the foreground window, waiting at
+    // most kMonitorSendTimeoutMs for it.
     virtual void SendMonitorPower(std::intptr_t argument) = 0;
 };
 

@@ -118,6 +118,9 @@ WmiResult WmiCreateProcess(WmiApi& api, const std::u16string& computer, const st
         (hr = api.PutString(parameters.get(), u"CommandLine", commandLine)) < 0 ||
         (hr = api.ExecMethod(services.get(), u"Win32_Process", u"Create", parameters.get(), &results.put())) < 0)
         return hr;
+    // A provider may answer success without out-parameters; there is no return value to read then.
+    if (results.get() == kNoWmiObject)
+        return kWbemNotFound;
     std::int32_t returnValue = 0;
     if ((hr = api.GetInt32(results.get(), u"ReturnValue", returnValue)) < 0)
         return hr;

@@ -11,6 +11,9 @@ using WmiResult = std::int32_t;  // an HRESULT
 using WmiHandle = std::uintptr_t;
 constexpr WmiHandle kNoWmiObject = 0;
 constexpr WmiResult kRpcTooLate = static_cast<WmiResult>(0x80010119);
+// WBEM_E_NOT_FOUND: what reading "ReturnValue" from out-parameters without it gives, and the
+// result when a provider answers success without any out-parameters at all.
+constexpr WmiResult kWbemNotFound = static_cast<WmiResult>(0x80041002);
 constexpr std::int32_t kWbemReturnImmediatelyForwardOnly = 0x30;
 constexpr std::uint32_t kIdentityUnicode = 2;  // SEC_WINNT_AUTH_IDENTITY_UNICODE
 
@@ -62,7 +65,7 @@ std::u16string WmiNamespace(const std::u16string& computer);
 WmiResult WmiShutdown(WmiApi& api, const std::u16string& computer, const std::u16string& user,
                       const std::u16string& password, std::int32_t flags);
 // Win32_Process.Create with the command line; its ReturnValue when every COM step succeeded, else
-// the failing result.
+// the failing result (kWbemNotFound when the method gave no out-parameters).
 WmiResult WmiCreateProcess(WmiApi& api, const std::u16string& computer, const std::u16string& user,
                            const std::u16string& password, const std::u16string& commandLine);
 

@@ -19,9 +19,21 @@ enum FontStyleFlag : unsigned {
 
 enum class TextAlign { kLeft, kCenter, kRight };
 
+// Font sizes in pixels are given for this many dots per inch.
+constexpr int kDesignDpi = 96;
+
+// A pixel height given for kDesignDpi, for a window of `dpi` dots per inch, to the nearest pixel;
+// kept as it is when the window's resolution is unknown (0).
+inline int ScaledHeight(int height, int dpi) {
+    if (dpi <= 0)
+        return height;
+    const long long scaled = static_cast<long long>(height) * dpi;
+    return static_cast<int>((scaled >= 0 ? scaled + kDesignDpi / 2 : scaled - kDesignDpi / 2) / kDesignDpi);
+}
+
 struct FontStyle {
     std::u16string face = u"MS Sans Serif";
-    int height = 8;  // font cell height in pixels
+    int height = 8;  // font cell height in pixels at kDesignDpi
     std::uint32_t textColor = 0;
     bool bold = false;
     bool italic = false;

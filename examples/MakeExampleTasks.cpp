@@ -43,8 +43,8 @@ bool Make(TaskKind kind, int action, const std::u16string& comment, const std::u
     WorkItemSettings settings;
     settings.kind = kind;
     settings.action = action;
-    const HRESULT saved = editor.FinishNew(settings);
-    if (FAILED(saved) && !IsAccountError(saved))
+    const WorkItemSave saved = editor.FinishNew(settings);
+    if (!saved.saved || (FAILED(saved.result) && !IsAccountError(saved.result)))
         return false;
     CTaskParams record;
     record.action = action;

@@ -8,7 +8,6 @@
 #include "model/Text.h"
 
 namespace velmora {
-namespace {}  // namespace
 
 int DelaySeconds(std::u16string_view delay) {
     // A negative delay cannot be counted down: like any text that is no number, it makes the
@@ -40,7 +39,9 @@ CountdownView CountdownLogic::Start() {
         return view;
     }
     if (seconds != 0) {
-        upper_ = seconds % 65536;  // the progress control's range is 16 bits wide
+        // The progress control's 32-bit range holds every delay, so the window closes after
+        // exactly `seconds` ticks however long the countdown is.
+        upper_ = seconds;
         view.progressUpper = upper_;
         view.timerRunning = true;
     } else {
@@ -57,7 +58,7 @@ CountdownView CountdownLogic::Start() {
 
 CountdownTick CountdownLogic::OnTimer() {
     // One step of the progress control, which starts over when it passes its upper end.
-    position_ = position_ + 1 > upper_ ? 0 : position_ + 1;
+    position_ = position_ >= upper_ ? 0 : position_ + 1;
     CountdownTick tick;
     tick.position = position_;
     tick.countdownText = TimeBeforeText(DecimalText(upper_ - position_));

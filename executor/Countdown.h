@@ -15,7 +15,7 @@ constexpr unsigned kCountdownTimerMs = 1000;
 struct CountdownView {
     std::u16string message;
     bool progressVisible = true;
-    int progressUpper = 0;  // the progress range is 0 .. progressUpper
+    int progressUpper = 0;  // the progress range is 0 .. progressUpper, the delay's whole seconds
     bool timerRunning = false;
     bool cancelVisible = true;
     bool okInCancelPlace = false;  // OK takes the Cancel button's place when Cancel is hidden

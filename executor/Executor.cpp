@@ -1,8 +1,10 @@
 // Task and INI mode, the run of one task, and where its log is kept.
 #include "executor/Executor.h"
 
+#include <new>
 #include <thread>
 
+#include "model/CodePage.h"
 #include "model/File.h"
 #include "model/Text.h"
 #include "model/TextFile.h"
@@ -13,9 +15,21 @@ namespace {
 constexpr char16_t kLocalPrefix[] = u"quenep-0";
 constexpr char16_t kRemotePrefix[] = u"quenep-1";
 constexpr std::uint32_t kErrorIoPending = 997;
+constexpr std::uint32_t kErrorNotEnoughMemory = 8;
+constexpr std::uint32_t kErrorInternal = 1359;           // ERROR_INTERNAL_ERROR
+constexpr std::uint32_t kErrorNoSystemResources = 1450;  // the worker thread could not be started
 
 bool Contains(std::u16string_view text, std::u16string_view part) {
     return text.find(part) != std::u16string_view::npos;
+}
+
+// The log file stays in the ANSI code page while its text fits; a character that the code page
+// cannot show (a computer name, a message, an older log in UTF-16) makes it UTF-16 with a mark,
+// so that no run damages what an earlier one wrote.
+int LogEncoding(std::u16string_view text) {
+    bool lost = false;
+    WideToCodePage(text, kSystemCodePage, '?', &lost);
+    return lost ? kEncodingUtf16LittleEndian : kEncodingCodePage;
 }
 
 }  // namespace
@@ -167,11 +181,28 @@ bool Executor::PerformLocal(ActionEngine& actions) {
     }
 }
 
-// One worker thread at a time, in list order; the calling thread waits for each.
+// One worker thread at a time, in list order; the calling thread waits for each. No exception may
+// leave a worker: it would end the process before the log is stored. A worker that throws, or one
+// that cannot be started, gets its computer's line with the reason, and the next computer follows.
 void Executor::RunComputers() {
     for (std::size_t index = 0; index < task_.computers.size(); ++index) {
-        std::thread worker([this, index] { RemoteWorker(index); });
-        worker.join();
+        std::uint32_t failure = 0;
+        try {
+            std::thread worker([this, index, &failure] {
+                try {
+                    RemoteWorker(index);
+                } catch (const std::bad_alloc&) {
+                    failure = kErrorNotEnoughMemory;
+                } catch (...) {
+                    failure = kErrorInternal;
+                }
+            });
+            worker.join();
+        } catch (...) {
+            failure = kErrorNoSystemResources;
+        }
+        if (failure != 0)
+            AddLogLine(task_.computers[index][kTextName] + u" result=" + platform_.MessageText(failure));
     }
 }
 
@@ -215,8 +246,9 @@ bool Executor::StoreInLogFile() {
             return false;
     }
     const std::u16string text = AppendRunLog(oldLog, runLog_);
-    return WriteFileReplacing(path, [&text](File& file) {
-        CTextFileWrite writer(file, kEncodingCodePage);
+    const int encoding = LogEncoding(text);
+    return WriteFileReplacing(path, [&text, encoding](File& file) {
+        CTextFileWrite writer(file, encoding);
         writer.Write(std::u16string_view(text));
         return writer.Close();
     });

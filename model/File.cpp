@@ -20,16 +20,52 @@ File::~File() {
     Close();
 }
 
-bool WriteFileReplacing(const std::u16string& path, const std::function<bool(File&)>& write) {
+namespace {
+
+// Fills `file` through `write` and closes it; false when any byte may be missing.
+bool FillAndClose(File& file, const std::function<bool(File&)>& write) {
+    bool written = write(file) && file.Flush();
+    written = file.Close() && written;
+    return written;
+}
+
+bool WriteInPlace(const std::u16string& path, const std::function<bool(File&)>& write, const ReplaceSteps& steps) {
+    File file = steps.openInPlace(path);
+    return file.IsOpen() && FillAndClose(file, write);
+}
+
+}  // namespace
+
+bool WriteFileReplacing(const std::u16string& path, const std::function<bool(File&)>& write,
+                        const ReplaceSteps& steps) {
     std::u16string tempPath;
-    File temp = File::CreateTempBeside(path, tempPath);
+    File temp = steps.createTemp(path, tempPath);
+    // An account may be allowed to write the file but not to create files in its folder (the task
+    // store is one such place): writing in place is then the only way to store anything.
     if (!temp.IsOpen())
+        return WriteInPlace(path, write, steps);
+    if (!FillAndClose(temp, write)) {
+        steps.remove(tempPath);
         return false;
-    bool written = write(temp) && temp.Flush();
-    written = temp.Close() && written;
-    if (written && ReplaceFileWith(tempPath, path))
+    }
+    switch (steps.replace(tempPath, path)) {
+        case ReplaceOutcome::kReplaced:
+            return true;
+        case ReplaceOutcome::kTargetGone:
+            // The old file has left its name and the new text lives only in the temporary file:
+            // it is moved into place, or written there anew, and kept when neither works.
+            if (steps.move(tempPath, path))
+                return true;
+            if (!WriteInPlace(path, write, steps))
+                return false;
+            steps.remove(tempPath);
+            return true;
+        case ReplaceOutcome::kUnchanged:
+            break;
+    }
+    if (steps.move(tempPath, path))
         return true;
-    DeleteFileAt(tempPath);
+    steps.remove(tempPath);
     return false;
 }
 

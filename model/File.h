@@ -53,14 +53,38 @@ private:
 
 bool DeleteFileAt(const std::u16string& path);
 bool FileExists(const std::u16string& path);
-// Replaces `target` by `source` in one step (a rename over the old file).
-bool ReplaceFileWith(const std::u16string& source, const std::u16string& target);
+
+// How an attempt to put one file in the place of another ended.
+enum class ReplaceOutcome {
+    kReplaced,    // the target holds the source's content and the source is gone
+    kUnchanged,   // nothing moved: the old target (if any) and the source are as they were
+    kTargetGone,  // the old target left its name, but the source could not take it: the new content
+                  // is only in the source
+};
+
+// Replaces `target` by `source` in one step, keeping the target's identity where the platform can.
+ReplaceOutcome ReplaceFileWith(const std::u16string& source, const std::u16string& target);
+// Renames `source` to `target`, over an existing target.
+bool MoveFileOver(const std::u16string& source, const std::u16string& target);
 // Joins a folder and a file name with the platform's separator.
 std::u16string JoinPath(const std::u16string& folder, const std::u16string& name);
 
+// The file-system steps of a replacing write; the platform's own unless a test passes others.
+struct ReplaceSteps {
+    std::function<File(const std::u16string& target, std::u16string& tempPath)> createTemp = File::CreateTempBeside;
+    std::function<ReplaceOutcome(const std::u16string& source, const std::u16string& target)> replace = ReplaceFileWith;
+    std::function<bool(const std::u16string& source, const std::u16string& target)> move = MoveFileOver;
+    std::function<bool(const std::u16string& path)> remove = DeleteFileAt;
+    // Opens the target itself for a write in place: created or truncated.
+    std::function<File(const std::u16string& path)> openInPlace = File::CreateTruncate;
+};
+
 // Writes a whole new version of `path` so that a crash or a full disk never leaves a half-written
 // file: `write` fills a temporary file beside it, which then replaces the old file in one step.
-// On any failure the old file stays as it was and false is returned.
-bool WriteFileReplacing(const std::u16string& path, const std::function<bool(File&)>& write);
+// Where no file can be created beside it, the file is written in place. False when the new
+// version could not be stored: the old file then stays as it was, unless the platform's replace took
+// it away or a write in place failed halfway; no step ever deletes the last copy of the new text.
+bool WriteFileReplacing(const std::u16string& path, const std::function<bool(File&)>& write,
+                        const ReplaceSteps& steps = {});
 
 }  // namespace velmora

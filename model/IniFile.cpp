@@ -39,11 +39,6 @@ std::u16string Fold(std::u16string_view text) {
     return folded;
 }
 
-bool SameName(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return FoldUnit(x) == FoldUnit(y); });
-}
-
 // One pair of matching single or double quotes around a value is not part of it.
 std::u16string_view Unquote(std::u16string_view value) {
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
@@ -80,6 +75,7 @@ bool IniFile::Load(const std::u16string& path) {
 
 void IniFile::Parse(std::u16string_view text) {
     sections_.clear();
+    firstSectionByName_.clear();
     sections_.emplace_back();
     while (!text.empty()) {
         const std::size_t end = text.find_first_of(u"\r\n");
@@ -97,7 +93,7 @@ void IniFile::Parse(std::u16string_view text) {
                 Section section;
                 section.name = Trim(content.substr(1, close - 1));
                 section.header = line;
-                sections_.push_back(std::move(section));
+                AddSection(std::move(section));
                 continue;
             }
         }
@@ -119,12 +115,14 @@ void IniFile::AddEntry(Section& section, Entry entry) {
     section.entries.push_back(std::move(entry));
 }
 
+void IniFile::AddSection(Section section) {
+    firstSectionByName_.emplace(Fold(section.name), sections_.size());
+    sections_.push_back(std::move(section));
+}
+
 const IniFile::Section* IniFile::FindSection(std::u16string_view name) const {
-    for (std::size_t i = 1; i < sections_.size(); ++i) {
-        if (SameName(sections_[i].name, name))
-            return &sections_[i];
-    }
-    return nullptr;
+    const auto it = firstSectionByName_.find(Fold(name));
+    return it == firstSectionByName_.end() ? nullptr : &sections_[it->second];
 }
 
 IniFile::Section& IniFile::SectionForWriting(std::u16string_view name) {
@@ -134,7 +132,7 @@ IniFile::Section& IniFile::SectionForWriting(std::u16string_view name) {
         return const_cast<Section&>(*found);
     Section section;
     section.name = WithoutLineBreaks(name);
-    sections_.push_back(std::move(section));
+    AddSection(std::move(section));
     return sections_.back();
 }
 
@@ -169,9 +167,16 @@ void IniFile::SetString(std::u16string_view section, std::u16string_view key, st
 void IniFile::DeleteSection(std::u16string_view section) {
     if (sections_.empty())
         return;
+    const std::u16string folded = Fold(section);
+    if (firstSectionByName_.erase(folded) == 0)
+        return;
     sections_.erase(std::remove_if(sections_.begin() + 1, sections_.end(),
-                                   [section](const Section& s) { return SameName(s.name, section); }),
+                                   [&folded](const Section& s) { return Fold(s.name) == folded; }),
                     sections_.end());
+    // The sections behind the removed ones moved up.
+    firstSectionByName_.clear();
+    for (std::size_t i = 1; i < sections_.size(); ++i)
+        firstSectionByName_.emplace(Fold(sections_[i].name), i);
 }
 
 std::u16string IniFile::Text() const {

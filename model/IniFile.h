@@ -50,10 +50,14 @@ private:
 
     const Section* FindSection(std::u16string_view name) const;
     Section& SectionForWriting(std::u16string_view name);
+    void AddSection(Section section);
     static void AddEntry(Section& section, Entry entry);
 
     // The first section holds the lines before any header; it has no name and is never looked up.
     std::vector<Section> sections_;
+    // Folded name -> index of the first section of that name, so that a file with very many
+    // sections is still read in linear time.
+    std::unordered_map<std::u16string, std::size_t> firstSectionByName_;
     int encoding_ = 0;
 };
 

@@ -353,7 +353,8 @@ std::u16string CTaskParams::GetListField(std::u16string_view value, int n) {
 bool CTaskParams::ImportIni(const std::u16string& path, int limit) {
     Reset();
     IniFile ini;
-    if (!ini.Load(path) && FileExists(path))
+    const bool loaded = ini.Load(path);
+    if (!loaded && FileExists(path))
         return false;
     const auto text = [&ini](std::u16string_view key) { return ini.GetString(kSettings, key).value_or(u""); };
     const auto flag = [&ini](std::u16string_view key) { return ini.GetInt(kSettings, key, 0) != 0 ? 1 : 0; };
@@ -387,7 +388,8 @@ bool CTaskParams::ImportIni(const std::u16string& path, int limit) {
             entry[kTextPassword] = Cut(GetListField(value, kTextPassword), 50);
         }
     }
-    return true;
+    // A missing file leaves the record as an empty INI gives it, but it is no task to run.
+    return loaded;
 }
 
 bool CTaskParams::ExportIni(const std::u16string& path) const {

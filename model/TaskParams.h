@@ -77,8 +77,8 @@ public:
     bool Save(const std::u16string& folder, std::u16string_view name) const;
     static bool Remove(const std::u16string& folder, std::u16string_view name);
 
-    // Reads the INI form; a missing file gives a reset record with cancel 0. At most `limit`
-    // computers are read. False when the file exists but cannot be read.
+    // Reads the INI form; at most `limit` computers are read. False when the file is missing (the
+    // record is then reset with cancel 0) or cannot be read (the record is reset).
     bool ImportIni(const std::u16string& path, int limit);
     // Writes the INI form into `path`, keeping the file's other sections; false when it cannot.
     bool ExportIni(const std::u16string& path) const;

@@ -307,8 +307,14 @@ std::optional<char16_t> CTextFileRead::ReadUnit() {
     return unit;
 }
 
+bool CTextFileRead::InputUsedUp() {
+    return bufferUsed_ >= bufferBytes_ && !FillBuffer();
+}
+
 // CR LF, LF alone and CR alone each end one line. The unit that ended a line is pushed back and
-// skipped at the start of the next call, so a final line end yields one last, empty line.
+// skipped at the start of the next call. The end is reached once the file's last byte has been
+// used: a file that ends with CR LF yields one last, empty line, one that ends with a lone CR or LF
+// does not.
 bool CTextFileRead::ReadRawLine(std::u16string& units) {
     units.clear();
     if (endReached_)
@@ -325,10 +331,12 @@ bool CTextFileRead::ReadRawLine(std::u16string& units) {
         units += *unit;
         unit = ReadUnit();
     }
-    if (unit)
+    if (unit) {
         pushedBack_ = unit;
-    else
+        endReached_ = InputUsedUp();
+    } else {
         endReached_ = true;
+    }
     return true;
 }
 

@@ -99,6 +99,8 @@ public:
 private:
     void DetectEncoding();
     bool FillBuffer();
+    // True when every byte of the file has been used; reads ahead when the buffer is spent.
+    bool InputUsedUp();
     bool ReadByte(std::uint8_t& byte);
     std::optional<char16_t> ReadUnit();
     // Reads one line's units (bytes in the code-page encoding) into `units`.

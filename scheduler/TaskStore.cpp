@@ -12,9 +12,12 @@ bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
 
 std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16string& folder,
                                   const std::u16string& prefix) {
-    // Each deletion starts the listing again; the bound keeps a scheduler that refuses to forget a
-    // work item from holding the list forever.
-    for (int pass = 0; pass < 100; ++pass) {
+    // Each deletion starts the listing again. A scheduler that reports a deletion but keeps the
+    // work item would restart it for ever: the last pass goes on past deletions and returns every
+    // valid task it found.
+    constexpr int kPasses = 100;
+    for (int pass = 1;; ++pass) {
+        const bool lastPass = pass == kPasses;
         std::vector<std::u16string> names;
         scheduler.EnumTasks(prefix, names);
         std::vector<ListedTask> tasks;
@@ -34,7 +37,7 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
             if (!action)
                 continue;
             if (*action < 0 || *action > kActionWakeUp) {
-                if (scheduler.DeleteTask(enumerated) >= 0) {
+                if (scheduler.DeleteTask(enumerated) >= 0 && !lastPass) {
                     restart = true;
                     break;
                 }
@@ -46,7 +49,6 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
         if (!restart)
             return tasks;
     }
-    return {};
 }
 
 void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder) {
@@ -62,13 +64,14 @@ void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder) {
     }
 }
 
-HResult CreateTaskPair(const std::function<HResult()>& saveWorkItem, const CTaskParams& record,
+HResult CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem, const CTaskParams& record,
                        const std::u16string& folder, const std::u16string& name, bool& accountWarning) {
-    const HResult saved = saveWorkItem();
-    accountWarning = IsAccountError(saved);
-    if (saved != kOk && !accountWarning)
-        return saved;
-    return record.Save(folder, name) ? saved : kFail;
+    const WorkItemSave save = saveWorkItem();
+    const bool stored = save.saved && (save.result == kOk || IsAccountError(save.result));
+    accountWarning = stored && save.result != kOk;
+    if (!stored)
+        return save.result;
+    return record.Save(folder, name) ? save.result : kFail;
 }
 
 HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, const std::u16string& name,

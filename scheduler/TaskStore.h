@@ -46,8 +46,9 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
 void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder);
 
 // A new task: the work item is stored first; the task file follows when the work item was stored,
-// even without valid credentials (`accountWarning` then tells the caller to say so).
-HResult CreateTaskPair(const std::function<HResult()>& saveWorkItem, const CTaskParams& record,
+// even without valid credentials (`accountWarning` then tells the caller to say so). A work item
+// that was never saved gets no task file.
+HResult CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem, const CTaskParams& record,
                        const std::u16string& folder, const std::u16string& name, bool& accountWarning);
 // A changed task: the task file first, then the work item, which is left alone when the file
 // cannot be written.

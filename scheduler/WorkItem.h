@@ -67,4 +67,12 @@ bool IsExecutorApplication(std::u16string_view application);
 // without valid credentials it will not start.
 bool IsAccountError(HResult result);
 
+// What storing a work item gave: the result of its save, or of the step that failed before it.
+// The account codes mean "stored without valid credentials" only as the save's own answer; from
+// setting the account they mean that nothing was stored.
+struct WorkItemSave {
+    HResult result = kFail;
+    bool saved = false;  // the save was reached and `result` is its answer
+};
+
 }  // namespace velmora

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Benchmarks: task file load and save (natively and under Wine), listing tasks, the executor's start-up against a
-# program that does nothing, and the countdown's self-close time.
+# Benchmarks: task file load and save (natively and under Wine), INI import, listing tasks, the executor's
+# start-up against a program that does nothing, and the countdown's self-close time.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$VELMORA_ROOT"
@@ -12,6 +12,8 @@ start_wine
 
 say "task file, native"
 build/linux/bench/task_file_bench
+say "INI import beside very many other sections, native"
+build/linux/bench/ini_bench
 say "task file, Windows build under Wine"
 wine build/mingw/bench/task_file_bench.exe
 

@@ -180,6 +180,11 @@ public:
         buffer_ = nullptr;
     }
     std::optional<Ipv4> ResolveHost(const std::u16string& name) override { return Resolve(name); }
+    Ipv4 ConvertAddress(const std::u16string& text) override {
+        const std::string narrow = WideToCodePage(text, kSystemCodePage, '?', nullptr);
+        const unsigned long address = ::inet_addr(narrow.c_str());
+        return FromInAddr(&address);
+    }
     std::optional<std::u16string> HostNameOf(const Ipv4& address) override {
         const hostent* host = ::gethostbyaddr(reinterpret_cast<const char*>(address.bytes.data()), 4, AF_INET);
         if (!host || !host->h_name)

@@ -3,6 +3,7 @@
 #include <powrprof.h>
 
 #include "actions/PowerApi.h"
+#include "actions/win/MonitorPower.h"
 #include "platform/win/Unique.h"
 
 namespace velmora {
@@ -60,11 +61,19 @@ public:
     bool LockWorkStation() override { return ::LockWorkStation() != FALSE; }
 
     void SendMonitorPower(std::intptr_t argument) override {
-        ::SendMessageW(::GetForegroundWindow(), WM_SYSCOMMAND, SC_MONITORPOWER, static_cast<LPARAM>(argument));
+        SendMonitorPowerTo(::GetForegroundWindow(), argument, kMonitorSendTimeoutMs);
     }
 };
 
 }  // namespace
+
+// The foreground window may belong to any program: a plain send would wait for ever on one that
+// hangs, and the executor, or the service that runs it, would never end.
+bool SendMonitorPowerTo(HWND window, std::intptr_t argument, unsigned timeoutMs) {
+    DWORD_PTR ignored = 0;
+    return ::SendMessageTimeoutW(window, WM_SYSCOMMAND, SC_MONITORPOWER, static_cast<LPARAM>(argument),
+                                 SMTO_NORMAL | SMTO_ABORTIFHUNG, timeoutMs, &ignored) != 0;
+}
 
 PowerApi& SystemPowerApi() {
     static SystemPower power;

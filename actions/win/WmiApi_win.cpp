@@ -140,6 +140,8 @@ public:
         return hr;
     }
     WmiResult GetInt32(WmiHandle object, const std::u16string& name, std::int32_t& value) override {
+        if (object == kNoWmiObject)
+            return E_POINTER;
         VARIANT v;
         ::VariantInit(&v);
         HRESULT hr =

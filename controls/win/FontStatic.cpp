@@ -12,6 +12,20 @@ namespace {
 
 constexpr UINT_PTR kSubclassId = 0x46535443;  // "FSTC"
 
+// The window's dots per inch. GetDpiForWindow (Windows 10 1607 on) follows the monitor the window
+// is on, as a program that declares per-monitor awareness must; older systems have one resolution,
+// the device's.
+int WindowDpi(HWND window, HDC dc) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpiForWindow) {
+        if (const UINT dpi = getDpiForWindow(window); dpi != 0)
+            return static_cast<int>(dpi);
+    }
+    return ::GetDeviceCaps(dc, LOGPIXELSY);
+}
+
 }  // namespace
 
 CFontStatic::~CFontStatic() {
@@ -57,6 +71,13 @@ LRESULT CALLBACK CFontStatic::SubclassProc(HWND hwnd, UINT message, WPARAM wPara
     return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
+int CFontStatic::PixelHeight() const {
+    HDC dc = ::GetDC(hwnd_);
+    const int height = ScaledHeight(style_.height, WindowDpi(hwnd_, dc));
+    ::ReleaseDC(hwnd_, dc);
+    return height;
+}
+
 void CFontStatic::Paint() {
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(hwnd_, &paint);
@@ -76,10 +97,10 @@ void CFontStatic::Paint() {
     ::SetTextColor(dc, style_.textColor);
     ::SetBkMode(dc, TRANSPARENT);
     const UniqueGdi<HFONT> font(
-        ::CreateFontW(style_.height, 0, 0, 0, style_.bold ? 900 : 400, style_.italic, style_.underline,
-                      style_.strikeOut, DEFAULT_CHARSET, OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS,
-                      style_.smooth ? ANTIALIASED_QUALITY : DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                      reinterpret_cast<const wchar_t*>(style_.face.c_str())));
+        ::CreateFontW(ScaledHeight(style_.height, WindowDpi(hwnd_, dc)), 0, 0, 0, style_.bold ? 900 : 400,
+                      style_.italic, style_.underline, style_.strikeOut, DEFAULT_CHARSET, OUT_CHARACTER_PRECIS,
+                      CLIP_CHARACTER_PRECIS, style_.smooth ? ANTIALIASED_QUALITY : DEFAULT_QUALITY,
+                      DEFAULT_PITCH | FF_DONTCARE, reinterpret_cast<const wchar_t*>(style_.face.c_str())));
     const HGDIOBJ previous = ::SelectObject(dc, font.get());
     const UINT align = style_.align == TextAlign::kCenter  ? DT_CENTER
                        : style_.align == TextAlign::kRight ? DT_RIGHT

@@ -20,6 +20,8 @@ public:
     void SetText(const std::u16string& text);
     const FontStyle& style() const { return style_; }
     HWND hwnd() const { return hwnd_; }
+    // The font's cell height in pixels as painted now: the style's height for the window's DPI.
+    int PixelHeight() const;
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);

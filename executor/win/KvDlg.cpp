@@ -41,7 +41,7 @@ void CKvDlg::OnInitDialog() {
 
     HWND progress = Item(IDC_COUNTDOWN_PROGRESS);
     if (view.progressVisible) {
-        ::SendMessageW(progress, PBM_SETRANGE, 0, MAKELPARAM(0, view.progressUpper));
+        ::SendMessageW(progress, PBM_SETRANGE32, 0, view.progressUpper);
         ::SendMessageW(progress, PBM_SETSTEP, 1, 0);
     } else {
         ::ShowWindow(progress, SW_HIDE);

@@ -383,8 +383,8 @@ std::optional<std::u16string> CAddWiz::RunNew(HWND owner, TaskKind kind, const s
     bool accountWarning = false;
     const HResult result = CreateTaskPair(
         [&] {
-            const HResult saved = editor.FinishNew(settings);
-            stored = saved == kOk || IsAccountError(saved);
+            const WorkItemSave saved = editor.FinishNew(settings);
+            stored = saved.saved && (saved.result == kOk || IsAccountError(saved.result));
             return saved;
         },
         state.record, context_.taskFolder, name, accountWarning);

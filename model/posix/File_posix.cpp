@@ -107,7 +107,12 @@ bool FileExists(const std::u16string& path) {
     return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool ReplaceFileWith(const std::u16string& source, const std::u16string& target) {
+// A rename either happens whole or not at all.
+ReplaceOutcome ReplaceFileWith(const std::u16string& source, const std::u16string& target) {
+    return MoveFileOver(source, target) ? ReplaceOutcome::kReplaced : ReplaceOutcome::kUnchanged;
+}
+
+bool MoveFileOver(const std::u16string& source, const std::u16string& target) {
     return ::rename(NativePath(source).c_str(), NativePath(target).c_str()) == 0;
 }
 

@@ -124,13 +124,23 @@ bool FileExists(const std::u16string& path) {
 }
 
 // ReplaceFileW also succeeds while a reader holds the old file open with delete sharing, where a
-// plain rename over it is refused; it needs an existing target, so a new file is moved into place.
-bool ReplaceFileWith(const std::u16string& source, const std::u16string& target) {
+// plain rename over it is refused; it needs an existing target, so a new file is moved into place
+// by the caller. Two of its failures leave the old file away from its name while the new text is
+// still in the source: ERROR_UNABLE_TO_MOVE_REPLACEMENT (without a backup name, the old file is
+// gone) and ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 (the old file lives on under another name).
+ReplaceOutcome ReplaceFileWith(const std::u16string& source, const std::u16string& target) {
     const DWORD attributes = ::GetFileAttributesW(Wide(target));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;  // Wine's ReplaceFileW would put the file in a folder's place
+        return ReplaceOutcome::kUnchanged;  // Wine's ReplaceFileW would put the file in a folder's place
     if (::ReplaceFileW(Wide(target), Wide(source), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-        return true;
+        return ReplaceOutcome::kReplaced;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
+               ? ReplaceOutcome::kTargetGone
+               : ReplaceOutcome::kUnchanged;
+}
+
+bool MoveFileOver(const std::u16string& source, const std::u16string& target) {
     return ::MoveFileExW(Wide(source), Wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 

@@ -352,9 +352,9 @@ HResult WorkItemEditor::Save() {
     return SaveWorkItem(task_.get());
 }
 
-HResult WorkItemEditor::FinishNew(const WorkItemSettings& settings) {
+WorkItemSave WorkItemEditor::FinishNew(const WorkItemSettings& settings) {
     if (!task_)
-        return E_POINTER;
+        return {E_POINTER, false};
     // Only a popup may run at system start or logon: every other action gets one run instead.
     if (settings.action != 9) {
         std::vector<TASK_TRIGGER> triggers;
@@ -369,7 +369,7 @@ HResult WorkItemEditor::FinishNew(const WorkItemSettings& settings) {
         if (SUCCEEDED(hr) && changed)
             hr = SetTriggers(triggers);
         if (FAILED(hr))
-            return hr;
+            return {hr, false};
     }
     if (settings.action == 11)
         flags_ |= kFlagSystemRequired;
@@ -378,16 +378,16 @@ HResult WorkItemEditor::FinishNew(const WorkItemSettings& settings) {
         flags_ |= kFlagRunOnlyIfLoggedOn;
         if (FAILED(hr = task_->SetFlags(flags_)) ||
             FAILED(hr = task_->SetAccountInformation(W(CScheduledTask().CurrentUser()), nullptr)))
-            return hr;
+            return {hr, false};
     } else {
         if (FAILED(hr = task_->SetFlags(flags_)))
-            return hr;
+            return {hr, false};
         const bool system = settings.userName.empty() || settings.kind == TaskKind::kLocal || settings.action == 10;
         hr = system ? SetSystemAccount() : task_->SetAccountInformation(W(settings.userName), W(settings.password));
         if (FAILED(hr))
-            return hr;
+            return {hr, false};
     }
-    return Save();
+    return {Save(), true};
 }
 
 HResult WorkItemEditor::FinishExisting(const WorkItemSettings& settings) {

@@ -83,8 +83,9 @@ public:
     HResult SetTriggers(const std::vector<TASK_TRIGGER>& triggers);
 
     // Stores a new work item: triggers normalised, flags and account set, saved. An account error
-    // still stores it (the caller writes the task file and warns).
-    HResult FinishNew(const WorkItemSettings& settings);
+    // of the save still stores it (the caller writes the task file and warns); a failure before the
+    // save stores nothing.
+    WorkItemSave FinishNew(const WorkItemSettings& settings);
     // Stores an edited work item. Triggers are left as they are.
     HResult FinishExisting(const WorkItemSettings& settings);
 

@@ -1,6 +1,7 @@
 // The network probe over a fake of the echo, name and ARP calls.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "actions/GetMac.h"
@@ -49,6 +50,14 @@ public:
         calls.push_back("Resolve " + N(name));
         const auto it = names.find(name);
         return it == names.end() ? std::nullopt : std::optional<Ipv4>(it->second);
+    }
+    // The platform's conversion: dotted texts as they are, the shortened and octal forms that a test
+    // lists, and INADDR_NONE for anything else.
+    std::map<std::u16string, Ipv4> conversions;
+    Ipv4 ConvertAddress(const std::u16string& text) override {
+        if (const auto it = conversions.find(text); it != conversions.end())
+            return it->second;
+        return ParseDottedIpv4(text).value_or(Ipv4{{255, 255, 255, 255}});
     }
     std::optional<std::u16string> HostNameOf(const Ipv4&) override {
         calls.push_back("HostNameOf");
@@ -171,6 +180,35 @@ TEST(MacDiscovery, ProbeHostNamesAndMacs) {
     // A host that answered with no row for it still counts.
     FakeProbe empty;
     EXPECT_TRUE(CGetMac(empty).ProbeHost(u"10.0.0.5", 2));
+}
+
+// Every operation takes an address text as the platform converts it, and sends nothing to the
+// value that marks a text as no address.
+TEST(MacDiscovery, AddressFormsAreThePlatformsAndNoAddressSendsNothing) {
+    const struct {
+        const char16_t* text;
+        Ipv4 converted;
+        const char* echo;  // the request sent, "" for none
+    } cases[] = {{u"10.1", {{10, 0, 0, 1}}, "Echo 10.0.0.1"},
+                 {u"0177.0.0.01", {{127, 0, 0, 1}}, "Echo 127.0.0.1"},
+                 {u"255.255.255.255", {{255, 255, 255, 255}}, ""},
+                 {u"0xffffffff", {{255, 255, 255, 255}}, ""}};
+    const std::function<void(CGetMac&, const std::u16string&)> operations[] = {
+        [](CGetMac& probe, const std::u16string& text) { probe.Ping(text, 1); },
+        [](CGetMac& probe, const std::u16string& text) { probe.GetMacByIp(text); },
+        [](CGetMac& probe, const std::u16string& text) { probe.ProbeHost(text, 1); }};
+    for (const auto& c : cases) {
+        for (const auto& operation : operations) {
+            FakeProbe api;
+            api.conversions[c.text] = c.converted;
+            CGetMac probe(api);
+            operation(probe, c.text);
+            std::string sent;
+            for (const std::string& call : api.calls)
+                sent = sent.empty() && call.starts_with("Echo ") ? call.substr(0, call.rfind(' ')) : sent;
+            EXPECT_EQ(c.echo, sent) << FakeProbe::N(c.text);
+        }
+    }
 }
 
 TEST(MacDiscovery, ArpRequestByNameOrAddress) {

@@ -79,6 +79,7 @@ public:
     AuthIdentity lastIdentity;
     std::int32_t returnValue = 0;
     bool noInstance = false;
+    bool noOutParameters = false;  // the method succeeds but hands back no out-parameters
 
     WmiResult Step(const std::string& name, const std::string& detail = "") {
         calls.push_back(name + (detail.empty() ? "" : " " + detail));
@@ -141,12 +142,15 @@ public:
         value = u"\\\\PC\\root\\cimv2:Win32_OperatingSystem=@";
         return Step("Get", N(name));
     }
-    WmiResult GetInt32(WmiHandle, const std::u16string& name, std::int32_t& value) override {
+    WmiResult GetInt32(WmiHandle object, const std::u16string& name, std::int32_t& value) override {
+        EXPECT_NE(kNoWmiObject, object) << "a property read from no object crashes the real call";
         value = returnValue;
         return Step("Get", N(name));
     }
     WmiResult ExecMethod(WmiHandle, const std::u16string& path, const std::u16string& method, WmiHandle,
                          WmiHandle* out) override {
+        if (out && noOutParameters)
+            return Step("ExecMethod", N(path) + " " + N(method) + " out");
         if (out)
             return Make("ExecMethod", *out, N(path) + " " + N(method) + " out");
         return Step("ExecMethod", N(path) + " " + N(method));
@@ -379,6 +383,15 @@ TEST(WmiCommands, CreateProcessReturnsTheMethodsReturnValue) {
                                         "Put CommandLine=rundll32.exe powrprof.dll,SetSuspendState",
                                         "ExecMethod Win32_Process Create out", "Get ReturnValue", "CoUninitialize"}),
               tail);
+    EXPECT_TRUE(wmi.live.empty());
+}
+
+TEST(WmiCommands, CreateProcessWithoutOutParametersIsAFailure) {
+    FakeWmi wmi;
+    wmi.noOutParameters = true;
+    EXPECT_EQ(kWbemNotFound, WmiCreateProcess(wmi, u"pc", u"", u"", u"cmd"));
+    EXPECT_EQ(wmi.calls.end(), std::find(wmi.calls.begin(), wmi.calls.end(), "Get ReturnValue"));
+    EXPECT_EQ("CoUninitialize", wmi.calls.back());
     EXPECT_TRUE(wmi.live.empty());
 }
 

@@ -33,5 +33,18 @@ TEST(FontStyle, FlagsOnlySetStylesAndAlignmentIsAlwaysReplaced) {
     EXPECT_EQ(TextAlign::kLeft, style.align);
 }
 
+// Pixel sizes are given for 96 dots per inch and grow with the window's resolution, so the
+// countdown's texts keep their size against a window that the system scales.
+TEST(FontStyle, HeightsScaleWithTheWindowsDotsPerInch) {
+    const struct {
+        int height;
+        int dpi;
+        int scaled;
+    } cases[] = {{20, 96, 20},  {8, 96, 8},   {20, 120, 25}, {8, 120, 10}, {20, 144, 30},  {8, 144, 12},
+                 {20, 192, 40}, {8, 192, 16}, {7, 144, 11},  {20, 0, 20},  {-20, 144, -30}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.scaled, ScaledHeight(c.height, c.dpi)) << c.height << " at " << c.dpi;
+}
+
 }  // namespace
 }  // namespace velmora

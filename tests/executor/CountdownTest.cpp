@@ -3,6 +3,7 @@
 
 #include "executor/Countdown.h"
 #include "model/TaskParams.h"
+#include "model/Text.h"
 
 namespace velmora {
 namespace {
@@ -60,11 +61,21 @@ TEST(Countdown, NoNumberMeansWaitForTheUser) {
     EXPECT_EQ(2147483647, DelaySeconds(u"99999999999999"));
 }
 
-TEST(Countdown, RangeIsSixteenBitsWide) {
-    Logged log;
-    CountdownLogic logic(kActionShutdown, u"65537", u"", 1, log.Sink());
-    EXPECT_EQ(1, logic.Start().progressUpper);
-    EXPECT_TRUE(logic.OnTimer().finished);
+// Delays beyond the old 16-bit range of the progress control count down second by second; the
+// window closes after exactly as many ticks as seconds.
+TEST(Countdown, LongDelaysCountDownExactly) {
+    for (const int seconds : {65535, 65536, 65537, 86400, 315360000}) {
+        Logged log;
+        CountdownLogic logic(kActionShutdown, DecimalText(seconds), u"", 1, log.Sink());
+        EXPECT_EQ(seconds, logic.Start().progressUpper);
+        EXPECT_EQ(u"Time before shutdown " + DecimalText(seconds - 1) + u" sec.", logic.OnTimer().countdownText);
+        if (seconds > 86400)
+            continue;  // ten years of ticks would take too long
+        int ticks = 1;
+        while (ticks < seconds && !logic.OnTimer().finished)
+            ++ticks;
+        EXPECT_EQ(seconds - 1, ticks) << "the last tick ends the countdown";
+    }
 }
 
 TEST(Countdown, WithoutCancelOnlyOkInCancelsPlaceAndEscapeDoesNothing) {

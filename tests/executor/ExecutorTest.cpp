@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -57,6 +58,7 @@ public:
     std::function<void()> duringDialog;
     std::optional<std::u16string> account;
     std::uint32_t remoteResult = 0;
+    std::map<std::u16string, std::function<void()>> remoteThrows;  // computer -> what its shutdown throws
     std::uint32_t lockError = 0;
     std::u16string folder;
 
@@ -136,6 +138,8 @@ std::uint32_t FakeEngine::RemoteShutdown(const std::u16string& computer, const s
                      std::string(delay.begin(), delay.end()) + " force=" + std::to_string(force) +
                      " reboot=" + std::to_string(reboot));
     --platform_.activeRemote;
+    if (const auto it = platform_.remoteThrows.find(computer); it != platform_.remoteThrows.end())
+        it->second();
     return platform_.remoteResult;
 }
 
@@ -329,6 +333,18 @@ TEST_F(ExecutorRun, RemoteComputersOneAfterAnotherInListOrder) {
     EXPECT_EQ(0, platform.dialogs);
 }
 
+TEST_F(ExecutorRun, WorkerThatThrowsIsLoggedAndTheRunGoesOnToStoreItsLog) {
+    CTaskParams task = SavedTask(u"quenep-1x", kActionShutdown, 1);
+    task.computers = {Computer(u"pc1"), Computer(u"pc2"), Computer(u"pc3")};
+    task.Save(dir.Folder(), u"quenep-1x");
+    platform.remoteThrows[u"pc1"] = [] { throw std::bad_alloc(); };
+    platform.remoteThrows[u"pc2"] = [] { throw 42; };
+    Executor(platform).Start(u"quenep-1x");
+    EXPECT_EQ((Lines{u"account=", u"Start action=shutdown", u"pc1 result=text of 8", u"pc2 result=text of 1359",
+                     u"pc3 result=The operation completed successfully. "}),
+              LinesOf(LastRunIn(Stored(u"quenep-1x").history)));
+}
+
 TEST_F(ExecutorRun, RemoteTaskOfALocalOnlyActionDoesNothingToItsComputers) {
     CTaskParams task = SavedTask(u"quenep-1k", kActionLock, 0);
     task.computers = {Computer(u"a"), Computer(u"b"), Computer(u"c")};
@@ -514,6 +530,38 @@ TEST_F(ExecutorRun, Utf16LogFileIsReadAndRewrittenWithoutMark) {
     reader.ReadAll(text);
     EXPECT_EQ(0u, text.find(u"older run \u00fc\r\n\r\n//---"));
     EXPECT_NE(std::u16string::npos, text.find(u"Start action=\r\n"));
+}
+
+// Whatever the ANSI code page cannot show stays intact (a lone surrogate fits no code page); a log
+// that fits it keeps the plain form.
+TEST_F(ExecutorRun, LogFileKeepsEveryCharacter) {
+    const std::u16string half(1, char16_t(0xD800));
+    const struct {
+        int oldEncoding;  // -1: no older log
+        std::u16string oldLog, line;
+        int encoding;  // -1: whichever keeps the text on this system
+    } cases[] = {{-1, u"", u"pc-01 result=ok", kEncodingCodePage},
+                 {-1, u"", u"pc-" + half + u" result=ok", kEncodingUtf16LittleEndian},
+                 {-1, u"", u"\u0141\u00f3d\u017a result=ok", -1},
+                 {kEncodingUtf8, u"\u65e5\u672c run", u"pc-02 result=ok", -1},
+                 {kEncodingUtf16LittleEndian, u"\u0416 run" + half, u"pc-03 result=ok", kEncodingUtf16LittleEndian}};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        const auto& c = cases[i];
+        const std::u16string path = dir.File(std::to_string(i) + ".log");
+        if (c.oldEncoding >= 0)
+            CTextFileWrite(path, c.oldEncoding).Write(std::u16string_view(c.oldLog));
+        Executor executor(platform);
+        executor.SetIniMode(true);
+        executor.task().logFile = path;
+        executor.AddLogLine(c.line);
+        ASSERT_TRUE(executor.StoreLog(u"task.ini"));
+        CTextFileRead reader(path);
+        std::u16string text;
+        reader.ReadAll(text);
+        EXPECT_EQ(AppendRunLog(c.oldLog, executor.runLog()), text);
+        EXPECT_TRUE(c.encoding < 0 || c.encoding == reader.GetEncoding());
+    }
 }
 
 TEST_F(ExecutorRun, IniTaskWithoutLogFileStoresNothing) {

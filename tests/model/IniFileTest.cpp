@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "model/IniFile.h"
+#include "model/Text.h"
 #include "model/TextFile.h"
 #include "tests/support/TestSupport.h"
 
@@ -142,6 +143,20 @@ TEST(IniFile, HundredThousandKeys) {
     EXPECT_EQ(u"pc0", ini.GetString(u"list", u"0"));
     EXPECT_EQ(u"pc99999", ini.GetString(u"list", u"99999"));
     EXPECT_EQ(std::nullopt, ini.GetString(u"list", u"100000"));
+}
+
+TEST(IniFile, ManySectionsAndADeletionAmongThem) {
+    std::u16string text;
+    for (int i = 0; i < 20000; ++i)  // every name twice: the first one counts
+        text += u"[S" + DecimalText(i % 10000) + u"]\r\nk=" + DecimalText(i) + u"\r\n";
+    IniFile ini;
+    ini.Parse(text);
+    EXPECT_EQ(u"9999", ini.GetString(u"s9999", u"k"));
+    ini.DeleteSection(u"s10");
+    EXPECT_EQ(std::nullopt, ini.GetString(u"S10", u"k"));
+    EXPECT_EQ(u"11", ini.GetString(u"s11", u"k")) << "sections behind a deleted one are still found";
+    ini.SetString(u"s10", u"k", u"new");
+    EXPECT_TRUE(ini.Text().ends_with(u"[S9999]\r\nk=19999\r\n[s10]\r\nk=new\r\n"));
 }
 
 TEST(IniFile, IntegersSaturateAndStopAtTheFirstNonDigit) {

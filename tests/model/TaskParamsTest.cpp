@@ -128,10 +128,10 @@ std::u16string IniWith(const TempDir& dir, const std::string& name, const std::s
     return dir.File(name);
 }
 
-TEST(IniForm, MissingFileImportsAsEmptyTaskWithCancelOff) {
+TEST(IniForm, MissingFileIsAFailedImportOfAnEmptyTaskWithCancelOff) {
     TempDir dir;
     CTaskParams record = ShutdownRecord();
-    EXPECT_TRUE(record.ImportIni(dir.File("none.ini"), kComputerLimit));
+    EXPECT_FALSE(record.ImportIni(dir.File("none.ini"), kComputerLimit)) << "no task to run";
     EXPECT_EQ(0, record.action);
     EXPECT_EQ(0, record.cancel);
     EXPECT_EQ(0, record.force);

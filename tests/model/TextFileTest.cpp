@@ -79,9 +79,31 @@ TEST(TextFile, FinalLineEndGivesOneEmptyLastLine) {
     TempDir dir;
     EXPECT_EQ(u"a\r\nb\r\n", ReadAllOf(dir, "a\r\nb\r\n"));
     EXPECT_EQ(u"a\r\nb", ReadAllOf(dir, "a\r\nb"));
-    EXPECT_EQ(u"a\r\n", ReadAllOf(dir, "a\r"));
+    EXPECT_EQ(u"a", ReadAllOf(dir, "a\r"));
     EXPECT_EQ(u"", ReadAllOf(dir, ""));
     EXPECT_EQ(u"", ReadAllOf(dir, "\xEF\xBB\xBF"));
+}
+
+// A lone CR or LF as the file's last byte ends the last line and adds no empty one, wherever the
+// buffer's edge falls; CR LF at the end adds one.
+TEST(TextFile, LoneLastLineEndAddsNoEmptyLine) {
+    TempDir dir;
+    const std::string full(1023, 'x');  // with its line end, as long as the buffer
+    const struct {
+        std::string bytes;
+        std::u16string text;  // the lines joined by CR LF
+    } cases[] = {{"a\n", u"a"},
+                 {"a\r", u"a"},
+                 {"a\r\n", u"a\r\n"},
+                 {"a\n\n", u"a\r\n"},
+                 {full + "\n", std::u16string(1023, u'x')},
+                 {"x" + full + "\n", std::u16string(1024, u'x')},
+                 {std::string("\xFF\xFE"
+                              "a\0\n\0",
+                              6),
+                  u"a"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, ReadAllOf(dir, c.bytes)) << c.bytes.size();
 }
 
 TEST(TextFile, IncompleteMarkIsText) {

@@ -21,6 +21,7 @@ public:
     std::vector<std::string> calls;
     int enumerations = 0;
     bool deleteFails = false;
+    bool deleteForgets = true;  // false: a deletion reports success but the work item stays
 
     void Add(const std::u16string& name, const std::u16string& application = u"quenex",
              std::u16string parameters = u"") {
@@ -59,6 +60,8 @@ public:
         if (deleteFails)
             return kFail;
         const std::u16string bare = name.substr(0, name.find(u'.'));
+        if (!deleteForgets)
+            return kOk;
         return std::erase_if(items, [&](const auto& entry) { return entry.first == bare; }) ? kOk : kFileNotFound;
     }
     HResult RepairTask(const std::u16string& name, const std::u16string& parameters,
@@ -163,6 +166,19 @@ TEST_F(TaskStore, UnknownActionThatCannotBeDeletedIsStillNotListed) {
     EXPECT_EQ(1, scheduler.enumerations);
 }
 
+TEST_F(TaskStore, SchedulerThatNeverForgetsADeletedItemStillGetsTheValidTasksListed) {
+    SaveTask(u"quenep-0a", kActionShutdown);
+    SaveUnknownAction(u"quenep-0b", 12);
+    SaveTask(u"quenep-0c", kActionLock);
+    scheduler.Add(u"quenep-0a");
+    scheduler.Add(u"quenep-0b");
+    scheduler.Add(u"quenep-0c");
+    scheduler.deleteForgets = false;
+    EXPECT_EQ((std::vector<std::u16string>{u"quenep-0a", u"quenep-0c"}),
+              Names(ListTasks(scheduler, dir.Folder(), kLocalPrefix)));
+    EXPECT_EQ(100, scheduler.enumerations) << "the listing gives up restarting, not listing";
+}
+
 TEST_F(TaskStore, MissingOrBrokenTaskFileMakesThePairInvalidWithoutDeletingIt) {
     scheduler.Add(u"quenep-0m");
     scheduler.Add(u"quenep-0x");
@@ -201,7 +217,7 @@ TEST_F(TaskStore, NewPairStoresTheWorkItemFirstAndTheFileWhenItWasStored) {
     const auto save = [&](HResult result) {
         return [&, result] {
             fileExistedDuringSave = std::filesystem::exists(dir.Path() / "quenep-0n.dat");
-            return result;
+            return WorkItemSave{result, true};
         };
     };
     EXPECT_EQ(kOk, CreateTaskPair(save(kOk), record, dir.Folder(), u"quenep-0n", warning));
@@ -223,14 +239,31 @@ TEST_F(TaskStore, AChangeWhoseFileCannotBeWrittenLeavesTheWorkItem) {
     std::filesystem::create_directory(dir.Path() / "quenep-0x.dat");
     bool updated = false;
     bool warning = true;
-    EXPECT_EQ(kFail, ChangeTaskPair(CTaskParams(), dir.Folder(), u"quenep-0x",
-                                    [&] {
-                                        updated = true;
-                                        return kOk;
-                                    },
-                                    warning));
+    EXPECT_EQ(kFail, ChangeTaskPair(
+                         CTaskParams(), dir.Folder(), u"quenep-0x",
+                         [&] {
+                             updated = true;
+                             return kOk;
+                         },
+                         warning));
     EXPECT_FALSE(updated);
     EXPECT_FALSE(warning);
+}
+
+// Setting the account can fail with the same codes that the save gives for a work item stored
+// without valid credentials; then nothing was stored, and no task file may stand alone.
+TEST_F(TaskStore, WorkItemNeverSavedGetsNoTaskFile) {
+    for (HResult result : {kAccessDenied, kAccountNameNotFound, kAccountInformationNotSet, kFail}) {
+        SCOPED_TRACE(result);
+        bool warning = true;
+        EXPECT_EQ(result, CreateTaskPair(
+                              [result] {
+                                  return WorkItemSave{result, false};
+                              },
+                              CTaskParams(), dir.Folder(), u"quenep-0u", warning));
+        EXPECT_FALSE(warning);
+        EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0u.dat"));
+    }
 }
 
 TEST_F(TaskStore, ChangedPairWritesTheFileBeforeTheWorkItem) {

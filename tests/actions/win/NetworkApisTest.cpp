@@ -32,6 +32,14 @@ TEST(RealProbe, LoopbackAnswersAnEcho) {
     EXPECT_FALSE(probe.Ping(u"1.2.3.x", 2)) << "no address, nothing sent";
 }
 
+TEST(RealProbe, ShortenedAndOctalAddressFormsReachLoopback) {
+    const auto api = MakeSystemProbeApi();
+    EXPECT_TRUE(CGetMac(*api).Ping(u"0177.0.0.1", 1));
+    EXPECT_TRUE(CGetMac(*api).ProbeHost(u"127.1", 1));
+    EXPECT_TRUE(CGetMac(*api).ProbeHost(u"0x7f000001", 1));
+    EXPECT_FALSE(CGetMac(*api).ProbeHost(u"255.255.255.255", 1)) << "no address, nothing sent";
+}
+
 TEST(RealProbe, HostInTheTestNamespaceGivesItsMac) {
     const std::u16string peer = Env("VELMORA_TEST_PEER_IP");
     if (peer.empty())

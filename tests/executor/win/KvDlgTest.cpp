@@ -104,6 +104,19 @@ TEST(CountdownDialog, CountsDownAndClosesItselfWithOk) {
     EXPECT_EQ((std::vector<std::u16string>{u"Dialog: time to show=30, allow cancel=1, message=Bye\r\nnow"}), run.log);
 }
 
+TEST(CountdownDialog, DayLongCountdownUsesTheWholeRange) {
+    const DrivenRun run = Drive(kActionRestart, u"86400", u"", 1, [](HWND dialog) {
+        HWND progress = ::GetDlgItem(dialog, IDC_COUNTDOWN_PROGRESS);
+        EXPECT_EQ(86400, ::SendMessageW(progress, PBM_GETRANGE, FALSE, 0));
+        Tick(dialog);
+        EXPECT_EQ(1, ::SendMessageW(progress, PBM_GETPOS, 0, 0));
+        EXPECT_EQ(u"Time before restart 86399 sec.", TextOf(dialog, IDC_COUNTDOWN_TEXT));
+        EXPECT_TRUE(::IsWindow(dialog));
+    });
+    EXPECT_EQ(kDialogOk, run.outcome.result);
+    EXPECT_FALSE(run.outcome.endedByTimer);
+}
+
 TEST(CountdownDialog, WithoutCancelOkTakesCancelsPlaceAndEscapeIsIgnored) {
     const DrivenRun run = Drive(kActionLock, u"0", u"m", 0, [](HWND dialog) {
         const RECT ok = RectOf(dialog, IDOK);
@@ -202,6 +215,10 @@ TEST(FontStatic, SetFontKeepsSetStylesAndReplacesTheAlignment) {
         EXPECT_EQ(22, control.style().height);
         control.SetFont(u"Tahoma", 22, 0, kFontLeft);
         EXPECT_EQ(TextAlign::kLeft, control.style().align);
+        HDC screen = ::GetDC(nullptr);
+        EXPECT_EQ(ScaledHeight(22, ::GetDeviceCaps(screen, LOGPIXELSY)), control.PixelHeight())
+            << "the font grows with the screen's resolution";
+        ::ReleaseDC(nullptr, screen);
         ::ShowWindow(window, SW_SHOW);
         ::UpdateWindow(window);  // paints through the control's own painting
     }

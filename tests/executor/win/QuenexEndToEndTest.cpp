@@ -363,8 +363,8 @@ protected:
         WorkItemSettings settings;
         settings.kind = kind;
         settings.action = record.action;
-        const HRESULT saved = editor.FinishNew(settings);
-        EXPECT_TRUE(saved == S_OK || IsAccountError(saved));
+        const WorkItemSave saved = editor.FinishNew(settings);
+        EXPECT_TRUE(saved.saved && (saved.result == S_OK || IsAccountError(saved.result)));
         EXPECT_TRUE(record.Save(TaskStoreFolder(), editor.name()));
         names_.push_back(editor.name());
         return editor.name();

@@ -195,7 +195,7 @@ TEST_F(TaskEditor, PropertiesChangeTheTaskAndKeepItsHistory) {
     record.history = u"an earlier run";
     WorkItemEditor editor;
     ASSERT_HRESULT_SUCCEEDED(editor.BeginNew(TaskKind::kLocal));
-    ASSERT_HRESULT_SUCCEEDED(editor.FinishNew(WorkItemSettings{}));
+    ASSERT_HRESULT_SUCCEEDED(editor.FinishNew(WorkItemSettings{}).result);
     const std::u16string name = editor.name();
     ASSERT_TRUE(record.Save(TaskStoreFolder(), name));
 
@@ -227,7 +227,7 @@ TEST_F(TaskEditor, PropertiesChangeTheTaskAndKeepItsHistory) {
 TEST_F(TaskEditor, PropertiesOfATaskWhoseFileCannotBeReadOpenNothing) {
     WorkItemEditor editor;
     ASSERT_HRESULT_SUCCEEDED(editor.BeginNew(TaskKind::kLocal));
-    ASSERT_HRESULT_SUCCEEDED(editor.FinishNew(WorkItemSettings{}));
+    ASSERT_HRESULT_SUCCEEDED(editor.FinishNew(WorkItemSettings{}).result);
     EXPECT_FALSE(CAddWiz(context).RunProperties(owner, editor.name()));
     ASSERT_EQ(1u, messages.size());
     EXPECT_NE(std::wstring::npos, messages[0].find(L"cannot be read"));

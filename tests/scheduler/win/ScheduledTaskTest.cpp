@@ -88,8 +88,8 @@ protected:
         WorkItemEditor editor;
         EXPECT_HRESULT_SUCCEEDED(editor.BeginNew(kind));
         EXPECT_HRESULT_SUCCEEDED(editor.SetTriggers(triggers));
-        const HRESULT saved = editor.FinishNew(settings);
-        EXPECT_TRUE(saved == S_OK || IsAccountError(saved)) << std::hex << saved;
+        const WorkItemSave saved = editor.FinishNew(settings);
+        EXPECT_TRUE(saved.saved && (saved.result == S_OK || IsAccountError(saved.result))) << std::hex << saved.result;
         created_.push_back(editor.name());
         return editor.name();
     }

@@ -37,8 +37,8 @@ inline std::u16string MakeTaskPair(TaskKind kind, const CTaskParams& record,
     WorkItemSettings settings;
     settings.kind = kind;
     settings.action = record.action;
-    const HRESULT saved = editor.FinishNew(settings);
-    if (FAILED(saved) && !IsAccountError(saved))
+    const WorkItemSave saved = editor.FinishNew(settings);
+    if (!saved.saved || (FAILED(saved.result) && !IsAccountError(saved.result)))
         return {};
     record.Save(TaskStoreFolder(), editor.name());
     return editor.name();
