@@ -172,7 +172,8 @@ HResult CScheduledTask::LoadInfo(const std::u16string& name, WorkItemInfo& info)
     info_.resultText = ResultText(exitCode, executorCopy_);
     HRESULT accountRead;
     info_.account = AccountOf(task, accountRead);
-    if (info_.account.empty())
+    info_.accountRead = accountRead;
+    if (info_.account.empty() && !AccountUnreadable(accountRead))
         info_.account = u"SYSTEM";
     info_.application = text(&ITask::GetApplicationName);
     info_.creator = text(&IScheduledWorkItem::GetCreator);
