@@ -15,9 +15,15 @@ public:
     std::u16string TaskFolder() override;
     std::unique_ptr<ActionEngine> CreateActions() override;
     CountdownOutcome RunCountdown(CountdownLogic& logic) override;
-    std::optional<std::u16string> WorkItemAccount(const std::u16string& argument) override;
+    AccountRead WorkItemAccount(const std::u16string& argument) override;
     std::uint32_t RunThroughService(const std::u16string& argument) override;
+    SessionFacts Sessions() override;
+    SessionOutcome RunInSession(std::uint32_t session, const std::u16string& record) override;
     void PrintUsage() override;
 };
+
+// The session-part process: reads the task's record from its standard input, runs the dialog and the
+// action, and writes every log line to its standard output as it is logged.
+int RunSessionPartMode();
 
 }  // namespace velmora

@@ -56,6 +56,7 @@ public:
     std::uint32_t dialogError = 0;  // the window cannot be shown
     std::function<void()> duringDialog;
     std::optional<std::u16string> account;
+    std::uint32_t accountError = 0;
     std::uint32_t remoteResult = 0;
     std::uint32_t lockError = 0;
     std::u16string folder;
@@ -101,11 +102,22 @@ public:
         logic.OnOk();
         return {kDialogOk, false};
     }
-    std::optional<std::u16string> WorkItemAccount(const std::u16string&) override { return account; }
+    AccountRead WorkItemAccount(const std::u16string&) override { return {account.value_or(u""), accountError}; }
     std::uint32_t serviceError = 0;
     std::uint32_t RunThroughService(const std::u16string& argument) override {
         serviceRuns.push_back(argument);
         return serviceError;
+    }
+    // By default the console is where services run and a user is logged on: the service path.
+    SessionFacts sessions{0, 0, 0, ConsoleUser::kLoggedOn};
+    SessionFacts Sessions() override { return sessions; }
+    std::vector<std::pair<std::uint32_t, CTaskParams>> sessionRuns;
+    SessionOutcome sessionOutcome;
+    SessionOutcome RunInSession(std::uint32_t session, const std::u16string& record) override {
+        CTaskParams part;
+        EXPECT_TRUE(part.Parse(record, true));
+        sessionRuns.emplace_back(session, part);
+        return sessionOutcome;
     }
     void PrintUsage() override { ++usages; }
 };
