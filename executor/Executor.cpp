@@ -187,8 +187,9 @@ CountdownOutcome Executor::CountUnseen(CountdownLogic& logic) {
     if (logic.action() == kActionPopup)
         return {kDialogCancel, false, 0};
     if (view.timerRunning) {
-        while (!logic.OnTimer().finished)
+        do
             platform_.Sleep(kCountdownTimerMs);
+        while (!logic.OnTimer().finished);
     }
     return {kDialogOk, false, 0};
 }
@@ -198,7 +199,9 @@ CountdownOutcome Executor::CountUnseen(CountdownLogic& logic) {
 void Executor::RunInUserSession() {
     CTaskParams part = task_;
     part.history.clear();
-    const SessionOutcome outcome = platform_.RunInSession(dialogPlace_.session, part.Serialize());
+    std::u16string record = part.Serialize();
+    EncodeRecordText(record);
+    const SessionOutcome outcome = platform_.RunInSession(dialogPlace_.session, record);
     runLog_ += outcome.log;
     if (outcome.error != 0)
         AddLogLine(u"result=" + FormatResult(outcome.error));

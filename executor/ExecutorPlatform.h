@@ -54,7 +54,7 @@ public:
     // from doing so.
     virtual std::uint32_t RunThroughService(const std::u16string& argument) = 0;
     virtual SessionFacts Sessions() = 0;
-    // Runs the dialog-and-action part of a task (its record as `CTaskParams` serializes it) in a
+    // Runs the dialog-and-action part of a task (its encoded record, as a task file holds it) in a
     // session, as the session's user on its interactive desktop, and waits until it has ended.
     virtual SessionOutcome RunInSession(std::uint32_t session, const std::u16string& record) = 0;
     virtual void PrintUsage() = 0;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "actions/PowerApi.h"
 #include "actions/win/SystemApis.h"
 #include "executor/CommandLine.h"
 #include "executor/Executor.h"
@@ -184,6 +185,9 @@ SessionOutcome SystemExecutorPlatform::RunInSession(std::uint32_t session, const
         outcome.error = ERROR_CALL_NOT_IMPLEMENTED;
         return outcome;
     }
+    // The system account holds these privileges, but a process need not have them enabled.
+    for (const char16_t* privilege : {u"SeTcbPrivilege", u"SeAssignPrimaryTokenPrivilege", u"SeIncreaseQuotaPrivilege"})
+        SystemPowerApi().EnableTokenPrivilege(privilege);
     UniqueHandle token;
     if (!queryToken(session, token.put())) {
         outcome.error = ::GetLastError();
@@ -207,9 +211,10 @@ SessionOutcome SystemExecutorPlatform::RunInSession(std::uint32_t session, const
     if (createEnvironment && destroyEnvironment && !createEnvironment(&environment, token.get(), FALSE))
         environment = nullptr;
 
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(path) + L"\" " + reinterpret_cast<const wchar_t*>(kSessionPartArgument);
+    wchar_t own[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, own, MAX_PATH);
+    const std::wstring path = program_.empty() ? own : reinterpret_cast<const wchar_t*>(program_.c_str());
+    std::wstring command = L"\"" + path + L"\" " + reinterpret_cast<const wchar_t*>(kSessionPartArgument);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.lpDesktop = const_cast<wchar_t*>(L"winsta0\\default");
@@ -219,7 +224,7 @@ SessionOutcome SystemExecutorPlatform::RunInSession(std::uint32_t session, const
     startup.hStdError = nullptr;
     PROCESS_INFORMATION process{};
     const BOOL started =
-        ::CreateProcessAsUserW(token.get(), path, command.data(), nullptr, nullptr, TRUE,
+        ::CreateProcessAsUserW(token.get(), path.c_str(), command.data(), nullptr, nullptr, TRUE,
                                environment ? CREATE_UNICODE_ENVIRONMENT : 0, environment, nullptr, &startup, &process);
     const DWORD startError = ::GetLastError();
     if (environment)

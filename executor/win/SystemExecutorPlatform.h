@@ -1,12 +1,17 @@
 // The executor's platform on Windows.
 #pragma once
 
+#include <string>
+
 #include "executor/ExecutorPlatform.h"
 
 namespace velmora {
 
 class SystemExecutorPlatform : public ExecutorPlatform {
 public:
+    // `program` is started for a session part; empty for this program itself.
+    explicit SystemExecutorPlatform(std::u16string program = {}) : program_(std::move(program)) {}
+
     std::u16string TimeText() override;
     std::u16string MessageText(std::uint32_t code) override;
     std::uint32_t LastError() override;
@@ -20,6 +25,9 @@ public:
     SessionFacts Sessions() override;
     SessionOutcome RunInSession(std::uint32_t session, const std::u16string& record) override;
     void PrintUsage() override;
+
+private:
+    std::u16string program_;
 };
 
 // The session-part process: reads the task's record from its standard input, runs the dialog and the
