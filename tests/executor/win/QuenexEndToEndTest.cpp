@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "actions/WakeOnLan.h"
+#include "executor/win/SystemExecutorPlatform.h"
 #include "model/TaskParams.h"
 #include "model/TextFile.h"
 #include "model/Utf.h"
@@ -585,6 +586,46 @@ TEST_F(QuenexWorkItem, TwoSystemAccountTasksStartedTogetherBothRunAndLog) {
         ASSERT_TRUE(stored.Load(TaskStoreFolder(), name, true));
         EXPECT_EQ(kServicePopupRun, RunLines(stored.history)) << Utf16ToUtf8(name);
     }
+}
+
+// Where interactive services reach the console, as under Wine, a task of the system account keeps
+// going through the service.
+TEST(QuenexSessions, WineShowsInteractiveServicesAtTheConsole) {
+    SystemExecutorPlatform platform;
+    const SessionFacts facts = platform.Sessions();
+    ASSERT_TRUE(facts.console.has_value());
+    EXPECT_EQ(*facts.console, facts.services);
+    EXPECT_EQ(ConsoleUser::kLoggedOn, facts.consoleUser);
+    EXPECT_EQ(DialogPlace::kService, ChooseDialogPlace(facts).place);
+}
+
+// The part that Windows Vista and later run in the console user's session: a real quenex.exe started
+// with the session's token on the interactive desktop, given the record through its pipe, handing
+// back its lines. Under Wine the session's token is the test's own.
+TEST(QuenexSessions, SessionPartShowsTheCountdownAndHandsBackItsLines) {
+    CTaskParams task;
+    task.action = kActionPopup;
+    task.message = u"In the user's session " + Stamp();
+    std::u16string record = task.Serialize();
+    EncodeRecordText(record);
+    SystemExecutorPlatform platform(U(QUENEX_PATH));
+    const std::uint32_t session = platform.Sessions().console.value_or(0);
+    std::thread user([&] {
+        if (HWND dialog = DialogShowing(task.message))
+            PressOk(dialog);
+        else
+            ADD_FAILURE() << "the session part showed no countdown";
+    });
+    const SessionOutcome outcome = platform.RunInSession(session, record);
+    user.join();
+    EXPECT_EQ(0u, outcome.error);
+    EXPECT_EQ((std::vector<std::u16string>{u"Dialog: result=Ok", kSuccess}),
+              RunLines(u"\r\n//------------------------------------------------------------//\r\n" + outcome.log));
+
+    // A record that is none: the part runs nothing and hands back nothing.
+    const SessionOutcome broken = platform.RunInSession(session, u"no record");
+    EXPECT_EQ(0u, broken.error);
+    EXPECT_EQ(u"", broken.log);
 }
 
 TEST_F(QuenexWorkItem, RemovalModeTakesOnlyTheExecutorsTasks) {
