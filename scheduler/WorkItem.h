@@ -52,8 +52,8 @@ struct WorkItemInfo {
     std::u16string parameters;
     std::u16string comment;
     std::u16string creator;
-    std::u16string account;     // "SYSTEM" for the system account; empty when it could not be read
-    HResult accountRead = kOk;  // the scheduler's answer when the account was asked for
+    std::u16string account;     // "SYSTEM" for the system account and when none could be read
+    HResult accountRead = kOk;  // tells the system account from an unreadable one
     std::u16string scheduleText;
     std::u16string resultText;
 };

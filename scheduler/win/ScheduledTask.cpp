@@ -173,7 +173,7 @@ HResult CScheduledTask::LoadInfo(const std::u16string& name, WorkItemInfo& info)
     HRESULT accountRead;
     info_.account = AccountOf(task, accountRead);
     info_.accountRead = accountRead;
-    if (info_.account.empty() && !AccountUnreadable(accountRead))
+    if (info_.account.empty())
         info_.account = u"SYSTEM";
     info_.application = text(&ITask::GetApplicationName);
     info_.creator = text(&IScheduledWorkItem::GetCreator);
