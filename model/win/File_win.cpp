@@ -125,13 +125,22 @@ bool FileExists(const std::u16string& path) {
 
 // ReplaceFileW also succeeds while a reader holds the old file open with delete sharing, where a
 // plain rename over it is refused; it needs an existing target, so a new file is moved into place.
+// Another program may hold the new file alone for a moment: Wine's task scheduler opens every file
+// that appears or changes in the Tasks folder without sharing it, to see whether it is a work item,
+// and virus scanners do the like. Such a hold is waited out for about a second.
 bool ReplaceFileWith(const std::u16string& source, const std::u16string& target) {
     const DWORD attributes = ::GetFileAttributesW(Wide(target));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;  // Wine's ReplaceFileW would put the file in a folder's place
-    if (::ReplaceFileW(Wide(target), Wide(source), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-        return true;
-    return ::MoveFileExW(Wide(source), Wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    for (int attempt = 1;; ++attempt) {
+        if (::ReplaceFileW(Wide(target), Wide(source), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+            return true;
+        if (::MoveFileExW(Wide(source), Wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        if (::GetLastError() != ERROR_SHARING_VIOLATION || attempt == 20)
+            return false;
+        ::Sleep(50);
+    }
 }
 
 std::u16string JoinPath(const std::u16string& folder, const std::u16string& name) {
