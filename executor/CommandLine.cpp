@@ -99,6 +99,8 @@ ExecutorMode ChooseMode(const std::optional<std::u16string>& argument) {
         return ExecutorMode::kRemoval;
     if (a == u"-service")
         return ExecutorMode::kService;
+    if (a == kSessionPartArgument)
+        return ExecutorMode::kSessionPart;
     if (a.find(u".ini") != std::u16string::npos || a.find(u".INI") != std::u16string::npos)
         return ExecutorMode::kIni;
     if (a.find(u"quenep-0") != std::u16string::npos || a.find(u"quenep-1") != std::u16string::npos)

@@ -8,7 +8,11 @@
 
 namespace velmora {
 
-enum class ExecutorMode { kUsage, kRemoval, kService, kIni, kTask };
+enum class ExecutorMode { kUsage, kRemoval, kService, kSessionPart, kIni, kTask };
+
+// The internal mode in which a process of the system account runs a task's dialog and action in the
+// console user's session; the usage text does not list it.
+constexpr char16_t kSessionPartArgument[] = u"-session";
 
 // Splits a command line by the platform's rules: blanks separate arguments, double quotes group,
 // backslashes escape quotes only when they precede one.

@@ -2,6 +2,7 @@
 #include "executor/Executor.h"
 
 #include <new>
+#include <system_error>
 #include <thread>
 
 #include "model/CodePage.h"
@@ -16,8 +17,7 @@ constexpr char16_t kLocalPrefix[] = u"quenep-0";
 constexpr char16_t kRemotePrefix[] = u"quenep-1";
 constexpr std::uint32_t kErrorIoPending = 997;
 constexpr std::uint32_t kErrorNotEnoughMemory = 8;
-constexpr std::uint32_t kErrorInternal = 1359;           // ERROR_INTERNAL_ERROR
-constexpr std::uint32_t kErrorNoSystemResources = 1450;  // the worker thread could not be started
+constexpr std::uint32_t kErrorInternal = 1359;  // ERROR_INTERNAL_ERROR
 
 bool Contains(std::u16string_view text, std::u16string_view part) {
     return text.find(part) != std::u16string_view::npos;
@@ -61,17 +61,41 @@ int Executor::Start(const std::optional<std::u16string>& argument) {
 int Executor::RunTaskMode(const std::u16string& argument) {
     if (!task_.Load(platform_.TaskFolder(), TaskNameOf(argument), true))
         return kExitNormal;  // nothing is run and nothing is logged
-    if (NeedsService(argument)) {
-        // When the service could not take the task, the task's log says why it did not run.
-        if (const std::uint32_t error = platform_.RunThroughService(argument); error != 0) {
-            AddLogLine(u"account=" + account_);
-            AddLogLine(u"result=" + FormatResult(error));
-            StoreLog(argument);
-        }
-        return kExitNormal;
+    const AccountRead account = platform_.WorkItemAccount(argument);
+    if (account.error != 0) {
+        // An account that cannot be read is no reason to take the task for the system's: it runs
+        // here, in the account it was started in.
+        AddLogLine(u"account=? could not be read: " + FormatResult(account.error));
+    } else if (NeedsService(argument, account.name)) {
+        if (HandedOver(argument, account.name))
+            return kExitNormal;
+    } else {
+        AddLogLine(u"account=" + account.name);
     }
     RunTask(argument);
     return countdownEndedByTimer_ ? kExitCountdownEnded : kExitNormal;
+}
+
+// A work item of the system account runs where nobody sees its windows. Where interactive services
+// reach the console, the service shows the countdown; elsewhere the countdown goes to the user at
+// the console, or runs out unseen when there is none.
+bool Executor::HandedOver(const std::u16string& argument, const std::u16string& account) {
+    dialogPlace_ = ChooseDialogPlace(platform_.Sessions());
+    if (dialogPlace_.place == DialogPlace::kService) {
+        // When the service could not take the task, the task's log says why it did not run.
+        if (const std::uint32_t error = platform_.RunThroughService(argument); error != 0) {
+            AddLogLine(u"account=" + account);
+            AddLogLine(u"result=" + FormatResult(error));
+            StoreLog(argument);
+        }
+        return true;
+    }
+    AddLogLine(u"account=" + account);
+    if (dialogPlace_.place == DialogPlace::kUserSession)
+        AddLogLine(u"session=" + DecimalText(dialogPlace_.session));
+    else if (dialogPlace_.place == DialogPlace::kUnseen)
+        AddLogLine(u"session=none: no user is logged on");
+    return false;
 }
 
 int Executor::RunIniMode(const std::u16string& argument) {
@@ -89,14 +113,10 @@ int Executor::RunIniMode(const std::u16string& argument) {
     return countdownEndedByTimer_ ? kExitCountdownEnded : kExitNormal;
 }
 
-// A local task run under the system account cannot show its countdown on the user's desktop, so
-// it goes through the interactive service. Remote tasks show no dialog and never need it.
-bool Executor::NeedsService(const std::u16string& argument) {
-    account_ = platform_.WorkItemAccount(argument).value_or(u"");
-    if (Contains(argument, kLocalPrefix) && task_.noshow == 0 && Contains(account_, u"SYSTEM"))
-        return true;
-    AddLogLine(u"account=" + account_);
-    return false;
+// A local task run under the system account cannot show its countdown on the user's desktop by
+// itself. Remote tasks show no dialog and never need the service.
+bool Executor::NeedsService(const std::u16string& argument, const std::u16string& account) const {
+    return Contains(argument, kLocalPrefix) && task_.noshow == 0 && Contains(account, u"SYSTEM");
 }
 
 bool Executor::RunServiceTask(const std::u16string& argument) {
@@ -106,6 +126,16 @@ bool Executor::RunServiceTask(const std::u16string& argument) {
     return RunTask(argument);
 }
 
+// The record comes from the process that started this one, which keeps the log: every line goes
+// back to it as it is logged, so a run that the action itself ends (a log off) still leaves its lines.
+int Executor::RunSessionPart(const std::u16string& record) {
+    if (!task_.Parse(record, true))
+        return kExitNormal;
+    const std::unique_ptr<ActionEngine> actions = platform_.CreateActions();
+    AddLogLine(u"result=" + FormatResult(RunLocal(*actions)));
+    return countdownEndedByTimer_ ? kExitCountdownEnded : kExitNormal;
+}
+
 bool Executor::RunTask(const std::u16string& argument) {
     const std::unique_ptr<ActionEngine> actions = platform_.CreateActions();
     AddLogLine(u"Start action=" + ActionName(task_.action));
@@ -113,7 +143,10 @@ bool Executor::RunTask(const std::u16string& argument) {
         // A remote task without computers does nothing, and its run is not stored.
         if (Contains(argument, kRemotePrefix))
             return false;
-        AddLogLine(u"result=" + FormatResult(RunLocal(*actions)));
+        if (dialogPlace_.place == DialogPlace::kUserSession)
+            RunInUserSession();
+        else
+            AddLogLine(u"result=" + FormatResult(RunLocal(*actions)));
     } else if (task_.action == kActionWakeOnLan) {
         for (const ComputerEntry& entry : task_.computers) {
             const std::uint32_t code =
@@ -132,7 +165,8 @@ std::uint32_t Executor::RunLocal(ActionEngine& actions) {
                              [this](const std::u16string& line) { AddLogLine(line); });
     std::uint32_t dialogError = 0;
     const auto showCountdown = [&] {
-        const CountdownOutcome outcome = platform_.RunCountdown(countdown);
+        const CountdownOutcome outcome =
+            dialogPlace_.place == DialogPlace::kUnseen ? CountUnseen(countdown) : platform_.RunCountdown(countdown);
         countdownEndedByTimer_ = outcome.endedByTimer;
         dialogError = outcome.error;
         return outcome.result == kDialogOk;
@@ -153,6 +187,34 @@ std::uint32_t Executor::RunLocal(ActionEngine& actions) {
     if (act)
         PerformLocal(actions);
     return platform_.LastError();
+}
+
+// Nobody is logged on to see the countdown: it runs out all the same and the action follows. A
+// countdown without a time would wait for a user who is not there, so the action follows at once. A
+// popup has nobody to show its message to; the run's log says so.
+CountdownOutcome Executor::CountUnseen(CountdownLogic& logic) {
+    const CountdownView view = logic.Start();
+    if (logic.action() == kActionPopup)
+        return {kDialogCancel, false, 0};
+    if (view.timerRunning) {
+        do
+            platform_.Sleep(kCountdownTimerMs);
+        while (!logic.OnTimer().finished);
+    }
+    return {kDialogOk, false, 0};
+}
+
+// The session's process shows the countdown and acts; its lines join this run's log, which is
+// stored here, where the task file can be written.
+void Executor::RunInUserSession() {
+    CTaskParams part = task_;
+    part.history.clear();
+    std::u16string record = part.Serialize();
+    EncodeRecordText(record);
+    const SessionOutcome outcome = platform_.RunInSession(dialogPlace_.session, record);
+    runLog_ += outcome.log;
+    if (outcome.error != 0)
+        AddLogLine(u"result=" + FormatResult(outcome.error));
 }
 
 bool Executor::PerformLocal(ActionEngine& actions) {
@@ -181,28 +243,31 @@ bool Executor::PerformLocal(ActionEngine& actions) {
     }
 }
 
-// One worker thread at a time, in list order; the calling thread waits for each. No exception may
-// leave a worker: it would end the process before the log is stored. A worker that throws, or one
-// that cannot be started, gets its computer's line with the reason, and the next computer follows.
+// One worker thread at a time, in list order; the calling thread waits for each. A worker that
+// fails by an exception still gives its computer a line; when no thread can be started, the
+// calling thread does the work itself.
 void Executor::RunComputers() {
     for (std::size_t index = 0; index < task_.computers.size(); ++index) {
-        std::uint32_t failure = 0;
+        const auto work = [this, index] {
+            std::uint32_t failure = kErrorInternal;
+            try {
+                RemoteWorker(index);
+                return;
+            } catch (const std::bad_alloc&) {
+                failure = kErrorNotEnoughMemory;
+            } catch (...) {
+            }
+            try {
+                AddLogLine(task_.computers[index][kTextName] + u" result=" + platform_.MessageText(failure));
+            } catch (...) {
+            }
+        };
         try {
-            std::thread worker([this, index, &failure] {
-                try {
-                    RemoteWorker(index);
-                } catch (const std::bad_alloc&) {
-                    failure = kErrorNotEnoughMemory;
-                } catch (...) {
-                    failure = kErrorInternal;
-                }
-            });
+            std::thread worker(work);
             worker.join();
-        } catch (...) {
-            failure = kErrorNoSystemResources;
+        } catch (const std::system_error&) {
+            work();
         }
-        if (failure != 0)
-            AddLogLine(task_.computers[index][kTextName] + u" result=" + platform_.MessageText(failure));
     }
 }
 
@@ -220,7 +285,10 @@ std::uint32_t Executor::RemoteWorker(std::size_t index) {
 }
 
 void Executor::AddLogLine(const std::u16string& text) {
-    runLog_ += platform_.TimeText() + u" " + text + u"\r\n";
+    const std::u16string line = platform_.TimeText() + u" " + text + u"\r\n";
+    runLog_ += line;
+    if (lineSink_)
+        lineSink_(line);
 }
 
 std::u16string Executor::FormatResult(std::uint32_t code) {

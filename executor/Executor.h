@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -32,10 +33,14 @@ public:
 
     // The service process's part: loads the task named by the argument and runs it.
     bool RunServiceTask(const std::u16string& argument);
+    // The dialog-and-action part that a process of the system account runs in the console user's
+    // session: the task's record comes from that process; returns the exit status.
+    int RunSessionPart(const std::u16string& record);
     bool RunTask(const std::u16string& argument);
     void RunComputers();
     std::uint32_t RemoteWorker(std::size_t index);
-    bool NeedsService(const std::u16string& argument);
+    // True for a local task that shows its dialog and runs under the system account.
+    bool NeedsService(const std::u16string& argument, const std::u16string& account) const;
     void AddLogLine(const std::u16string& text);
     // Stores the run log; false when nothing was stored.
     bool StoreLog(const std::u16string& argument);
@@ -45,12 +50,19 @@ public:
     const std::u16string& runLog() const { return runLog_; }
     void SetIniMode(bool iniMode) { iniMode_ = iniMode; }
     bool countdownEndedByTimer() const { return countdownEndedByTimer_; }
+    // Receives every log line as it is added, besides the run log.
+    void SetLineSink(std::function<void(const std::u16string& line)> sink) { lineSink_ = std::move(sink); }
 
 private:
     int RunTaskMode(const std::u16string& argument);
     int RunIniMode(const std::u16string& argument);
+    // Chooses where the countdown of a task of the system account goes; true when it is handed
+    // to the service, which then runs the whole task.
+    bool HandedOver(const std::u16string& argument, const std::u16string& account);
     // Runs the dialog and the local action; the code for the run's result line.
     std::uint32_t RunLocal(ActionEngine& actions);
+    CountdownOutcome CountUnseen(CountdownLogic& logic);
+    void RunInUserSession();
     bool PerformLocal(ActionEngine& actions);
     bool StoreInLogFile();
     bool StoreInTaskFile(const std::u16string& argument);
@@ -59,8 +71,9 @@ private:
     CTaskParams task_;
     bool iniMode_ = false;
     std::u16string runLog_;
-    std::u16string account_;  // the work item's account, as NeedsService read it
+    DialogPlaceChoice dialogPlace_;
     bool countdownEndedByTimer_ = false;
+    std::function<void(const std::u16string&)> lineSink_;
 };
 
 }  // namespace velmora

@@ -8,6 +8,7 @@
 
 #include "actions/Actions.h"
 #include "executor/Countdown.h"
+#include "executor/DialogPlace.h"
 
 namespace velmora {
 
@@ -15,6 +16,19 @@ struct CountdownOutcome {
     int result = kDialogCancel;
     bool endedByTimer = false;  // the countdown ran out and closed the window itself
     std::uint32_t error = 0;    // the window could not be shown: the system's error
+};
+
+// A work item's account as the scheduler gives it: "SYSTEM" for the system account. `error` is not 0
+// when the account could not be read; the name is then empty.
+struct AccountRead {
+    std::u16string name;
+    std::uint32_t error = 0;
+};
+
+// What the dialog-and-action part run in another session gave back.
+struct SessionOutcome {
+    std::u16string log;       // the lines it logged, each with its time and line end
+    std::uint32_t error = 0;  // it could not be started, or ended abnormally: the system's code
 };
 
 class ExecutorPlatform {
@@ -34,11 +48,15 @@ public:
     virtual std::unique_ptr<ActionEngine> CreateActions() = 0;
     // Shows the countdown dialog modally on the calling thread.
     virtual CountdownOutcome RunCountdown(CountdownLogic& logic) = 0;
-    // The account of the work item named by the argument; nothing when it cannot be read.
-    virtual std::optional<std::u16string> WorkItemAccount(const std::u16string& argument) = 0;
-    // Hands a task to the temporary service, which runs it on the user's desktop; 0 when the
-    // service took it, else the Windows error that kept it from doing so.
+    virtual AccountRead WorkItemAccount(const std::u16string& argument) = 0;
+    // Hands a task to the temporary service, which runs it on the user's desktop, and waits until
+    // the service's run has ended; 0 when the service took it, else the Windows error that kept it
+    // from doing so.
     virtual std::uint32_t RunThroughService(const std::u16string& argument) = 0;
+    virtual SessionFacts Sessions() = 0;
+    // Runs the dialog-and-action part of a task (its encoded record, as a task file holds it) in a
+    // session, as the session's user on its interactive desktop, and waits until it has ended.
+    virtual SessionOutcome RunInSession(std::uint32_t session, const std::u16string& record) = 0;
     virtual void PrintUsage() = 0;
 };
 

@@ -27,4 +27,10 @@ bool IsAccountError(HResult result) {
     return result == kAccessDenied || result == kAccountNameNotFound || result == kAccountInformationNotSet;
 }
 
+// The scheduler answers an item without account information with SCHED_E_ACCOUNT_INFORMATION_NOT_SET;
+// Windows XP, and Wine, which keeps no accounts at all, with ERROR_FILE_NOT_FOUND.
+bool AccountUnreadable(HResult read) {
+    return read < 0 && read != kAccountInformationNotSet && read != kAccountFileNotFound;
+}
+
 }  // namespace velmora

@@ -14,6 +14,7 @@ constexpr HResult kFail = static_cast<HResult>(0x80004005);
 constexpr HResult kAccessDenied = static_cast<HResult>(0x80070005);
 constexpr HResult kAccountNameNotFound = static_cast<HResult>(0x80041310);
 constexpr HResult kAccountInformationNotSet = static_cast<HResult>(0x8004130F);
+constexpr HResult kAccountFileNotFound = static_cast<HResult>(0x80070002);
 constexpr HResult kTaskRunning = 0x00041301;  // SCHED_S_TASK_RUNNING
 constexpr HResult kFileNotFound = static_cast<HResult>(0x80070002);
 constexpr HResult kPathNotFound = static_cast<HResult>(0x80070003);
@@ -51,7 +52,8 @@ struct WorkItemInfo {
     std::u16string parameters;
     std::u16string comment;
     std::u16string creator;
-    std::u16string account;  // "SYSTEM" for the system account
+    std::u16string account;     // "SYSTEM" for the system account and when none could be read
+    HResult accountRead = kOk;  // tells the system account from an unreadable one
     std::u16string scheduleText;
     std::u16string resultText;
 };
@@ -74,5 +76,9 @@ struct WorkItemSave {
     HResult result = kFail;
     bool saved = false;  // the save was reached and `result` is its answer
 };
+
+// Whether the scheduler's answer to a work item's account question means the account could not be
+// read. An item without account information has no account of its own and counts as the system's.
+bool AccountUnreadable(HResult read);
 
 }  // namespace velmora

@@ -19,6 +19,10 @@
 namespace velmora {
 
 CKvApp::CKvApp() {
+    // The session part speaks to the process that started it through its standard handles, which
+    // a console must not take over.
+    if (Argument() == kSessionPartArgument)
+        return;
     // AttachConsole exists from Windows XP (5.1) on; it is looked up so older systems still start.
     const WindowsVersion version = SystemPowerApi().Version();
     if (version.major * 256 + version.minor < 0x501)
@@ -66,7 +70,10 @@ int CKvApp::Run() {
             break;
         }
         case ExecutorMode::kService:
-            status = RunServiceProcess();
+            status = RunServiceMode();
+            break;
+        case ExecutorMode::kSessionPart:
+            status = RunSessionPartMode();
             break;
         default: {
             SystemExecutorPlatform platform;

@@ -1,12 +1,17 @@
 // The executor's platform on Windows.
 #pragma once
 
+#include <string>
+
 #include "executor/ExecutorPlatform.h"
 
 namespace velmora {
 
 class SystemExecutorPlatform : public ExecutorPlatform {
 public:
+    // `program` is started for a session part; empty for this program itself.
+    explicit SystemExecutorPlatform(std::u16string program = {}) : program_(std::move(program)) {}
+
     std::u16string TimeText() override;
     std::u16string MessageText(std::uint32_t code) override;
     std::uint32_t LastError() override;
@@ -15,9 +20,18 @@ public:
     std::u16string TaskFolder() override;
     std::unique_ptr<ActionEngine> CreateActions() override;
     CountdownOutcome RunCountdown(CountdownLogic& logic) override;
-    std::optional<std::u16string> WorkItemAccount(const std::u16string& argument) override;
+    AccountRead WorkItemAccount(const std::u16string& argument) override;
     std::uint32_t RunThroughService(const std::u16string& argument) override;
+    SessionFacts Sessions() override;
+    SessionOutcome RunInSession(std::uint32_t session, const std::u16string& record) override;
     void PrintUsage() override;
+
+private:
+    std::u16string program_;
 };
+
+// The session-part process: reads the task's record from its standard input, runs the dialog and the
+// action, and writes every log line to its standard output as it is logged.
+int RunSessionPartMode();
 
 }  // namespace velmora

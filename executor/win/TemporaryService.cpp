@@ -1,7 +1,9 @@
-// Creating, starting, running and removing the executor's temporary service.
+// Creating, starting and deleting the executor's temporary service, its ownership, and the service
+// process's side of the service manager.
 #include "executor/win/TemporaryService.h"
 
 #include <windows.h>
+#include <sddl.h>
 #include <winsock2.h>
 
 #include <mutex>
@@ -14,74 +16,101 @@ namespace velmora {
 namespace {
 
 constexpr DWORD kServiceType = SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS;  // 0x110
-// The overlapping run may count down for as long as the work item may run; a little less, so this
-// run still has time of its own.
-constexpr DWORD kWaitForEarlierRunMs = 55 * 60 * 1000;
 
-class UniqueService {
+std::wstring ServiceCommandLine() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    // Quoted: an unquoted path with blanks would make the system try its leading words as programs.
+    return L"\"" + std::wstring(path) + L"\" -service";
+}
+
+UniqueService OpenTemporaryService(DWORD access, DWORD managerAccess = SC_MANAGER_CONNECT) {
+    UniqueService manager(::OpenSCManagerW(nullptr, nullptr, managerAccess));
+    if (!manager)
+        return UniqueService();
+    return UniqueService(::OpenServiceW(manager.get(), kServiceName, access));
+}
+
+class SystemServiceHost : public ServiceHost {
 public:
-    explicit UniqueService(SC_HANDLE handle) : handle_(handle) {}
-    ~UniqueService() {
-        if (handle_)
-            ::CloseServiceHandle(handle_);
-    }
-    UniqueService(const UniqueService&) = delete;
-    UniqueService& operator=(const UniqueService&) = delete;
-    SC_HANDLE get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    SC_HANDLE handle_;
+    bool Dispatch(const Main& main, const Control& control) override;
+    void Report(TemporaryServiceState state) override;
 };
 
-SERVICE_STATUS serviceStatus{};
+// The dispatcher calls plain functions: what they forward to is kept here for the process's one
+// service.
+const ServiceHost::Main* dispatchedMain = nullptr;
+const ServiceHost::Control* dispatchedControl = nullptr;
 SERVICE_STATUS_HANDLE statusHandle = nullptr;
 // The control handler runs on the dispatcher's thread, the task on the service's.
 std::mutex statusLock;
 
-void Report(DWORD state) {
-    const std::lock_guard<std::mutex> lock(statusLock);
-    serviceStatus.dwCurrentState = state;
-    serviceStatus.dwWin32ExitCode = 0;
-    serviceStatus.dwServiceSpecificExitCode = 0;
-    serviceStatus.dwCheckPoint = 0;
-    serviceStatus.dwWaitHint = 0;
-    ::SetServiceStatus(statusHandle, &serviceStatus);
+DWORD StateCode(TemporaryServiceState state) {
+    switch (state) {
+        case TemporaryServiceState::kStarting:
+            return SERVICE_START_PENDING;
+        case TemporaryServiceState::kRunning:
+            return SERVICE_RUNNING;
+        case TemporaryServiceState::kStopping:
+            return SERVICE_STOP_PENDING;
+        default:
+            return SERVICE_STOPPED;
+    }
 }
 
 void WINAPI ControlHandler(DWORD control) {
-    if (control == SERVICE_CONTROL_STOP)
-        Report(SERVICE_STOPPED);
+    try {
+        (*dispatchedControl)(control == SERVICE_CONTROL_STOP          ? ServiceControl::kStop
+                             : control == SERVICE_CONTROL_INTERROGATE ? ServiceControl::kInterrogate
+                                                                      : ServiceControl::kOther);
+    } catch (...) {
+        // Nothing may cross into the service manager's code.
+    }
 }
 
 void WINAPI ServiceMain(DWORD argc, LPWSTR* argv) {
-    serviceStatus = SERVICE_STATUS{};
-    serviceStatus.dwServiceType = kServiceType;
-    serviceStatus.dwCurrentState = SERVICE_START_PENDING;
-    serviceStatus.dwControlsAccepted = SERVICE_ACCEPT_STOP;
     statusHandle = ::RegisterServiceCtrlHandlerW(kServiceName, ControlHandler);
     if (!statusHandle)
         return;
-    Report(SERVICE_RUNNING);
-    WSADATA sockets;
-    if (::WSAStartup(MAKEWORD(2, 2), &sockets) == 0) {
-        const std::u16string argument = argc > 1 ? reinterpret_cast<const char16_t*>(argv[1]) : u"";
-        SystemExecutorPlatform platform;
-        Executor executor(platform);
-        executor.RunServiceTask(argument);
-        ::WSACleanup();
+    try {
+        (*dispatchedMain)(argc > 1 ? reinterpret_cast<const char16_t*>(argv[1]) : u"");
+    } catch (...) {
+        // The run itself catches what its task throws; whatever got out, the service has stopped.
+        SystemServiceHost().Report(TemporaryServiceState::kStopped);
     }
-    // Reported on every path, so the dispatcher returns and the service is removed.
-    Report(SERVICE_STOPPED);
+}
+
+bool SystemServiceHost::Dispatch(const Main& main, const Control& control) {
+    dispatchedMain = &main;
+    dispatchedControl = &control;
+    SERVICE_TABLE_ENTRYW table[] = {{const_cast<wchar_t*>(L"Kv"), ServiceMain}, {nullptr, nullptr}};
+    return ::StartServiceCtrlDispatcherW(table) != FALSE;
+}
+
+void SystemServiceHost::Report(TemporaryServiceState state) {
+    const std::lock_guard<std::mutex> lock(statusLock);
+    SERVICE_STATUS status{};
+    status.dwServiceType = kServiceType;
+    status.dwCurrentState = StateCode(state);
+    // No stop is accepted: the service ends when its run has, with the run's log stored.
+    status.dwControlsAccepted = 0;
+    ::SetServiceStatus(statusHandle, &status);
+}
+
+void RunTaskOfService(const std::u16string& argument) {
+    WSADATA sockets;
+    if (::WSAStartup(MAKEWORD(2, 2), &sockets) != 0)
+        return;
+    SystemExecutorPlatform platform;
+    Executor executor(platform);
+    executor.RunServiceTask(argument);
+    ::WSACleanup();
 }
 
 }  // namespace
 
 std::uint32_t InstallService() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    // Quoted: an unquoted path with blanks would make the system try its leading words as programs.
-    const std::wstring command = L"\"" + std::wstring(path) + L"\" -service";
+    const std::wstring command = ServiceCommandLine();
     UniqueService manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager)
         return ::GetLastError();
@@ -92,70 +121,80 @@ std::uint32_t InstallService() {
 }
 
 std::uint32_t LaunchService(const std::u16string& argument) {
-    UniqueService manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager)
-        return ::GetLastError();
-    UniqueService service(::OpenServiceW(manager.get(), kServiceName, SERVICE_START));
+    UniqueService service = OpenTemporaryService(SERVICE_START, SC_MANAGER_ALL_ACCESS);
     if (!service)
         return ::GetLastError();
     const wchar_t* arguments[] = {reinterpret_cast<const wchar_t*>(argument.c_str())};
     return ::StartServiceW(service.get(), 1, arguments) ? 0 : ::GetLastError();
 }
 
-void RemoveService() {
-    UniqueService manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
-    if (!manager)
-        return;
-    UniqueService service(::OpenServiceW(manager.get(), kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
+std::uint32_t RemoveService() {
+    UniqueService service = OpenTemporaryService(DELETE, SC_MANAGER_ALL_ACCESS);
     if (!service)
-        return;
-    SERVICE_STATUS_PROCESS status{};
-    DWORD needed = 0;
-    const bool queried = ::QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                                                sizeof status, &needed);
-    if (!queried || status.dwCurrentState != SERVICE_STOPPED) {
-        SERVICE_STATUS ignored{};
-        ::ControlService(service.get(), SERVICE_CONTROL_STOP, &ignored);
-    }
-    ::DeleteService(service.get());
+        return ::GetLastError();
+    return ::DeleteService(service.get()) ? 0 : ::GetLastError();
 }
 
-// True when the service exists and is stopped: left behind by a run that ended without removing it.
-bool ServiceIsLeftOver() {
-    UniqueService manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
-    UniqueService service(manager ? ::OpenServiceW(manager.get(), kServiceName, SERVICE_QUERY_STATUS) : nullptr);
-    SERVICE_STATUS status{};
-    return service && ::QueryServiceStatus(service.get(), &status) && status.dwCurrentState == SERVICE_STOPPED;
-}
-
-std::uint32_t HandToService(const std::u16string& argument) {
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        const std::uint32_t error = InstallService();
-        if (error == 0)
-            break;
-        const bool busy = error == ERROR_SERVICE_EXISTS || error == ERROR_SERVICE_MARKED_FOR_DELETE;
-        if (!busy || ::GetTickCount() - start > kWaitForEarlierRunMs)
+// Only the system account and administrators may own the service: they alone can create it.
+std::uint32_t SystemServiceManager::TakeOwnership(std::uint32_t timeoutMs) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;SY)(A;;GA;;;BA)", SDDL_REVISION_1, &descriptor,
+                                                           nullptr);
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    ownership_.reset(::CreateMutexW(descriptor ? &security : nullptr, FALSE, kServiceOwnershipName));
+    const DWORD created = ::GetLastError();
+    ::LocalFree(descriptor);
+    if (!ownership_)
+        return created;
+    switch (::WaitForSingleObject(ownership_.get(), timeoutMs)) {
+        case WAIT_OBJECT_0:
+        case WAIT_ABANDONED:  // its owner ended without giving it up
+            return 0;
+        case WAIT_TIMEOUT:
+            ownership_.reset();
+            return WAIT_TIMEOUT;
+        default: {
+            const DWORD error = ::GetLastError();
+            ownership_.reset();
             return error;
-        // A stopped service is debris of a run that could not remove it: remove it now. A running
-        // one belongs to an overlapping run: wait for it to go rather than lose this run.
-        if (error == ERROR_SERVICE_EXISTS && ServiceIsLeftOver())
-            RemoveService();
-        ::Sleep(1000);
+        }
     }
-    ::Sleep(800);
-    const std::uint32_t launched = LaunchService(argument);
-    if (launched != 0)
-        RemoveService();  // a service that never ran must not block later runs
-    return launched;
 }
 
-int RunServiceProcess() {
-    SERVICE_TABLE_ENTRYW table[] = {{const_cast<wchar_t*>(L"Kv"), ServiceMain}, {nullptr, nullptr}};
-    ::StartServiceCtrlDispatcherW(table);
-    ::Sleep(100);
-    RemoveService();
-    return kExitNormal;
+void SystemServiceManager::GiveUpOwnership() {
+    if (ownership_)
+        ::ReleaseMutex(ownership_.get());
+    ownership_.reset();
+}
+
+// A service that cannot be queried counts as running: it is waited for, never deleted.
+TemporaryServiceState SystemServiceManager::State() {
+    UniqueService manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager)
+        return TemporaryServiceState::kGone;
+    UniqueService service(::OpenServiceW(manager.get(), kServiceName, SERVICE_QUERY_STATUS));
+    if (!service)
+        return ::GetLastError() == ERROR_SERVICE_DOES_NOT_EXIST ? TemporaryServiceState::kGone
+                                                                : TemporaryServiceState::kRunning;
+    SERVICE_STATUS status{};
+    if (!::QueryServiceStatus(service.get(), &status))
+        return TemporaryServiceState::kRunning;
+    switch (status.dwCurrentState) {
+        case SERVICE_STOPPED:
+            return TemporaryServiceState::kStopped;
+        case SERVICE_START_PENDING:
+            return TemporaryServiceState::kStarting;
+        case SERVICE_STOP_PENDING:
+            return TemporaryServiceState::kStopping;
+        default:
+            return TemporaryServiceState::kRunning;
+    }
+}
+
+int RunServiceMode() {
+    SystemServiceHost host;
+    SystemServiceManager manager;
+    return RunServiceProcess(host, manager, RunTaskOfService);
 }
 
 }  // namespace velmora

@@ -128,20 +128,33 @@ bool FileExists(const std::u16string& path) {
 // by the caller. Two of its failures leave the old file away from its name while the new text is
 // still in the source: ERROR_UNABLE_TO_MOVE_REPLACEMENT (without a backup name, the old file is
 // gone) and ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 (the old file lives on under another name).
+// Another program may hold the new file alone for a moment: Wine's task scheduler opens every file
+// that appears or changes in the Tasks folder without sharing it, to see whether it is a work item,
+// and virus scanners do the like. Such a hold is waited out for about a second.
 ReplaceOutcome ReplaceFileWith(const std::u16string& source, const std::u16string& target) {
     const DWORD attributes = ::GetFileAttributesW(Wide(target));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return ReplaceOutcome::kUnchanged;  // Wine's ReplaceFileW would put the file in a folder's place
-    if (::ReplaceFileW(Wide(target), Wide(source), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
-        return ReplaceOutcome::kReplaced;
-    const DWORD error = ::GetLastError();
-    return error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2
-               ? ReplaceOutcome::kTargetGone
-               : ReplaceOutcome::kUnchanged;
+    for (int attempt = 1;; ++attempt) {
+        if (::ReplaceFileW(Wide(target), Wide(source), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+            return ReplaceOutcome::kReplaced;
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+            return ReplaceOutcome::kTargetGone;
+        if (error != ERROR_SHARING_VIOLATION || attempt == 20)
+            return ReplaceOutcome::kUnchanged;
+        ::Sleep(50);
+    }
 }
 
 bool MoveFileOver(const std::u16string& source, const std::u16string& target) {
-    return ::MoveFileExW(Wide(source), Wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    for (int attempt = 1;; ++attempt) {
+        if (::MoveFileExW(Wide(source), Wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        if (::GetLastError() != ERROR_SHARING_VIOLATION || attempt == 20)
+            return false;
+        ::Sleep(50);
+    }
 }
 
 std::u16string JoinPath(const std::u16string& folder, const std::u16string& name) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <winsvc.h>
 
 #include <utility>
 
@@ -57,6 +58,11 @@ struct ModuleTraits {
     static Type Invalid() { return nullptr; }
     static void Close(Type h) { ::FreeLibrary(h); }
 };
+struct ServiceHandleTraits {
+    using Type = SC_HANDLE;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::CloseServiceHandle(h); }
+};
 template <class T>
 struct GdiTraits {
     using Type = T;
@@ -67,6 +73,7 @@ struct GdiTraits {
 using UniqueHandle = Unique<HandleTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueModule = Unique<ModuleTraits>;
+using UniqueService = Unique<ServiceHandleTraits>;
 template <class T>
 using UniqueGdi = Unique<GdiTraits<T>>;
 

@@ -172,6 +172,7 @@ HResult CScheduledTask::LoadInfo(const std::u16string& name, WorkItemInfo& info)
     info_.resultText = ResultText(exitCode, executorCopy_);
     HRESULT accountRead;
     info_.account = AccountOf(task, accountRead);
+    info_.accountRead = accountRead;
     if (info_.account.empty())
         info_.account = u"SYSTEM";
     info_.application = text(&ITask::GetApplicationName);

@@ -43,6 +43,10 @@ TEST(CommandLine, ModeByTheFirstArgumentInOrder) {
     EXPECT_EQ(ExecutorMode::kUsage, ChooseMode(u"-R"));
     EXPECT_EQ(ExecutorMode::kUsage, ChooseMode(u"-Service"));
     EXPECT_EQ(ExecutorMode::kUsage, ChooseMode(u"-r "));
+    // The internal session mode takes exactly its own word; a task name after it is no part of it.
+    EXPECT_EQ(ExecutorMode::kSessionPart, ChooseMode(u"-session"));
+    EXPECT_EQ(ExecutorMode::kUsage, ChooseMode(u"-Session"));
+    EXPECT_EQ(ExecutorMode::kTask, ChooseMode(u"-session:quenep-0abc"));
     EXPECT_EQ(ExecutorMode::kIni, ChooseMode(u"C:\\tasks\\night.ini"));
     EXPECT_EQ(ExecutorMode::kIni, ChooseMode(u"C:\\TASKS\\NIGHT.INI"));
     EXPECT_EQ(ExecutorMode::kUsage, ChooseMode(u"C:\\tasks\\night.Ini"));

@@ -57,8 +57,10 @@ public:
     std::uint32_t dialogError = 0;  // the window cannot be shown
     std::function<void()> duringDialog;
     std::optional<std::u16string> account;
+    std::uint32_t accountError = 0;
     std::uint32_t remoteResult = 0;
     std::map<std::u16string, std::function<void()>> remoteThrows;  // computer -> what its shutdown throws
+    std::u16string throwFor;  // the computer whose remote shutdown throws
     std::uint32_t lockError = 0;
     std::u16string folder;
 
@@ -103,11 +105,22 @@ public:
         logic.OnOk();
         return {kDialogOk, false};
     }
-    std::optional<std::u16string> WorkItemAccount(const std::u16string&) override { return account; }
+    AccountRead WorkItemAccount(const std::u16string&) override { return {account.value_or(u""), accountError}; }
     std::uint32_t serviceError = 0;
     std::uint32_t RunThroughService(const std::u16string& argument) override {
         serviceRuns.push_back(argument);
         return serviceError;
+    }
+    // By default the console is where services run and a user is logged on: the service path.
+    SessionFacts sessions{0, 0, 0, ConsoleUser::kLoggedOn};
+    SessionFacts Sessions() override { return sessions; }
+    std::vector<std::pair<std::uint32_t, CTaskParams>> sessionRuns;
+    SessionOutcome sessionOutcome;
+    SessionOutcome RunInSession(std::uint32_t session, const std::u16string& record) override {
+        CTaskParams part;
+        EXPECT_TRUE(part.Parse(record, true));
+        sessionRuns.emplace_back(session, part);
+        return sessionOutcome;
     }
     void PrintUsage() override { ++usages; }
 };
@@ -126,6 +139,8 @@ bool FakeEngine::Lock() {
 std::uint32_t FakeEngine::RemoteShutdown(const std::u16string& computer, const std::u16string& user,
                                          const std::u16string& password, bool noDialog, const std::u16string& message,
                                          const std::u16string& delay, bool force, bool reboot) {
+    if (computer == platform_.throwFor)
+        throw std::runtime_error("remote shutdown failed by an exception");
     const int active = ++platform_.activeRemote;
     int most = platform_.mostActiveRemote;
     while (active > most && !platform_.mostActiveRemote.compare_exchange_weak(most, active)) {
@@ -447,6 +462,149 @@ TEST_F(ExecutorRun, ServiceOnlyForLocalTasksThatShowTheirDialog) {
     Executor lower(platform);
     lower.Start(u"quenep-0u");
     EXPECT_TRUE(platform.serviceRuns.empty());
+}
+
+// The scheduler's answer could not be read: that is no system account, and the run goes on here.
+TEST_F(ExecutorRun, AccountThatCannotBeReadIsNoSystemAccountAndRunsHere) {
+    SavedTask(u"quenep-0r", kActionLock, 0);
+    platform.account = u"SYSTEM";  // whatever name comes with it counts for nothing
+    platform.accountError = 0x80070005;
+    Executor executor(platform);
+    EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0r"));
+    EXPECT_TRUE(platform.serviceRuns.empty());
+    EXPECT_TRUE(platform.sessionRuns.empty());
+    EXPECT_EQ(1, platform.dialogs);
+    EXPECT_EQ((std::vector<std::string>{"Lock"}), platform.calls);
+    EXPECT_EQ((Lines{u"account=? could not be read: -2147024891: text of 2147942405", u"Start action=lock",
+                     u"Dialog: time to show=5, allow cancel=1, message=Going", u"Dialog: result=Ok",
+                     u"result=0: The operation completed successfully. "}),
+              LinesOf(LastRunIn(Stored(u"quenep-0r").history)));
+}
+
+// Without interactive services the process of the console's user shows the countdown and acts; its
+// lines join this run's log, which is stored here.
+TEST_F(ExecutorRun, WithoutInteractiveServicesTheConsoleUsersSessionRunsTheDialogAndAction) {
+    CTaskParams task = SavedTask(u"quenep-0c", kActionLogOff, 0);
+    task.force = 1;
+    task.cancel = 0;
+    task.history = u"older runs";
+    ASSERT_TRUE(task.Save(dir.Folder(), u"quenep-0c"));
+    platform.account = u"SYSTEM";
+    platform.sessions = {2, 0, 0, ConsoleUser::kLoggedOn};
+    const std::u16string partLog =
+        u"12/06/26 21:30:09 Dialog: time to show=5, allow cancel=0, message=Going\r\n"
+        u"12/06/26 21:30:14 result=0: done\r\n";
+    platform.sessionOutcome = {partLog, 0};
+    Executor executor(platform);
+    EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0c"));
+
+    ASSERT_EQ(1u, platform.sessionRuns.size());
+    EXPECT_EQ(2u, platform.sessionRuns[0].first);
+    const CTaskParams& part = platform.sessionRuns[0].second;
+    EXPECT_EQ((std::vector<int>{kActionLogOff, 1, 0}), (std::vector<int>{part.action, part.force, part.cancel}));
+    EXPECT_EQ(u"Going", part.message);
+    EXPECT_TRUE(part.history.empty()) << "the history stays with the process that stores it";
+    EXPECT_EQ(0, platform.dialogs + static_cast<int>(platform.serviceRuns.size() + platform.calls.size()))
+        << "no dialog, service or action here: they are the session's";
+    const std::u16string history = Stored(u"quenep-0c").history;
+    EXPECT_EQ(0u, history.find(u"older runs"));
+    EXPECT_EQ(std::u16string(kTime) + u" account=SYSTEM\r\n" + kTime + u" session=2\r\n" + kTime + u" Start action=" +
+                  ActionName(kActionLogOff) + u"\r\n" + partLog,
+              LastRunIn(history));
+
+    // A session part that could not be started: the run's log says why nothing happened.
+    platform.sessionOutcome = {u"", 1314};
+    Executor failed(platform);
+    failed.Start(u"quenep-0c");
+    EXPECT_EQ((Lines{u"account=SYSTEM", u"session=2", u"Start action=" + ActionName(kActionLogOff),
+                     u"result=1314: text of 1314"}),
+              LinesOf(failed.runLog()));
+    EXPECT_TRUE(platform.calls.empty());
+}
+
+// With nobody logged on, the countdown runs out unseen and the action follows; a popup has nobody
+// to show its message to and ends.
+TEST_F(ExecutorRun, NobodyLoggedOnTheCountdownRunsOutUnseen) {
+    platform.account = u"SYSTEM";
+    platform.sessions = {1, 0, 0, ConsoleUser::kNone};
+    const std::u16string success = u"result=0: The operation completed successfully. ";
+    struct Case {
+        int action;
+        std::u16string delay;
+        std::vector<std::string> calls;
+        Lines lines;
+    };
+    const Case cases[] = {
+        {kActionLock,
+         u"3",
+         {"Sleep 1000", "Sleep 1000", "Sleep 1000", "Lock"},
+         {u"Start action=lock", u"Dialog: time to show=3, allow cancel=1, message=Going", success}},
+        // A countdown without time would wait for a user who is not there.
+        {kActionLock,
+         u"0",
+         {"Lock"},
+         {u"Start action=lock", u"Dialog: time to show=0, allow cancel=1, message=Going", success}},
+        {kActionPopup, u"3", {}, {u"Start action=popup", success}},
+    };
+    for (const Case& c : cases) {
+        CTaskParams task = SavedTask(u"quenep-0z", c.action, 0);
+        task.delay = c.delay;
+        ASSERT_TRUE(task.Save(dir.Folder(), u"quenep-0z"));
+        platform.calls.clear();
+        Executor executor(platform);
+        EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0z"));
+        EXPECT_EQ(c.calls, platform.calls) << "action " << c.action << " delay " << c.delay.size();
+        Lines expected = {u"account=SYSTEM", u"session=none: no user is logged on"};
+        expected.insert(expected.end(), c.lines.begin(), c.lines.end());
+        EXPECT_EQ(expected, LinesOf(LastRunIn(Stored(u"quenep-0z").history))) << "action " << c.action;
+    }
+    EXPECT_EQ(0, platform.dialogs);
+    EXPECT_TRUE(platform.serviceRuns.empty());
+    EXPECT_TRUE(platform.sessionRuns.empty());
+}
+
+// The part run in the console user's session: its lines go back as they are logged, so a run that
+// its own action ends (a log off) has handed back all it logged before.
+TEST_F(ExecutorRun, SessionPartHandsBackEveryLineAsItIsLogged) {
+    CTaskParams task;
+    task.action = kActionLock;
+    task.noshow = 0;
+    task.delay = u"5";
+    task.message = u"Going";
+    platform.dialogAnswer = "time";
+    std::u16string handedBack;
+    Executor part(platform);
+    part.SetLineSink([&](const std::u16string& line) {
+        handedBack += line;
+        platform.Record("line");
+    });
+    std::u16string record = task.Serialize();
+    EncodeRecordText(record);
+    EXPECT_EQ(kExitCountdownEnded, part.RunSessionPart(record));
+    EXPECT_EQ((std::vector<std::string>{"line", "Lock", "line"}), platform.calls);
+    EXPECT_EQ(part.runLog(), handedBack);
+    EXPECT_EQ((Lines{u"Dialog: time to show=5, allow cancel=1, message=Going",
+                     u"result=0: The operation completed successfully. "}),
+              LinesOf(handedBack));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path())) << "the session part stores nothing";
+
+    platform.calls.clear();
+    Executor broken(platform);
+    EXPECT_EQ(kExitNormal, broken.RunSessionPart(u"not a record"));
+    EXPECT_TRUE(broken.runLog().empty());
+    EXPECT_TRUE(platform.calls.empty());
+}
+
+TEST_F(ExecutorRun, RemoteWorkerThatThrowsStillLogsItsComputerAndTheNextGoesOn) {
+    CTaskParams task = SavedTask(u"quenep-1t", kActionShutdown, 1);
+    task.computers = {Computer(u"pc1"), Computer(u"pc2"), Computer(u"pc3")};
+    ASSERT_TRUE(task.Save(dir.Folder(), u"quenep-1t"));
+    platform.throwFor = u"pc2";
+    Executor executor(platform);
+    executor.Start(u"quenep-1t");
+    EXPECT_EQ((Lines{u"account=", u"Start action=shutdown", u"pc1 result=The operation completed successfully. ",
+                     u"pc2 result=text of 1359", u"pc3 result=The operation completed successfully. "}),
+              LinesOf(LastRunIn(Stored(u"quenep-1t").history)));
 }
 
 TEST_F(ExecutorRun, LongHistoryIsCutBeforeTheNewRun) {

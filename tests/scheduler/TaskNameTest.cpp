@@ -54,5 +54,22 @@ TEST(WorkItemRules, ResultTextsAndTheExecutorsName) {
     EXPECT_FALSE(IsAccountError(kFail));
 }
 
+// Only a real failure to read makes the account unknown; an item without account information (in
+// either of the scheduler's answers for it) keeps counting as the system's.
+TEST(WorkItemRules, AccountUnreadableOnlyOnARealFailure) {
+    const std::pair<std::uint32_t, bool> cases[] = {
+        {0x00000000, false},  // read: empty for the system account
+        {0x00000001, false},  // S_FALSE is no failure
+        {0x8004130F, false},  // SCHED_E_ACCOUNT_INFORMATION_NOT_SET
+        {0x80070002, false},  // Windows XP's and Wine's form of it
+        {0x80070005, true},   // access denied
+        {0x80004005, true},   // unspecified failure
+        {0x8007000E, true},   // out of memory
+        {0x80041311, true},   // SCHED_E_SERVICE_NOT_RUNNING
+    };
+    for (const auto& [read, unreadable] : cases)
+        EXPECT_EQ(unreadable, AccountUnreadable(static_cast<HResult>(read))) << std::hex << read;
+}
+
 }  // namespace
 }  // namespace velmora

@@ -10,10 +10,12 @@
 #include <thread>
 
 #include "actions/WakeOnLan.h"
+#include "executor/win/SystemExecutorPlatform.h"
 #include "model/TaskParams.h"
 #include "model/TextFile.h"
 #include "model/Utf.h"
 #include "model/win/TaskFolder.h"
+#include "platform/win/Unique.h"
 #include "scheduler/win/ScheduledTask.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/win/Winsock.h"
@@ -143,6 +145,7 @@ std::u16string WriteIni(const TempDir& dir, const std::string& name, const std::
 }
 
 const std::u16string kSuccess = u"result=0: " + SystemText(0);
+const std::u16string kAccountUnread = u"account=? could not be read: ";
 
 TEST(Quenex, PopupFromAnIniFileClosedWithEnter) {
     TempDir dir;
@@ -235,7 +238,11 @@ TEST_F(QuenexTaskFile, WakeUpTaskRunsWithoutDialogAndKeepsEveryOtherField) {
     CTaskParams stored;
     ASSERT_TRUE(stored.Load(TaskStoreFolder(), name_, true));
     EXPECT_EQ(0u, stored.history.find(u"older runs\r\n//---"));
-    EXPECT_EQ((std::vector<std::u16string>{u"account=", u"Start action=", kSuccess}), RunLines(stored.history));
+    const std::vector<std::u16string> lines = RunLines(stored.history);
+    ASSERT_EQ(3u, lines.size());
+    // The task has no work item, so its account cannot be read: the run goes on in this process.
+    EXPECT_EQ(0u, lines[0].find(kAccountUnread)) << Utf16ToUtf8(lines[0]);
+    EXPECT_EQ((std::vector<std::u16string>{u"Start action=", kSuccess}), std::vector(lines.begin() + 1, lines.end()));
     stored.history = task.history;
     EXPECT_EQ(task.Serialize(), stored.Serialize());
 }
@@ -249,7 +256,7 @@ TEST_F(QuenexTaskFile, MonitorTaskNamedWithItsJobEnding) {
     ASSERT_TRUE(stored.Load(TaskStoreFolder(), name_, true));
     const std::vector<std::u16string> lines = RunLines(stored.history);
     ASSERT_EQ(3u, lines.size());
-    EXPECT_EQ(u"account=", lines[0]);
+    EXPECT_EQ(0u, lines[0].find(kAccountUnread)) << Utf16ToUtf8(lines[0]);
     EXPECT_EQ(u"Start action=turn on monitor", lines[1]);
     // The command goes to the foreground window; on a display where there is none, the system's
     // own error for that is the result.
@@ -265,9 +272,13 @@ TEST_F(QuenexTaskFile, RemoteLockTaskLogsEveryComputerInOrder) {
     CTaskParams stored;
     ASSERT_TRUE(stored.Load(TaskStoreFolder(), remote(), true));
     const std::u16string ok = SystemText(0);
-    EXPECT_EQ((std::vector<std::u16string>{u"account=", u"Start action=lock", u"pc-1 result=" + ok,
-                                           u"pc-2 result=" + ok, u"pc-3 result=" + ok}),
-              RunLines(stored.history));
+    std::vector<std::u16string> lines = RunLines(stored.history);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(0u, lines[0].find(kAccountUnread)) << Utf16ToUtf8(lines[0]);
+    lines.erase(lines.begin());
+    EXPECT_EQ((std::vector<std::u16string>{u"Start action=lock", u"pc-1 result=" + ok, u"pc-2 result=" + ok,
+                                           u"pc-3 result=" + ok}),
+              lines);
 }
 
 TEST_F(QuenexTaskFile, MissingTaskAndUnknownArgumentsEndQuietly) {
@@ -354,6 +365,25 @@ TEST(Quenex, WakeOnLanTaskSendsEveryEntryByteForByte) {
     ::closesocket(listener);
 }
 
+UniqueService OpenTemporaryService(DWORD access) {
+    static const UniqueService manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    return UniqueService(::OpenServiceW(manager.get(), L"Velmora", access));
+}
+
+// The service's state now; 0 when there is none.
+DWORD ServiceStateNow() {
+    SERVICE_STATUS status{};
+    const UniqueService service = OpenTemporaryService(SERVICE_QUERY_STATUS);
+    return service && ::QueryServiceStatus(service.get(), &status) ? status.dwCurrentState : 0;
+}
+
+// A stop request to the service; 0 when it was accepted, else the error.
+DWORD RequestStop() {
+    SERVICE_STATUS status{};
+    const UniqueService service = OpenTemporaryService(SERVICE_STOP);
+    return service && ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status) ? 0 : ::GetLastError();
+}
+
 // Tasks with real work items in the scheduler.
 class QuenexWorkItem : public ::testing::Test {
 protected:
@@ -365,7 +395,8 @@ protected:
         settings.action = record.action;
         const WorkItemSave saved = editor.FinishNew(settings);
         EXPECT_TRUE(saved.saved && (saved.result == S_OK || IsAccountError(saved.result)));
-        EXPECT_TRUE(record.Save(TaskStoreFolder(), editor.name()));
+        EXPECT_TRUE(record.Save(TaskStoreFolder(), editor.name()))
+            << "error " << ::GetLastError() << " " << Utf16ToUtf8(editor.name());
         names_.push_back(editor.name());
         return editor.name();
     }
@@ -376,64 +407,190 @@ protected:
             CTaskParams::Remove(TaskStoreFolder(), name);
         }
     }
-    static bool ServiceExists() {
-        SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-        SC_HANDLE service = manager ? ::OpenServiceW(manager, L"Velmora", SERVICE_QUERY_STATUS) : nullptr;
-        if (service)
-            ::CloseServiceHandle(service);
-        if (manager)
-            ::CloseServiceHandle(manager);
-        return service != nullptr;
-    }
+    static bool ServiceExists() { return ServiceStateNow() != 0; }
     std::vector<std::u16string> names_;
 };
 
-// The countdown window, in whichever process, that shows `message`.
-HWND DialogShowing(const std::u16string& message) {
+// The countdown window, in whichever process, that shows `message`; nothing when none does now.
+HWND FindDialogShowing(const std::u16string& message) {
     struct Search {
         std::u16string message;
         HWND found = nullptr;
     } search{message};
-    for (int i = 0; i < 1000 && !search.found; ++i) {
-        ::EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(data);
-                wchar_t text[256] = {};
-                ::GetDlgItemTextW(window, 1001, text, 256);
-                if (::IsWindowVisible(window) && s->message == reinterpret_cast<const char16_t*>(text)) {
-                    s->found = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t text[256] = {};
+            ::GetDlgItemTextW(window, 1001, text, 256);
+            if (::IsWindowVisible(window) && s->message == reinterpret_cast<const char16_t*>(text)) {
+                s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND DialogShowing(const std::u16string& message) {
+    for (int i = 0; i < 1000; ++i) {
+        if (HWND found = FindDialogShowing(message))
+            return found;
         ::Sleep(20);
     }
-    return search.found;
+    return nullptr;
+}
+
+void PressOk(HWND dialog) {
+    ::PostMessageW(::GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_RETURN, 0);
+}
+
+// quenex.exe started with the parameters only, as Wine's scheduler starts it, and not waited for.
+class QuenexProcess {
+public:
+    explicit QuenexProcess(const std::u16string& parameters) {
+        std::u16string line = parameters;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        if (!::CreateProcessW(W(U(QUENEX_PATH)), reinterpret_cast<wchar_t*>(line.data()), nullptr, nullptr, FALSE, 0,
+                              nullptr, nullptr, &startup, &process_))
+            ADD_FAILURE() << "cannot start quenex.exe: " << ::GetLastError();
+    }
+    ~QuenexProcess() {
+        if (!process_.hProcess)
+            return;
+        if (::WaitForSingleObject(process_.hProcess, 0) != WAIT_OBJECT_0)
+            ::TerminateProcess(process_.hProcess, 1);
+        ::CloseHandle(process_.hThread);
+        ::CloseHandle(process_.hProcess);
+    }
+    bool Running() const { return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    // The exit status, or 0xFFFFFFFF when the process has not ended within the time.
+    DWORD Wait(DWORD milliseconds) const {
+        DWORD code = 0xFFFFFFFF;
+        if (process_.hProcess && ::WaitForSingleObject(process_.hProcess, milliseconds) == WAIT_OBJECT_0)
+            ::GetExitCodeProcess(process_.hProcess, &code);
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION process_{};
+};
+
+const std::vector<std::u16string> kServicePopupRun = {u"account=system", u"Start action=popup", u"Dialog: result=Ok",
+                                                      kSuccess};
+
+std::u16string Stamp() {
+    return U(std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount()));
 }
 
 TEST_F(QuenexWorkItem, SystemAccountTaskRunsThroughTheTemporaryService) {
     CTaskParams record;
     record.action = kActionPopup;
-    record.message = u"Through the service " + U(std::to_string(::GetTickCount()));
+    record.message = u"Through the service " + Stamp();
     const std::u16string name = NewTask(TaskKind::kLocal, record);
     CScheduledTask scheduler(true);
     WorkItemInfo info;
     ASSERT_HRESULT_SUCCEEDED(scheduler.LoadInfo(name, info));
     ASSERT_EQ(u"SYSTEM", info.account) << "the work item must read as the system account";
 
-    // The started process hands the task over and ends; the service shows the countdown.
-    EXPECT_EQ(0u, RunQuenex(name, false).exitCode);
+    // The started process hands the task over and waits until the service's run has ended.
+    QuenexProcess run(name);
     HWND dialog = DialogShowing(record.message);
     ASSERT_NE(nullptr, dialog) << "the service showed no countdown";
-    ::PostMessageW(::GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_RETURN, 0);
-    for (int i = 0; i < 500 && ServiceExists(); ++i)
-        ::Sleep(20);
-    EXPECT_FALSE(ServiceExists()) << "the service removes itself after the run";
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ServiceStateNow());
+    // Neither a stop request nor "-service" started by hand may end the run half-way.
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_SERVICE_CONTROL), RequestStop());
+    EXPECT_EQ(0u, RunQuenex(u"-service", true).exitCode);
+    EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ServiceStateNow());
+    EXPECT_TRUE(::IsWindowVisible(dialog)) << "the countdown was ended";
+    EXPECT_TRUE(run.Running()) << "the handing process ended before the service's run";
+    PressOk(dialog);
+    EXPECT_EQ(0u, run.Wait(30000));
+    EXPECT_FALSE(ServiceExists()) << "the service is gone when the run that owned it ends";
     CTaskParams stored;
     ASSERT_TRUE(stored.Load(TaskStoreFolder(), name, true));
-    EXPECT_EQ((std::vector<std::u16string>{u"account=system", u"Start action=popup", u"Dialog: result=Ok", kSuccess}),
-              RunLines(stored.history));
+    EXPECT_EQ(kServicePopupRun, RunLines(stored.history));
+}
+
+// Two tasks of the same minute: each run owns the service in turn, none loses its run.
+TEST_F(QuenexWorkItem, TwoSystemAccountTasksStartedTogetherBothRunAndLog) {
+    std::vector<std::u16string> names;
+    std::vector<std::u16string> messages;
+    for (int i = 0; i < 2; ++i) {
+        CTaskParams record;
+        record.action = kActionPopup;
+        record.message = u"Together " + U(std::to_string(i)) + u" " + Stamp();
+        messages.push_back(record.message);
+        names.push_back(NewTask(TaskKind::kLocal, record));
+    }
+    QuenexProcess first(names[0]);
+    QuenexProcess second(names[1]);
+    std::vector<bool> closed(2, false);
+    int shownTogether = 0;
+    const DWORD start = ::GetTickCount();
+    while (!(closed[0] && closed[1]) && ::GetTickCount() - start < 60000) {
+        for (int i = 0; i < 2; ++i) {
+            HWND dialog = closed[i] ? nullptr : FindDialogShowing(messages[i]);
+            if (!dialog)
+                continue;
+            if (FindDialogShowing(messages[1 - i]))
+                ++shownTogether;
+            PressOk(dialog);
+            closed[i] = true;
+        }
+        ::Sleep(20);
+    }
+    EXPECT_TRUE(closed[0] && closed[1]) << "a countdown never showed";
+    EXPECT_EQ(0, shownTogether) << "two runs had the service at once";
+    EXPECT_EQ(0u, first.Wait(30000));
+    EXPECT_EQ(0u, second.Wait(30000));
+    EXPECT_FALSE(ServiceExists()) << "no service remains";
+    for (const std::u16string& name : names) {
+        CTaskParams stored;
+        ASSERT_TRUE(stored.Load(TaskStoreFolder(), name, true));
+        EXPECT_EQ(kServicePopupRun, RunLines(stored.history)) << Utf16ToUtf8(name);
+    }
+}
+
+// Where interactive services reach the console, as under Wine, a task of the system account keeps
+// going through the service.
+TEST(QuenexSessions, WineShowsInteractiveServicesAtTheConsole) {
+    SystemExecutorPlatform platform;
+    const SessionFacts facts = platform.Sessions();
+    ASSERT_TRUE(facts.console.has_value());
+    EXPECT_EQ(*facts.console, facts.services);
+    EXPECT_EQ(ConsoleUser::kLoggedOn, facts.consoleUser);
+    EXPECT_EQ(DialogPlace::kService, ChooseDialogPlace(facts).place);
+}
+
+// The part that Windows Vista and later run in the console user's session: a real quenex.exe started
+// with the session's token on the interactive desktop, given the record through its pipe, handing
+// back its lines. Under Wine the session's token is the test's own.
+TEST(QuenexSessions, SessionPartShowsTheCountdownAndHandsBackItsLines) {
+    CTaskParams task;
+    task.action = kActionPopup;
+    task.message = u"In the user's session " + Stamp();
+    std::u16string record = task.Serialize();
+    EncodeRecordText(record);
+    SystemExecutorPlatform platform(U(QUENEX_PATH));
+    const std::uint32_t session = platform.Sessions().console.value_or(0);
+    std::thread user([&] {
+        if (HWND dialog = DialogShowing(task.message))
+            PressOk(dialog);
+        else
+            ADD_FAILURE() << "the session part showed no countdown";
+    });
+    const SessionOutcome outcome = platform.RunInSession(session, record);
+    user.join();
+    EXPECT_EQ(0u, outcome.error);
+    EXPECT_EQ((std::vector<std::u16string>{u"Dialog: result=Ok", kSuccess}),
+              RunLines(u"\r\n//------------------------------------------------------------//\r\n" + outcome.log));
+
+    // A record that is none: the part runs nothing and hands back nothing.
+    const SessionOutcome broken = platform.RunInSession(session, u"no record");
+    EXPECT_EQ(0u, broken.error);
+    EXPECT_EQ(u"", broken.log);
 }
 
 TEST_F(QuenexWorkItem, RemovalModeTakesOnlyTheExecutorsTasks) {

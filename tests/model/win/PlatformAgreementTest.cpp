@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "model/CodePage.h"
 #include "model/File.h"
 #include "model/IniFile.h"
@@ -169,6 +171,24 @@ TEST(PlatformAgreement, TaskFileCanBeReplacedWhileSomeoneReadsIt) {
     ASSERT_NE(INVALID_HANDLE_VALUE, writer);
     EXPECT_TRUE(loaded.Load(dir.Folder(), u"t", true));
     ::CloseHandle(writer);
+}
+
+// Wine's task scheduler opens every new file of the Tasks folder without sharing it for a moment;
+// a task file saved just then must still be saved.
+TEST(PlatformAgreement, ReplacementWaitsForAShortExclusiveHold) {
+    TempDir dir;
+    test::WriteBytes(dir.Path() / "new.tmp", "new");
+    test::WriteBytes(dir.Path() / "t.dat", "old");
+    HANDLE held = ::CreateFileW(W(dir.File("new.tmp")), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    std::thread release([held] {
+        ::Sleep(200);
+        ::CloseHandle(held);
+    });
+    EXPECT_EQ(ReplaceOutcome::kReplaced, ReplaceFileWith(dir.File("new.tmp"), dir.File("t.dat")));
+    release.join();
+    EXPECT_EQ("new", test::ReadBytes(dir.Path() / "t.dat"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "new.tmp"));
 }
 
 TEST(PlatformAgreement, TextReaderKeepsWritersOut) {

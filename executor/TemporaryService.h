@@ -1,0 +1,93 @@
+// The executor's temporary service apart from the system's calls: one run at a time owns the
+// service, from its creation until it is gone; the service's own process runs the task and removes
+// the service after the run.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace velmora {
+
+constexpr std::uint32_t kErrorWaitTimeout = 258;
+constexpr std::uint32_t kErrorInvalidServiceControl = 1052;
+constexpr std::uint32_t kErrorFailedServiceControllerConnect = 1063;
+constexpr std::uint32_t kErrorServiceMarkedForDelete = 1072;
+constexpr std::uint32_t kErrorServiceExists = 1073;
+
+// A run waits this long for an earlier run's service: about as long as its work item may run.
+constexpr std::uint32_t kWaitForEarlierRunMs = 55 * 60 * 1000;
+// How often a waiting run looks at the service again.
+constexpr unsigned kServicePollMs = 250;
+// A stopped service marked for deletion goes when the last handle to it is closed; a handle kept
+// open elsewhere keeps it this long at most before its owner gives it up.
+constexpr std::uint32_t kStoppedServiceGoneMs = 30000;
+
+enum class TemporaryServiceState { kGone, kStopped, kStarting, kRunning, kStopping };
+enum class ServiceControl { kStop, kInterrogate, kOther };
+
+// The service manager's calls for the one temporary service, and the machine-wide ownership of it.
+class ServiceManager {
+public:
+    virtual ~ServiceManager() = default;
+
+    // Waits up to `timeoutMs` to own the service; 0, or the error (258 when the time ran out). An
+    // owner that ended without giving it up has left it free.
+    virtual std::uint32_t TakeOwnership(std::uint32_t timeoutMs) = 0;
+    virtual void GiveUpOwnership() = 0;
+    // 0, or the error: 1073 when the service exists, 1072 when it is marked for deletion.
+    virtual std::uint32_t Create() = 0;
+    virtual std::uint32_t Start(const std::u16string& argument) = 0;
+    virtual TemporaryServiceState State() = 0;
+    // Marks the service for deletion; the system removes it once it has stopped.
+    virtual std::uint32_t Delete() = 0;
+    virtual void Sleep(unsigned milliseconds) = 0;
+    // A millisecond count that may wrap; only differences are used.
+    virtual std::uint32_t TickMs() = 0;
+};
+
+// Creates and starts the service for a task, then waits until the service's run has ended and the
+// service is gone. 0 when the service took the task, else the error that kept it from doing so.
+std::uint32_t HandToService(ServiceManager& manager, const std::u16string& argument);
+
+// The service manager's side of the service process.
+class ServiceHost {
+public:
+    using Main = std::function<void(const std::u16string& argument)>;
+    using Control = std::function<void(ServiceControl control)>;
+
+    virtual ~ServiceHost() = default;
+    // Connects to the service manager, which calls `main` with the service's argument and `control`
+    // for requests; returns when the service has stopped. False at once when the process was not
+    // started by the service manager.
+    virtual bool Dispatch(const Main& main, const Control& control) = 0;
+    // Reports the service's state; a running service accepts no stop request.
+    virtual void Report(TemporaryServiceState state) = 0;
+};
+
+// The service process's run: reports running, runs the task, removes the service and reports it
+// stopped, whatever the task throws. A stop request leaves the run alone.
+class ServiceRun {
+public:
+    using Task = std::function<void(const std::u16string& argument)>;
+
+    ServiceRun(ServiceManager& manager, ServiceHost& host, Task task)
+        : manager_(manager), host_(host), task_(std::move(task)) {}
+
+    void Main(const std::u16string& argument);
+    void Control(ServiceControl control);
+
+private:
+    ServiceManager& manager_;
+    ServiceHost& host_;
+    Task task_;
+    // Main runs on the service's thread, Control on the dispatcher's.
+    std::atomic<TemporaryServiceState> state_{TemporaryServiceState::kStarting};
+};
+
+// The "-service" process. Started by hand, it connects to nothing and touches no service: the
+// service of that name belongs to a run of its own.
+int RunServiceProcess(ServiceHost& host, ServiceManager& manager, const ServiceRun::Task& task);
+
+}  // namespace velmora
