@@ -167,6 +167,16 @@ TriggerSpec WithType(TriggerSpec t, TriggerType type) {
     return t;
 }
 
+TriggerSpec WithRepetition(TriggerSpec t, bool on) {
+    if (!on) {
+        t.minutesInterval = t.minutesDuration = 0;
+    } else if (t.minutesInterval == 0 && t.minutesDuration == 0) {
+        t.minutesInterval = 10;
+        t.minutesDuration = 60;
+    }
+    return t;
+}
+
 std::u16string DaysOfMonthText(std::uint32_t days) {
     std::u16string text;
     for (int day = 1; day <= 31; ++day) {

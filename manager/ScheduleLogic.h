@@ -70,6 +70,10 @@ TriggerField CheckTrigger(const TriggerSpec& trigger);
 // both kinds use are kept.
 TriggerSpec WithType(TriggerSpec trigger, TriggerType type);
 
+// The repetition switched on or off. Switched on without an interval and a duration, it repeats
+// every 10 minutes for an hour; switched off, both are 0.
+TriggerSpec WithRepetition(TriggerSpec trigger, bool on);
+
 // Days of the month as the page writes them ("1, 15, 31") and reads them: numbers 1 to 31 and
 // ranges such as "1-5", separated by commas or blanks. Nothing for any other text.
 std::u16string DaysOfMonthText(std::uint32_t days);

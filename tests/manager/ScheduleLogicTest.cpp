@@ -208,6 +208,19 @@ TEST(ScheduleLogic, ANewKindTakesItsFieldsFromTheBeginDate) {
     EXPECT_EQ(6, DayOfWeek(2100, 1, 2));
 }
 
+TEST(ScheduleLogic, RepetitionSwitchedOnStartsWithValuesTheCheckAccepts) {
+    const TriggerSpec on = WithRepetition(Weekly(), true);
+    EXPECT_EQ(10u, on.minutesInterval);
+    EXPECT_EQ(60u, on.minutesDuration);
+    EXPECT_EQ(TriggerField::kNone, CheckTrigger(on));
+    TriggerSpec set = Weekly();
+    set.minutesInterval = 0, set.minutesDuration = 30;  // what the user typed stays, for the check
+    EXPECT_EQ(30u, WithRepetition(set, true).minutesDuration);
+    EXPECT_EQ(0u, WithRepetition(set, true).minutesInterval);
+    EXPECT_EQ(0u, WithRepetition(on, false).minutesInterval);
+    EXPECT_EQ(0u, WithRepetition(on, false).minutesDuration);
+}
+
 TEST(ScheduleLogic, EachKindShowsItsOwnFields) {
     const auto shown = [](TriggerType type) {
         const TriggerFieldsShown s = FieldsShown(type);
