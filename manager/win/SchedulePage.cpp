@@ -220,7 +220,8 @@ LRESULT CSchedulePage::OnApply() {
     applyResult_ = editor_.SetTriggers(triggers);
     if (FAILED(applyResult_)) {
         // The sheet must not go on to store a work item with only part of its triggers.
-        Refuse({logic_.selection(), TriggerField::kType});
+        ::SetFocus(Item(IDC_SCHEDULE_LIST));
+        FlashSheet();
         return PSNRET_INVALID_NOCHANGEPAGE;
     }
     return PSNRET_NOERROR;
@@ -430,9 +431,13 @@ bool CSchedulePage::Refuse(const TriggerRefusal& refusal) {
     HWND field = Item(ControlOf(refusal.field));
     ::SetFocus(field);
     ::SendMessageW(field, EM_SETSEL, 0, -1);
+    FlashSheet();
+    return true;
+}
+
+void CSchedulePage::FlashSheet() {
     FLASHWINFO flash{sizeof flash, Sheet(), FLASHW_CAPTION, 1, 0};
     ::FlashWindowEx(&flash);
-    return true;
 }
 
 HPROPSHEETPAGE CreateSchedulePage(WorkItemEditor& editor, bool newTask, std::unique_ptr<CSchedulePage>& ownPage) {

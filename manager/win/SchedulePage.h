@@ -50,6 +50,8 @@ private:
     // Shows the refused trigger with the focus on its field and flashes the sheet; false when
     // nothing is refused.
     bool Refuse(const TriggerRefusal& refusal);
+    // The sheet's title bar flashes once, as every page refuses.
+    void FlashSheet();
 
     WorkItemEditor& editor_;
     bool newTask_;

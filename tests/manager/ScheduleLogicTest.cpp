@@ -45,58 +45,39 @@ TEST(ScheduleLogic, ImpossibleTriggersAreRefusedOnTheirField) {
         {"every kind with its defaults", Changed(T::kMonthlyDayOfWeek, none), F::kNone},
         {"kind out of range", Changed(static_cast<T>(8), none), F::kType},
         {"month 0", Changed(T::kOnce, [](TriggerSpec& t) { t.beginMonth = 0; }), F::kBeginDate},
-        {"month 13", Changed(T::kAtLogon, [](TriggerSpec& t) { t.beginMonth = 13; }), F::kBeginDate},
         {"30 February", Changed(T::kDaily, [](TriggerSpec& t) { t.beginMonth = 2, t.beginDay = 30; }), F::kBeginDate},
         {"29 February 2100",
          Changed(T::kOnce, [](TriggerSpec& t) { t.beginYear = 2100, t.beginMonth = 2, t.beginDay = 29; }),
          F::kBeginDate},
         {"29 February 2028",
          Changed(T::kOnce, [](TriggerSpec& t) { t.beginYear = 2028, t.beginMonth = 2, t.beginDay = 29; }), F::kNone},
-        {"two-digit year", Changed(T::kOnce, [](TriggerSpec& t) { t.beginYear = 26; }), F::kBeginDate},
         {"hour 24", Changed(T::kOnce, [](TriggerSpec& t) { t.startHour = 24; }), F::kStartTime},
         {"minute 60", Changed(T::kDaily, [](TriggerSpec& t) { t.startMinute = 60; }), F::kStartTime},
-        {"minute -1", Changed(T::kDaily, [](TriggerSpec& t) { t.startMinute = -1; }), F::kStartTime},
         {"no start time at logon", Changed(T::kAtLogon, [](TriggerSpec& t) { t.startHour = 99; }), F::kNone},
         {"every 0 days", Changed(T::kDaily, [](TriggerSpec& t) { t.daysInterval = 0; }), F::kDaysInterval},
-        {"every 65536 days", Changed(T::kDaily, [](TriggerSpec& t) { t.daysInterval = 65536; }), F::kDaysInterval},
         {"every 0 weeks", Changed(T::kWeekly, [](TriggerSpec& t) { t.weeksInterval = 0; }), F::kWeeksInterval},
         {"weekly, no weekday", Changed(T::kWeekly, [](TriggerSpec& t) { t.daysOfTheWeek = 0; }), F::kWeekdays},
-        {"an eighth weekday", Changed(T::kWeekly, [](TriggerSpec& t) { t.daysOfTheWeek = 0x81; }), F::kWeekdays},
         {"monthly, no day", Changed(T::kMonthlyDate, [](TriggerSpec& t) { t.daysOfTheMonth = 0; }), F::kDaysOfMonth},
         {"monthly, no month", Changed(T::kMonthlyDate, [](TriggerSpec& t) { t.months = 0; }), F::kMonths},
-        {"a thirteenth month", Changed(T::kMonthlyDate, [](TriggerSpec& t) { t.months = 0x1001; }), F::kMonths},
         {"day 31 of April and June",
          Changed(T::kMonthlyDate, [](TriggerSpec& t) { t.daysOfTheMonth = 1u << 30, t.months = 0x28; }),
-         F::kDaysOfMonth},
-        {"days 1 and 30 of February",
-         Changed(T::kMonthlyDate, [](TriggerSpec& t) { t.daysOfTheMonth = 1u | 1u << 29, t.months = 0x2; }),
          F::kDaysOfMonth},
         {"day 29 of February",
          Changed(T::kMonthlyDate, [](TriggerSpec& t) { t.daysOfTheMonth = 1u << 28, t.months = 0x2; }), F::kNone},
         {"day 31 of April and May",
          Changed(T::kMonthlyDate, [](TriggerSpec& t) { t.daysOfTheMonth = 1u << 30, t.months = 0x18; }), F::kNone},
         {"week 0", Changed(T::kMonthlyDayOfWeek, [](TriggerSpec& t) { t.whichWeek = 0; }), F::kWhichWeek},
-        {"week 6", Changed(T::kMonthlyDayOfWeek, [](TriggerSpec& t) { t.whichWeek = 6; }), F::kWhichWeek},
-        {"last week, no weekday",
-         Changed(T::kMonthlyDayOfWeek, [](TriggerSpec& t) { t.whichWeek = 5, t.daysOfTheWeek = 0; }), F::kWeekdays},
         {"by weekday, no month", Changed(T::kMonthlyDayOfWeek, [](TriggerSpec& t) { t.months = 0; }), F::kMonths},
-        {"end before begin",
-         Changed(T::kDaily,
-                 [](TriggerSpec& t) { t.flags = kTriggerHasEndDate, t.endYear = 2026, t.endMonth = 12, t.endDay = 6; }),
-         F::kEndDate},
         {"end on the begin day",
          Changed(T::kDaily,
                  [](TriggerSpec& t) { t.flags = kTriggerHasEndDate, t.endYear = 2026, t.endMonth = 12, t.endDay = 7; }),
          F::kNone},
-        {"end date 31 November",
-         Changed(
-             T::kWeekly,
-             [](TriggerSpec& t) { t.flags = kTriggerHasEndDate, t.endYear = 2027, t.endMonth = 11, t.endDay = 31; }),
+        {"end before begin",
+         Changed(T::kDaily,
+                 [](TriggerSpec& t) { t.flags = kTriggerHasEndDate, t.endYear = 2026, t.endMonth = 12, t.endDay = 6; }),
          F::kEndDate},
         {"an end date not asked for",
          Changed(T::kDaily, [](TriggerSpec& t) { t.endYear = 2001, t.endMonth = 1, t.endDay = 1; }), F::kNone},
-        {"every 10 minutes for an hour",
-         Changed(T::kOnce, [](TriggerSpec& t) { t.minutesInterval = 10, t.minutesDuration = 60; }), F::kNone},
         {"every 0 minutes for an hour", Changed(T::kDaily, [](TriggerSpec& t) { t.minutesDuration = 60; }),
          F::kRepeatInterval},
         {"every 10 minutes for 0", Changed(T::kDaily, [](TriggerSpec& t) { t.minutesInterval = 10; }),
@@ -132,9 +113,7 @@ TEST(ScheduleLogic, NewTaskStartsDailyAtTheNextFullHour) {
         EXPECT_EQ(0, logic.selection());
         const TriggerSpec& t = logic.triggers()[0];
         EXPECT_EQ(TriggerType::kDaily, t.type);
-        EXPECT_EQ(1, t.daysInterval);
         EXPECT_EQ(0u, t.flags) << "enabled, no end date";
-        EXPECT_EQ(0u, t.minutesInterval);
         EXPECT_EQ((std::array<int, 5>{c.year, c.month, c.day, c.hour, 0}),
                   (std::array<int, 5>{t.beginYear, t.beginMonth, t.beginDay, t.startHour, t.startMinute}))
             << c.now.year << "-" << c.now.month << "-" << c.now.day << " " << c.now.hour << ":" << c.now.minute;
@@ -157,15 +136,11 @@ TEST(ScheduleLogic, NewAndDeleteMoveTheSelection) {
     logic.Select(1);
     logic.Delete();  // the last one: the one before it
     EXPECT_EQ(0, logic.selection());
-    logic.Select(5);  // no such trigger: the selection stays
-    EXPECT_EQ(0, logic.selection());
     logic.Delete();
-    EXPECT_TRUE(logic.triggers().empty());
     EXPECT_EQ(-1, logic.selection());
     logic.Delete();
     logic.UpdateSelected(Weekly());
     EXPECT_TRUE(logic.triggers().empty()) << "nothing to delete or change";
-    EXPECT_EQ(-1, logic.Check().index) << "no trigger, nothing refused";
 }
 
 TEST(ScheduleLogic, CheckNamesTheFirstImpossibleTriggerAndTextsFollowEdits) {
@@ -202,65 +177,26 @@ TEST(ScheduleLogic, ANewKindTakesItsFieldsFromTheBeginDate) {
     // Fields both kinds use are kept; fields the old kind did not use are taken afresh.
     EXPECT_EQ(0x22u, WithType(Weekly(), TriggerType::kMonthlyDayOfWeek).daysOfTheWeek);
     EXPECT_EQ(1u << 1, WithType(WithType(Weekly(), TriggerType::kDaily), TriggerType::kWeekly).daysOfTheWeek);
-
-    EXPECT_EQ(0, DayOfWeek(2027, 1, 3));
-    EXPECT_EQ(2, DayOfWeek(2000, 2, 29));
-    EXPECT_EQ(6, DayOfWeek(2100, 1, 2));
 }
 
 TEST(ScheduleLogic, RepetitionSwitchedOnStartsWithValuesTheCheckAccepts) {
     const TriggerSpec on = WithRepetition(Weekly(), true);
-    EXPECT_EQ(10u, on.minutesInterval);
-    EXPECT_EQ(60u, on.minutesDuration);
+    EXPECT_EQ((std::array<std::uint32_t, 2>{10, 60}), (std::array{on.minutesInterval, on.minutesDuration}));
     EXPECT_EQ(TriggerField::kNone, CheckTrigger(on));
     TriggerSpec set = Weekly();
     set.minutesInterval = 0, set.minutesDuration = 30;  // what the user typed stays, for the check
-    EXPECT_EQ(30u, WithRepetition(set, true).minutesDuration);
-    EXPECT_EQ(0u, WithRepetition(set, true).minutesInterval);
-    EXPECT_EQ(0u, WithRepetition(on, false).minutesInterval);
-    EXPECT_EQ(0u, WithRepetition(on, false).minutesDuration);
-}
-
-TEST(ScheduleLogic, EachKindShowsItsOwnFields) {
-    const auto shown = [](TriggerType type) {
-        const TriggerFieldsShown s = FieldsShown(type);
-        return std::array<bool, 9>{s.startTime, s.daysInterval, s.weeksInterval, s.weekdays,  s.daysOfMonth,
-                                   s.whichWeek, s.months,       s.endDate,       s.repetition};
-    };
-    using A = std::array<bool, 9>;
-    EXPECT_EQ((A{1, 0, 0, 0, 0, 0, 0, 0, 1}), shown(TriggerType::kOnce));
-    EXPECT_EQ((A{1, 1, 0, 0, 0, 0, 0, 1, 1}), shown(TriggerType::kDaily));
-    EXPECT_EQ((A{1, 0, 1, 1, 0, 0, 0, 1, 1}), shown(TriggerType::kWeekly));
-    EXPECT_EQ((A{1, 0, 0, 0, 1, 0, 1, 1, 1}), shown(TriggerType::kMonthlyDate));
-    EXPECT_EQ((A{1, 0, 0, 1, 0, 1, 1, 1, 1}), shown(TriggerType::kMonthlyDayOfWeek));
-    for (TriggerType event : {TriggerType::kOnIdle, TriggerType::kAtSystemStart, TriggerType::kAtLogon})
-        EXPECT_EQ((A{}), shown(event));
+    EXPECT_EQ(TriggerField::kRepeatInterval, CheckTrigger(WithRepetition(set, true)));
+    EXPECT_EQ(0u, WithRepetition(on, false).minutesInterval + WithRepetition(on, false).minutesDuration);
 }
 
 TEST(ScheduleLogic, DaysOfTheMonthAsText) {
-    struct Case {
-        std::u16string text;
-        std::optional<std::uint32_t> days;
-    };
-    const Case cases[] = {
-        {u"1, 15, 31", 1u | 1u << 14 | 1u << 30},
-        {u"1-3, 5", 0x17u},
-        {u" 2 4 ", 0xAu},
-        {u"1-31", kAllDaysOfMonth},
-        {u"", std::nullopt},
-        {u"0", std::nullopt},
-        {u"32", std::nullopt},
-        {u"0031", std::nullopt},
-        {u"5-3", std::nullopt},
-        {u"1,,2", std::nullopt},
-        {u"1,", std::nullopt},
-        {u"1x", std::nullopt},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.days, ParseDaysOfMonth(c.text)) << std::string(c.text.begin(), c.text.end());
-    EXPECT_EQ(u"1, 15, 31", DaysOfMonthText(1u | 1u << 14 | 1u << 30));
+    EXPECT_EQ(1u | 1u << 14 | 1u << 30, ParseDaysOfMonth(u"1, 15, 31"));
+    EXPECT_EQ(0x17u, ParseDaysOfMonth(u"1-3, 5"));
+    EXPECT_EQ(0xAu, ParseDaysOfMonth(u" 2 4 "));
+    for (const char16_t* wrong : {u"", u"0", u"32", u"5-3", u"1,,2", u"1,", u"1x"})
+        EXPECT_EQ(std::nullopt, ParseDaysOfMonth(wrong))
+            << std::string(wrong, wrong + std::char_traits<char16_t>::length(wrong));
     EXPECT_EQ(u"1-3, 5, 6", DaysOfMonthText(0x37u));
-    EXPECT_EQ(u"1-31", DaysOfMonthText(kAllDaysOfMonth));
     for (std::uint32_t days : {0x1u, 0x40000001u, 0x5555u, kAllDaysOfMonth})
         EXPECT_EQ(days, ParseDaysOfMonth(DaysOfMonthText(days)));
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -20,32 +21,14 @@ namespace {
 
 constexpr LocalMinute kNewYearsEve{2026, 12, 31, 23, 40};
 
-// The fields of a trigger that the scheduler keeps, in one line for comparison and messages.
+// What the scheduler keeps of a trigger, in one line for comparison and messages.
 std::string Fields(const TASK_TRIGGER& t) {
-    std::string text = std::to_string(t.TriggerType) + " " + std::to_string(t.wBeginYear) + "-" +
-                       std::to_string(t.wBeginMonth) + "-" + std::to_string(t.wBeginDay) + " " +
-                       std::to_string(t.wStartHour) + ":" + std::to_string(t.wStartMinute) + " flags " +
-                       std::to_string(t.rgFlags) + " repeat " + std::to_string(t.MinutesInterval) + "/" +
-                       std::to_string(t.MinutesDuration);
-    if (t.rgFlags & TASK_TRIGGER_FLAG_HAS_END_DATE)
-        text +=
-            " end " + std::to_string(t.wEndYear) + "-" + std::to_string(t.wEndMonth) + "-" + std::to_string(t.wEndDay);
-    switch (t.TriggerType) {
-        case TASK_TIME_TRIGGER_DAILY:
-            return text + " every " + std::to_string(t.Type.Daily.DaysInterval);
-        case TASK_TIME_TRIGGER_WEEKLY:
-            return text + " every " + std::to_string(t.Type.Weekly.WeeksInterval) + " on " +
-                   std::to_string(t.Type.Weekly.rgfDaysOfTheWeek);
-        case TASK_TIME_TRIGGER_MONTHLYDATE:
-            return text + " days " + std::to_string(t.Type.MonthlyDate.rgfDays) + " months " +
-                   std::to_string(t.Type.MonthlyDate.rgfMonths);
-        case TASK_TIME_TRIGGER_MONTHLYDOW:
-            return text + " week " + std::to_string(t.Type.MonthlyDOW.wWhichWeek) + " on " +
-                   std::to_string(t.Type.MonthlyDOW.rgfDaysOfTheWeek) + " months " +
-                   std::to_string(t.Type.MonthlyDOW.rgfMonths);
-        default:
-            return text;
-    }
+    const auto* kind = reinterpret_cast<const WORD*>(&t.Type);
+    char text[160];
+    std::snprintf(text, sizeof text, "%d %d-%d-%d %d:%d flags %lu repeat %lu/%lu end %d-%d-%d kind %x %x %x",
+                  t.TriggerType, t.wBeginYear, t.wBeginMonth, t.wBeginDay, t.wStartHour, t.wStartMinute, t.rgFlags,
+                  t.MinutesInterval, t.MinutesDuration, t.wEndYear, t.wEndMonth, t.wEndDay, kind[0], kind[1], kind[2]);
+    return text;
 }
 
 std::vector<std::string> Fields(const std::vector<TASK_TRIGGER>& triggers) {
@@ -77,10 +60,8 @@ bool Visible(HWND page, int id) {
     return (::GetWindowLongPtrW(::GetDlgItem(page, id), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-SYSTEMTIME PickerTime(HWND page, int id) {
-    SYSTEMTIME time{};
-    ::SendDlgItemMessageW(page, id, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
-    return time;
+int Count(HWND page) {
+    return static_cast<int>(::SendDlgItemMessageW(page, IDC_SCHEDULE_LIST, LB_GETCOUNT, 0, 0));
 }
 
 void Choose(HWND page, int comboId, int index) {
@@ -150,52 +131,29 @@ protected:
     HWND sheet_ = nullptr;
 };
 
-TEST_F(SchedulePageTest, ANewTaskStartsDailyAtTheNextFullHour) {
+TEST_F(SchedulePageTest, ANewTaskStartsWithTheDefaultAndAWeeklyTriggerReplacesIt) {
     const HWND page = Show(true);
-    ASSERT_NE(nullptr, page);
-    ASSERT_EQ(1, ::SendDlgItemMessageW(page, IDC_SCHEDULE_LIST, LB_GETCOUNT, 0, 0));
+    ASSERT_EQ(1, Count(page));
     EXPECT_EQ(TriggerText(DefaultTrigger(kNewYearsEve), UserLocaleFormat()), ListText(page, 0));
-    EXPECT_EQ(static_cast<int>(TriggerType::kDaily),
-              ::SendDlgItemMessageW(page, IDC_SCHEDULE_TYPE, CB_GETCURSEL, 0, 0));
-    const SYSTEMTIME date = PickerTime(page, IDC_SCHEDULE_DATE);
-    EXPECT_EQ((std::vector<int>{2027, 1, 1}), (std::vector<int>{date.wYear, date.wMonth, date.wDay}));
-    const SYSTEMTIME time = PickerTime(page, IDC_SCHEDULE_TIME);
-    EXPECT_EQ(0, time.wHour * 60 + time.wMinute);
-    EXPECT_EQ(1u, ::GetDlgItemInt(page, IDC_SCHEDULE_DAYS_INTERVAL, nullptr, FALSE));
+    EXPECT_EQ(1, ::SendDlgItemMessageW(page, IDC_SCHEDULE_TYPE, CB_GETCURSEL, 0, 0)) << "daily";
     EXPECT_TRUE(Visible(page, IDC_SCHEDULE_DAYS_INTERVAL));
-    EXPECT_TRUE(Visible(page, IDC_SCHEDULE_HAS_END));
-    EXPECT_FALSE(Visible(page, IDC_SCHEDULE_MONDAY));
-    EXPECT_FALSE(Visible(page, IDC_SCHEDULE_JANUARY));
     EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page, IDC_SCHEDULE_END_DATE)));
-
-    // Applied unchanged, the default replaces the trigger that the scheduler gave the new work item.
-    ASSERT_TRUE(Apply());
-    EXPECT_EQ(S_OK, page_->applyResult());
-    const std::vector<TASK_TRIGGER> stored = Stored();
-    ASSERT_EQ(1u, stored.size());
-    EXPECT_EQ("1 2027-1-1 0:0 flags 0 repeat 0/0 every 1", Fields(stored[0]));
-}
-
-TEST_F(SchedulePageTest, AWeeklyTriggerOnMondayAndFridayReachesTheWorkItem) {
-    const HWND page = Show(true);
     Choose(page, IDC_SCHEDULE_TYPE, static_cast<int>(TriggerType::kWeekly));
-    EXPECT_TRUE(Visible(page, IDC_SCHEDULE_MONDAY));
     EXPECT_TRUE(Visible(page, IDC_SCHEDULE_WEEKS_INTERVAL));
     EXPECT_FALSE(Visible(page, IDC_SCHEDULE_DAYS_INTERVAL));
     // 1 January 2027 is a Friday: the new kind starts on the begin date's weekday.
     EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(page, IDC_SCHEDULE_FRIDAY));
     Click(page, IDC_SCHEDULE_MONDAY);
-    SYSTEMTIME time = PickerTime(page, IDC_SCHEDULE_TIME);
-    time.wHour = 21;
-    time.wMinute = 30;
+    SYSTEMTIME time{2027, 1, 5, 1, 21, 30, 0, 0};
     ::SendDlgItemMessageW(page, IDC_SCHEDULE_TIME, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
     HoldForScreenshot();
 
     ASSERT_TRUE(Apply());
+    EXPECT_EQ(S_OK, page_->applyResult());
     const std::vector<TASK_TRIGGER> stored = Stored();
+    // Every week (1) on Monday and Friday (0x22), enabled: the scheduler's own trigger is gone.
+    EXPECT_EQ(std::vector<std::string>{"2 2027-1-1 21:30 flags 0 repeat 0/0 end 0-0-0 kind 1 22 0"}, Fields(stored));
     ASSERT_EQ(1u, stored.size());
-    EXPECT_EQ("2 2027-1-1 21:30 flags 0 repeat 0/0 every 1 on " + std::to_string(TASK_MONDAY | TASK_FRIDAY),
-              Fields(stored[0]));
     EXPECT_EQ(TriggerText(TriggerSpecOf(stored[0]), UserLocaleFormat()), ListText(page, 0));
 }
 
@@ -204,62 +162,53 @@ TEST_F(SchedulePageTest, AWeeklyTriggerWithoutWeekdayIsRefusedOnTheWeekdays) {
     const HWND page = Show(true);
     Choose(page, IDC_SCHEDULE_TYPE, static_cast<int>(TriggerType::kWeekly));
     Click(page, IDC_SCHEDULE_FRIDAY);
-    ASSERT_EQ(BST_UNCHECKED, ::IsDlgButtonChecked(page, IDC_SCHEDULE_FRIDAY));
 
     EXPECT_FALSE(Apply());
     EXPECT_EQ(::GetDlgItem(page, IDC_SCHEDULE_MONDAY), ::GetFocus());
     EXPECT_EQ(page, reinterpret_cast<HWND>(::SendMessageW(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0)));
     EXPECT_EQ(before, Fields(Stored())) << "nothing was written";
-    // The apply itself refuses too, should it come without leaving the page first.
+    // The apply refuses too, should it come without the page being left first.
     PSHNOTIFY apply{{sheet_, 0, static_cast<UINT>(PSN_APPLY)}, 0};
     ::SendMessageW(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply));
     EXPECT_EQ(PSNRET_INVALID_NOCHANGEPAGE, ::GetWindowLongPtrW(page, DWLP_MSGRESULT));
 
     Click(page, IDC_SCHEDULE_WEDNESDAY);
     ASSERT_TRUE(Apply());
-    ASSERT_EQ(1u, Stored().size());
-    EXPECT_EQ(TASK_WEDNESDAY, Stored()[0].Type.Weekly.rgfDaysOfTheWeek);
+    EXPECT_EQ(TASK_WEDNESDAY, Stored().at(0).Type.Weekly.rgfDaysOfTheWeek);
 }
 
 TEST_F(SchedulePageTest, AnExistingWorkItemsTriggersComeBackUnchangedThroughThePage) {
     TASK_TRIGGER monthly = Trigger(TASK_TIME_TRIGGER_MONTHLYDATE, 6, 5);
-    monthly.Type.MonthlyDate.rgfDays = 1 | 1 << 14;
-    monthly.Type.MonthlyDate.rgfMonths = TASK_JANUARY | TASK_JULY;
+    monthly.Type.MonthlyDate = {1 | 1 << 14, TASK_JANUARY | TASK_JULY};
     monthly.rgFlags = TASK_TRIGGER_FLAG_HAS_END_DATE;
     monthly.wEndYear = 2027, monthly.wEndMonth = 6, monthly.wEndDay = 30;
     TASK_TRIGGER lastSaturday = Trigger(TASK_TIME_TRIGGER_MONTHLYDOW, 23, 59);
-    lastSaturday.Type.MonthlyDOW.wWhichWeek = TASK_LAST_WEEK;
-    lastSaturday.Type.MonthlyDOW.rgfDaysOfTheWeek = TASK_SATURDAY;
-    lastSaturday.Type.MonthlyDOW.rgfMonths = 0xFFF;
+    lastSaturday.Type.MonthlyDOW = {TASK_LAST_WEEK, TASK_SATURDAY, 0xFFF};
     lastSaturday.MinutesInterval = 15, lastSaturday.MinutesDuration = 120;
-    TASK_TRIGGER logon = Trigger(TASK_EVENT_TRIGGER_AT_LOGON, 0, 0);
     TASK_TRIGGER disabledOnce = Trigger(TASK_TIME_TRIGGER_ONCE, 12, 0);
     disabledOnce.rgFlags = TASK_TRIGGER_FLAG_DISABLED;
-    const std::vector<TASK_TRIGGER> triggers = {monthly, lastSaturday, logon, disabledOnce};
+    const std::vector<TASK_TRIGGER> triggers = {monthly, lastSaturday, Trigger(TASK_EVENT_TRIGGER_AT_LOGON, 0, 0),
+                                                disabledOnce};
     ASSERT_HRESULT_SUCCEEDED(editor_.SetTriggers(triggers));
 
     const HWND page = Show(false);
-    ASSERT_EQ(4, ::SendDlgItemMessageW(page, IDC_SCHEDULE_LIST, LB_GETCOUNT, 0, 0));
+    ASSERT_EQ(4, Count(page));
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(TriggerText(TriggerSpecOf(triggers[i]), UserLocaleFormat()), ListText(page, i));
     wchar_t days[64] = {};
     ::GetDlgItemTextW(page, IDC_SCHEDULE_DAYS, days, 64);
     EXPECT_EQ(std::wstring(L"1, 15"), days);
-    EXPECT_EQ(BST_CHECKED, ::IsDlgButtonChecked(page, IDC_SCHEDULE_HAS_END));
     HoldForScreenshot();
-    // Every trigger shown in the fields and read back from them on leaving it.
-    for (int i : {1, 2, 3, 0})
+    // Every trigger shown in the fields and read back from them when another one is selected.
+    for (int i : {1, 2, 3, 0, 2})
         SelectRow(page, i);
-    SelectRow(page, 2);
-    EXPECT_FALSE(Visible(page, IDC_SCHEDULE_TIME));
-    EXPECT_FALSE(Visible(page, IDC_SCHEDULE_REPEAT));
+    EXPECT_FALSE(Visible(page, IDC_SCHEDULE_TIME)) << "at logon";
     EXPECT_FALSE(Visible(page, IDC_SCHEDULE_GROUP));
     ASSERT_TRUE(Apply());
     EXPECT_EQ(Fields(triggers), Fields(Stored()));
 
     // New adds the default after the others and selects it; Delete takes the selected one.
     Click(page, IDC_SCHEDULE_NEW);
-    EXPECT_EQ(5, ::SendDlgItemMessageW(page, IDC_SCHEDULE_LIST, LB_GETCOUNT, 0, 0));
     EXPECT_EQ(4, ::SendDlgItemMessageW(page, IDC_SCHEDULE_LIST, LB_GETCURSEL, 0, 0));
     SelectRow(page, 0);
     Click(page, IDC_SCHEDULE_DELETE);
@@ -267,9 +216,9 @@ TEST_F(SchedulePageTest, AnExistingWorkItemsTriggersComeBackUnchangedThroughTheP
     HoldForScreenshot();
     ASSERT_TRUE(Apply());
     const std::vector<std::string> stored = Fields(Stored());
-    ASSERT_EQ(4u, stored.size());
-    EXPECT_EQ(Fields(lastSaturday), stored[0]);
-    EXPECT_EQ(Fields(TaskTriggerOf(DefaultTrigger(kNewYearsEve))), stored[3]);
+    EXPECT_EQ((std::vector<std::string>{Fields(lastSaturday), Fields(triggers[2]), Fields(disabledOnce),
+                                        Fields(TaskTriggerOf(DefaultTrigger(kNewYearsEve)))}),
+              stored);
 }
 
 }  // namespace
