@@ -452,6 +452,44 @@ TriggerSpec TriggerSpecOf(const TASK_TRIGGER& t) {
     return definition;
 }
 
+TASK_TRIGGER TaskTriggerOf(const TriggerSpec& t) {
+    TASK_TRIGGER trigger{};
+    trigger.cbTriggerSize = sizeof trigger;
+    trigger.wBeginYear = static_cast<WORD>(t.beginYear);
+    trigger.wBeginMonth = static_cast<WORD>(t.beginMonth);
+    trigger.wBeginDay = static_cast<WORD>(t.beginDay);
+    trigger.wEndYear = static_cast<WORD>(t.endYear);
+    trigger.wEndMonth = static_cast<WORD>(t.endMonth);
+    trigger.wEndDay = static_cast<WORD>(t.endDay);
+    trigger.wStartHour = static_cast<WORD>(t.startHour);
+    trigger.wStartMinute = static_cast<WORD>(t.startMinute);
+    trigger.MinutesDuration = t.minutesDuration;
+    trigger.MinutesInterval = t.minutesInterval;
+    trigger.rgFlags = t.flags;
+    trigger.TriggerType = static_cast<TASK_TRIGGER_TYPE>(t.type);
+    switch (trigger.TriggerType) {
+        case TASK_TIME_TRIGGER_DAILY:
+            trigger.Type.Daily.DaysInterval = static_cast<WORD>(t.daysInterval);
+            break;
+        case TASK_TIME_TRIGGER_WEEKLY:
+            trigger.Type.Weekly.WeeksInterval = static_cast<WORD>(t.weeksInterval);
+            trigger.Type.Weekly.rgfDaysOfTheWeek = static_cast<WORD>(t.daysOfTheWeek);
+            break;
+        case TASK_TIME_TRIGGER_MONTHLYDATE:
+            trigger.Type.MonthlyDate.rgfDays = t.daysOfTheMonth;
+            trigger.Type.MonthlyDate.rgfMonths = static_cast<WORD>(t.months);
+            break;
+        case TASK_TIME_TRIGGER_MONTHLYDOW:
+            trigger.Type.MonthlyDOW.wWhichWeek = static_cast<WORD>(t.whichWeek);
+            trigger.Type.MonthlyDOW.rgfDaysOfTheWeek = static_cast<WORD>(t.daysOfTheWeek);
+            trigger.Type.MonthlyDOW.rgfMonths = static_cast<WORD>(t.months);
+            break;
+        default:
+            break;
+    }
+    return trigger;
+}
+
 LocaleFormat UserLocaleFormat() {
     LocaleFormat format;
     format.time = [](int hour, int minute) {

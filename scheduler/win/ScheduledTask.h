@@ -101,6 +101,8 @@ private:
 };
 
 TriggerSpec TriggerSpecOf(const TASK_TRIGGER& trigger);
+// The scheduler's trigger of the fields: those of its own kind, its dates, times and flags.
+TASK_TRIGGER TaskTriggerOf(const TriggerSpec& trigger);
 // Times and dates in the user's locale.
 LocaleFormat UserLocaleFormat();
 

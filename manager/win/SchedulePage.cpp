@@ -1,0 +1,450 @@
+// The Schedule page's window: shows the triggers the schedule logic keeps, and maps the fields of
+// the selected one to its controls and back.
+#include "manager/win/SchedulePage.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "manager/win/res/SchedulePageIds.h"
+
+namespace velmora {
+namespace {
+
+constexpr int kMaxInterval = 9999;
+constexpr int kMaxRepeatMinutes = 99999;
+constexpr UINT kIntervalDigits = 5;
+constexpr UINT kDaysTextLength = 100;
+
+// Controls and the field of a kind that shows them.
+struct FieldControls {
+    bool TriggerFieldsShown::*field;
+    std::vector<int> ids;
+};
+
+std::vector<int> Range(int first, int last) {
+    std::vector<int> ids;
+    for (int id = first; id <= last; ++id)
+        ids.push_back(id);
+    return ids;
+}
+
+const std::vector<FieldControls>& KindControls() {
+    static const std::vector<FieldControls> controls = {
+        {&TriggerFieldsShown::startTime, {IDC_SCHEDULE_TIME_LABEL, IDC_SCHEDULE_TIME}},
+        {&TriggerFieldsShown::daysInterval,
+         {IDC_SCHEDULE_DAYS_INTERVAL, IDC_SCHEDULE_DAYS_INTERVAL_SPIN, IDC_SCHEDULE_DAYS_UNIT}},
+        {&TriggerFieldsShown::weeksInterval,
+         {IDC_SCHEDULE_WEEKS_INTERVAL, IDC_SCHEDULE_WEEKS_INTERVAL_SPIN, IDC_SCHEDULE_WEEKS_UNIT}},
+        {&TriggerFieldsShown::weekdays, Range(IDC_SCHEDULE_SUNDAY, IDC_SCHEDULE_SATURDAY)},
+        {&TriggerFieldsShown::daysOfMonth, {IDC_SCHEDULE_DAYS_LABEL, IDC_SCHEDULE_DAYS, IDC_SCHEDULE_DAYS_HINT}},
+        {&TriggerFieldsShown::whichWeek, {IDC_SCHEDULE_WHICH_WEEK_LABEL, IDC_SCHEDULE_WHICH_WEEK}},
+        {&TriggerFieldsShown::months, Range(IDC_SCHEDULE_MONTHS_LABEL, IDC_SCHEDULE_DECEMBER)},
+        {&TriggerFieldsShown::endDate, {IDC_SCHEDULE_HAS_END, IDC_SCHEDULE_END_DATE}},
+        {&TriggerFieldsShown::repetition, Range(IDC_SCHEDULE_REPEAT, IDC_SCHEDULE_REPEAT_UNIT)},
+    };
+    return controls;
+}
+
+int ControlOf(TriggerField field) {
+    switch (field) {
+        case TriggerField::kType:
+            return IDC_SCHEDULE_TYPE;
+        case TriggerField::kBeginDate:
+            return IDC_SCHEDULE_DATE;
+        case TriggerField::kStartTime:
+            return IDC_SCHEDULE_TIME;
+        case TriggerField::kDaysInterval:
+            return IDC_SCHEDULE_DAYS_INTERVAL;
+        case TriggerField::kWeeksInterval:
+            return IDC_SCHEDULE_WEEKS_INTERVAL;
+        case TriggerField::kWeekdays:
+            return IDC_SCHEDULE_MONDAY;  // the first of the row
+        case TriggerField::kDaysOfMonth:
+            return IDC_SCHEDULE_DAYS;
+        case TriggerField::kWhichWeek:
+            return IDC_SCHEDULE_WHICH_WEEK;
+        case TriggerField::kMonths:
+            return IDC_SCHEDULE_JANUARY;
+        case TriggerField::kEndDate:
+            return IDC_SCHEDULE_END_DATE;
+        case TriggerField::kRepeatInterval:
+            return IDC_SCHEDULE_REPEAT_INTERVAL;
+        case TriggerField::kRepeatDuration:
+            return IDC_SCHEDULE_REPEAT_DURATION;
+        case TriggerField::kNone:
+            break;
+    }
+    return 0;
+}
+
+std::wstring LoadText(int id) {
+    const wchar_t* text = nullptr;
+    // With a zero length the call hands out the resource's own text, which is not terminated.
+    const int length = ::LoadStringW(::GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0);
+    return length > 0 ? std::wstring(text, length) : std::wstring();
+}
+
+std::wstring Wide(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+bool Checked(HWND control) {
+    return ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void SetChecked(HWND control, bool checked) {
+    ::SendMessageW(control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void SetPickerDate(HWND picker, int year, int month, int day, int hour = 0, int minute = 0) {
+    SYSTEMTIME time{};
+    time.wYear = static_cast<WORD>(year);
+    time.wMonth = static_cast<WORD>(month);
+    time.wDay = static_cast<WORD>(day);
+    time.wHour = static_cast<WORD>(hour);
+    time.wMinute = static_cast<WORD>(minute);
+    time.wDayOfWeek = static_cast<WORD>(DayOfWeek(year, month, day));
+    ::SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+}
+
+SYSTEMTIME PickerTime(HWND picker) {
+    SYSTEMTIME time{};
+    ::SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+    return time;
+}
+
+}  // namespace
+
+CSchedulePage::CSchedulePage(WorkItemEditor& editor, bool newTask, Clock clock)
+    : editor_(editor), newTask_(newTask), clock_(std::move(clock)), locale_(UserLocaleFormat()) {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_DATE_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&classes);
+
+    OnNotifyCode(PSN_SETACTIVE, [this](NMHDR&) { return OnSetActive(); });
+    OnNotifyCode(PSN_KILLACTIVE, [this](NMHDR&) { return OnKillActive(); });
+    OnNotifyCode(PSN_APPLY, [this](NMHDR&) { return OnApply(); });
+    OnCommand(IDC_SCHEDULE_LIST, LBN_SELCHANGE, [this] { SelectionChanged(); });
+    OnCommand(IDC_SCHEDULE_NEW, [this] { NewClicked(); });
+    OnCommand(IDC_SCHEDULE_DELETE, [this] { DeleteClicked(); });
+    OnCommand(IDC_SCHEDULE_TYPE, CBN_SELCHANGE, [this] { KindChanged(); });
+    OnCommand(IDC_SCHEDULE_WHICH_WEEK, CBN_SELCHANGE, [this] { Edited(); });
+    OnCommand(IDC_SCHEDULE_HAS_END, [this] { EndDateClicked(); });
+    OnCommand(IDC_SCHEDULE_REPEAT, [this] { RepeatClicked(); });
+    for (int id : {IDC_SCHEDULE_DAYS_INTERVAL, IDC_SCHEDULE_WEEKS_INTERVAL, IDC_SCHEDULE_DAYS,
+                   IDC_SCHEDULE_REPEAT_INTERVAL, IDC_SCHEDULE_REPEAT_DURATION})
+        OnCommand(id, EN_CHANGE, [this] { Edited(); });
+    for (int id = IDC_SCHEDULE_SUNDAY; id <= IDC_SCHEDULE_DECEMBER; ++id) {
+        if (id != IDC_SCHEDULE_MONTHS_LABEL)
+            OnCommand(id, [this] { Edited(); });
+    }
+    for (int id : {IDC_SCHEDULE_TIME, IDC_SCHEDULE_DATE, IDC_SCHEDULE_END_DATE}) {
+        OnNotify(id, DTN_DATETIMECHANGE, [this](NMHDR&) {
+            Edited();
+            return 0;
+        });
+    }
+}
+
+HPROPSHEETPAGE CSchedulePage::Create() {
+    return CreatePage(IDD_SCHEDULE_PAGE, 0);
+}
+
+LocalMinute CSchedulePage::LocalClock() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute};
+}
+
+void CSchedulePage::OnInitDialog() {
+    loading_ = true;
+    if (newTask_) {
+        logic_ = ScheduleLogic::ForNewTask(clock_());
+    } else {
+        std::vector<TASK_TRIGGER> triggers;
+        readFailed_ = FAILED(editor_.GetTriggers(triggers));
+        std::vector<TriggerSpec> specs;
+        for (const TASK_TRIGGER& trigger : triggers)
+            specs.push_back(TriggerSpecOf(trigger));
+        logic_ = ScheduleLogic(readFailed_ ? std::vector<TriggerSpec>{} : std::move(specs));
+    }
+
+    HWND kinds = Item(IDC_SCHEDULE_TYPE);
+    for (int id = IDS_SCHEDULE_ONCE; id <= IDS_SCHEDULE_LOGON; ++id)
+        ::SendMessageW(kinds, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadText(id).c_str()));
+    HWND weeks = Item(IDC_SCHEDULE_WHICH_WEEK);
+    for (int id = IDS_SCHEDULE_FIRST_WEEK; id <= IDS_SCHEDULE_LAST_WEEK; ++id)
+        ::SendMessageW(weeks, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadText(id).c_str()));
+    for (int spin : {IDC_SCHEDULE_DAYS_INTERVAL_SPIN, IDC_SCHEDULE_WEEKS_INTERVAL_SPIN})
+        ::SendMessageW(Item(spin), UDM_SETRANGE32, 1, kMaxInterval);
+    for (int spin : {IDC_SCHEDULE_REPEAT_INTERVAL_SPIN, IDC_SCHEDULE_REPEAT_DURATION_SPIN})
+        ::SendMessageW(Item(spin), UDM_SETRANGE32, 1, kMaxRepeatMinutes);
+    for (int edit : {IDC_SCHEDULE_DAYS_INTERVAL, IDC_SCHEDULE_WEEKS_INTERVAL, IDC_SCHEDULE_REPEAT_INTERVAL,
+                     IDC_SCHEDULE_REPEAT_DURATION})
+        ::SendMessageW(Item(edit), EM_LIMITTEXT, kIntervalDigits, 0);
+    ::SendMessageW(Item(IDC_SCHEDULE_DAYS), EM_LIMITTEXT, kDaysTextLength, 0);
+    // The time in the user's short picture, without seconds.
+    wchar_t picture[80] = {};
+    if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTTIME, picture, 80) > 0)
+        ::SendMessageW(Item(IDC_SCHEDULE_TIME), DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(picture));
+    ::EnableWindow(Item(IDC_SCHEDULE_NEW), !readFailed_);
+
+    FillList();
+    ShowSelected();
+    loading_ = false;
+}
+
+LRESULT CSchedulePage::OnSetActive() {
+    // The wizard goes on from here whether or not the page before offered Back.
+    if (newTask_)
+        ::PostMessageW(Sheet(), PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_NEXT);
+    return 0;
+}
+
+LRESULT CSchedulePage::OnKillActive() {
+    CommitForm();
+    return Refuse(logic_.Check()) ? TRUE : FALSE;
+}
+
+LRESULT CSchedulePage::OnApply() {
+    CommitForm();
+    if (Refuse(logic_.Check()))
+        return PSNRET_INVALID_NOCHANGEPAGE;
+    if (readFailed_)
+        return PSNRET_NOERROR;  // nothing was shown, so nothing replaces the work item's triggers
+    std::vector<TASK_TRIGGER> triggers;
+    for (const TriggerSpec& trigger : logic_.triggers())
+        triggers.push_back(TaskTriggerOf(trigger));
+    applyResult_ = editor_.SetTriggers(triggers);
+    if (FAILED(applyResult_)) {
+        // The sheet must not go on to store a work item with only part of its triggers.
+        ::SetFocus(Item(IDC_SCHEDULE_LIST));
+        FlashSheet();
+        return PSNRET_INVALID_NOCHANGEPAGE;
+    }
+    return PSNRET_NOERROR;
+}
+
+void CSchedulePage::FillList() {
+    HWND list = Item(IDC_SCHEDULE_LIST);
+    ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    HDC dc = ::GetDC(list);
+    const HGDIOBJ font = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(list, WM_GETFONT, 0, 0)));
+    LONG widest = 0;
+    for (int i = 0; i < static_cast<int>(logic_.triggers().size()); ++i) {
+        const std::wstring text = Wide(logic_.Text(i, locale_));
+        ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        widest = std::max(widest, size.cx);
+    }
+    ::SelectObject(dc, font);
+    ::ReleaseDC(list, dc);
+    ::SendMessageW(list, LB_SETHORIZONTALEXTENT, widest + 8, 0);
+    ::SendMessageW(list, LB_SETCURSEL, logic_.selection(), 0);
+    ::EnableWindow(Item(IDC_SCHEDULE_DELETE), logic_.selection() >= 0);
+}
+
+void CSchedulePage::ShowSelected() {
+    const bool wasLoading = loading_;
+    loading_ = true;
+    const int selected = logic_.selection();
+    const TriggerSpec t = selected >= 0 ? logic_.triggers()[selected] : DefaultTrigger(clock_());
+    ::SendMessageW(Item(IDC_SCHEDULE_TYPE), CB_SETCURSEL, static_cast<WPARAM>(t.type), 0);
+    SetPickerDate(Item(IDC_SCHEDULE_DATE), t.beginYear, t.beginMonth, t.beginDay);
+    SetPickerDate(Item(IDC_SCHEDULE_TIME), t.beginYear, t.beginMonth, t.beginDay, t.startHour, t.startMinute);
+    ::SetDlgItemInt(hwnd(), IDC_SCHEDULE_DAYS_INTERVAL, t.daysInterval, FALSE);
+    ::SetDlgItemInt(hwnd(), IDC_SCHEDULE_WEEKS_INTERVAL, t.weeksInterval, FALSE);
+    ::SendMessageW(Item(IDC_SCHEDULE_WHICH_WEEK), CB_SETCURSEL, t.whichWeek - 1, 0);
+    ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_DAYS, Wide(DaysOfMonthText(t.daysOfTheMonth)).c_str());
+    for (int day = 0; day < 7; ++day)
+        SetChecked(Item(IDC_SCHEDULE_SUNDAY + day), (t.daysOfTheWeek & (1u << day)) != 0);
+    for (int month = 0; month < 12; ++month)
+        SetChecked(Item(IDC_SCHEDULE_JANUARY + month), (t.months & (1u << month)) != 0);
+
+    const bool hasEnd = (t.flags & kTriggerHasEndDate) != 0;
+    SetChecked(Item(IDC_SCHEDULE_HAS_END), hasEnd);
+    if (hasEnd && IsValidDate(t.endYear, t.endMonth, t.endDay))
+        SetPickerDate(Item(IDC_SCHEDULE_END_DATE), t.endYear, t.endMonth, t.endDay);
+    else
+        SetPickerDate(Item(IDC_SCHEDULE_END_DATE), t.beginYear, t.beginMonth, t.beginDay);
+    const bool repeats = t.minutesInterval > 0 || t.minutesDuration > 0;
+    SetChecked(Item(IDC_SCHEDULE_REPEAT), repeats);
+    ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_REPEAT_INTERVAL, repeats ? std::to_wstring(t.minutesInterval).c_str() : L"");
+    ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_REPEAT_DURATION, repeats ? std::to_wstring(t.minutesDuration).c_str() : L"");
+
+    ShowFields(t.type, selected >= 0);
+    loading_ = wasLoading;
+}
+
+void CSchedulePage::ShowFields(TriggerType type, bool editable) {
+    const TriggerFieldsShown shown = FieldsShown(type);
+    for (const FieldControls& controls : KindControls()) {
+        for (int id : controls.ids)
+            ::ShowWindow(Item(id), shown.*controls.field ? SW_SHOW : SW_HIDE);
+    }
+    const bool recurrence = shown.daysInterval || shown.weeksInterval || shown.weekdays || shown.daysOfMonth ||
+                            shown.whichWeek || shown.months;
+    ::ShowWindow(Item(IDC_SCHEDULE_GROUP), recurrence ? SW_SHOW : SW_HIDE);
+    ::ShowWindow(Item(IDC_SCHEDULE_EVERY_LABEL), shown.daysInterval || shown.weeksInterval ? SW_SHOW : SW_HIDE);
+
+    for (int id = IDC_SCHEDULE_TYPE_LABEL; id <= IDC_SCHEDULE_DAYS_HINT; ++id)
+        ::EnableWindow(Item(id), editable);
+    if (editable) {
+        ::EnableWindow(Item(IDC_SCHEDULE_END_DATE), Checked(Item(IDC_SCHEDULE_HAS_END)));
+        const bool repeats = Checked(Item(IDC_SCHEDULE_REPEAT));
+        for (int id = IDC_SCHEDULE_REPEAT_INTERVAL; id <= IDC_SCHEDULE_REPEAT_UNIT; ++id)
+            ::EnableWindow(Item(id), repeats);
+    }
+}
+
+TriggerSpec CSchedulePage::ReadForm() const {
+    const int selected = logic_.selection();
+    if (selected < 0)
+        return {};
+    // Starting from the trigger keeps what the page does not show (disabled, stop at the end of
+    // the repetition).
+    TriggerSpec t = logic_.triggers()[selected];
+    const LRESULT kind = ::SendMessageW(Item(IDC_SCHEDULE_TYPE), CB_GETCURSEL, 0, 0);
+    if (kind != CB_ERR)
+        t.type = static_cast<TriggerType>(kind);
+    const SYSTEMTIME date = PickerTime(Item(IDC_SCHEDULE_DATE));
+    t.beginYear = date.wYear;
+    t.beginMonth = date.wMonth;
+    t.beginDay = date.wDay;
+    const SYSTEMTIME time = PickerTime(Item(IDC_SCHEDULE_TIME));
+    t.startHour = time.wHour;
+    t.startMinute = time.wMinute;
+    t.daysInterval = static_cast<int>(::GetDlgItemInt(hwnd(), IDC_SCHEDULE_DAYS_INTERVAL, nullptr, FALSE));
+    t.weeksInterval = static_cast<int>(::GetDlgItemInt(hwnd(), IDC_SCHEDULE_WEEKS_INTERVAL, nullptr, FALSE));
+    t.whichWeek = static_cast<int>(::SendMessageW(Item(IDC_SCHEDULE_WHICH_WEEK), CB_GETCURSEL, 0, 0)) + 1;
+    wchar_t days[kDaysTextLength + 1] = {};
+    ::GetDlgItemTextW(hwnd(), IDC_SCHEDULE_DAYS, days, kDaysTextLength + 1);
+    // A text that is no list of days chooses none, which the check refuses on this field.
+    t.daysOfTheMonth = ParseDaysOfMonth(reinterpret_cast<const char16_t*>(days)).value_or(0);
+    t.daysOfTheWeek = 0;
+    for (int day = 0; day < 7; ++day)
+        t.daysOfTheWeek |= Checked(Item(IDC_SCHEDULE_SUNDAY + day)) ? 1u << day : 0;
+    t.months = 0;
+    for (int month = 0; month < 12; ++month)
+        t.months |= Checked(Item(IDC_SCHEDULE_JANUARY + month)) ? 1u << month : 0;
+
+    t.flags &= ~kTriggerHasEndDate;
+    t.endYear = t.endMonth = t.endDay = 0;
+    if (Checked(Item(IDC_SCHEDULE_HAS_END))) {
+        const SYSTEMTIME end = PickerTime(Item(IDC_SCHEDULE_END_DATE));
+        t.flags |= kTriggerHasEndDate;
+        t.endYear = end.wYear;
+        t.endMonth = end.wMonth;
+        t.endDay = end.wDay;
+    }
+    const bool repeats = Checked(Item(IDC_SCHEDULE_REPEAT));
+    t.minutesInterval = repeats ? ::GetDlgItemInt(hwnd(), IDC_SCHEDULE_REPEAT_INTERVAL, nullptr, FALSE) : 0;
+    t.minutesDuration = repeats ? ::GetDlgItemInt(hwnd(), IDC_SCHEDULE_REPEAT_DURATION, nullptr, FALSE) : 0;
+    return t;
+}
+
+void CSchedulePage::CommitForm() {
+    const int selected = logic_.selection();
+    if (selected < 0)
+        return;
+    logic_.UpdateSelected(ReadForm());
+    HWND list = Item(IDC_SCHEDULE_LIST);
+    const std::wstring text = Wide(logic_.Text(selected, locale_));
+    wchar_t shown[512] = {};
+    if (::SendMessageW(list, LB_GETTEXTLEN, selected, 0) < 512)
+        ::SendMessageW(list, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(shown));
+    if (text == shown)
+        return;
+    // A list box has no way to change an item's text: the item is replaced.
+    ::SendMessageW(list, LB_DELETESTRING, selected, 0);
+    ::SendMessageW(list, LB_INSERTSTRING, selected, reinterpret_cast<LPARAM>(text.c_str()));
+    ::SendMessageW(list, LB_SETCURSEL, selected, 0);
+}
+
+void CSchedulePage::Edited() {
+    if (loading_)
+        return;
+    CommitForm();
+    ::SendMessageW(Sheet(), PSM_CHANGED, reinterpret_cast<WPARAM>(hwnd()), 0);
+}
+
+void CSchedulePage::KindChanged() {
+    if (loading_ || logic_.selection() < 0)
+        return;
+    TriggerSpec form = ReadForm();
+    const TriggerType kind = form.type;
+    form.type = logic_.triggers()[logic_.selection()].type;
+    logic_.UpdateSelected(WithType(form, kind));
+    ShowSelected();
+    Edited();
+}
+
+void CSchedulePage::EndDateClicked() {
+    ShowFields(ReadForm().type, logic_.selection() >= 0);
+    Edited();
+}
+
+void CSchedulePage::RepeatClicked() {
+    if (loading_ || logic_.selection() < 0)
+        return;
+    logic_.UpdateSelected(WithRepetition(ReadForm(), Checked(Item(IDC_SCHEDULE_REPEAT))));
+    ShowSelected();
+    Edited();
+}
+
+void CSchedulePage::NewClicked() {
+    CommitForm();
+    logic_.New(clock_());
+    FillList();
+    ShowSelected();
+    ::SendMessageW(Sheet(), PSM_CHANGED, reinterpret_cast<WPARAM>(hwnd()), 0);
+}
+
+void CSchedulePage::DeleteClicked() {
+    logic_.Delete();
+    FillList();
+    ShowSelected();
+    ::SendMessageW(Sheet(), PSM_CHANGED, reinterpret_cast<WPARAM>(hwnd()), 0);
+}
+
+void CSchedulePage::SelectionChanged() {
+    const LRESULT index = ::SendMessageW(Item(IDC_SCHEDULE_LIST), LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR || index == logic_.selection())
+        return;
+    CommitForm();  // into the trigger selected so far
+    logic_.Select(static_cast<int>(index));
+    ::SendMessageW(Item(IDC_SCHEDULE_LIST), LB_SETCURSEL, index, 0);
+    ShowSelected();
+}
+
+bool CSchedulePage::Refuse(const TriggerRefusal& refusal) {
+    if (refusal.index < 0)
+        return false;
+    if (refusal.index != logic_.selection()) {
+        logic_.Select(refusal.index);
+        ::SendMessageW(Item(IDC_SCHEDULE_LIST), LB_SETCURSEL, refusal.index, 0);
+        ShowSelected();
+    }
+    HWND field = Item(ControlOf(refusal.field));
+    ::SetFocus(field);
+    ::SendMessageW(field, EM_SETSEL, 0, -1);
+    FlashSheet();
+    return true;
+}
+
+void CSchedulePage::FlashSheet() {
+    FLASHWINFO flash{sizeof flash, Sheet(), FLASHW_CAPTION, 1, 0};
+    ::FlashWindowEx(&flash);
+}
+
+HPROPSHEETPAGE CreateSchedulePage(WorkItemEditor& editor, bool newTask, std::unique_ptr<CSchedulePage>& ownPage) {
+    if (HPROPSHEETPAGE system = editor.SchedulePage())
+        return system;
+    ownPage = std::make_unique<CSchedulePage>(editor, newTask);
+    return ownPage->Create();
+}
+
+}  // namespace velmora
