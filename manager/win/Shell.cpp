@@ -206,9 +206,9 @@ ExportOutcome ExportTask(HWND owner, const std::u16string& folder, const std::u1
         return std::nullopt;
     });
     if (result.outcome == ExportOutcome::kUnreadable)
-        messageBox(LoadResourceString(IDS_SHELL_EXPORT_UNREADABLE), MB_OK | MB_ICONEXCLAMATION);
+        messageBox(TopLevel(owner), LoadResourceString(IDS_SHELL_EXPORT_UNREADABLE), MB_OK | MB_ICONEXCLAMATION);
     else if (result.outcome == ExportOutcome::kNotWritten)
-        messageBox(Message(IDS_SHELL_EXPORT_NOT_WRITTEN, result.path), MB_OK | MB_ICONEXCLAMATION);
+        messageBox(TopLevel(owner), Message(IDS_SHELL_EXPORT_NOT_WRITTEN, result.path), MB_OK | MB_ICONEXCLAMATION);
     return result.outcome;
 }
 
@@ -220,7 +220,7 @@ std::optional<std::wstring> AskExportPath(HWND owner) {
     return AskIniPath(owner, true);
 }
 
-HRESULT CreateTaskShortcut(const std::u16string& bareName, const std::u16string& taskText,
+HRESULT CreateTaskShortcut(HWND owner, const std::u16string& bareName, const std::u16string& taskText,
                            const std::u16string& commentText, const MessageBoxFn& messageBox,
                            std::u16string* savedPath) {
     if (bareName.empty())
@@ -231,25 +231,15 @@ HRESULT CreateTaskShortcut(const std::u16string& bareName, const std::u16string&
     const HRESULT hr = CShell::CreateShortcut(ShortcutTarget(managerPath, PathTaken), bareName, u"Velmora Lite",
                                               ShortcutTitle(taskText, commentText), CSIDL_DESKTOP, savedPath);
     if (FAILED(hr))
-        messageBox(LoadResourceString(IDS_SHELL_SHORTCUT_FAILED), MB_OK | MB_ICONEXCLAMATION);
+        messageBox(TopLevel(owner), LoadResourceString(IDS_SHELL_SHORTCUT_FAILED), MB_OK | MB_ICONEXCLAMATION);
     return hr;
 }
 
-ShowTextOutcome ShowTaskLog(const std::u16string& history, const MessageBoxFn& messageBox) {
+ShowTextOutcome ShowTaskLog(HWND owner, const std::u16string& history, const MessageBoxFn& messageBox) {
     const ShowTextOutcome outcome = CShell::ShowText(history, u".txt");
     if (!outcome.written)
-        messageBox(Message(IDS_SHELL_LOG_NOT_WRITTEN, outcome.path), MB_OK | MB_ICONEXCLAMATION);
+        messageBox(TopLevel(owner), Message(IDS_SHELL_LOG_NOT_WRITTEN, outcome.path), MB_OK | MB_ICONEXCLAMATION);
     return outcome;
-}
-
-MessageBoxFn OwnerMessageBox(HWND owner) {
-    return [owner](const std::wstring& text, UINT type) {
-        const HWND top = TopLevel(owner);
-        wchar_t caption[256] = {};
-        if (!top || ::GetWindowTextW(top, caption, 256) == 0)
-            ::lstrcpynW(caption, L"Velmora", 256);
-        return ::MessageBoxW(top, text.c_str(), caption, type);
-    };
 }
 
 std::wstring LoadResourceString(UINT id) {

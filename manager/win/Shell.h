@@ -13,8 +13,9 @@
 
 namespace velmora {
 
-// Shows a message and returns the button chosen; a seam so tests can answer.
-using MessageBoxFn = std::function<int(const std::wstring& text, UINT type)>;
+// Shows a message owned by `owner` and returns the button chosen; a seam so tests can answer
+// (the manager context's message box has this form).
+using MessageBoxFn = std::function<int(HWND owner, const std::wstring& text, UINT type)>;
 
 class CShell {
 public:
@@ -49,14 +50,12 @@ std::optional<std::wstring> AskImportPath(HWND owner);
 // The Save dialog of Export; none when the user cancelled it.
 std::optional<std::wstring> AskExportPath(HWND owner);
 // A desktop shortcut that runs the task at once; a failure is told with a message.
-HRESULT CreateTaskShortcut(const std::u16string& bareName, const std::u16string& taskText,
+HRESULT CreateTaskShortcut(HWND owner, const std::u16string& bareName, const std::u16string& taskText,
                            const std::u16string& commentText, const MessageBoxFn& messageBox,
                            std::u16string* savedPath = nullptr);
 // Shows the task's log; a log that could not be written is told with a message.
-ShowTextOutcome ShowTaskLog(const std::u16string& history, const MessageBoxFn& messageBox);
+ShowTextOutcome ShowTaskLog(HWND owner, const std::u16string& history, const MessageBoxFn& messageBox);
 
-// A message box owned by the top level of `owner`, with its title as the caption.
-MessageBoxFn OwnerMessageBox(HWND owner);
 // A text of this program's string table; empty when it has none of that number.
 std::wstring LoadResourceString(UINT id);
 

@@ -74,10 +74,14 @@ std::wstring TempFile(const wchar_t* name) {
 class ShellTest : public ::testing::Test {
 protected:
     MessageBoxFn RecordMessages() {
-        return [this](const std::wstring& text, UINT) { return messages_.push_back(text), IDOK; };
+        return [this](HWND owner, const std::wstring& text, UINT) {
+            owners_.push_back(owner);
+            return messages_.push_back(text), IDOK;
+        };
     }
     ComInit com_;
     std::vector<std::wstring> messages_;
+    std::vector<HWND> owners_;
 };
 
 TEST_F(ShellTest, EveryMessageHasItsText) {
@@ -97,7 +101,7 @@ TEST_F(ShellTest, ASecondShortcutIsNumberedAndEachStartsTheExecutorWithTheTask) 
     std::u16string saved[2];
     for (auto& file : saved)
         ASSERT_HRESULT_SUCCEEDED(
-            CreateTaskShortcut(u"quenep-0a1b2c", u"Shutdown", u"nightly", RecordMessages(), &file));
+            CreateTaskShortcut(nullptr, u"quenep-0a1b2c", u"Shutdown", u"nightly", RecordMessages(), &file));
     EXPECT_TRUE(messages_.empty());
     wchar_t program[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, program, MAX_PATH);
@@ -163,7 +167,7 @@ TEST_F(ShellTest, ALogThatCannotBeWrittenIsToldAndNothingIsShown) {
     ::DeleteFileW(file.c_str());
     ASSERT_TRUE(::CreateDirectoryW(file.c_str(), nullptr));
     Leftovers made{{}, {file}};
-    EXPECT_EQ(Viewer::kNone, ShowTaskLog(u"a log", RecordMessages()).viewer);
+    EXPECT_EQ(Viewer::kNone, ShowTaskLog(nullptr, u"a log", RecordMessages()).viewer);
     std::wstring expected = LoadResourceString(IDS_SHELL_LOG_NOT_WRITTEN);
     expected.replace(expected.find(L"%s"), 2, file);
     EXPECT_EQ(std::vector<std::wstring>{expected}, messages_);
@@ -231,10 +235,12 @@ TEST_F(ShellTest, ExportAndImportThroughTheDialogsOfTheSheet) {
     none.Finish();
     EXPECT_EQ(nullptr, none.dialog);
     EXPECT_EQ(std::vector<std::wstring>{LoadResourceString(IDS_SHELL_EXPORT_UNREADABLE)}, messages_);
+    EXPECT_EQ(std::vector<HWND>{sheet}, owners_);
 
     FileDialogAnswer save(W(dir.File("exported")));  // the dialog adds the ending
     EXPECT_EQ(ExportOutcome::kExported, ExportTask(page, dir.Folder(), u"quenep-0abc", RecordMessages()));
     save.Finish();
+    EXPECT_EQ(1u, messages_.size());
     EXPECT_EQ(sheet, save.owner);
     EXPECT_EQ(L"quenep.ini", save.proposed);
     CTaskParams back;
