@@ -7,6 +7,8 @@
 
 #include "manager/AccountLogic.h"
 #include "manager/StringIds.h"
+#include "manager/win/SchedulePage.h"
+#include "manager/win/Shell.h"
 #include "manager/win/res/resource.h"
 #include "model/win/TaskFolder.h"
 #include "model/File.h"
@@ -319,7 +321,9 @@ CAddWiz3::CAddWiz3() {
     });
     OnNotifyCode(PSN_WIZFINISH, [this](NMHDR&) {
         // Every page stores what it holds, the Schedule page its triggers into the work item.
-        ::SendMessageW(Sheet(), PSM_APPLY, 0, 0);
+        // A page that refuses (a trigger the scheduler could not run) keeps the wizard open.
+        if (!::SendMessageW(Sheet(), PSM_APPLY, 0, 0))
+            return TRUE;
         finished_ = true;
         return FALSE;
     });
@@ -361,8 +365,9 @@ std::optional<std::u16string> CAddWiz::RunNew(HWND owner, TaskKind kind, const s
     CTaskProp taskPage(state, context_);
     CAddWiz3 finishPage;
     std::vector<HPROPSHEETPAGE> pages = {taskPage.Create()};
-    if (const HPROPSHEETPAGE schedule = editor.SchedulePage())
-        pages.push_back(schedule);
+    // The scheduler's own Schedule page where it has one, ours otherwise; it lives until the end.
+    std::unique_ptr<CSchedulePage> ownSchedule;
+    pages.push_back(CreateSchedulePage(editor, true, ownSchedule));
     pages.push_back(finishPage.Create());
     RunSheet(owner, LoadText(IDS_WIZARD_CAPTION), kWizardFlags, pages);
     if (!finishPage.finished()) {
@@ -422,8 +427,8 @@ bool CAddWiz::RunProperties(HWND owner, const std::u16string& name) {
 
     CTaskProp taskPage(state, context_);
     std::vector<HPROPSHEETPAGE> pages = {taskPage.Create()};
-    if (const HPROPSHEETPAGE schedule = editor.SchedulePage())
-        pages.push_back(schedule);
+    std::unique_ptr<CSchedulePage> ownSchedule;
+    pages.push_back(CreateSchedulePage(editor, false, ownSchedule));
     RunSheet(owner, LoadText(IDS_PROPERTIES_CAPTION), kPropertiesFlags, pages);
     if (!taskPage.applied()) {
         WipeText(state.password);
@@ -468,16 +473,24 @@ std::optional<std::u16string> ManagerTaskEditor::CreateNew(HWND owner, TaskKind 
     return CAddWiz(context_).RunNew(owner, kind, std::nullopt);
 }
 
-std::optional<std::u16string> ManagerTaskEditor::Import(HWND, TaskKind) {
-    return std::nullopt;
+std::optional<std::u16string> ManagerTaskEditor::Import(HWND owner, TaskKind kind) {
+    const std::optional<std::wstring> path = AskImportPath(owner);
+    if (!path)
+        return std::nullopt;
+    return CAddWiz(context_).RunNew(owner, kind, std::u16string(path->begin(), path->end()));
 }
 
 bool ManagerTaskEditor::Edit(HWND owner, const std::u16string& name, TaskKind) {
     return CAddWiz(context_).RunProperties(owner, name);
 }
 
-void ManagerTaskEditor::Export(HWND, const std::u16string&) {}
+void ManagerTaskEditor::Export(HWND owner, const std::u16string& name) {
+    ExportTask(owner, context_.taskFolder, name, context_.messageBox);
+}
 
-void ManagerTaskEditor::CreateShortcut(HWND, const std::u16string&, const std::u16string&, const std::u16string&) {}
+void ManagerTaskEditor::CreateShortcut(HWND owner, const std::u16string& name, const std::u16string& taskText,
+                                       const std::u16string& commentText) {
+    CreateTaskShortcut(owner, name, taskText, commentText, context_.messageBox);
+}
 
 }  // namespace velmora

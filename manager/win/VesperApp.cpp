@@ -9,6 +9,7 @@
 #include <powrprof.h>
 
 #include "manager/StringIds.h"
+#include "manager/win/Shell.h"
 #include "manager/win/VesperPS.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
@@ -59,6 +60,9 @@ int CVesperApp::Run() {
     context_.isAdministrator = [] { return ::IsUserAnAdmin() != FALSE; };
     context_.hibernationAllowed = [] { return ::IsPwrHibernateAllowed() != FALSE; };
     context_.enableHibernation = [] { EnableHibernation(); };
+    context_.showLog = [this](HWND owner, const std::u16string& text) {
+        ShowTaskLog(owner, text, context_.messageBox);
+    };
 
     SchedulerServiceCalls services;
     CheckSchedulerService(

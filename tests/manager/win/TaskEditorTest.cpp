@@ -43,12 +43,13 @@ HWND WaitForSheet(HWND owner) {
     return nullptr;
 }
 
-// Presses a button that ends the sheet. Wine now and then drops a press that comes while the sheet
-// is still busy with an earlier message, so it is pressed again until the sheet goes.
+// Presses a button that ends the sheet. The sheet's loop sees that it has ended only when it takes
+// a posted message: a press sent from another thread is handled inside its wait and wakes nothing.
 void PressToEnd(HWND sheet, int button) {
-    for (int i = 0; i < 50 && ::IsWindow(sheet) && ::IsWindowVisible(sheet); ++i) {
-        ::SendMessageW(sheet, PSM_PRESSBUTTON, button, 0);
-        ::Sleep(100);
+    ::SendMessageW(sheet, PSM_PRESSBUTTON, button, 0);
+    for (int i = 0; i < 50 && ::IsWindow(sheet); ++i) {
+        ::PostMessageW(sheet, WM_NULL, 0, 0);
+        ::Sleep(20);
     }
 }
 
@@ -137,7 +138,8 @@ TEST_F(TaskEditor, WizardMakesAPopupTaskWithItsWorkItemAndTaskFile) {
         delayHidden = !::IsWindowVisible(::GetDlgItem(page, kCtlDelay));
         ::SetDlgItemTextW(page, kCtlComment, L"home time");
         ::SetDlgItemTextW(page, kCtlMessage, L"Time to go home");
-        ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);  // to the Schedule page, with its default trigger
+        ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);  // to the finish page
         PressToEnd(sheet, PSBTN_FINISH);
     });
     const auto name = CAddWiz(context).RunNew(owner, TaskKind::kLocal, std::nullopt);
@@ -157,6 +159,14 @@ TEST_F(TaskEditor, WizardMakesAPopupTaskWithItsWorkItemAndTaskFile) {
     EXPECT_EQ(u"home time", record.comment);
     EXPECT_EQ(u"Time to go home", record.message);
     EXPECT_EQ(0, record.noshow);
+    WorkItemEditor stored;
+    WorkItemSettings settings;
+    ASSERT_HRESULT_SUCCEEDED(stored.BeginExisting(*name, settings));
+    std::vector<TASK_TRIGGER> triggers;
+    ASSERT_HRESULT_SUCCEEDED(stored.GetTriggers(triggers));
+    ASSERT_EQ(1u, triggers.size()) << "the Schedule page's default trigger";
+    EXPECT_EQ(TASK_TIME_TRIGGER_DAILY, triggers[0].TriggerType);
+    EXPECT_EQ(0, triggers[0].wStartMinute);
 }
 
 TEST_F(TaskEditor, CancelledWizardLeavesNothing) {

@@ -1,0 +1,261 @@
+// The shell services under Wine: shortcuts on the test prefix's desktop, the log file, the
+// registered open command, and export and import through the real file dialogs.
+#include <windows.h>
+#include <commdlg.h>
+#include <dlgs.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "manager/win/Shell.h"
+#include "manager/win/res/ShellIds.h"
+#include "model/TaskParams.h"
+#include "platform/win/Com.h"
+#include "tests/support/TestSupport.h"
+
+namespace velmora {
+namespace {
+
+std::wstring W(const std::u16string& text) {
+    return std::wstring(reinterpret_cast<const wchar_t*>(text.c_str()), text.size());
+}
+
+// The desktop, only when it is a real folder of the test prefix: an untouched prefix links it to
+// the user's home folder, and a test never writes there.
+::testing::AssertionResult DesktopOfTheTestPrefix(std::wstring& desktop) {
+    wchar_t path[MAX_PATH] = {};
+    char prefix[1024] = {};
+    const DWORD length = ::GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof(prefix));
+    const FARPROC found = ::GetProcAddress(::GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name");
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_DESKTOP, nullptr, SHGFP_TYPE_CURRENT, path)) || length == 0 ||
+        length >= sizeof(prefix) || !found)
+        return ::testing::AssertionFailure() << "no desktop, or not run under Wine in the test prefix";
+    desktop = path;
+    char* name = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(reinterpret_cast<void (*)()>(found))(path);
+    const std::string unixPath = name ? name : "";
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    std::string root(prefix, length);
+    if (root.back() != '/')
+        root += '/';
+    if (unixPath.rfind(root, 0) != 0)
+        return ::testing::AssertionFailure() << "the desktop " << unixPath << " is outside " << root;
+    // Wine reports a link to another folder as a reparse point: every folder on the way must be real.
+    for (std::size_t at = 2; at != std::wstring::npos;) {
+        at = desktop.find(L'\\', at + 1);
+        const DWORD attributes = ::GetFileAttributesW(desktop.substr(0, at).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return ::testing::AssertionFailure() << "a folder on the way to the desktop is a link: " << unixPath;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Files and folders made outside the test's own temporary folder, removed when it ends.
+struct Leftovers {
+    std::vector<std::wstring> files, folders;
+    ~Leftovers() {
+        for (const auto& file : files)
+            ::DeleteFileW(file.c_str());
+        for (const auto& folder : folders)
+            ::RemoveDirectoryW(folder.c_str());
+    }
+};
+
+std::wstring TempFile(const wchar_t* name) {
+    wchar_t path[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH + 1, path);
+    return std::wstring(path) + name;
+}
+
+class ShellTest : public ::testing::Test {
+protected:
+    MessageBoxFn RecordMessages() {
+        return [this](HWND owner, const std::wstring& text, UINT) {
+            owners_.push_back(owner);
+            return messages_.push_back(text), IDOK;
+        };
+    }
+    ComInit com_;
+    std::vector<std::wstring> messages_;
+    std::vector<HWND> owners_;
+};
+
+TEST_F(ShellTest, EveryMessageHasItsText) {
+    for (UINT id : {IDS_SHELL_EXPORT_UNREADABLE, IDS_SHELL_EXPORT_NOT_WRITTEN, IDS_SHELL_LOG_NOT_WRITTEN,
+                    IDS_SHELL_SHORTCUT_FAILED})
+        EXPECT_FALSE(LoadResourceString(id).empty()) << id;
+}
+
+TEST_F(ShellTest, ASecondShortcutIsNumberedAndEachStartsTheExecutorWithTheTask) {
+    std::wstring desktop;
+    ASSERT_TRUE(DesktopOfTheTestPrefix(desktop));
+    const std::wstring base = desktop + L"\\Shutdown nightly";
+    Leftovers made{{base + L".lnk", base + L"(1).lnk"}, {}};
+    for (const auto& file : made.files)
+        ::DeleteFileW(file.c_str());  // from an earlier run that did not end
+
+    std::u16string saved[2];
+    for (auto& file : saved)
+        ASSERT_HRESULT_SUCCEEDED(
+            CreateTaskShortcut(nullptr, u"quenep-0a1b2c", u"Shutdown", u"nightly", RecordMessages(), &file));
+    EXPECT_TRUE(messages_.empty());
+    wchar_t program[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+    const std::wstring executor = (std::filesystem::path(program).parent_path() / L"quenex.exe").wstring();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(made.files[i], W(saved[i]));
+        ComPtr<IShellLinkW> link;
+        ComPtr<IPersistFile> file;
+        ASSERT_HRESULT_SUCCEEDED(
+            ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void()));
+        ASSERT_HRESULT_SUCCEEDED(link.As(IID_IPersistFile, file));
+        ASSERT_HRESULT_SUCCEEDED(file->Load(made.files[i].c_str(), STGM_READ));
+        wchar_t target[MAX_PATH] = {}, arguments[MAX_PATH] = {}, description[MAX_PATH] = {};
+        link->GetPath(target, MAX_PATH, nullptr, 0);
+        link->GetArguments(arguments, MAX_PATH);
+        link->GetDescription(description, MAX_PATH);
+        EXPECT_EQ(0, ::lstrcmpiW(executor.c_str(), target)) << target;
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(target)) << target;
+        EXPECT_STREQ(L"quenep-0a1b2c", arguments);
+        EXPECT_STREQ(L"Velmora Lite", description);
+    }
+}
+
+// Opens nothing: the shell fails and the programs are only recorded; the rest is the system's.
+struct RecordingViewer : SystemViewerPlatform {
+    std::intptr_t ShellOpen(const std::u16string&) override { return 31; }
+    bool StartProgram(const std::u16string&, const std::u16string& commandLine) override {
+        return started.push_back(W(commandLine)), true;
+    }
+    std::vector<std::wstring> started;
+};
+
+TEST_F(ShellTest, TheLogGoesToTmp000AndARegisteredCommandIsExpanded) {
+    RecordingViewer viewer;
+    Leftovers made{{TempFile(L"tmp000.txt"), TempFile(L"tmp000.vlmtest")}, {}};
+    const ShowTextOutcome outcome = ShowTextWith(viewer, u"Mon 10:00 Shutdown\r\nMon 11:00 Popup", u".txt");
+    EXPECT_TRUE(outcome.written);
+    EXPECT_EQ(made.files[0], W(outcome.path));
+    EXPECT_EQ("Mon 10:00 Shutdown\r\nMon 11:00 Popup", test::ReadBytes(made.files[0]));
+
+    struct Keys {
+        ~Keys() {
+            ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L".vlmtest");
+            ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Velmora.TestLog");
+        }
+    } keys;
+    const std::wstring type = L"Velmora.TestLog", command = L"\"%SystemRoot%\\system32\\notepad.exe\" \"%1\" /x";
+    ASSERT_EQ(0, ::RegSetKeyValueW(HKEY_CLASSES_ROOT, L".vlmtest", nullptr, REG_SZ, type.c_str(),
+                                   static_cast<DWORD>((type.size() + 1) * sizeof(wchar_t))));
+    ASSERT_EQ(0, ::RegSetKeyValueW(HKEY_CLASSES_ROOT, L"Velmora.TestLog\\shell\\open\\command", nullptr, REG_EXPAND_SZ,
+                                   command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))));
+    wchar_t windows[MAX_PATH] = {};
+    ::GetEnvironmentVariableW(L"SystemRoot", windows, MAX_PATH);
+    viewer.started.clear();
+    EXPECT_EQ(Viewer::kRegistered, ShowTextWith(viewer, u"log", u".vlmtest").viewer);
+    EXPECT_EQ(std::vector<std::wstring>{L"\"" + std::wstring(windows) + L"\\system32\\notepad.exe\" \"" +
+                                        made.files[1] + L"\""},
+              viewer.started);
+}
+
+TEST_F(ShellTest, ALogThatCannotBeWrittenIsToldAndNothingIsShown) {
+    const std::wstring file = TempFile(L"tmp000.txt");
+    ::DeleteFileW(file.c_str());
+    ASSERT_TRUE(::CreateDirectoryW(file.c_str(), nullptr));
+    Leftovers made{{}, {file}};
+    EXPECT_EQ(Viewer::kNone, ShowTaskLog(nullptr, u"a log", RecordMessages()).viewer);
+    std::wstring expected = LoadResourceString(IDS_SHELL_LOG_NOT_WRITTEN);
+    expected.replace(expected.find(L"%s"), 2, file);
+    EXPECT_EQ(std::vector<std::wstring>{expected}, messages_);
+}
+
+// Answers the next file dialog of this thread as a user would: notes its owner and proposed name,
+// types `fileName` and presses OK, or Cancel when `fileName` is empty.
+class FileDialogAnswer {
+public:
+    explicit FileDialogAnswer(std::wstring fileName)
+        : fileName_(std::move(fileName)), dialogThread_(::GetCurrentThreadId()), thread_([this] { Answer(); }) {}
+    ~FileDialogAnswer() { Finish(); }
+    void Finish() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+    }
+    HWND dialog = nullptr, owner = nullptr;
+    std::wstring proposed;
+
+private:
+    void Answer() {
+        for (int i = 0; i < 200 && !dialog && !stop_; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            ::EnumThreadWindows(
+                dialogThread_,
+                [](HWND window, LPARAM found) {
+                    wchar_t name[16] = {};
+                    ::GetClassNameW(window, name, 16);
+                    if (::IsWindowVisible(window) && std::wstring(name) == L"#32770")
+                        *reinterpret_cast<HWND*>(found) = window;
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&dialog));
+        }
+        if (!dialog)
+            return;
+        owner = ::GetWindow(dialog, GW_OWNER);
+        wchar_t text[MAX_PATH] = {};
+        ::SendMessageW(::GetDlgItem(dialog, cmb13), WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(text));
+        proposed = text;
+        ::SendMessageW(::GetDlgItem(dialog, cmb13), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName_.c_str()));
+        ::PostMessageW(dialog, WM_COMMAND, fileName_.empty() ? IDCANCEL : IDOK, 0);
+    }
+
+    std::wstring fileName_;
+    DWORD dialogThread_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+TEST_F(ShellTest, ExportAndImportThroughTheDialogsOfTheSheet) {
+    test::TempDir dir;
+    CTaskParams record;
+    record.action = kActionPopup;
+    record.message = u"Time to eat\r\nnow";
+    ASSERT_TRUE(record.Save(dir.Folder(), u"quenep-0abc"));
+    // A top-level window standing in for our sheet, and a child for the page that asks.
+    const HWND sheet =
+        ::CreateWindowExW(0, L"STATIC", L"Velmora", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    const HWND page = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 9, 9, sheet, nullptr, nullptr, nullptr);
+
+    FileDialogAnswer none(L"");  // an unreadable task is refused before any dialog
+    EXPECT_EQ(ExportOutcome::kUnreadable, ExportTask(page, dir.Folder(), u"quenep-0missing", RecordMessages()));
+    none.Finish();
+    EXPECT_EQ(nullptr, none.dialog);
+    EXPECT_EQ(std::vector<std::wstring>{LoadResourceString(IDS_SHELL_EXPORT_UNREADABLE)}, messages_);
+    EXPECT_EQ(std::vector<HWND>{sheet}, owners_);
+
+    FileDialogAnswer save(W(dir.File("exported")));  // the dialog adds the ending
+    EXPECT_EQ(ExportOutcome::kExported, ExportTask(page, dir.Folder(), u"quenep-0abc", RecordMessages()));
+    save.Finish();
+    EXPECT_EQ(1u, messages_.size());
+    EXPECT_EQ(sheet, save.owner);
+    EXPECT_EQ(L"quenep.ini", save.proposed);
+    CTaskParams back;
+    ASSERT_TRUE(back.ImportIni(dir.File("exported.ini"), kComputerLimit));
+    EXPECT_EQ(kActionPopup, back.action);
+    EXPECT_EQ(u"Time to eat\r\nnow", back.message);
+
+    FileDialogAnswer open(W(dir.File("exported.ini")));
+    const std::optional<std::wstring> chosen = AskImportPath(page);
+    open.Finish();
+    EXPECT_EQ(sheet, open.owner);
+    EXPECT_EQ(L"*.ini", open.proposed);
+    EXPECT_EQ(0, ::lstrcmpiW(W(dir.File("exported.ini")).c_str(), chosen.value_or(L"").c_str()));
+    ::DestroyWindow(sheet);
+}
+
+}  // namespace
+}  // namespace velmora
