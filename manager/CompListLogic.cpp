@@ -345,35 +345,37 @@ DeleteResult CompListLogic::Delete(const std::vector<int>& selectedRows) {
     return result;
 }
 
-void CompListLogic::ApplyEdit(EditKind kind, const std::vector<int>& selected, const ComputerEntry& edited) {
-    if (selected.empty())
+std::vector<ComputerRef> CompListLogic::EntriesOf(const std::vector<int>& rows) const {
+    std::vector<ComputerRef> entries;
+    for (const int row : rows)
+        if (row >= 0 && row < RowCount())
+            entries.push_back(rows_[static_cast<std::size_t>(row)].entry);
+    return entries;
+}
+
+void CompListLogic::ApplyEdit(EditKind kind, const std::vector<ComputerRef>& edited, const ComputerEntry& texts) {
+    if (edited.empty() || kind == EditKind::kNone)
         return;
-    const auto copy = [&](CompRow& row, std::initializer_list<ComputerText> indices) {
-        row.entry->Update([&](ComputerEntry& texts) {
+    std::vector<ComputerText> indices = {kTextBroadcast, kTextPort};
+    if (kind == EditKind::kComputer)
+        indices = {kTextName, kTextUser, kTextPassword};
+    else if (kind == EditKind::kWakeOne)
+        indices = {kTextName, kTextMac, kTextWolPassword, kTextBroadcast, kTextPort};
+    const std::size_t count = kind == EditKind::kWakeSeveral ? edited.size() : 1;
+    for (std::size_t k = 0; k < count; ++k) {
+        edited[k]->Update([&](ComputerEntry& now) {
             for (const ComputerText index : indices)
-                texts[index] = edited[index];
+                now[index] = texts[index];
         });
-    };
-    switch (kind) {
-        case EditKind::kComputer: {
-            CompRow& row = rows_[static_cast<std::size_t>(selected[0])];
-            copy(row, {kTextName, kTextUser, kTextPassword});
-            row.cells[0] = edited[kTextName];
-            break;
-        }
-        case EditKind::kWakeOne: {
-            CompRow& row = rows_[static_cast<std::size_t>(selected[0])];
-            copy(row, {kTextName, kTextMac, kTextWolPassword, kTextBroadcast, kTextPort});
-            row.cells[0] = edited[kTextName];
-            row.cells[1] = edited[kTextMac];
-            break;
-        }
-        case EditKind::kWakeSeveral:
-            for (const int index : selected)
-                copy(rows_[static_cast<std::size_t>(index)], {kTextBroadcast, kTextPort});
-            break;
-        case EditKind::kNone:
-            break;
+    }
+    if (kind == EditKind::kWakeSeveral)
+        return;
+    for (CompRow& row : rows_) {
+        if (row.entry != edited[0])
+            continue;
+        row.cells[0] = texts[kTextName];
+        if (kind == EditKind::kWakeOne)
+            row.cells[1] = texts[kTextMac];
     }
 }
 
@@ -463,14 +465,18 @@ TickResult CompListLogic::Tick(int timer, const TaskValues& task, int topRow, in
     } else if (startTick && nextIndex_ < work_.size()) {
         auto running = std::make_shared<std::atomic<bool>>(true);
         worker_ = running;
-        launcher_->Launch([operations = operations_, entry = work_[nextIndex_], kind = kind_, task, running] {
-            try {
-                RunWorker(kind, *operations, *entry, task);
-            } catch (...) {
-                // The batch goes on with the next computer.
-            }
-            running->store(false);
-        });
+        try {
+            launcher_->Launch([operations = operations_, entry = work_[nextIndex_], kind = kind_, task, running] {
+                try {
+                    RunWorker(kind, *operations, *entry, task);
+                } catch (...) {
+                    // The batch goes on with the next computer.
+                }
+                running->store(false);
+            });
+        } catch (...) {
+            running->store(false);  // no thread: this computer is passed over
+        }
         ++nextIndex_;
         ++busy_;
     }

@@ -198,8 +198,11 @@ public:
     DeleteResult Delete(const std::vector<int>& selected);
 
     ComputerEntry EditSource(int row) const { return Row(row).entry->Texts(); }
-    // The dialog's texts copied back into the selected computers.
-    void ApplyEdit(EditKind kind, const std::vector<int>& selected, const ComputerEntry& edited);
+    // The computers of some rows, held while a dialog is open: a Scan that ends meanwhile may
+    // refill the rows.
+    std::vector<ComputerRef> EntriesOf(const std::vector<int>& rows) const;
+    // The dialog's texts copied back into the edited computers, and their rows' texts.
+    void ApplyEdit(EditKind kind, const std::vector<ComputerRef>& edited, const ComputerEntry& texts);
 
     // Run, Ping or Get Mac over the selected rows. A batch of another kind makes it do nothing; the
     // same kind appends to the running batch. Run of a wakeup task sends the packets at once.

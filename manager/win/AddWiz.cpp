@@ -7,6 +7,7 @@
 
 #include "manager/AccountLogic.h"
 #include "manager/StringIds.h"
+#include "manager/win/CompList.h"
 #include "manager/win/res/resource.h"
 #include "model/win/TaskFolder.h"
 #include "model/File.h"
@@ -360,7 +361,10 @@ std::optional<std::u16string> CAddWiz::RunNew(HWND owner, TaskKind kind, const s
 
     CTaskProp taskPage(state, context_);
     CAddWiz3 finishPage;
+    CCompList computersPage(state.record, state.action, state.wizard, context_);
     std::vector<HPROPSHEETPAGE> pages = {taskPage.Create()};
+    if (kind == TaskKind::kRemote)
+        pages.push_back(computersPage.Create());
     if (const HPROPSHEETPAGE schedule = editor.SchedulePage())
         pages.push_back(schedule);
     pages.push_back(finishPage.Create());
@@ -421,7 +425,10 @@ bool CAddWiz::RunProperties(HWND owner, const std::u16string& name) {
     state.action = state.record.action;
 
     CTaskProp taskPage(state, context_);
+    CCompList computersPage(state.record, state.action, state.wizard, context_);
     std::vector<HPROPSHEETPAGE> pages = {taskPage.Create()};
+    if (state.kind == TaskKind::kRemote)
+        pages.push_back(computersPage.Create());
     if (const HPROPSHEETPAGE schedule = editor.SchedulePage())
         pages.push_back(schedule);
     RunSheet(owner, LoadText(IDS_PROPERTIES_CAPTION), kPropertiesFlags, pages);

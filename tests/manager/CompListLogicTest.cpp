@@ -345,7 +345,7 @@ TEST(CompListWorker, WorkersRacingRefreshesEditsAndSortsShareNoTextUnguarded) {
             if (tick % 7 == 0 && tick % 40 < logic.RowCount()) {
                 ComputerEntry edited = logic.EditSource(tick % 40);
                 edited[kTextUser] = u"admin";
-                logic.ApplyEdit(EditKind::kComputer, {tick % 40}, edited);
+                logic.ApplyEdit(EditKind::kComputer, logic.EntriesOf({tick % 40}), edited);
             }
             if (tick % 11 == 0)
                 logic.ClickColumn(tick % 2, false);
@@ -470,14 +470,14 @@ TEST_F(CompListRows, EditCopiesBackOnlyTheDialogsTexts) {
     for (std::size_t i = 0; i < kComputerTextCount; ++i)
         edited[i] = u"e" + std::u16string(1, static_cast<char16_t>(u'0' + i));
     EXPECT_EQ(EditKind::kWakeSeveral, PlanEdit(2, true));
-    logic.ApplyEdit(EditKind::kWakeSeveral, {0, 1}, edited);
+    logic.ApplyEdit(EditKind::kWakeSeveral, logic.EntriesOf({0, 1}), edited);
     for (const ComputerEntry& entry : logic.Computers()) {
         EXPECT_EQ(u"e6", entry[kTextBroadcast]);
         EXPECT_EQ(u"e7", entry[kTextPort]);
         EXPECT_NE(u"e0", entry[kTextName]);
         EXPECT_NE(u"e4", entry[kTextMac]);
     }
-    logic.ApplyEdit(EditKind::kWakeOne, {1}, edited);
+    logic.ApplyEdit(EditKind::kWakeOne, logic.EntriesOf({1}), edited);
     const ComputerEntry one = logic.Computers()[1];
     EXPECT_EQ((std::array<std::u16string, 5>{u"e0", u"e4", u"e5", u"e6", u"e7"}),
               (std::array<std::u16string, 5>{one[0], one[4], one[5], one[6], one[7]}));
@@ -485,7 +485,7 @@ TEST_F(CompListRows, EditCopiesBackOnlyTheDialogsTexts) {
     EXPECT_EQ(u"e0", logic.Row(1).cells[0]);
     EXPECT_EQ(u"e4", logic.Row(1).cells[1]);
 
-    logic.ApplyEdit(EditKind::kComputer, {0}, edited);
+    logic.ApplyEdit(EditKind::kComputer, logic.EntriesOf({0}), edited);
     const ComputerEntry computer = logic.Computers()[0];
     EXPECT_EQ(u"e1", computer[kTextUser]);
     EXPECT_EQ(u"e2", computer[kTextPassword]);
