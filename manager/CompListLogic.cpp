@@ -237,12 +237,18 @@ NameSet CompListLogic::ListedNames() const {
     return names;
 }
 
-void CompListLogic::WriteRow(CompRow& row, bool name, bool state) {
+bool CompListLogic::WriteRow(CompRow& row, bool name, bool state) {
     const ComputerEntry texts = row.entry->Texts();
-    if (name)
+    bool changed = false;
+    if (name && row.cells[0] != texts[kTextName]) {
         row.cells[0] = texts[kTextName];
-    if (state)
+        changed = true;
+    }
+    if (state && row.cells[1] != texts[kTextState]) {
         row.cells[1] = texts[kTextState];
+        changed = true;
+    }
+    return changed;
 }
 
 // --- sorting, dragging, Delete, Edit --------------------------------------------------------------
@@ -484,10 +490,16 @@ TickResult CompListLogic::Tick(int timer, const TaskValues& task, int topRow, in
     if (timer == kTimerRefresh && !rows_.empty()) {
         const int first = std::clamp(topRow, 0, RowCount() - 1);
         const int last = std::min(RowCount() - 1, first + std::max(rowsPerPage, 0));
-        for (int row = first; row <= last; ++row)
-            WriteRow(rows_[static_cast<std::size_t>(row)], kind_ != BatchKind::kScan, true);
-        result.firstRow = first;
-        result.rowCount = last - first + 1;
+        // Only rows whose texts changed need painting again.
+        int firstChanged = -1, lastChanged = -1;
+        for (int row = first; row <= last; ++row) {
+            if (WriteRow(rows_[static_cast<std::size_t>(row)], kind_ != BatchKind::kScan, true)) {
+                firstChanged = firstChanged < 0 ? row : firstChanged;
+                lastChanged = row;
+            }
+        }
+        result.firstRow = firstChanged < 0 ? first : firstChanged;
+        result.rowCount = firstChanged < 0 ? 0 : lastChanged - firstChanged + 1;
     }
     if (startTick && busy_ == 0)
         EndBatch(result, wakeup);

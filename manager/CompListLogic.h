@@ -131,7 +131,7 @@ struct CompRow {
 };
 
 struct TickResult {
-    // Rows whose texts were rewritten.
+    // The rows whose texts changed (from the first to the last changed one).
     int firstRow = 0;
     int rowCount = 0;
     // The batch ended: every batch timer is to be killed; every row was rewritten or refilled.
@@ -225,7 +225,8 @@ public:
     bool workerRunning() const { return worker_ && worker_->load(); }
 
 private:
-    void WriteRow(CompRow& row, bool name, bool state);
+    // True when a text of the row changed.
+    bool WriteRow(CompRow& row, bool name, bool state);
     void SortRows();
     void EmptyWorkList();
     void EndBatch(TickResult& result, bool wakeup);

@@ -361,9 +361,14 @@ void CCompList::AppendRow(ComputerEntry texts) {
     UpdateCounter();
 }
 
+// Written only when it changes: every refresh tick comes here.
 void CCompList::UpdateCounter() {
     const int selected = static_cast<int>(::SendMessageW(list_.hwnd(), LVM_GETSELECTEDCOUNT, 0, 0));
-    ::SetDlgItemTextW(hwnd(), IDC_COMP_COUNTER, Wide(CounterText(selected, logic_.ComputerCount())).c_str());
+    const std::wstring text = Wide(CounterText(selected, logic_.ComputerCount()));
+    wchar_t shown[32] = {};
+    ::GetDlgItemTextW(hwnd(), IDC_COMP_COUNTER, shown, 32);
+    if (text != shown)
+        ::SetDlgItemTextW(hwnd(), IDC_COMP_COUNTER, text.c_str());
 }
 
 void CCompList::SetStateColumn() {
@@ -485,9 +490,14 @@ void CCompList::RangeOfIp() {
     if (!logic_.BeginRange())
         return;
     CIpRange dialog(FreeRoom(static_cast<std::size_t>(logic_.ComputerCount())));
-    if (!dialog.Run(Owner()))
+    if (dialog.Run(Owner()))
+        AddRange(dialog.addresses, dialog.autoScan);
+}
+
+void CCompList::AddRange(const std::vector<std::u16string>& addresses, bool autoScan) {
+    if (!logic_.BeginRange())
         return;
-    const bool scan = logic_.TakeRange(dialog.addresses, dialog.autoScan, wakeup());
+    const bool scan = logic_.TakeRange(addresses, autoScan, wakeup());
     SelectOnly({});
     ShowRows(false);
     if (scan) {

@@ -72,6 +72,8 @@ public:
     void Ping() { StartBatch(BatchKind::kPing); }
     void GetMac() { StartBatch(BatchKind::kGetMac); }
     void RangeOfIp();
+    // The range dialog's addresses taken into the list, and the Scan started when asked.
+    void AddRange(const std::vector<std::u16string>& addresses, bool autoScan);
     void Workgroups();
     void AdSearch();
     // One timer tick, as the window's timers deliver them.

@@ -290,6 +290,13 @@ TEST_F(CompListBatch, RefreshRewritesOnlyTheVisibleRowsAndNotTheNamesDuringAScan
     EXPECT_EQ(u"", logic.Row(51).cells[1]);
     const TickResult last = logic.Tick(kTimerRefresh, task, 95, 10);
     EXPECT_EQ(5, last.rowCount) << "limited to the rows there are";
+    EXPECT_EQ(0, logic.Tick(kTimerRefresh, task, 95, 10).rowCount) << "nothing changed: nothing to paint";
+    logic.pageList()[97]->SetText(kTextState, u"ok");
+    logic.pageList()[98]->SetText(kTextName, u"renamed");
+    const TickResult changed = logic.Tick(kTimerRefresh, task, 95, 10);
+    EXPECT_EQ(97, changed.firstRow);
+    EXPECT_EQ(2, changed.rowCount);
+    EXPECT_EQ(u"renamed", logic.Row(98).cells[0]);
 }
 
 // A worker that has not finished when the page goes: nobody waits for it, it ends its one
