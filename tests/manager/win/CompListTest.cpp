@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "manager/AddCompLogic.h"
+#include "manager/win/AddComp.h"
 #include "manager/win/AddWiz.h"
 #include "manager/win/CompList.h"
 #include "manager/win/res/CompList.h"
@@ -385,7 +386,7 @@ TEST_F(CompListPage, WorkgroupsAndDirectorySearchAddNothingWhereThePlatformHasNe
     EXPECT_EQ(1, page->logic().ComputerCount());
 }
 
-TEST_F(CompListPage, HeaderClicksDeleteAndTheContextMenuKeepTheirRules) {
+TEST_F(CompListPage, HeaderClicksAndDeleteKeepTheirRules) {
     Open(kActionShutdown, {Computer(L"delta"), Computer(L"alpha"), Computer(L"charlie")});
     ::SendMessageW(list, WM_SETFOCUS, 0, 0);
     NMLISTVIEW click{};
@@ -410,6 +411,113 @@ TEST_F(CompListPage, HeaderClicksDeleteAndTheContextMenuKeepTheirRules) {
     EXPECT_EQ(u"charlie", stored[0][kTextName]);
     EXPECT_EQ(u"delta", stored[1][kTextName]);
     EXPECT_EQ(1u, ::SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0)) << "the new first row";
+}
+
+std::vector<std::u16string> StoredNames(CCompList& page) {
+    std::vector<std::u16string> names;
+    for (const ComputerEntry& entry : page.logic().Computers())
+        names.push_back(entry[kTextName]);
+    return names;
+}
+
+std::vector<int> Selected(HWND list) {
+    std::vector<int> rows;
+    int row = -1;
+    while ((row = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >=
+           0)
+        rows.push_back(row);
+    return rows;
+}
+
+POINT RowCentre(HWND list, int row) {
+    RECT rect{};
+    rect.left = LVIR_BOUNDS;
+    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect));
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+TEST_F(CompListPage, DraggedRowsMoveTogetherAndTheStoredOrderFollowsWhenTheDragEnds) {
+    std::vector<ComputerEntry> computers;
+    for (const wchar_t* name : {L"0", L"1", L"2", L"3", L"4", L"5", L"6"})
+        computers.push_back(Computer(name));
+    Open(kActionShutdown, computers);
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&item));
+    const auto beginDrag = [&](int row) {
+        NMLISTVIEW begin{};
+        begin.hdr = {list, IDC_COMP_LIST, static_cast<UINT>(LVN_BEGINDRAG)};
+        begin.iItem = row;
+        ::SendMessageW(::GetParent(list), WM_NOTIFY, IDC_COMP_LIST, reinterpret_cast<LPARAM>(&begin));
+    };
+    const auto moveTo = [&](POINT at) { ::SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x, at.y)); };
+
+    // Two rows three places down; the page list takes the new order on the release.
+    beginDrag(1);
+    moveTo(RowCentre(list, 4));
+    EXPECT_EQ((std::vector<int>{4, 5}), Selected(list));
+    EXPECT_EQ(u"1", StoredNames(*page)[1]) << "stored only when the drag ends";
+    ::SendMessageW(list, WM_LBUTTONUP, 0, 0);
+    Pump();
+    EXPECT_EQ((std::vector<std::u16string>{u"0", u"3", u"4", u"5", u"1", u"2", u"6"}), StoredNames(*page));
+    EXPECT_EQ(L"1", CellText(list, 4, 0));
+
+    // Beside the list only the height counts; below the rows nothing moves; a lost capture ends the
+    // drag as a release does.
+    beginDrag(4);
+    POINT beside = RowCentre(list, 5);
+    beside.x = -40;
+    moveTo(beside);
+    EXPECT_EQ((std::vector<int>{5, 6}), Selected(list));
+    RECT area{};
+    ::GetClientRect(list, &area);
+    moveTo({20, area.bottom + 30});
+    EXPECT_EQ((std::vector<int>{5, 6}), Selected(list));
+    ::ReleaseCapture();
+    Pump();
+    EXPECT_EQ((std::vector<std::u16string>{u"0", u"3", u"4", u"5", u"6", u"1", u"2"}), StoredNames(*page));
+    moveTo(RowCentre(list, 0));
+    EXPECT_EQ((std::vector<int>{5, 6}), Selected(list)) << "the drag is over";
+}
+
+TEST_F(CompListPage, TabGoesToTheSheetsButton) {
+    Open(kActionShutdown, {Computer(L"alpha")});
+    ::SetFocus(list);
+    ::SendMessageW(list, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(::GetDlgItem(sheet, IDOK), ::GetFocus());
+    EXPECT_NE(0, ::SendMessageW(list, WM_GETDLGCODE, VK_TAB, 0) & DLGC_WANTALLKEYS);
+}
+
+// The wakeup dialog's links: the computer browser's name, then the MAC found by an echo request
+// and the ARP table, from the test host.
+TEST(CompListDialogs, TheNameLinkBrowsesAndTheMacLinkLooksTheMacUp) {
+    const std::wstring peer = Env("VELMORA_TEST_PEER_IP"), mac = Env("VELMORA_TEST_PEER_MAC");
+    if (peer.empty() || mac.empty())
+        GTEST_SKIP() << "no test host: VELMORA_TEST_PEER_IP and VELMORA_TEST_PEER_MAC are set by start_test_host";
+    ComInit com;
+    ComputerServices services = SystemComputerServices();
+    services.browseForComputer = [&](HWND) { return std::u16string(peer.begin(), peer.end()); };
+    CAddCompM dialog(ComputerEntry{}, false, services);
+    std::wstring shownMac;
+    std::thread driver([&] {
+        const HWND window = WaitForOwned(nullptr, L"Remote computer");
+        if (!window)
+            return;
+        ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(kCtlWakeNameLink, STN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(window, kCtlWakeNameLink)));
+        wchar_t text[32] = {};
+        ::GetDlgItemTextW(window, kCtlWakeMac, text, 32);
+        shownMac = text;
+        ::SendMessageW(::GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+    });
+    const bool accepted = dialog.Run(nullptr);
+    driver.join();
+    EXPECT_EQ(mac, shownMac);
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(std::u16string(peer.begin(), peer.end()), dialog.entry[kTextName]);
+    EXPECT_EQ(std::u16string(mac.begin(), mac.end()), dialog.entry[kTextMac]);
 }
 
 }  // namespace
