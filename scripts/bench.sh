@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Benchmarks: task file load and save (natively and under Wine), INI import, listing tasks, the executor's
-# start-up against a program that does nothing, and the countdown's self-close time.
+# Benchmarks: task file load and save (natively and under Wine), INI import, listing tasks, the computer list
+# page, the executor's start-up against a program that does nothing, and the countdown's self-close time.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$VELMORA_ROOT"
@@ -22,6 +22,11 @@ wine build/mingw/bench/task_list_bench.exe
 
 say "the manager with 50 and 500 tasks: the filled Tasks page, a refresh of every row, idle"
 wine build/mingw/bench/manager_bench.exe
+
+say "the computer list: opened with 10000 computers, a refresh tick, a range of 5000 into 5000, a Ping batch"
+start_test_host
+add_test_host_addresses 100
+wine build/mingw/bench/comp_list_bench.exe
 
 work="$VELMORA_ROOT/build/bench"
 mkdir -p "$work"

@@ -136,8 +136,20 @@ start_test_host() {
         ip netns exec "$ns" ip link set "$peer" up; then
         export VELMORA_TEST_PEER_IP="10.213.$n.2" VELMORA_TEST_PEER_MAC=02564C4D0002
         export VELMORA_TEST_SILENT_IP="10.213.$n.3"
+        VELMORA_TEST_PEER_DEV="$peer"
         say "test host $VELMORA_TEST_PEER_IP in network namespace $ns"
     else
         say "no test host: network namespaces are not available here"
     fi
+}
+
+# More addresses of the test host, 10.213.n.10 onwards, for the benchmarks that ping many computers;
+# VELMORA_TEST_PEER_FIRST and VELMORA_TEST_PEER_COUNT name them.
+add_test_host_addresses() {
+    [ -n "$VELMORA_NETNS" ] && [ -n "${VELMORA_TEST_PEER_IP:-}" ] || return 0
+    local prefix=${VELMORA_TEST_PEER_IP%.*} count=$1
+    for i in $(seq 10 $((9 + count))); do
+        ip netns exec "$VELMORA_NETNS" ip addr add "$prefix.$i/24" dev "$VELMORA_TEST_PEER_DEV" || return 0
+    done
+    export VELMORA_TEST_PEER_FIRST="$prefix.10" VELMORA_TEST_PEER_COUNT="$count"
 }

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the three presets and runs every test: natively, under the
-# sanitizers (with a bounded fuzzing run of each parser) and the Windows build under Wine.
+# Installs what is missing, builds the presets and runs every test: natively, under the sanitizers
+# (with a bounded fuzzing run of each parser), the computer list's worker tests under
+# ThreadSanitizer, and the Windows build under Wine.
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$VELMORA_ROOT"
 set -e
 install_and_check
-for preset in linux linux-asan mingw; do
+for preset in linux linux-asan linux-tsan mingw; do
     build_preset "$preset"
 done
 set +e
@@ -17,7 +18,7 @@ start_test_host
 status=0
 passed=0
 failed=0
-for preset in linux linux-asan mingw; do
+for preset in linux linux-asan linux-tsan mingw; do
     say "tests: $preset"
     log="build/ctest-$preset.log"
     ctest --preset "$preset" -j 2 2>&1 | tee "$log"

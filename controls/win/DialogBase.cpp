@@ -50,6 +50,10 @@ INT_PTR DialogBase::Dispatch(DialogBase* created, HWND hwnd, UINT message, WPARA
 }
 
 INT_PTR DialogBase::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
+        if (const HBRUSH brush = OnControlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+            return reinterpret_cast<INT_PTR>(brush);
+    }
     switch (message) {
         case WM_INITDIALOG:
             OnInitDialog();

@@ -41,6 +41,8 @@ protected:
     void OnNotifyCode(int code, NotifyHandler handler) { notifyCodes_[code] = std::move(handler); }
 
     virtual void OnInitDialog() {}
+    // WM_CTLCOLOR* messages, whose result is the brush itself; null leaves the system's colours.
+    virtual HBRUSH OnControlColor(UINT, HDC, HWND) { return nullptr; }
     // Other messages; return true when handled. A result other than TRUE goes through SetResult.
     virtual bool OnMessage(UINT, WPARAM, LPARAM) { return false; }
     void SetResult(LRESULT result) { ::SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, result); }

@@ -55,6 +55,7 @@ HWND ToolBar::Create(HWND parent, int controlId, const RECT& area, const wchar_t
     ::SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     images_ = ::ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, static_cast<int>(buttons_.size()), 0);
     std::vector<TBBUTTON> items;
+    bool arrows = false;
     for (std::size_t k = 0; k < buttons_.size(); ++k) {
         const HBITMAP bitmap = static_cast<HBITMAP>(
             ::LoadImageW(instance, MAKEINTRESOURCEW(buttons_[k].bitmapId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
@@ -65,12 +66,22 @@ HWND ToolBar::Create(HWND parent, int controlId, const RECT& area, const wchar_t
         item.iBitmap = image;
         item.idCommand = firstButtonId_ + static_cast<int>(k);
         item.fsState = static_cast<BYTE>(buttons_[k].enabled ? TBSTATE_ENABLED : 0);
-        item.fsStyle = BTNS_BUTTON;
+        item.fsStyle = static_cast<BYTE>(BTNS_BUTTON | (buttons_[k].dropDownCommand ? BTNS_DROPDOWN : 0));
+        arrows = arrows || buttons_[k].dropDownCommand;
         items.push_back(item);
     }
+    if (arrows)
+        ::SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
     ::SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
     ::SendMessageW(toolbar_, TB_ADDBUTTONSW, items.size(), reinterpret_cast<LPARAM>(items.data()));
     return hwnd_;
+}
+
+RECT ToolBar::ButtonScreenRect(int k) const {
+    RECT rect{};
+    ::SendMessageW(toolbar_, TB_GETRECT, static_cast<WPARAM>(firstButtonId_ + k), reinterpret_cast<LPARAM>(&rect));
+    ::MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
 }
 
 LRESULT CALLBACK ToolBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -88,6 +99,15 @@ LRESULT ToolBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                            reinterpret_cast<WPARAM>(buttons_[static_cast<std::size_t>(k)].tip.c_str()), k);
         }
         return 0;
+    }
+    if (message == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == TBN_DROPDOWN) {
+        const int k = reinterpret_cast<NMTOOLBARW*>(lParam)->iItem - firstButtonId_;
+        if (k >= 0 && static_cast<std::size_t>(k) < buttons_.size() &&
+            buttons_[static_cast<std::size_t>(k)].dropDownCommand)
+            ::SendMessageW(::GetParent(hwnd_), WM_COMMAND,
+                           MAKEWPARAM(buttons_[static_cast<std::size_t>(k)].dropDownCommand, 0),
+                           reinterpret_cast<LPARAM>(hwnd_));
+        return TBDDRET_DEFAULT;
     }
     if (message == WM_NOTIFY) {
         auto* tip = reinterpret_cast<NMTTDISPINFOW*>(lParam);

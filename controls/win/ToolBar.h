@@ -15,6 +15,8 @@ struct ToolButton {
     int bitmapId = 0;  // 16 x 16, magenta background
     std::wstring tip;
     bool enabled = true;
+    // Not 0: the button has an arrow beside it, whose click reaches the parent as this command.
+    int dropDownCommand = 0;
 };
 
 class ToolBar {
@@ -30,6 +32,8 @@ public:
                 int firstButtonId, std::vector<ToolButton> buttons);
     HWND hwnd() const { return hwnd_; }
     HWND buttons() const { return toolbar_; }
+    // Button k's rectangle on the screen.
+    RECT ButtonScreenRect(int k) const;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);

@@ -9,6 +9,7 @@
 #include "manager/StringIds.h"
 #include "manager/win/SchedulePage.h"
 #include "manager/win/Shell.h"
+#include "manager/win/CompList.h"
 #include "manager/win/res/resource.h"
 #include "model/win/TaskFolder.h"
 #include "model/File.h"
@@ -364,7 +365,10 @@ std::optional<std::u16string> CAddWiz::RunNew(HWND owner, TaskKind kind, const s
 
     CTaskProp taskPage(state, context_);
     CAddWiz3 finishPage;
+    CCompList computersPage(state.record, state.action, state.wizard, context_);
     std::vector<HPROPSHEETPAGE> pages = {taskPage.Create()};
+    if (kind == TaskKind::kRemote)
+        pages.push_back(computersPage.Create());
     // The scheduler's own Schedule page where it has one, ours otherwise; it lives until the end.
     std::unique_ptr<CSchedulePage> ownSchedule;
     pages.push_back(CreateSchedulePage(editor, true, ownSchedule));
@@ -426,7 +430,10 @@ bool CAddWiz::RunProperties(HWND owner, const std::u16string& name) {
     state.action = state.record.action;
 
     CTaskProp taskPage(state, context_);
+    CCompList computersPage(state.record, state.action, state.wizard, context_);
     std::vector<HPROPSHEETPAGE> pages = {taskPage.Create()};
+    if (state.kind == TaskKind::kRemote)
+        pages.push_back(computersPage.Create());
     std::unique_ptr<CSchedulePage> ownSchedule;
     pages.push_back(CreateSchedulePage(editor, false, ownSchedule));
     RunSheet(owner, LoadText(IDS_PROPERTIES_CAPTION), kPropertiesFlags, pages);

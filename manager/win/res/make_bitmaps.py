@@ -239,6 +239,39 @@ def cross():
 
 
 # ---------------------------------------------------------------------------------------------
+# The computer list's row image: a computer with its screen lit. Its mask colour is white, so the
+# picture has no pure white in it ("." is the mask, "w" a light grey for the screen's glint).
+
+COMPUTER = """
+................
+..KKKKKKKKKKKK..
+..KggggggggggK..
+..KgKKKKKKKKgK..
+..KgKwBBBBBKgK..
+..KgKBwBBBBKgK..
+..KgKBBBBBBKgK..
+..KgKBBBBBBKgK..
+..KgKKKKKKKKgK..
+..KggggggNggGK..
+..KKKKKKKKKKKK..
+.......KK.......
+.....KKggKK.....
+..KKKKKKKKKKKK..
+..KgggggggggGK..
+..KKKKKKKKKKKK..
+"""
+
+
+def computer():
+    palette = dict(PALETTE)
+    palette["."] = (255, 255, 255)
+    palette["w"] = (224, 240, 255)
+    rows = COMPUTER.strip("\n").split("\n")
+    assert len(rows) == 16 and all(len(row) == 16 for row in rows)
+    return [[palette[c] for c in row] for row in rows]
+
+
+# ---------------------------------------------------------------------------------------------
 # The task rows' images: the emblem as a green power button with a clock hand, and the same
 # greyed and struck through for a disabled task.
 
@@ -512,6 +545,7 @@ def main():
         "PowerOptions.bmp": parse(POWER_OPTIONS),
         "Separator.bmp": parse(SEPARATOR),
         "RemoteShutdown.bmp": parse(REMOTE_SHUTDOWN),
+        "Computer.bmp": computer(),
     }
     for name, rows in bitmaps.items():
         write_bmp(os.path.join(HERE, name), rows)

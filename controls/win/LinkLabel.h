@@ -1,0 +1,33 @@
+// Static texts of a dialog drawn as links: underlined, blue (grey when disabled), with the hand
+// cursor. They report a click as STN_CLICKED, so they need the SS_NOTIFY style.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <vector>
+
+namespace velmora {
+
+class LinkLabels {
+public:
+    LinkLabels() = default;
+    ~LinkLabels();
+    LinkLabels(const LinkLabels&) = delete;
+    LinkLabels& operator=(const LinkLabels&) = delete;
+
+    void Attach(HWND dialog, std::initializer_list<int> ids);
+    // The text colour of a label; null for other controls.
+    HBRUSH ControlColor(HDC dc, HWND control) const;
+    // The hand cursor over an enabled label; false for other windows.
+    bool SetCursor(HWND window) const;
+
+private:
+    bool IsLabel(HWND window) const;
+
+    HWND dialog_ = nullptr;
+    std::vector<int> ids_;
+    HFONT font_ = nullptr;
+};
+
+}  // namespace velmora

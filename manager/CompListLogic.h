@@ -1,0 +1,248 @@
+// The computer list page's decisions: the computer entries that the page and its worker share, the
+// rows in display order, sorting with its repeat counter, row dragging, Delete and Edit, and the
+// batch engine (work list, next index, batch kind, busy count, what a timer tick does, the end of a
+// batch). The window only feeds it ticks, clicks and rows.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "model/TaskParams.h"
+
+namespace velmora {
+
+// One computer of the list. The page and at most one worker hold it; each text is read and replaced
+// under the entry's lock, so a refresh, an edit and a worker never touch the same text at once.
+class SharedComputer {
+public:
+    SharedComputer() = default;
+    explicit SharedComputer(ComputerEntry texts) : texts_(std::move(texts)) {}
+
+    std::u16string Text(ComputerText index) const;
+    void SetText(ComputerText index, std::u16string text);
+    ComputerEntry Texts() const;
+    // Several texts changed together.
+    void Update(const std::function<void(ComputerEntry&)>& change);
+
+private:
+    mutable std::mutex lock_;
+    ComputerEntry texts_;
+};
+using ComputerRef = std::shared_ptr<SharedComputer>;
+
+// Computer names compared ignoring case, as the list finds its duplicates.
+class NameSet {
+public:
+    bool Contains(std::u16string_view name) const;
+    // False when the name was there already.
+    bool Insert(std::u16string_view name);
+
+private:
+    std::unordered_set<std::u16string> folded_;
+};
+
+enum class BatchKind : int { kNone = 0, kRun = 1, kGetMac = 2, kScan = 3, kPing = 4 };
+
+// The page's timers: one start timer per batch kind and the refresh timer.
+enum CompListTimer : int {
+    kTimerRun = 107,
+    kTimerRefresh = 108,
+    kTimerGetMac = 109,
+    kTimerScan = 111,
+    kTimerPing = 113,
+};
+constexpr unsigned kStartTimerMs = 1;
+constexpr unsigned kRefreshTimerMs = 500;
+constexpr unsigned kWorkerPauseMs = 20;
+constexpr int kProbeAttempts = 2;
+int StartTimerOf(BatchKind kind);
+BatchKind KindOfStartTimer(int timer);
+
+inline constexpr char16_t kStateRunning[] = u"running...";
+inline constexpr char16_t kStateOk[] = u"ok";
+inline constexpr char16_t kStateNotReply[] = u"not reply";
+inline constexpr char16_t kHibernateCommand[] = u"rundll32.exe powrprof.dll,SetSuspendState";
+
+// What a worker needs of the task being edited, read on the page's thread when the worker starts.
+struct TaskValues {
+    int action = kActionShutdown;
+    bool force = false;
+    bool noshow = false;
+    std::u16string delay;
+    std::u16string message;
+};
+
+// The remote operations of the batches, each on a fresh object of the action engine. Workers call
+// them one at a time; the page's own thread calls WakeOnLan. An implementation keeps no state
+// between calls and must outlive every worker that holds it.
+class ComputerOperations {
+public:
+    struct Probe {
+        bool answered = false;
+        std::u16string hostName;  // from the reverse lookup; empty when none
+        std::u16string mac;
+    };
+
+    virtual ~ComputerOperations() = default;
+    virtual std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user,
+                                         const std::u16string& password, bool noDialog, const std::u16string& message,
+                                         const std::u16string& delay, bool force, bool reboot) = 0;
+    virtual std::int32_t WmiCreateProcess(const std::u16string& computer, const std::u16string& user,
+                                          const std::u16string& password, const std::u16string& commandLine) = 0;
+    virtual std::int32_t WmiShutdown(const std::u16string& computer, const std::u16string& user,
+                                     const std::u16string& password, std::int32_t flags) = 0;
+    virtual bool Ping(const std::u16string& host, int attempts) = 0;
+    virtual Probe ProbeHost(const std::u16string& address, int attempts) = 0;
+    virtual std::u16string GetMacByName(const std::u16string& name) = 0;
+    virtual std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password,
+                                    const std::u16string& broadcast, const std::u16string& port) = 0;
+    // The system's one-line text for a result code; empty when it has none.
+    virtual std::u16string MessageText(std::uint32_t code) = 0;
+    virtual void Sleep(unsigned milliseconds) = 0;
+};
+
+// Starts a job on a thread of its own that nobody waits for: a page that goes away never waits for
+// a remote call. The job owns everything it touches.
+class WorkerLauncher {
+public:
+    virtual ~WorkerLauncher() = default;
+    virtual void Launch(std::function<void()> job) = 0;
+};
+
+// The state text of a result code: the system's text, or the number when the system has none.
+std::u16string ResultStateText(ComputerOperations& operations, std::uint32_t code);
+// One worker's job on its entry.
+void RunWorker(BatchKind kind, ComputerOperations& operations, SharedComputer& entry, const TaskValues& task);
+
+// A row of the list: its entry and the two texts it shows, which are written only at a fill, a
+// refresh tick and the end of a batch (the page's thread alone touches them).
+struct CompRow {
+    ComputerRef entry;
+    std::array<std::u16string, 2> cells;
+};
+
+struct TickResult {
+    // The rows whose texts changed (from the first to the last changed one).
+    int firstRow = 0;
+    int rowCount = 0;
+    // The batch ended: every batch timer is to be killed; every row was rewritten or refilled.
+    bool ended = false;
+    bool refilled = false;
+};
+
+enum class StartResult { kIgnored, kStarted, kAppended, kWokenUp };
+
+struct DeleteResult {
+    bool done = false;
+    int select = -1;  // the row to select, -1 none
+    int show = -1;    // the row to scroll into view, -1 none
+};
+
+enum class EditKind { kNone, kComputer, kWakeOne, kWakeSeveral };
+EditKind PlanEdit(int selectedCount, bool wakeup);
+
+struct ContextMenuPlan {
+    int runStringId = 0;       // 0: the Run item is removed
+    bool getMac = false;       // "Get Mac" goes in ahead of Ping
+    bool accelerator = false;  // the Run text gets a leading "&"
+};
+ContextMenuPlan PlanContextMenu(int action, bool byKey);
+
+// "%d/%d": selected rows, computers in the list.
+std::u16string CounterText(int selected, int total);
+
+class CompListLogic {
+public:
+    CompListLogic(std::shared_ptr<ComputerOperations> operations, std::shared_ptr<WorkerLauncher> launcher);
+    ~CompListLogic();
+    CompListLogic(const CompListLogic&) = delete;
+    CompListLogic& operator=(const CompListLogic&) = delete;
+
+    // The page list, in stored order.
+    void SetComputers(const std::vector<ComputerEntry>& computers);
+    std::vector<ComputerEntry> Computers() const;
+    int ComputerCount() const { return static_cast<int>(pageList_.size()); }
+    const std::vector<ComputerRef>& pageList() const { return pageList_; }
+
+    // The rows, in display order.
+    void Fill(bool wakeup);
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    const CompRow& Row(int index) const { return rows_[static_cast<std::size_t>(index)]; }
+    // A new computer at the end of the list and of the rows; its row.
+    int Append(ComputerEntry texts, bool wakeup);
+    // The rows' computer texts, for finding duplicates.
+    NameSet ListedNames() const;
+
+    // A click on the header of column 0 or 1. True when the rows were sorted, false when they were
+    // put back in stored order.
+    bool ClickColumn(int column, bool wakeup);
+    int sortKey() const { return sortKey_; }
+
+    // One step of a row drag from row `current` to row `target`: the selected rows (ascending)
+    // move by the difference; a row that would leave the list stops the move from that row on.
+    // Returns the selected rows afterwards.
+    std::vector<int> DragStep(int current, int target, std::vector<int> selected);
+    // The page list takes the order the rows show.
+    void StoreDisplayedOrder();
+
+    // Refused while a batch runs.
+    DeleteResult Delete(const std::vector<int>& selected);
+
+    ComputerEntry EditSource(int row) const { return Row(row).entry->Texts(); }
+    // The computers of some rows, held while a dialog is open: a Scan that ends meanwhile may
+    // refill the rows.
+    std::vector<ComputerRef> EntriesOf(const std::vector<int>& rows) const;
+    // The dialog's texts copied back into the edited computers, and their rows' texts.
+    void ApplyEdit(EditKind kind, const std::vector<ComputerRef>& edited, const ComputerEntry& texts);
+
+    // Run, Ping or Get Mac over the selected rows. A batch of another kind makes it do nothing; the
+    // same kind appends to the running batch. Run of a wakeup task sends the packets at once.
+    StartResult Start(BatchKind kind, const std::vector<int>& selected, int action);
+    // The IP range's first half: refused while a batch runs, because its worker holds an item of
+    // the work list; else the work list is emptied.
+    bool BeginRange();
+    // The range's addresses become entries of the work list; those not listed yet (ignoring case)
+    // join the list, and the rows are refilled. With Auto scan a Scan of the whole work list
+    // starts: true then.
+    bool TakeRange(const std::vector<std::u16string>& addresses, bool autoScan, bool wakeup);
+    // A timer tick; `topRow` and `rowsPerPage` say which rows are visible.
+    TickResult Tick(int timer, const TaskValues& task, int topRow, int rowsPerPage);
+
+    bool batchRunning() const { return kind_ != BatchKind::kNone; }
+    BatchKind batchKind() const { return kind_; }
+    std::size_t nextIndex() const { return nextIndex_; }
+    std::size_t workCount() const { return work_.size(); }
+    int busyCount() const { return busy_; }
+    bool workerRunning() const { return worker_ && worker_->load(); }
+
+private:
+    // True when a text of the row changed.
+    bool WriteRow(CompRow& row, bool name, bool state);
+    void SortRows();
+    void EmptyWorkList();
+    void EndBatch(TickResult& result, bool wakeup);
+
+    std::shared_ptr<ComputerOperations> operations_;
+    std::shared_ptr<WorkerLauncher> launcher_;
+    std::vector<ComputerRef> pageList_;
+    std::vector<CompRow> rows_;
+    std::vector<ComputerRef> work_;
+    std::size_t nextIndex_ = 0;
+    BatchKind kind_ = BatchKind::kNone;
+    int busy_ = 0;
+    std::shared_ptr<std::atomic<bool>> worker_;
+    int sortKey_ = 0;
+    int repeat_ = 0;
+    int lastColumn_ = 0;
+};
+
+}  // namespace velmora

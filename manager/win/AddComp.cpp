@@ -1,0 +1,256 @@
+// The computer dialogs: their fields mapped to the computer dialogs' rules, refusal by focus and
+// a flash of the title bar, and the two links (the computer browser and the MAC lookup).
+#include "manager/win/AddComp.h"
+
+#include "manager/win/ManagerContext.h"
+#include "manager/win/res/CompList.h"
+#include "manager/win/res/resource.h"
+
+namespace velmora {
+namespace {
+
+std::u16string ItemText(HWND dialog, int control) {
+    const HWND item = ::GetDlgItem(dialog, control);
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
+    return std::u16string(text.begin(), text.end());
+}
+
+void SetItemText(HWND dialog, int control, const std::u16string& text) {
+    ::SetDlgItemTextW(dialog, control, reinterpret_cast<const wchar_t*>(text.c_str()));
+}
+
+bool Checked(HWND dialog, int control) {
+    return ::IsDlgButtonChecked(dialog, control) == BST_CHECKED;
+}
+
+void Check(HWND dialog, int control, bool on) {
+    ::CheckDlgButton(dialog, control, on ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void Limit(HWND dialog, int control, int characters) {
+    ::SendDlgItemMessageW(dialog, control, EM_LIMITTEXT, static_cast<WPARAM>(characters), 0);
+}
+
+void Enable(HWND dialog, std::initializer_list<int> controls, bool on) {
+    for (const int control : controls)
+        ::EnableWindow(::GetDlgItem(dialog, control), on ? TRUE : FALSE);
+}
+
+void Refuse(HWND dialog, int control) {
+    ::SetFocus(::GetDlgItem(dialog, control));
+    ::FlashWindow(dialog, TRUE);
+}
+
+// An edit control's own copy of a secret is blanked before the window goes.
+void WipeItem(HWND dialog, int control) {
+    const int length = ::GetWindowTextLengthW(::GetDlgItem(dialog, control));
+    ::SetDlgItemTextW(dialog, control, std::wstring(static_cast<std::size_t>(length), L' ').c_str());
+    ::SetDlgItemTextW(dialog, control, L"");
+}
+
+}  // namespace
+
+// --- shutdown and reboot tasks ------------------------------------------------------------------
+
+CAddComp::CAddComp(ComputerEntry computer, int action, const ComputerServices& services)
+    : entry(std::move(computer)), action_(action), services_(services) {
+    OnCommand(IDOK, [this] { Accept(); });
+    OnCommand(IDCANCEL, [this] {
+        WipeItem(hwnd(), kCtlCompPassword);
+        End(IDCANCEL);
+    });
+    OnCommand(kCtlCompLogon, [this] { ApplyBox(); });
+    OnCommand(kCtlCompNameLink, STN_CLICKED, [this] { Browse(); });
+}
+
+bool CAddComp::Run(HWND owner) {
+    return RunModal(IDD_ADD_COMP, owner) == IDOK;
+}
+
+void CAddComp::OnInitDialog() {
+    ::SetWindowTextW(hwnd(), LoadText(IDS_REMOTE_COMPUTER).c_str());
+    ::SetDlgItemTextW(hwnd(), kCtlCompNameLink, LoadText(IDS_NAME_OR_IP).c_str());
+    ::SetDlgItemTextW(hwnd(), kCtlCompLogon, LoadText(IDS_LOGON_AS_USER).c_str());
+    ::SetDlgItemTextW(hwnd(), kCtlCompPasswordLabel, LoadText(IDS_PASSWORD_LABEL).c_str());
+    Limit(hwnd(), kCtlCompName, kNameLimit);
+    Limit(hwnd(), kCtlCompUser, kUserLimit);
+    Limit(hwnd(), kCtlCompPassword, kPasswordLimit);
+    links_.Attach(hwnd(), {kCtlCompNameLink});
+    const ComputerForm form = OpenComputerForm(entry, action_);
+    Show(form);
+    Enable(hwnd(), {kCtlCompLogon}, form.logonEnabled);
+    ApplyBox();
+}
+
+bool CAddComp::OnMessage(UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_SETCURSOR && links_.SetCursor(reinterpret_cast<HWND>(wParam))) {
+        SetResult(TRUE);
+        return true;
+    }
+    return false;
+}
+
+ComputerForm CAddComp::Read() const {
+    ComputerForm form;
+    form.name = ItemText(hwnd(), kCtlCompName);
+    form.user = ItemText(hwnd(), kCtlCompUser);
+    form.password = ItemText(hwnd(), kCtlCompPassword);
+    form.logon = Checked(hwnd(), kCtlCompLogon);
+    return form;
+}
+
+void CAddComp::Show(const ComputerForm& form) {
+    SetItemText(hwnd(), kCtlCompName, form.name);
+    SetItemText(hwnd(), kCtlCompUser, form.user);
+    SetItemText(hwnd(), kCtlCompPassword, form.password);
+    Check(hwnd(), kCtlCompLogon, form.logon);
+}
+
+void CAddComp::ApplyBox() {
+    ComputerForm form = Read();
+    Enable(hwnd(), {kCtlCompUser, kCtlCompPassword, kCtlCompPasswordLabel}, form.logon);
+    if (!form.logon) {
+        ApplyLogonBox(form);
+        Show(form);
+    }
+}
+
+void CAddComp::Accept() {
+    ComputerForm form = Read();
+    const FormCheck check = CheckComputerForm(form, entry);
+    Show(form);
+    if (!check.accept) {
+        Refuse(hwnd(), check.focus);
+        return;
+    }
+    WipeItem(hwnd(), kCtlCompPassword);
+    End(IDOK);
+}
+
+void CAddComp::Browse() {
+    if (!services_.browseForComputer)
+        return;
+    const std::u16string name = services_.browseForComputer(hwnd());
+    if (name.empty())
+        return;
+    ComputerForm form = Read();
+    form.name = name;
+    Show(form);
+}
+
+// --- wakeup tasks -------------------------------------------------------------------------------
+
+CAddCompM::CAddCompM(ComputerEntry computer, bool several, const ComputerServices& services)
+    : entry(std::move(computer)), several_(several), services_(services) {
+    OnCommand(IDOK, [this] { Accept(); });
+    OnCommand(IDCANCEL, [this] { End(IDCANCEL); });
+    OnCommand(kCtlWakeOptional, [this] { ApplyOptionalBox(); });
+    OnCommand(kCtlWakeNameLink, STN_CLICKED, [this] { Browse(); });
+    OnCommand(kCtlWakeMacLink, STN_CLICKED, [this] { LookUpMac(); });
+}
+
+bool CAddCompM::Run(HWND owner) {
+    return RunModal(IDD_ADD_COMP_M, owner) == IDOK;
+}
+
+void CAddCompM::OnInitDialog() {
+    ::SetWindowTextW(hwnd(), LoadText(IDS_REMOTE_COMPUTER).c_str());
+    for (const auto& [control, text] : {std::pair{kCtlWakeNameLink, IDS_NAME_OR_IP},
+                                        {kCtlWakeMacLink, IDS_MAC_LABEL},
+                                        {kCtlWakePasswordLabel, IDS_PASSWORD_LABEL},
+                                        {kCtlWakeOptional, IDS_OPTIONAL},
+                                        {kCtlWakeBroadcastLabel, IDS_BROADCAST_LABEL},
+                                        {kCtlWakePortLabel, IDS_PORT_LABEL}})
+        ::SetDlgItemTextW(hwnd(), control, LoadText(text).c_str());
+    Limit(hwnd(), kCtlWakeName, kNameLimit);
+    Limit(hwnd(), kCtlWakeMac, kMacLimit);
+    Limit(hwnd(), kCtlWakePassword, kWakePasswordLimit);
+    Limit(hwnd(), kCtlWakeBroadcast, kBroadcastLimit);
+    Limit(hwnd(), kCtlWakePort, kPortLimit);
+    links_.Attach(hwnd(), {kCtlWakeNameLink, kCtlWakeMacLink});
+    const WakeForm form = OpenWakeForm(entry, several_);
+    if (several_)
+        Enable(hwnd(),
+               {kCtlWakeName, kCtlWakeMac, kCtlWakePassword, kCtlWakeNameLink, kCtlWakeMacLink, kCtlWakePasswordLabel},
+               false);
+    Show(form);
+    ApplyOptionalBox();
+}
+
+bool CAddCompM::OnMessage(UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_SETCURSOR && links_.SetCursor(reinterpret_cast<HWND>(wParam))) {
+        SetResult(TRUE);
+        return true;
+    }
+    return false;
+}
+
+WakeForm CAddCompM::Read() const {
+    WakeForm form;
+    form.name = ItemText(hwnd(), kCtlWakeName);
+    form.mac = ItemText(hwnd(), kCtlWakeMac);
+    form.password = ItemText(hwnd(), kCtlWakePassword);
+    form.broadcast = ItemText(hwnd(), kCtlWakeBroadcast);
+    form.port = ItemText(hwnd(), kCtlWakePort);
+    form.optional = Checked(hwnd(), kCtlWakeOptional);
+    form.several = several_;
+    return form;
+}
+
+void CAddCompM::Show(const WakeForm& form) {
+    SetItemText(hwnd(), kCtlWakeName, form.name);
+    SetItemText(hwnd(), kCtlWakeMac, form.mac);
+    SetItemText(hwnd(), kCtlWakePassword, form.password);
+    SetItemText(hwnd(), kCtlWakeBroadcast, form.broadcast);
+    SetItemText(hwnd(), kCtlWakePort, form.port);
+    Check(hwnd(), kCtlWakeOptional, form.optional);
+}
+
+void CAddCompM::ApplyOptionalBox() {
+    WakeForm form = Read();
+    Enable(hwnd(), {kCtlWakeBroadcast, kCtlWakePort, kCtlWakeBroadcastLabel, kCtlWakePortLabel}, form.optional);
+    if (!form.optional) {
+        ApplyOptional(form);
+        Show(form);
+    }
+}
+
+void CAddCompM::Accept() {
+    WakeForm form = Read();
+    const FormCheck check = CheckWakeForm(form, entry);
+    Show(form);
+    if (!check.accept) {
+        Refuse(hwnd(), check.focus);
+        return;
+    }
+    End(IDOK);
+}
+
+void CAddCompM::Browse() {
+    if (!services_.browseForComputer)
+        return;
+    const std::u16string name = services_.browseForComputer(hwnd());
+    if (name.empty())
+        return;
+    WakeForm form = Read();
+    form.name = name;
+    Show(form);
+    LookUpMac();
+}
+
+// The lookup waits for an echo of up to five seconds on this thread, under the wait cursor.
+void CAddCompM::LookUpMac() {
+    WakeForm form = Read();
+    if (form.name.empty() || !services_.operations)
+        return;
+    const HCURSOR before = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    const std::u16string mac = services_.operations->GetMacByName(form.name);
+    ::SetCursor(before);
+    if (mac.empty())
+        return;
+    form.mac = mac;
+    Show(form);
+}
+
+}  // namespace velmora

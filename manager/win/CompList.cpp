@@ -1,0 +1,599 @@
+// The computer list page: the list's rows come from the page logic (owner data), the bar, the
+// menus, the keys and the dialogs feed the logic, and the window timers drive its batches.
+#include "manager/win/CompList.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "manager/IpRange.h"
+#include "manager/NetworkBrowsing.h"
+#include "manager/StringIds.h"
+#include "manager/win/AddComp.h"
+#include "manager/win/IpRange.h"
+#include "manager/win/res/CompList.h"
+#include "manager/win/res/resource.h"
+
+namespace velmora {
+namespace {
+
+constexpr int kWizardNextButton = 12324;
+constexpr int kComputerColumnWidth = 250;
+constexpr int kStateColumnWidth = 90;
+constexpr UINT kDragEnded = WM_APP + 14;
+constexpr int kBatchTimers[] = {kTimerRun, kTimerRefresh, kTimerGetMac, kTimerScan, kTimerPing};
+
+std::wstring Wide(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+void SetRowState(HWND list, int row, UINT state, UINT mask) {
+    LVITEMW item{};
+    item.stateMask = mask;
+    item.state = state;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+// --- the list control ---------------------------------------------------------------------------
+
+CMListCtrl::~CMListCtrl() {
+    if (list_ && ::IsWindow(list_))
+        ::RemoveWindowSubclass(list_, SubclassProc, reinterpret_cast<UINT_PTR>(this));
+}
+
+void CMListCtrl::Attach(HWND list, UINT endedMessage, Move move) {
+    list_ = list;
+    endedMessage_ = endedMessage;
+    move_ = std::move(move);
+    ::SetWindowSubclass(list_, SubclassProc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this));
+}
+
+void CMListCtrl::BeginDrag(int row) {
+    dragging_ = true;
+    current_ = row;
+    ::SetCapture(list_);
+}
+
+int CMListCtrl::TargetRow(POINT client) const {
+    const int count = static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+    if (count == 0)
+        return -1;
+    const int top = static_cast<int>(::SendMessageW(list_, LVM_GETTOPINDEX, 0, 0));
+    const int perPage = static_cast<int>(::SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0));
+    RECT first{};
+    first.left = LVIR_BOUNDS;
+    ::SendMessageW(list_, LVM_GETITEMRECT, static_cast<WPARAM>(top), reinterpret_cast<LPARAM>(&first));
+    RECT area{};
+    ::GetClientRect(list_, &area);
+    const int height = std::max<int>(1, first.bottom - first.top);
+    if (client.y < first.top)
+        return top - 1;
+    if (client.y >= area.bottom)
+        return top + perPage;
+    const int row = top + (client.y - first.top) / height;
+    return row < count ? row : top + perPage;
+}
+
+void CMListCtrl::EndDrag() {
+    if (!dragging_)
+        return;
+    dragging_ = false;
+    if (::GetCapture() == list_)
+        ::ReleaseCapture();
+    ::PostMessageW(::GetParent(list_), endedMessage_, 0, 0);
+}
+
+LRESULT CALLBACK CMListCtrl::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR data) {
+    auto* self = reinterpret_cast<CMListCtrl*>(data);
+    if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(window, SubclassProc, reinterpret_cast<UINT_PTR>(self));
+        self->list_ = nullptr;
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    }
+    return self->Handle(message, wParam, lParam);
+}
+
+LRESULT CMListCtrl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_GETDLGCODE:
+            return ::DefSubclassProc(list_, message, wParam, lParam) | DLGC_WANTALLKEYS;
+        case WM_MOUSEMOVE:
+            if (dragging_) {
+                const int count = static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+                const int target = TargetRow({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+                if (target >= 0 && target < count && target != current_) {
+                    ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+                    move_(current_, target);
+                    current_ = target;
+                    ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+                    ::InvalidateRect(list_, nullptr, FALSE);
+                }
+                return 0;
+            }
+            break;
+        case WM_LBUTTONUP:
+            if (dragging_) {
+                EndDrag();
+                return 0;
+            }
+            break;
+        // A drag that loses the mouse ends as a release does.
+        case WM_CAPTURECHANGED:
+            EndDrag();
+            break;
+        case WM_KEYDOWN:
+            if (dragging_ && wParam == VK_ESCAPE) {
+                EndDrag();
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(list_, message, wParam, lParam);
+}
+
+// --- the tool bar -------------------------------------------------------------------------------
+
+UINT CCompBar::Message() {
+    static const UINT message = ::RegisterWindowMessageW(L"UINT WM_COMPBAR_SELECTED");
+    return message;
+}
+
+HWND CCompBar::Create(HWND page, const RECT& area) {
+    std::vector<ToolButton> buttons = {
+        {IDB_CREATE, LoadText(IDS_TIP_CREATE), true, ID_COMP_ADD_MENU},
+        {IDB_SEPARATOR, L"", false},
+        {IDB_RUN, LoadText(IDS_TIP_RUN)},
+        {IDB_EDIT, LoadText(IDS_TIP_EDIT)},
+        {IDB_DELETE, LoadText(IDS_TIP_DELETE)},
+    };
+    return ToolBar::Create(page, IDC_COMP_BAR, area, L"CCompBar", Message(), IDC_COMP_BAR_FIRST, std::move(buttons));
+}
+
+// --- the page -----------------------------------------------------------------------------------
+
+CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, ManagerContext& context,
+                     ComputerServices services)
+    : record_(record),
+      action_(action),
+      wizard_(wizard),
+      context_(context),
+      services_(std::move(services)),
+      logic_(services_.operations, services_.launcher),
+      barMessage_(CCompBar::Message()),
+      dragEndedMessage_(kDragEnded) {
+    OnNotify(IDC_COMP_LIST, LVN_GETDISPINFOW,
+             [this](NMHDR& header) { return OnGetDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header)); });
+    OnNotify(IDC_COMP_LIST, LVN_COLUMNCLICK, [this](NMHDR& header) {
+        OnColumnClick(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
+        return 0;
+    });
+    OnNotify(IDC_COMP_LIST, NM_DBLCLK, [this](NMHDR&) {
+        Edit();
+        return 0;
+    });
+    OnNotify(IDC_COMP_LIST, NM_RETURN, [this](NMHDR&) {
+        Edit();
+        return 0;
+    });
+    OnNotify(IDC_COMP_LIST, LVN_KEYDOWN, [this](NMHDR& header) {
+        OnKey(reinterpret_cast<NMLVKEYDOWN&>(header).wVKey);
+        return 0;
+    });
+    OnNotify(IDC_COMP_LIST, LVN_BEGINDRAG, [this](NMHDR& header) {
+        list_.BeginDrag(reinterpret_cast<NMLISTVIEW&>(header).iItem);
+        return 0;
+    });
+    // The counter follows the selection while no batch runs; during one, the refresh ticks do it.
+    const auto selectionChanged = [this](NMHDR&) {
+        if (!logic_.batchRunning())
+            UpdateCounter();
+        return 0;
+    };
+    OnNotify(IDC_COMP_LIST, LVN_ITEMCHANGED, selectionChanged);
+    OnNotify(IDC_COMP_LIST, LVN_ODSTATECHANGED, selectionChanged);
+    OnNotifyCode(PSN_SETACTIVE, [this](NMHDR&) {
+        if (wizard_)
+            ::SendMessageW(Sheet(), PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_NEXT);
+        SetStateColumn();
+        Fill();
+        return 0;
+    });
+    OnNotifyCode(PSN_WIZNEXT, [this](NMHDR&) { return OnWizardNext(); });
+    OnNotifyCode(PSN_KILLACTIVE, [this](NMHDR&) {
+        record_.computers = logic_.Computers();
+        return FALSE;
+    });
+    OnNotifyCode(PSN_APPLY, [this](NMHDR&) {
+        record_.computers = logic_.Computers();
+        return static_cast<LRESULT>(PSNRET_NOERROR);
+    });
+    OnNotifyCode(PSN_HELP, [this](NMHDR&) {
+        if (context_.openHelp)
+            context_.openHelp(Sheet());
+        return 0;
+    });
+    OnCommand(ID_COMP_EDIT, [this] { Edit(); });
+    OnCommand(ID_COMP_RUN, [this] { Run(); });
+    OnCommand(ID_COMP_PING, [this] { Ping(); });
+    OnCommand(ID_COMP_DELETE, [this] { Delete(); });
+    OnCommand(ID_COMP_GET_MAC, [this] { GetMac(); });
+    OnCommand(ID_COMP_RANGE, [this] { RangeOfIp(); });
+    OnCommand(ID_COMP_WORKGROUPS, [this] { Workgroups(); });
+    OnCommand(ID_COMP_AD_SEARCH, [this] { AdSearch(); });
+    OnCommand(ID_COMP_ADD_MENU, [this] { ShowAddMenu(); });
+}
+
+CCompList::~CCompList() {
+    if (images_)
+        ::ImageList_Destroy(images_);
+}
+
+HPROPSHEETPAGE CCompList::Create() {
+    return CreatePage(IDD_COMP_LIST, PSP_HASHELP, LoadText(IDS_PAGE_REMOTE));
+}
+
+void CCompList::OnInitDialog() {
+    list_.Attach(Item(IDC_COMP_LIST), dragEndedMessage_,
+                 [this](int current, int target) { OnDragStep(current, target); });
+    const HWND list = list_.hwnd();
+    images_ = ::ImageList_LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_COMPUTERS), 16, 1,
+                                     RGB(255, 255, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    ::SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
+    ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_INFOTIP, LVS_EX_INFOTIP);
+    std::wstring computer = LoadText(IDS_COL_COMPUTER);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = computer.data();
+    column.cx = kComputerColumnWidth;
+    ::SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    // The second column gets its header and width each time the page becomes active.
+    wchar_t empty[] = L"";
+    column.pszText = empty;
+    column.cx = 0;
+    ::SendMessageW(list, LVM_INSERTCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
+
+    // The bar takes the place of its placeholder, 2 pixels inside it.
+    const HWND place = Item(IDC_COMP_BAR_PLACE);
+    RECT area{};
+    ::GetWindowRect(place, &area);
+    ::MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&area), 2);
+    ::InflateRect(&area, -2, -2);
+    ::ShowWindow(place, SW_HIDE);
+    bar_.Create(hwnd(), area);
+
+    logic_.SetComputers(record_.computers);
+    Fill();
+}
+
+bool CCompList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER) {
+        OnTimer(static_cast<int>(wParam));
+        return true;
+    }
+    if (message == barMessage_) {
+        switch (static_cast<int>(lParam)) {
+            case IDC_COMP_BAR_ADD - IDC_COMP_BAR_FIRST:
+                Add();
+                break;
+            case IDC_COMP_BAR_RUN - IDC_COMP_BAR_FIRST:
+                Run();
+                break;
+            case IDC_COMP_BAR_EDIT - IDC_COMP_BAR_FIRST:
+                Edit();
+                break;
+            case IDC_COMP_BAR_DELETE - IDC_COMP_BAR_FIRST:
+                Delete();
+                break;
+            default:
+                break;
+        }
+        ::SetFocus(list_.hwnd());
+        return true;
+    }
+    if (message == dragEndedMessage_) {
+        // The stored order becomes the order on screen.
+        logic_.StoreDisplayedOrder();
+        return true;
+    }
+    if (message == WM_CONTEXTMENU && reinterpret_cast<HWND>(wParam) == list_.hwnd()) {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        const bool byKey = lParam == -1;
+        if (byKey) {
+            RECT rect{};
+            ::GetWindowRect(list_.hwnd(), &rect);
+            at = {rect.left + 16, rect.top + 24};
+        }
+        ShowContextMenu(at, byKey);
+        return true;
+    }
+    return false;
+}
+
+TaskValues CCompList::CurrentTask() const {
+    return {action_, record_.force != 0, record_.noshow != 0, record_.delay, record_.message};
+}
+
+std::vector<int> CCompList::SelectedRows() const {
+    std::vector<int> rows;
+    int row = -1;
+    while ((row = static_cast<int>(
+                ::SendMessageW(list_.hwnd(), LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0)
+        rows.push_back(row);
+    return rows;
+}
+
+void CCompList::SelectOnly(const std::vector<int>& rows) {
+    SetRowState(list_.hwnd(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (const int row : rows)
+        SetRowState(list_.hwnd(), row, LVIS_SELECTED, LVIS_SELECTED);
+    if (!rows.empty())
+        SetRowState(list_.hwnd(), rows.front(), LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+void CCompList::ShowRows(bool keepScroll) {
+    ::SendMessageW(list_.hwnd(), LVM_SETITEMCOUNT, static_cast<WPARAM>(logic_.RowCount()),
+                   keepScroll ? LVSICF_NOSCROLL : 0);
+    ::InvalidateRect(list_.hwnd(), nullptr, FALSE);
+    UpdateCounter();
+}
+
+void CCompList::Fill() {
+    ::SendMessageW(list_.hwnd(), WM_SETREDRAW, FALSE, 0);
+    logic_.Fill(wakeup());
+    SelectOnly({});
+    ::SendMessageW(list_.hwnd(), LVM_SETITEMCOUNT, static_cast<WPARAM>(logic_.RowCount()), 0);
+    ::SendMessageW(list_.hwnd(), WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list_.hwnd(), nullptr, TRUE);
+    UpdateCounter();
+}
+
+void CCompList::AppendRow(ComputerEntry texts) {
+    const int row = logic_.Append(std::move(texts), wakeup());
+    ::SendMessageW(list_.hwnd(), LVM_SETITEMCOUNT, static_cast<WPARAM>(logic_.RowCount()),
+                   LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    SelectOnly({row});
+    ::SendMessageW(list_.hwnd(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    UpdateCounter();
+}
+
+// Written only when it changes: every refresh tick comes here.
+void CCompList::UpdateCounter() {
+    const int selected = static_cast<int>(::SendMessageW(list_.hwnd(), LVM_GETSELECTEDCOUNT, 0, 0));
+    const std::wstring text = Wide(CounterText(selected, logic_.ComputerCount()));
+    wchar_t shown[32] = {};
+    ::GetDlgItemTextW(hwnd(), IDC_COMP_COUNTER, shown, 32);
+    if (text != shown)
+        ::SetDlgItemTextW(hwnd(), IDC_COMP_COUNTER, text.c_str());
+}
+
+void CCompList::SetStateColumn() {
+    std::wstring header = wakeup() ? LoadText(IDS_COL_MAC_ADDRESS) : LoadText(IDS_COL_STATE);
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = header.data();
+    column.cx = kStateColumnWidth;
+    ::SendMessageW(list_.hwnd(), LVM_SETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
+}
+
+LRESULT CCompList::OnGetDisplayInfo(NMLVDISPINFOW& info) {
+    LVITEMW& item = info.item;
+    if (item.iItem < 0 || item.iItem >= logic_.RowCount())
+        return 0;
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        const std::u16string& cell = logic_.Row(item.iItem).cells[item.iSubItem == 1 ? 1 : 0];
+        const std::size_t length = std::min<std::size_t>(cell.size(), static_cast<std::size_t>(item.cchTextMax - 1));
+        std::copy_n(cell.data(), length, item.pszText);
+        item.pszText[length] = L'\0';
+    }
+    if (item.mask & LVIF_IMAGE)
+        item.iImage = 0;
+    return 0;
+}
+
+LRESULT CCompList::OnWizardNext() {
+    if (logic_.ComputerCount() > 0)
+        return 0;
+    Add();
+    return -1;  // a remote task needs a computer: the page stays
+}
+
+HWND CCompList::Owner() const {
+    return Sheet();
+}
+
+// --- commands -----------------------------------------------------------------------------------
+
+void CCompList::Add() {
+    if (wakeup()) {
+        CAddCompM dialog(ComputerEntry{}, false, services_);
+        if (dialog.Run(Owner()))
+            AppendRow(dialog.entry);
+    } else {
+        CAddComp dialog(ComputerEntry{}, action_, services_);
+        if (dialog.Run(Owner()))
+            AppendRow(dialog.entry);
+    }
+}
+
+void CCompList::Edit() {
+    const std::vector<int> rows = SelectedRows();
+    const EditKind kind = PlanEdit(static_cast<int>(rows.size()), wakeup());
+    if (kind == EditKind::kNone)
+        return;
+    // The computers themselves: a batch that ends while the dialog is open may refill the rows.
+    const std::vector<ComputerRef> edited = logic_.EntriesOf(rows);
+    bool accepted = false;
+    ComputerEntry texts;
+    if (kind == EditKind::kComputer) {
+        CAddComp dialog(edited[0]->Texts(), action_, services_);
+        accepted = dialog.Run(Owner());
+        texts = dialog.entry;
+    } else {
+        CAddCompM dialog(kind == EditKind::kWakeOne ? edited[0]->Texts() : ComputerEntry{},
+                         kind == EditKind::kWakeSeveral, services_);
+        accepted = dialog.Run(Owner());
+        texts = dialog.entry;
+    }
+    if (!accepted)
+        return;
+    logic_.ApplyEdit(kind, edited, texts);
+    ::InvalidateRect(list_.hwnd(), nullptr, FALSE);
+}
+
+void CCompList::Delete() {
+    const DeleteResult result = logic_.Delete(SelectedRows());
+    if (!result.done)
+        return;
+    ::SendMessageW(list_.hwnd(), LVM_SETITEMCOUNT, static_cast<WPARAM>(logic_.RowCount()), LVSICF_NOSCROLL);
+    SelectOnly(result.select >= 0 ? std::vector<int>{result.select} : std::vector<int>{});
+    if (result.show >= 0)
+        ::SendMessageW(list_.hwnd(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(result.show), FALSE);
+    ::InvalidateRect(list_.hwnd(), nullptr, FALSE);
+    UpdateCounter();
+}
+
+void CCompList::StartBatch(BatchKind kind) {
+    const StartResult result = logic_.Start(kind, SelectedRows(), action_);
+    if (result != StartResult::kStarted)
+        return;
+    ::SetTimer(hwnd(), static_cast<UINT_PTR>(StartTimerOf(kind)), kStartTimerMs, nullptr);
+    ::SetTimer(hwnd(), kTimerRefresh, kRefreshTimerMs, nullptr);
+}
+
+void CCompList::OnTimer(int timer) {
+    const HWND list = list_.hwnd();
+    const int top = static_cast<int>(::SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+    const int perPage = static_cast<int>(::SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    const TickResult result = logic_.Tick(timer, CurrentTask(), top, perPage);
+    if (result.ended) {
+        for (const int id : kBatchTimers)
+            ::KillTimer(hwnd(), static_cast<UINT_PTR>(id));
+    }
+    if (result.refilled) {
+        SelectOnly({});
+        ShowRows(false);
+        return;
+    }
+    if (result.rowCount > 0)
+        ::SendMessageW(list, LVM_REDRAWITEMS, static_cast<WPARAM>(result.firstRow),
+                       static_cast<LPARAM>(result.firstRow + result.rowCount - 1));
+    UpdateCounter();
+}
+
+void CCompList::RangeOfIp() {
+    // Refused while a batch runs: its worker holds an item of the work list.
+    if (!logic_.BeginRange())
+        return;
+    CIpRange dialog(FreeRoom(static_cast<std::size_t>(logic_.ComputerCount())));
+    if (dialog.Run(Owner()))
+        AddRange(dialog.addresses, dialog.autoScan);
+}
+
+void CCompList::AddRange(const std::vector<std::u16string>& addresses, bool autoScan) {
+    if (!logic_.BeginRange())
+        return;
+    const bool scan = logic_.TakeRange(addresses, autoScan, wakeup());
+    SelectOnly({});
+    ShowRows(false);
+    if (scan) {
+        ::SetTimer(hwnd(), kTimerScan, kStartTimerMs, nullptr);
+        ::SetTimer(hwnd(), kTimerRefresh, kRefreshTimerMs, nullptr);
+    }
+}
+
+void CCompList::Workgroups() {
+    if (logic_.batchRunning() || !services_.network)
+        return;
+    const HCURSOR before = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    NameSet listed = logic_.ListedNames();
+    const std::vector<ComputerEntry> found = BrowseWorkgroups(
+        *services_.network, wakeup(), FreeRoom(static_cast<std::size_t>(logic_.ComputerCount())), listed);
+    ::SetCursor(before);
+    for (const ComputerEntry& entry : found)
+        AppendRow(entry);
+}
+
+void CCompList::AdSearch() {
+    if (logic_.batchRunning() || !services_.pickFromDirectory)
+        return;
+    const std::vector<std::u16string> paths = services_.pickFromDirectory(Owner());
+    NameSet listed = logic_.ListedNames();
+    for (const std::u16string& name : NewDirectoryNames(paths, listed, logic_.ComputerCount())) {
+        ComputerEntry entry;
+        entry[kTextName] = name;
+        AppendRow(std::move(entry));
+    }
+}
+
+void CCompList::OnColumnClick(int column) {
+    const std::vector<ComputerRef> selected = logic_.EntriesOf(SelectedRows());
+    if (logic_.ClickColumn(column, wakeup())) {
+        // The selection goes with its computers.
+        std::vector<int> rows;
+        for (int row = 0; row < logic_.RowCount(); ++row)
+            if (std::find(selected.begin(), selected.end(), logic_.Row(row).entry) != selected.end())
+                rows.push_back(row);
+        SelectOnly(rows);
+    } else {
+        SelectOnly({});
+    }
+    ::InvalidateRect(list_.hwnd(), nullptr, FALSE);
+    UpdateCounter();
+}
+
+void CCompList::OnKey(WORD key) {
+    switch (key) {
+        case VK_TAB:
+            ::SetFocus(::GetDlgItem(Sheet(), wizard_ ? kWizardNextButton : IDOK));
+            break;
+        case VK_INSERT:
+            Add();
+            break;
+        case VK_DELETE:
+            Delete();
+            break;
+        default:
+            break;
+    }
+}
+
+void CCompList::OnDragStep(int current, int target) {
+    const std::vector<int> selected = logic_.DragStep(current, target, SelectedRows());
+    SelectOnly(selected);
+    if (!selected.empty())
+        ::SendMessageW(list_.hwnd(), LVM_ENSUREVISIBLE,
+                       static_cast<WPARAM>(target > current ? selected.back() : selected.front()), FALSE);
+}
+
+void CCompList::ShowContextMenu(POINT screen, bool byKey) {
+    if (::SendMessageW(list_.hwnd(), LVM_GETSELECTEDCOUNT, 0, 0) == 0)
+        return;
+    const HMENU resource = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_COMP_LIST));
+    const HMENU menu = ::GetSubMenu(resource, 0);
+    const ContextMenuPlan plan = PlanContextMenu(action_, byKey);
+    if (plan.runStringId == 0) {
+        ::DeleteMenu(menu, ID_COMP_RUN, MF_BYCOMMAND);
+    } else {
+        const std::wstring text = (plan.accelerator ? L"&" : L"") + LoadText(plan.runStringId);
+        ::ModifyMenuW(menu, ID_COMP_RUN, MF_BYCOMMAND | MF_STRING, ID_COMP_RUN, text.c_str());
+    }
+    if (plan.getMac)
+        ::InsertMenuW(menu, 3, MF_BYPOSITION | MF_STRING, ID_COMP_GET_MAC, LoadText(IDS_MENU_GET_MAC).c_str());
+    ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
+    ::DestroyMenu(resource);
+}
+
+void CCompList::ShowAddMenu() {
+    const HMENU resource = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_COMP_ADD));
+    const RECT button = bar_.ButtonScreenRect(IDC_COMP_BAR_ADD - IDC_COMP_BAR_FIRST);
+    ::TrackPopupMenu(::GetSubMenu(resource, 0), TPM_LEFTALIGN | TPM_TOPALIGN, button.left, button.bottom, 0, hwnd(),
+                     nullptr);
+    ::DestroyMenu(resource);
+}
+
+}  // namespace velmora

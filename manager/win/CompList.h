@@ -1,0 +1,118 @@
+// The computer list page of a remote task: the list with its drag-ordered rows, the tool bar, the
+// context and add menus, the add and edit dialogs, network browsing, and the batches' timers.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "controls/win/DialogBase.h"
+#include "controls/win/ToolBar.h"
+#include "manager/CompListLogic.h"
+#include "manager/win/ComputerServices.h"
+#include "manager/win/ManagerContext.h"
+#include "model/TaskParams.h"
+
+namespace velmora {
+
+// The list control of the page: it takes every key, so Tab and Enter reach the page, and moves the
+// selected rows while the left button drags them. The end of a drag reaches the page as a private
+// message, also when the drag loses the mouse (Alt+Tab, Escape).
+class CMListCtrl {
+public:
+    using Move = std::function<void(int current, int target)>;
+
+    CMListCtrl() = default;
+    ~CMListCtrl();
+    CMListCtrl(const CMListCtrl&) = delete;
+    CMListCtrl& operator=(const CMListCtrl&) = delete;
+
+    void Attach(HWND list, UINT endedMessage, Move move);
+    void BeginDrag(int row);
+    HWND hwnd() const { return list_; }
+    bool dragging() const { return dragging_; }
+    // The row under a point of the list, or the one a cursor above or below the rows points to;
+    // beside the list only the height counts.
+    int TargetRow(POINT client) const;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void EndDrag();
+
+    HWND list_ = nullptr;
+    UINT endedMessage_ = 0;
+    Move move_;
+    bool dragging_ = false;
+    int current_ = 0;
+};
+
+// The page's tool bar: Create New (with the add menu on its arrow), Run, Edit and Delete.
+class CCompBar : public ToolBar {
+public:
+    HWND Create(HWND page, const RECT& area);
+    static UINT Message();
+};
+
+class CCompList : public PropertyPage {
+public:
+    // The page edits the record's computers and reads the current action whenever it decides.
+    CCompList(CTaskParams& record, const int& action, bool wizard, ManagerContext& context,
+              ComputerServices services = SystemComputerServices());
+    ~CCompList() override;
+
+    HPROPSHEETPAGE Create();
+    CompListLogic& logic() { return logic_; }
+    HWND list() const { return list_.hwnd(); }
+
+    // The commands, as the bar, the menus and the keys reach them.
+    void Add();
+    void Edit();
+    void Delete();
+    void Run() { StartBatch(BatchKind::kRun); }
+    void Ping() { StartBatch(BatchKind::kPing); }
+    void GetMac() { StartBatch(BatchKind::kGetMac); }
+    void RangeOfIp();
+    // The range dialog's addresses taken into the list, and the Scan started when asked.
+    void AddRange(const std::vector<std::u16string>& addresses, bool autoScan);
+    void Workgroups();
+    void AdSearch();
+    // One timer tick, as the window's timers deliver them.
+    void OnTimer(int timer);
+
+private:
+    void OnInitDialog() override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool wakeup() const { return action_ == kActionWakeOnLan; }
+    TaskValues CurrentTask() const;
+    std::vector<int> SelectedRows() const;
+    void SelectOnly(const std::vector<int>& rows);
+    // The rows shown again after the logic changed them.
+    void ShowRows(bool keepScroll);
+    void Fill();
+    void AppendRow(ComputerEntry texts);
+    void UpdateCounter();
+    void SetStateColumn();
+    void StartBatch(BatchKind kind);
+    void OnColumnClick(int column);
+    void OnKey(WORD key);
+    void OnDragStep(int current, int target);
+    void ShowContextMenu(POINT screen, bool byKey);
+    void ShowAddMenu();
+    LRESULT OnGetDisplayInfo(NMLVDISPINFOW& info);
+    LRESULT OnWizardNext();
+    HWND Owner() const;
+
+    CTaskParams& record_;
+    const int& action_;
+    bool wizard_;
+    ManagerContext& context_;
+    ComputerServices services_;
+    CompListLogic logic_;
+    CMListCtrl list_;
+    CCompBar bar_;
+    HIMAGELIST images_ = nullptr;
+    UINT barMessage_;
+    UINT dragEndedMessage_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,156 @@
+// Fakes for the computer list's tests: remote operations that answer from tables and record every
+// call, and worker launchers that run a job at once, when the test says, or on a real thread.
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "manager/CompListLogic.h"
+
+namespace velmora::testing_fakes {
+
+class FakeOperations : public ComputerOperations {
+public:
+    std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user, const std::u16string&,
+                                 bool, const std::u16string&, const std::u16string&, bool, bool reboot) override {
+        Record((reboot ? u"reboot " : u"shutdown ") + computer + u" as " + user);
+        return shutdownResult;
+    }
+    std::int32_t WmiCreateProcess(const std::u16string& computer, const std::u16string&, const std::u16string&,
+                                  const std::u16string& commandLine) override {
+        Record(u"process " + computer + u" " + commandLine);
+        return 0;
+    }
+    std::int32_t WmiShutdown(const std::u16string& computer, const std::u16string&, const std::u16string&,
+                             std::int32_t flags) override {
+        Record(u"logoff " + computer + (flags == 4 ? u" forced" : u""));
+        return 0;
+    }
+    bool Ping(const std::u16string& host, int attempts) override {
+        Record(u"ping " + host);
+        Wait();
+        return attempts == kProbeAttempts && answering.count(host) != 0;
+    }
+    Probe ProbeHost(const std::u16string& address, int) override {
+        Record(u"probe " + address);
+        Wait();
+        Probe probe;
+        if (const auto found = probes.find(address); found != probes.end())
+            probe = found->second;
+        return probe;
+    }
+    std::u16string GetMacByName(const std::u16string& name) override {
+        Record(u"mac " + name);
+        Wait();
+        const auto found = macs.find(name);
+        return found == macs.end() ? std::u16string() : found->second;
+    }
+    std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password, const std::u16string& broadcast,
+                            const std::u16string& port) override {
+        Record(u"wake " + mac + u" " + password + u" " + broadcast + u" " + port);
+        return 0;
+    }
+    std::u16string MessageText(std::uint32_t code) override {
+        const auto found = texts.find(code);
+        return found == texts.end() ? std::u16string() : found->second;
+    }
+    void Sleep(unsigned milliseconds) override {
+        const std::lock_guard<std::mutex> guard(lock);
+        sleptMs += milliseconds;
+    }
+
+    std::vector<std::u16string> Calls() {
+        const std::lock_guard<std::mutex> guard(lock);
+        return calls;
+    }
+    // Makes every probe, ping and MAC lookup wait until Release.
+    void Hold() {
+        const std::lock_guard<std::mutex> guard(lock);
+        held = true;
+    }
+    void Release() {
+        {
+            const std::lock_guard<std::mutex> guard(lock);
+            held = false;
+        }
+        changed.notify_all();
+    }
+    // Waits until a held call has started.
+    void AwaitHeldCall() {
+        std::unique_lock<std::mutex> guard(lock);
+        changed.wait(guard, [this] { return waiting > 0; });
+    }
+
+    std::set<std::u16string> answering;
+    std::map<std::u16string, Probe> probes;
+    std::map<std::u16string, std::u16string> macs;
+    std::map<std::uint32_t, std::u16string> texts{{0, u"The operation completed successfully."}};
+    std::uint32_t shutdownResult = 0;
+    unsigned sleptMs = 0;
+
+private:
+    void Record(std::u16string call) {
+        const std::lock_guard<std::mutex> guard(lock);
+        calls.push_back(std::move(call));
+    }
+    void Wait() {
+        std::unique_lock<std::mutex> guard(lock);
+        ++waiting;
+        changed.notify_all();
+        changed.wait(guard, [this] { return !held; });
+        --waiting;
+    }
+
+    std::mutex lock;
+    std::condition_variable changed;
+    std::vector<std::u16string> calls;
+    bool held = false;
+    int waiting = 0;
+};
+
+// Runs each job when the test says, so a test sees a worker "still running".
+class QueuedLauncher : public WorkerLauncher {
+public:
+    void Launch(std::function<void()> job) override { jobs.push_back(std::move(job)); }
+    // Runs the oldest waiting job; false when there is none.
+    bool RunNext() {
+        if (jobs.empty())
+            return false;
+        auto job = std::move(jobs.front());
+        jobs.erase(jobs.begin());
+        job();
+        return true;
+    }
+    std::vector<std::function<void()>> jobs;
+};
+
+// Real threads; the test joins them at its end, after the page logic is gone.
+class ThreadLauncher : public WorkerLauncher {
+public:
+    ~ThreadLauncher() override { JoinAll(); }
+    void Launch(std::function<void()> job) override {
+        const std::lock_guard<std::mutex> guard(lock);
+        threads.emplace_back(std::move(job));
+    }
+    void JoinAll() {
+        std::vector<std::thread> taken;
+        {
+            const std::lock_guard<std::mutex> guard(lock);
+            taken.swap(threads);
+        }
+        for (std::thread& thread : taken)
+            thread.join();
+    }
+
+private:
+    std::mutex lock;
+    std::vector<std::thread> threads;
+};
+
+}  // namespace velmora::testing_fakes

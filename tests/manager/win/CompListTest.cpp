@@ -1,0 +1,524 @@
+// The computer list page under Wine: in the wizard and the properties sheet of a remote task, with
+// the computer dialog; Ping and Scan batches against the test host of the test command's network
+// namespace and a silent address; the wake-up packets of a wakeup task on loopback; workgroups and
+// the directory search, which Wine does not have.
+#include <winsock2.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <thread>
+
+#include "manager/AddCompLogic.h"
+#include "manager/win/AddComp.h"
+#include "manager/win/AddWiz.h"
+#include "manager/win/CompList.h"
+#include "manager/win/res/CompList.h"
+#include "manager/win/res/resource.h"
+#include "model/win/TaskFolder.h"
+#include "platform/win/Com.h"
+#include "scheduler/TaskStore.h"
+#include "tests/support/win/TaskPairs.h"
+#include "tests/support/win/Winsock.h"
+
+VELMORA_TEST_USES_WINSOCK;
+
+namespace velmora {
+namespace {
+
+void Pump() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+// Pumps this thread's messages until `done` or the time is up.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        Pump();
+    }
+    return true;
+}
+
+// A visible window owned by `owner` whose title is `title` (any title when empty).
+HWND WaitForOwned(HWND owner, const std::wstring& title = {}, DWORD timeoutMs = 10000) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
+        struct Search {
+            HWND owner;
+            const std::wstring* title;
+            HWND found;
+        } search{owner, &title, nullptr};
+        ::EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                if (::GetWindow(window, GW_OWNER) != s->owner || !::IsWindowVisible(window))
+                    return TRUE;
+                wchar_t text[128] = {};
+                ::GetWindowTextW(window, text, 128);
+                if (!s->title->empty() && *s->title != text)
+                    return TRUE;
+                s->found = window;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        ::Sleep(20);
+    }
+    return nullptr;
+}
+
+HWND CurrentPage(HWND sheet) {
+    return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+std::wstring CellText(HWND list, int row, int column) {
+    wchar_t text[128] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 128;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+int RowCount(HWND list) {
+    return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+void SelectAll(HWND list) {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+}
+
+std::wstring Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::wstring(value, value + std::strlen(value)) : std::wstring();
+}
+
+ComputerEntry Computer(const std::wstring& name) {
+    ComputerEntry entry;
+    entry[kTextName] = std::u16string(name.begin(), name.end());
+    return entry;
+}
+
+// Waits until a dialog has gone, so the next step meets the sheet's own loop again.
+void WaitUntilGone(HWND dialog) {
+    for (int i = 0; i < 500 && ::IsWindow(dialog); ++i)
+        ::Sleep(10);
+}
+
+// Fills the computer dialog that opened over `owner` and presses OK.
+void AddThroughDialog(HWND owner, const wchar_t* name) {
+    const HWND dialog = WaitForOwned(owner, L"Remote computer");
+    ASSERT_NE(nullptr, dialog) << "the computer dialog did not open";
+    ::SetDlgItemTextW(dialog, kCtlCompName, name);
+    ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    WaitUntilGone(dialog);
+}
+
+// --- the page in the task editor ----------------------------------------------------------------
+
+class CompListEditor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        context.taskFolder = TaskStoreFolder();
+        context.messageBox = [](HWND, const std::wstring&, UINT) { return IDOK; };
+        context.isAdministrator = [] { return true; };
+        CScheduledTask scheduler;
+        RemoveAllTasks(scheduler, TaskStoreFolder());
+    }
+    void TearDown() override {
+        if (driver.joinable())
+            driver.join();
+        CScheduledTask scheduler;
+        RemoveAllTasks(scheduler, TaskStoreFolder());
+        ::DestroyWindow(owner);
+    }
+    void Drive(std::function<void(HWND sheet)> steps) {
+        driver = std::thread([this, steps = std::move(steps)] {
+            const HWND sheet = WaitForOwned(owner);
+            if (sheet)
+                steps(sheet);
+        });
+    }
+
+    ComInit com;
+    HWND owner = nullptr;
+    ManagerContext context;
+    std::thread driver;
+};
+
+TEST_F(CompListEditor, WizardOfARemoteTaskAsksForAComputerAndStoresIt) {
+    std::atomic<bool> onPage{false}, stayed{false}, finished{false};
+    std::atomic<int> rowsAfterAdd{-1};
+    Drive([&](HWND sheet) {
+        ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        const HWND page = CurrentPage(sheet);
+        onPage = ::GetDlgItem(page, IDC_COMP_LIST) != nullptr;
+        // Next with no computer opens the computer dialog and stays.
+        ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        AddThroughDialog(sheet, L"pc-7 second word");
+        stayed = CurrentPage(sheet) == page;
+        rowsAfterAdd = RowCount(::GetDlgItem(page, IDC_COMP_LIST));
+        for (int i = 0; i < 4 && !::GetDlgItem(CurrentPage(sheet), IDC_FINISH_TEXT); ++i)
+            ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        finished = ::GetDlgItem(CurrentPage(sheet), IDC_FINISH_TEXT) != nullptr;
+        ::PostMessageW(sheet, PSM_PRESSBUTTON, finished ? PSBTN_FINISH : PSBTN_CANCEL, 0);
+    });
+    const auto name = CAddWiz(context).RunNew(owner, TaskKind::kRemote, std::nullopt);
+    driver.join();
+    EXPECT_TRUE(onPage) << "the computer list follows the Task page";
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(1, rowsAfterAdd);
+    ASSERT_TRUE(finished);
+    ASSERT_TRUE(name);
+    CTaskParams stored;
+    ASSERT_TRUE(stored.Load(TaskStoreFolder(), *name, true));
+    ASSERT_EQ(1u, stored.computers.size());
+    EXPECT_EQ(u"pc-7", stored.computers[0][kTextName]) << "the name is cut at its first blank";
+    EXPECT_EQ(0, stored.local);
+}
+
+TEST_F(CompListEditor, PropertiesOfAWakeupTaskShowItsComputersAndStoreAnEdit) {
+    CTaskParams record;
+    record.action = kActionWakeOnLan;
+    ComputerEntry first = Computer(L"alpha");
+    first[kTextMac] = u"001122334455";
+    record.computers = {first, Computer(L"bravo")};
+    const std::u16string name = test::MakeTaskPair(TaskKind::kRemote, record);
+    ASSERT_FALSE(name.empty());
+    ASSERT_TRUE(record.Save(TaskStoreFolder(), name));
+
+    std::atomic<bool> macHeader{false}, refused{false};
+    std::wstring firstMac;
+    Drive([&](HWND sheet) {
+        ::SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
+        const HWND page = CurrentPage(sheet);
+        const HWND list = ::GetDlgItem(page, IDC_COMP_LIST);
+        wchar_t header[64] = {};
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT;
+        column.pszText = header;
+        column.cchTextMax = 64;
+        ::SendMessageW(list, LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
+        macHeader = std::wstring(header) == L"MAC address";
+        firstMac = CellText(list, 0, 1);
+        // Edit the second computer: a MAC of eleven digits and a G is refused, twelve pass.
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED;
+        item.state = LVIS_SELECTED;
+        ::SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
+        ::PostMessageW(page, WM_COMMAND, ID_COMP_EDIT, 0);
+        const HWND dialog = WaitForOwned(sheet, L"Remote computer");
+        if (!dialog)
+            return;
+        ::SetDlgItemTextW(dialog, kCtlWakeMac, L"AABBCCDDEEFG");
+        ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        refused = ::IsWindow(dialog) && ::IsWindowVisible(dialog);
+        ::SetDlgItemTextW(dialog, kCtlWakeMac, L"AABBCCDDEEFF");
+        ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        WaitUntilGone(dialog);
+        // Posted: a sent press ends the sheet's loop only when some posted message wakes it.
+        ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    });
+    EXPECT_TRUE(CAddWiz(context).RunProperties(owner, name));
+    driver.join();
+    EXPECT_TRUE(macHeader);
+    EXPECT_EQ(L"001122334455", firstMac);
+    EXPECT_TRUE(refused);
+    CTaskParams stored;
+    ASSERT_TRUE(stored.Load(TaskStoreFolder(), name, true));
+    ASSERT_EQ(2u, stored.computers.size());
+    EXPECT_EQ(u"AABBCCDDEEFF", stored.computers[1][kTextMac]);
+    EXPECT_EQ(u"", stored.computers[1][kTextBroadcast]) << "the defaults are stored empty";
+}
+
+// --- the page on its own, in a modeless sheet on this thread ------------------------------------
+
+class CompListPage : public ::testing::Test {
+protected:
+    void Open(int taskAction, std::vector<ComputerEntry> computers) {
+        action = taskAction;
+        record.action = taskAction;
+        record.computers = std::move(computers);
+        page = std::make_unique<CCompList>(record, action, false, context);
+        HPROPSHEETPAGE pages[] = {page->Create()};
+        PROPSHEETHEADERW header{};
+        header.dwSize = sizeof header;
+        header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
+        header.hInstance = ::GetModuleHandleW(nullptr);
+        header.pszCaption = L"computers";
+        header.nPages = 1;
+        header.phpage = pages;
+        sheet = reinterpret_cast<HWND>(::PropertySheetW(&header));
+        ASSERT_NE(nullptr, sheet);
+        Pump();
+        list = page->list();
+    }
+    void TearDown() override {
+        if (driver.joinable())
+            driver.join();
+        if (sheet)
+            ::DestroyWindow(sheet);
+        page.reset();
+    }
+    bool WaitForBatchEnd(DWORD timeoutMs = 60000) {
+        return PumpUntil([this] { return !page->logic().batchRunning(); }, timeoutMs);
+    }
+
+    ComInit com;
+    ManagerContext context;
+    CTaskParams record;
+    int action = kActionShutdown;
+    std::unique_ptr<CCompList> page;
+    HWND sheet = nullptr;
+    HWND list = nullptr;
+    std::thread driver;
+};
+
+TEST_F(CompListPage, APingBatchOverTheTestHostAndASilentAddress) {
+    const std::wstring peer = Env("VELMORA_TEST_PEER_IP"), silent = Env("VELMORA_TEST_SILENT_IP");
+    if (peer.empty() || silent.empty())
+        GTEST_SKIP() << "no test host: VELMORA_TEST_PEER_IP and VELMORA_TEST_SILENT_IP are set by start_test_host";
+    Open(kActionShutdown, {Computer(peer), Computer(silent)});
+    SelectAll(list);
+    page->Ping();
+    EXPECT_TRUE(page->logic().batchRunning());
+    ASSERT_TRUE(WaitForBatchEnd());
+    EXPECT_EQ(L"ok", CellText(list, 0, 1));
+    EXPECT_EQ(L"not reply", CellText(list, 1, 1));
+    wchar_t counter[32] = {};
+    ::GetDlgItemTextW(::GetParent(list), IDC_COMP_COUNTER, counter, 32);
+    EXPECT_STREQ(L"2/2", counter);
+}
+
+TEST_F(CompListPage, AScanOfARangeKeepsTheTestHostWithItsMacAndRemovesTheSilentAddress) {
+    const std::wstring peer = Env("VELMORA_TEST_PEER_IP"), silent = Env("VELMORA_TEST_SILENT_IP");
+    if (peer.empty() || silent.empty())
+        GTEST_SKIP() << "no test host: VELMORA_TEST_PEER_IP and VELMORA_TEST_SILENT_IP are set by start_test_host";
+    Open(kActionShutdown, {Computer(L"listed-before")});
+    const std::string narrow(peer.begin(), peer.end());
+    const DWORD first = ::ntohl(::inet_addr(narrow.c_str()));
+    const std::string silentNarrow(silent.begin(), silent.end());
+    const DWORD last = ::ntohl(::inet_addr(silentNarrow.c_str()));
+    ASSERT_EQ(first + 1, last) << "the silent address follows the test host's";
+    driver = std::thread([&] {
+        const HWND dialog = WaitForOwned(sheet, L"Range of IP");
+        if (!dialog)
+            return;
+        ::SendDlgItemMessageW(dialog, IDC_IP_START, IPM_SETADDRESS, 0, static_cast<LPARAM>(first));
+        ::SendDlgItemMessageW(dialog, IDC_IP_END, IPM_SETADDRESS, 0, static_cast<LPARAM>(last + 1));
+        ::CheckDlgButton(dialog, IDC_IP_AUTO_SCAN, BST_CHECKED);
+        ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    page->RangeOfIp();
+    driver.join();
+    EXPECT_EQ(3, RowCount(list)) << "the two addresses join the list";
+    ASSERT_EQ(BatchKind::kScan, page->logic().batchKind());
+    ASSERT_TRUE(WaitForBatchEnd());
+    ASSERT_EQ(2, RowCount(list));
+    EXPECT_EQ(L"listed-before", CellText(list, 0, 0)) << "never scanned, so never removed";
+    const ComputerEntry found = page->logic().Computers()[1];
+    EXPECT_EQ(std::u16string(peer.begin(), peer.end()), found[kTextRangeAddress]);
+    EXPECT_FALSE(found[kTextName].empty()) << "the address, or the name its reverse lookup gave";
+    EXPECT_EQ(L"ok", CellText(list, 1, 1));
+    const std::wstring mac = Env("VELMORA_TEST_PEER_MAC");
+    EXPECT_EQ(std::u16string(mac.begin(), mac.end()), found[kTextMac]);
+}
+
+TEST_F(CompListPage, RunOfAWakeupTaskSendsItsPacketsAtOnceInOrder) {
+    const SOCKET listener = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    ASSERT_NE(INVALID_SOCKET, listener);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = ::inet_addr("127.0.0.1");
+    ASSERT_EQ(0, ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address));
+    int length = sizeof address;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    const std::wstring port = std::to_wstring(::ntohs(address.sin_port));
+    std::vector<ComputerEntry> computers;
+    for (const wchar_t* mac : {L"0A0000000001", L"0A0000000002"}) {
+        ComputerEntry entry = Computer(L"sleeper");
+        entry[kTextMac] = std::u16string(mac, mac + 12);
+        entry[kTextBroadcast] = u"127.0.0.1";
+        entry[kTextPort] = std::u16string(port.begin(), port.end());
+        computers.push_back(entry);
+    }
+    Open(kActionWakeOnLan, computers);
+    SelectAll(list);
+    page->Run();
+    EXPECT_FALSE(page->logic().batchRunning()) << "no batch: the packets went at once";
+    DWORD timeoutMs = 2000;
+    ::setsockopt(listener, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
+    for (const unsigned char last : {0x01, 0x02}) {
+        unsigned char packet[200] = {};
+        const int received = ::recv(listener, reinterpret_cast<char*>(packet), sizeof packet, 0);
+        ASSERT_EQ(108, received);
+        EXPECT_EQ(0xFF, packet[0]);
+        EXPECT_EQ(0x0A, packet[6]);
+        EXPECT_EQ(last, packet[11]) << "in selection order";
+    }
+    ::closesocket(listener);
+    EXPECT_EQ(u"", page->logic().Computers()[0][kTextState]);
+}
+
+TEST_F(CompListPage, WorkgroupsAndDirectorySearchAddNothingWhereThePlatformHasNeither) {
+    Open(kActionWakeOnLan, {Computer(L"alpha")});
+    page->Workgroups();
+    page->AdSearch();
+    Pump();
+    EXPECT_EQ(1, RowCount(list));
+    EXPECT_EQ(1, page->logic().ComputerCount());
+}
+
+TEST_F(CompListPage, HeaderClicksAndDeleteKeepTheirRules) {
+    Open(kActionShutdown, {Computer(L"delta"), Computer(L"alpha"), Computer(L"charlie")});
+    ::SendMessageW(list, WM_SETFOCUS, 0, 0);
+    NMLISTVIEW click{};
+    click.hdr.hwndFrom = list;
+    click.hdr.idFrom = IDC_COMP_LIST;
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iSubItem = 0;
+    ::SendMessageW(::GetParent(list), WM_NOTIFY, IDC_COMP_LIST, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(L"alpha", CellText(list, 0, 0));
+    EXPECT_EQ(L"delta", CellText(list, 2, 0));
+    // Delete of the first row after the sort: the rest are stored in the order shown.
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    NMLVKEYDOWN key{};
+    key.hdr = {list, IDC_COMP_LIST, static_cast<UINT>(LVN_KEYDOWN)};
+    key.wVKey = VK_DELETE;
+    ::SendMessageW(::GetParent(list), WM_NOTIFY, IDC_COMP_LIST, reinterpret_cast<LPARAM>(&key));
+    ASSERT_EQ(2, RowCount(list));
+    const auto stored = page->logic().Computers();
+    EXPECT_EQ(u"charlie", stored[0][kTextName]);
+    EXPECT_EQ(u"delta", stored[1][kTextName]);
+    EXPECT_EQ(1u, ::SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0)) << "the new first row";
+}
+
+std::vector<std::u16string> StoredNames(CCompList& page) {
+    std::vector<std::u16string> names;
+    for (const ComputerEntry& entry : page.logic().Computers())
+        names.push_back(entry[kTextName]);
+    return names;
+}
+
+std::vector<int> Selected(HWND list) {
+    std::vector<int> rows;
+    int row = -1;
+    while ((row = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >=
+           0)
+        rows.push_back(row);
+    return rows;
+}
+
+POINT RowCentre(HWND list, int row) {
+    RECT rect{};
+    rect.left = LVIR_BOUNDS;
+    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect));
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+TEST_F(CompListPage, DraggedRowsMoveTogetherAndTheStoredOrderFollowsWhenTheDragEnds) {
+    std::vector<ComputerEntry> computers;
+    for (const wchar_t* name : {L"0", L"1", L"2", L"3", L"4", L"5", L"6"})
+        computers.push_back(Computer(name));
+    Open(kActionShutdown, computers);
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&item));
+    const auto beginDrag = [&](int row) {
+        NMLISTVIEW begin{};
+        begin.hdr = {list, IDC_COMP_LIST, static_cast<UINT>(LVN_BEGINDRAG)};
+        begin.iItem = row;
+        ::SendMessageW(::GetParent(list), WM_NOTIFY, IDC_COMP_LIST, reinterpret_cast<LPARAM>(&begin));
+    };
+    const auto moveTo = [&](POINT at) { ::SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x, at.y)); };
+
+    // Two rows three places down; the page list takes the new order on the release.
+    beginDrag(1);
+    moveTo(RowCentre(list, 4));
+    EXPECT_EQ((std::vector<int>{4, 5}), Selected(list));
+    EXPECT_EQ(u"1", StoredNames(*page)[1]) << "stored only when the drag ends";
+    ::SendMessageW(list, WM_LBUTTONUP, 0, 0);
+    Pump();
+    EXPECT_EQ((std::vector<std::u16string>{u"0", u"3", u"4", u"5", u"1", u"2", u"6"}), StoredNames(*page));
+    EXPECT_EQ(L"1", CellText(list, 4, 0));
+
+    // Beside the list only the height counts; below the rows nothing moves; a lost capture ends the
+    // drag as a release does.
+    beginDrag(4);
+    POINT beside = RowCentre(list, 5);
+    beside.x = -40;
+    moveTo(beside);
+    EXPECT_EQ((std::vector<int>{5, 6}), Selected(list));
+    RECT area{};
+    ::GetClientRect(list, &area);
+    moveTo({20, area.bottom + 30});
+    EXPECT_EQ((std::vector<int>{5, 6}), Selected(list));
+    ::ReleaseCapture();
+    Pump();
+    EXPECT_EQ((std::vector<std::u16string>{u"0", u"3", u"4", u"5", u"6", u"1", u"2"}), StoredNames(*page));
+    moveTo(RowCentre(list, 0));
+    EXPECT_EQ((std::vector<int>{5, 6}), Selected(list)) << "the drag is over";
+}
+
+TEST_F(CompListPage, TabGoesToTheSheetsButton) {
+    Open(kActionShutdown, {Computer(L"alpha")});
+    ::SetFocus(list);
+    ::SendMessageW(list, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(::GetDlgItem(sheet, IDOK), ::GetFocus());
+    EXPECT_NE(0, ::SendMessageW(list, WM_GETDLGCODE, VK_TAB, 0) & DLGC_WANTALLKEYS);
+}
+
+// The wakeup dialog's links: the computer browser's name, then the MAC found by an echo request
+// and the ARP table, from the test host.
+TEST(CompListDialogs, TheNameLinkBrowsesAndTheMacLinkLooksTheMacUp) {
+    const std::wstring peer = Env("VELMORA_TEST_PEER_IP"), mac = Env("VELMORA_TEST_PEER_MAC");
+    if (peer.empty() || mac.empty())
+        GTEST_SKIP() << "no test host: VELMORA_TEST_PEER_IP and VELMORA_TEST_PEER_MAC are set by start_test_host";
+    ComInit com;
+    ComputerServices services = SystemComputerServices();
+    services.browseForComputer = [&](HWND) { return std::u16string(peer.begin(), peer.end()); };
+    CAddCompM dialog(ComputerEntry{}, false, services);
+    std::wstring shownMac;
+    std::thread driver([&] {
+        const HWND window = WaitForOwned(nullptr, L"Remote computer");
+        if (!window)
+            return;
+        ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(kCtlWakeNameLink, STN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(window, kCtlWakeNameLink)));
+        wchar_t text[32] = {};
+        ::GetDlgItemTextW(window, kCtlWakeMac, text, 32);
+        shownMac = text;
+        ::SendMessageW(::GetDlgItem(window, IDOK), BM_CLICK, 0, 0);
+    });
+    const bool accepted = dialog.Run(nullptr);
+    driver.join();
+    EXPECT_EQ(mac, shownMac);
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(std::u16string(peer.begin(), peer.end()), dialog.entry[kTextName]);
+    EXPECT_EQ(std::u16string(mac.begin(), mac.end()), dialog.entry[kTextMac]);
+}
+
+}  // namespace
+}  // namespace velmora
