@@ -304,23 +304,17 @@ void CTaskList::ShowContextMenu(POINT screen) {
 }
 
 void CTaskList::CreateNew() {
-    if (!context_.editor)
-        return;
-    const auto name = context_.editor->CreateNew(Sheet(), kind_);
-    if (!name)
-        return;
-    CScheduledTask scheduler;
-    WorkItemInfo info;
-    // A row only for a task whose work item exists.
-    if (scheduler.LoadInfo(*name + u".job", info) < 0)
-        return;
-    UpdateRow(scheduler, *name, list_.RowCount(), true);
+    if (context_.editor)
+        AddNewRow(context_.editor->CreateNew(Sheet(), kind_));
 }
 
 void CTaskList::Import() {
-    if (!context_.editor)
-        return;
-    const auto name = context_.editor->Import(Sheet(), kind_);
+    if (context_.editor)
+        AddNewRow(context_.editor->Import(Sheet(), kind_));
+}
+
+// A new task's row goes at the end, selected; only for a task whose work item exists.
+void CTaskList::AddNewRow(const std::optional<std::u16string>& name) {
     if (!name)
         return;
     CScheduledTask scheduler;

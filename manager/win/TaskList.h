@@ -1,6 +1,7 @@
 // The page that lists the tasks of one kind and carries every command on them.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "controls/win/DialogBase.h"
@@ -44,6 +45,7 @@ private:
     // Reads one task into row `index`: inserted (selected) or replacing the row there.
     void UpdateRow(CScheduledTask& scheduler, const std::u16string& name, int index, bool insert);
     void ShowRow(const TaskRow& row, int index, bool insert);
+    void AddNewRow(const std::optional<std::u16string>& name);
     void SortRows();
     void OnColumnClick(int controlColumn);
     void OnKey(WORD key);
