@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "bench/StoreTasks.h"
 #include "manager/win/VesperPS.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
@@ -31,19 +32,7 @@ void Prepare(int count) {
     if (prepared == count)
         return;
     prepared = count;
-    CScheduledTask scheduler;
-    scheduler.KeepSchedulerOpen();
-    RemoveAllTasks(scheduler, TaskStoreFolder());
-    CTaskParams record;
-    record.action = kActionPopup;
-    record.comment = u"benchmark";
-    for (int i = 0; i < count; ++i) {
-        WorkItemEditor editor;
-        if (FAILED(editor.BeginNew(TaskKind::kLocal)))
-            return;
-        editor.FinishNew(WorkItemSettings{});
-        record.Save(TaskStoreFolder(), editor.name());
-    }
+    bench::FillStoreWithTasks(count, kActionPopup);
 }
 
 struct Manager {

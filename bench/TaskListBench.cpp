@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "bench/StoreTasks.h"
 #include "model/win/TaskFolder.h"
 #include "scheduler/TaskStore.h"
 #include "scheduler/win/ScheduledTask.h"
@@ -12,22 +13,8 @@ namespace {
 
 using namespace velmora;
 
-// Makes the store hold exactly `count` local tasks.
 void Prepare(int count) {
-    CScheduledTask scheduler;
-    scheduler.KeepSchedulerOpen();
-    RemoveAllTasks(scheduler, TaskStoreFolder());
-    CTaskParams record;
-    record.action = kActionShutdown;
-    record.comment = u"benchmark";
-    for (int i = 0; i < count; ++i) {
-        WorkItemEditor editor;
-        if (FAILED(editor.BeginNew(TaskKind::kLocal)))
-            return;
-        WorkItemSettings settings;
-        editor.FinishNew(settings);
-        record.Save(TaskStoreFolder(), editor.name());
-    }
+    bench::FillStoreWithTasks(count, kActionShutdown);
 }
 
 void BM_ListTasks(benchmark::State& state) {

@@ -2,23 +2,13 @@
 // a flash of the title bar, and the two links (the computer browser and the MAC lookup).
 #include "manager/win/AddComp.h"
 
+#include "controls/win/DialogItems.h"
 #include "manager/win/ManagerContext.h"
 #include "manager/win/res/CompList.h"
 #include "manager/win/res/resource.h"
 
 namespace velmora {
 namespace {
-
-std::u16string ItemText(HWND dialog, int control) {
-    const HWND item = ::GetDlgItem(dialog, control);
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
-    return std::u16string(text.begin(), text.end());
-}
-
-void SetItemText(HWND dialog, int control, const std::u16string& text) {
-    ::SetDlgItemTextW(dialog, control, reinterpret_cast<const wchar_t*>(text.c_str()));
-}
 
 bool Checked(HWND dialog, int control) {
     return ::IsDlgButtonChecked(dialog, control) == BST_CHECKED;
@@ -40,13 +30,6 @@ void Enable(HWND dialog, std::initializer_list<int> controls, bool on) {
 void Refuse(HWND dialog, int control) {
     ::SetFocus(::GetDlgItem(dialog, control));
     ::FlashWindow(dialog, TRUE);
-}
-
-// An edit control's own copy of a secret is blanked before the window goes.
-void WipeItem(HWND dialog, int control) {
-    const int length = ::GetWindowTextLengthW(::GetDlgItem(dialog, control));
-    ::SetDlgItemTextW(dialog, control, std::wstring(static_cast<std::size_t>(length), L' ').c_str());
-    ::SetDlgItemTextW(dialog, control, L"");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include "controls/win/DialogItems.h"
 #include "manager/AccountLogic.h"
 #include "manager/StringIds.h"
 #include "manager/win/SchedulePage.h"
@@ -17,24 +18,6 @@
 
 namespace velmora {
 namespace {
-
-std::u16string ItemText(HWND dialog, int control) {
-    const HWND item = ::GetDlgItem(dialog, control);
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
-    return std::u16string(text.begin(), text.end());
-}
-
-void SetItemText(HWND dialog, int control, const std::u16string& text) {
-    ::SetDlgItemTextW(dialog, control, reinterpret_cast<const wchar_t*>(text.c_str()));
-}
-
-// Clears an edit control's own copy of a secret before the window goes.
-void WipeItem(HWND dialog, int control) {
-    const int length = ::GetWindowTextLengthW(::GetDlgItem(dialog, control));
-    ::SetDlgItemTextW(dialog, control, std::wstring(static_cast<std::size_t>(length), L' ').c_str());
-    ::SetDlgItemTextW(dialog, control, L"");
-}
 
 std::u16string ComputerName() {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};

@@ -165,10 +165,10 @@ void CSchedulePage::OnInitDialog() {
     } else {
         std::vector<TASK_TRIGGER> triggers;
         readFailed_ = FAILED(editor_.GetTriggers(triggers));
-        std::vector<TriggerSpec> specs;
+        std::vector<TriggerSpec> stored;
         for (const TASK_TRIGGER& trigger : triggers)
-            specs.push_back(TriggerSpecOf(trigger));
-        logic_ = ScheduleLogic(readFailed_ ? std::vector<TriggerSpec>{} : std::move(specs));
+            stored.push_back(TriggerSpecOf(trigger));
+        logic_ = ScheduleLogic(readFailed_ ? std::vector<TriggerSpec>{} : std::move(stored));
     }
 
     HWND kinds = Item(IDC_SCHEDULE_TYPE);

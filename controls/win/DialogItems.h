@@ -1,0 +1,28 @@
+// Texts of a dialog's controls in the system's wide text, and the blanking of a secret one.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace velmora {
+
+inline std::u16string ItemText(HWND dialog, int control) {
+    const HWND item = ::GetDlgItem(dialog, control);
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
+    return std::u16string(text.begin(), text.end());
+}
+
+inline void SetItemText(HWND dialog, int control, const std::u16string& text) {
+    ::SetDlgItemTextW(dialog, control, reinterpret_cast<const wchar_t*>(text.c_str()));
+}
+
+// An edit control's own copy of a secret is overwritten and emptied before the window goes.
+inline void WipeItem(HWND dialog, int control) {
+    const int length = ::GetWindowTextLengthW(::GetDlgItem(dialog, control));
+    ::SetDlgItemTextW(dialog, control, std::wstring(static_cast<std::size_t>(length), L' ').c_str());
+    ::SetDlgItemTextW(dialog, control, L"");
+}
+
+}  // namespace velmora
