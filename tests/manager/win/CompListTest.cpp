@@ -24,6 +24,7 @@
 #include "platform/win/Com.h"
 #include "scheduler/TaskStore.h"
 #include "tests/support/win/TaskPairs.h"
+#include "tests/support/win/SheetDriver.h"
 #include "tests/support/win/Winsock.h"
 
 VELMORA_TEST_USES_WINSOCK;
@@ -31,57 +32,11 @@ VELMORA_TEST_USES_WINSOCK;
 namespace velmora {
 namespace {
 
-void Pump() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
-
-// Pumps this thread's messages until `done` or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        Pump();
-    }
-    return true;
-}
-
-// A visible window owned by `owner` whose title is `title` (any title when empty).
-HWND WaitForOwned(HWND owner, const std::wstring& title = {}, DWORD timeoutMs = 10000) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
-        struct Search {
-            HWND owner;
-            const std::wstring* title;
-            HWND found;
-        } search{owner, &title, nullptr};
-        ::EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(data);
-                if (::GetWindow(window, GW_OWNER) != s->owner || !::IsWindowVisible(window))
-                    return TRUE;
-                wchar_t text[128] = {};
-                ::GetWindowTextW(window, text, 128);
-                if (!s->title->empty() && *s->title != text)
-                    return TRUE;
-                s->found = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
-        ::Sleep(20);
-    }
-    return nullptr;
-}
-
-HWND CurrentPage(HWND sheet) {
-    return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-}
+using test::CurrentPage;
+using test::Pump;
+using test::PumpUntil;
+using test::WaitForOwned;
+using test::WaitUntilGone;
 
 std::wstring CellText(HWND list, int row, int column) {
     wchar_t text[128] = {};
@@ -115,12 +70,6 @@ ComputerEntry Computer(const std::wstring& name) {
     return entry;
 }
 
-// Waits until a dialog has gone, so the next step meets the sheet's own loop again.
-void WaitUntilGone(HWND dialog) {
-    for (int i = 0; i < 500 && ::IsWindow(dialog); ++i)
-        ::Sleep(10);
-}
-
 // Fills the computer dialog that opened over `owner` and presses OK.
 void AddThroughDialog(HWND owner, const wchar_t* name) {
     const HWND dialog = WaitForOwned(owner, L"Remote computer");
@@ -143,24 +92,17 @@ protected:
         RemoveAllTasks(scheduler, TaskStoreFolder());
     }
     void TearDown() override {
-        if (driver.joinable())
-            driver.join();
+        driver.Join();
         CScheduledTask scheduler;
         RemoveAllTasks(scheduler, TaskStoreFolder());
         ::DestroyWindow(owner);
     }
-    void Drive(std::function<void(HWND sheet)> steps) {
-        driver = std::thread([this, steps = std::move(steps)] {
-            const HWND sheet = WaitForOwned(owner);
-            if (sheet)
-                steps(sheet);
-        });
-    }
+    void Drive(std::function<void(HWND sheet)> steps) { driver.Drive(owner, std::move(steps)); }
 
     ComInit com;
     HWND owner = nullptr;
     ManagerContext context;
-    std::thread driver;
+    test::SheetDriver driver;
 };
 
 TEST_F(CompListEditor, WizardOfARemoteTaskAsksForAComputerAndStoresIt) {
@@ -181,7 +123,7 @@ TEST_F(CompListEditor, WizardOfARemoteTaskAsksForAComputerAndStoresIt) {
         ::PostMessageW(sheet, PSM_PRESSBUTTON, finished ? PSBTN_FINISH : PSBTN_CANCEL, 0);
     });
     const auto name = CAddWiz(context).RunNew(owner, TaskKind::kRemote, std::nullopt);
-    driver.join();
+    driver.Join();
     EXPECT_TRUE(onPage) << "the computer list follows the Task page";
     EXPECT_TRUE(stayed);
     EXPECT_EQ(1, rowsAfterAdd);
@@ -237,7 +179,7 @@ TEST_F(CompListEditor, PropertiesOfAWakeupTaskShowItsComputersAndStoreAnEdit) {
         ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
     });
     EXPECT_TRUE(CAddWiz(context).RunProperties(owner, name));
-    driver.join();
+    driver.Join();
     EXPECT_TRUE(macHeader);
     EXPECT_EQ(L"001122334455", firstMac);
     EXPECT_TRUE(refused);

@@ -1,22 +1,18 @@
 // The shell services under Wine: shortcuts on the test prefix's desktop, the log file, the
 // registered open command, and export and import through the real file dialogs.
 #include <windows.h>
-#include <commdlg.h>
-#include <dlgs.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "manager/win/Shell.h"
 #include "manager/win/res/ShellIds.h"
 #include "model/TaskParams.h"
 #include "platform/win/Com.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/win/SheetDriver.h"
 
 namespace velmora {
 namespace {
@@ -173,52 +169,6 @@ TEST_F(ShellTest, ALogThatCannotBeWrittenIsToldAndNothingIsShown) {
     EXPECT_EQ(std::vector<std::wstring>{expected}, messages_);
 }
 
-// Answers the next file dialog of this thread as a user would: notes its owner and proposed name,
-// types `fileName` and presses OK, or Cancel when `fileName` is empty.
-class FileDialogAnswer {
-public:
-    explicit FileDialogAnswer(std::wstring fileName)
-        : fileName_(std::move(fileName)), dialogThread_(::GetCurrentThreadId()), thread_([this] { Answer(); }) {}
-    ~FileDialogAnswer() { Finish(); }
-    void Finish() {
-        stop_ = true;
-        if (thread_.joinable())
-            thread_.join();
-    }
-    HWND dialog = nullptr, owner = nullptr;
-    std::wstring proposed;
-
-private:
-    void Answer() {
-        for (int i = 0; i < 200 && !dialog && !stop_; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            ::EnumThreadWindows(
-                dialogThread_,
-                [](HWND window, LPARAM found) {
-                    wchar_t name[16] = {};
-                    ::GetClassNameW(window, name, 16);
-                    if (::IsWindowVisible(window) && std::wstring(name) == L"#32770")
-                        *reinterpret_cast<HWND*>(found) = window;
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&dialog));
-        }
-        if (!dialog)
-            return;
-        owner = ::GetWindow(dialog, GW_OWNER);
-        wchar_t text[MAX_PATH] = {};
-        ::SendMessageW(::GetDlgItem(dialog, cmb13), WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(text));
-        proposed = text;
-        ::SendMessageW(::GetDlgItem(dialog, cmb13), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName_.c_str()));
-        ::PostMessageW(dialog, WM_COMMAND, fileName_.empty() ? IDCANCEL : IDOK, 0);
-    }
-
-    std::wstring fileName_;
-    DWORD dialogThread_;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
 TEST_F(ShellTest, ExportAndImportThroughTheDialogsOfTheSheet) {
     test::TempDir dir;
     CTaskParams record;
@@ -230,14 +180,14 @@ TEST_F(ShellTest, ExportAndImportThroughTheDialogsOfTheSheet) {
         ::CreateWindowExW(0, L"STATIC", L"Velmora", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
     const HWND page = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 9, 9, sheet, nullptr, nullptr, nullptr);
 
-    FileDialogAnswer none(L"");  // an unreadable task is refused before any dialog
+    test::FileDialogAnswer none(L"");  // an unreadable task is refused before any dialog
     EXPECT_EQ(ExportOutcome::kUnreadable, ExportTask(page, dir.Folder(), u"quenep-0missing", RecordMessages()));
     none.Finish();
     EXPECT_EQ(nullptr, none.dialog);
     EXPECT_EQ(std::vector<std::wstring>{LoadResourceString(IDS_SHELL_EXPORT_UNREADABLE)}, messages_);
     EXPECT_EQ(std::vector<HWND>{sheet}, owners_);
 
-    FileDialogAnswer save(W(dir.File("exported")));  // the dialog adds the ending
+    test::FileDialogAnswer save(W(dir.File("exported")));  // the dialog adds the ending
     EXPECT_EQ(ExportOutcome::kExported, ExportTask(page, dir.Folder(), u"quenep-0abc", RecordMessages()));
     save.Finish();
     EXPECT_EQ(1u, messages_.size());
@@ -248,7 +198,7 @@ TEST_F(ShellTest, ExportAndImportThroughTheDialogsOfTheSheet) {
     EXPECT_EQ(kActionPopup, back.action);
     EXPECT_EQ(u"Time to eat\r\nnow", back.message);
 
-    FileDialogAnswer open(W(dir.File("exported.ini")));
+    test::FileDialogAnswer open(W(dir.File("exported.ini")));
     const std::optional<std::wstring> chosen = AskImportPath(page);
     open.Finish();
     EXPECT_EQ(sheet, open.owner);

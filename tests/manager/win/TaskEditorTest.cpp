@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <functional>
-#include <thread>
 
 #include "manager/TaskPropLogic.h"
 #include "manager/win/AddWiz.h"
@@ -16,46 +15,13 @@
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
 #include "scheduler/TaskStore.h"
+#include "tests/support/win/SheetDriver.h"
 
 namespace velmora {
 namespace {
 
-// The sheet our owner window owns, once it is shown.
-HWND WaitForSheet(HWND owner) {
-    for (int i = 0; i < 500; ++i) {
-        struct Search {
-            HWND owner, found;
-        } search{owner, nullptr};
-        ::EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(data);
-                if (::GetWindow(window, GW_OWNER) == s->owner && ::IsWindowVisible(window)) {
-                    s->found = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
-        ::Sleep(20);
-    }
-    return nullptr;
-}
-
-// Presses a button that ends the sheet. The sheet's loop sees that it has ended only when it takes
-// a posted message: a press sent from another thread is handled inside its wait and wakes nothing.
-void PressToEnd(HWND sheet, int button) {
-    ::SendMessageW(sheet, PSM_PRESSBUTTON, button, 0);
-    for (int i = 0; i < 50 && ::IsWindow(sheet); ++i) {
-        ::PostMessageW(sheet, WM_NULL, 0, 0);
-        ::Sleep(20);
-    }
-}
-
-HWND Page(HWND sheet) {
-    return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-}
+using test::CurrentPage;
+using test::PressToEnd;
 
 void ChooseAction(HWND page, const wchar_t* text) {
     const HWND list = ::GetDlgItem(page, kCtlAction);
@@ -88,33 +54,12 @@ protected:
         RemoveAllTasks(scheduler, TaskStoreFolder());
     }
     void TearDown() override {
-        if (driver.joinable())
-            driver.join();
+        driver.Join();
         CScheduledTask scheduler;
         RemoveAllTasks(scheduler, TaskStoreFolder());
         ::DestroyWindow(owner);
     }
-    // Runs `steps` against the sheet on another thread while the caller's sheet runs.
-    void Drive(std::function<void(HWND sheet)> steps) {
-        driver = std::thread([this, steps = std::move(steps)] {
-            const HWND sheet = WaitForSheet(owner);
-            if (!sheet) {
-                ADD_FAILURE() << "no sheet appeared";
-                return;
-            }
-            // The first page is shown once it was made active and filled.
-            for (int i = 0; i < 500 && !(Page(sheet) && ::IsWindowVisible(Page(sheet))); ++i)
-                ::Sleep(10);
-            ::SendMessageW(sheet, WM_NULL, 0, 0);
-            steps(sheet);
-            for (int i = 0; i < 250 && ::IsWindow(sheet); ++i)
-                ::Sleep(20);
-            if (::IsWindow(sheet)) {
-                ADD_FAILURE() << "the sheet stayed open";
-                ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-            }
-        });
-    }
+    void Drive(std::function<void(HWND sheet)> steps) { driver.Drive(owner, std::move(steps)); }
 
     ComInit com;
     HWND owner = nullptr;
@@ -122,13 +67,13 @@ protected:
     std::vector<std::wstring> messages;
     bool hibernation = true;
     std::u16string shownLog;
-    std::thread driver;
+    test::SheetDriver driver;
 };
 
 TEST_F(TaskEditor, WizardMakesAPopupTaskWithItsWorkItemAndTaskFile) {
     std::atomic<bool> logFileHidden{false}, delayHidden{false}, nextOnly{false};
     Drive([&](HWND sheet) {
-        const HWND page = Page(sheet);
+        const HWND page = CurrentPage(sheet);
         logFileHidden = !::IsWindowVisible(::GetDlgItem(page, kCtlLogFile));
         wchar_t delay[16] = {};
         ::GetDlgItemTextW(page, kCtlDelay, delay, 16);
@@ -143,7 +88,7 @@ TEST_F(TaskEditor, WizardMakesAPopupTaskWithItsWorkItemAndTaskFile) {
         PressToEnd(sheet, PSBTN_FINISH);
     });
     const auto name = CAddWiz(context).RunNew(owner, TaskKind::kLocal, std::nullopt);
-    driver.join();
+    driver.Join();
     EXPECT_TRUE(logFileHidden);
     EXPECT_TRUE(delayHidden);
     ASSERT_TRUE(name);
@@ -172,7 +117,7 @@ TEST_F(TaskEditor, WizardMakesAPopupTaskWithItsWorkItemAndTaskFile) {
 TEST_F(TaskEditor, CancelledWizardLeavesNothing) {
     Drive([](HWND sheet) { PressToEnd(sheet, PSBTN_CANCEL); });
     EXPECT_FALSE(CAddWiz(context).RunNew(owner, TaskKind::kLocal, std::nullopt));
-    driver.join();
+    driver.Join();
     EXPECT_TRUE(LocalWorkItems().empty());
 }
 
@@ -180,18 +125,18 @@ TEST_F(TaskEditor, RefusedCountdownAndHibernationKeepTheWizardOnItsPage) {
     hibernation = false;
     std::atomic<int> pagesAfterDelay{0}, pagesAfterHibernate{0};
     Drive([&](HWND sheet) {
-        const HWND page = Page(sheet);
+        const HWND page = CurrentPage(sheet);
         ::SetDlgItemTextW(page, kCtlDelay, L"315360001");
         ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
-        pagesAfterDelay = Page(sheet) == page ? 1 : 2;
+        pagesAfterDelay = CurrentPage(sheet) == page ? 1 : 2;
         ::SetDlgItemTextW(page, kCtlDelay, L"315360000");
         ChooseAction(page, L"Hibernate");
         ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
-        pagesAfterHibernate = Page(sheet) == page ? 1 : 2;
+        pagesAfterHibernate = CurrentPage(sheet) == page ? 1 : 2;
         PressToEnd(sheet, PSBTN_CANCEL);
     });
     EXPECT_FALSE(CAddWiz(context).RunNew(owner, TaskKind::kLocal, std::nullopt));
-    driver.join();
+    driver.Join();
     EXPECT_EQ(1, pagesAfterDelay) << "a countdown above ten years is refused";
     EXPECT_EQ(1, pagesAfterHibernate) << "hibernation is not allowed";
     ASSERT_EQ(1u, messages.size());
@@ -211,7 +156,7 @@ TEST_F(TaskEditor, PropertiesChangeTheTaskAndKeepItsHistory) {
 
     std::atomic<bool> logFileShown{false};
     Drive([&](HWND sheet) {
-        const HWND page = Page(sheet);
+        const HWND page = CurrentPage(sheet);
         logFileShown = ::IsWindowVisible(::GetDlgItem(page, kCtlLogFile)) != FALSE;
         ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(kCtlLogFile, STN_CLICKED),
                        reinterpret_cast<LPARAM>(::GetDlgItem(page, kCtlLogFile)));
@@ -224,7 +169,7 @@ TEST_F(TaskEditor, PropertiesChangeTheTaskAndKeepItsHistory) {
         PressToEnd(sheet, PSBTN_OK);
     });
     EXPECT_TRUE(CAddWiz(context).RunProperties(owner, name));
-    driver.join();
+    driver.Join();
     EXPECT_TRUE(logFileShown);
     EXPECT_EQ(u"an earlier run", shownLog);
     CTaskParams stored;
