@@ -69,6 +69,17 @@ inline HWND CurrentPage(HWND sheet) {
     return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
 }
 
+// A property sheet or wizard owned by `owner`; other windows it owns, such as file dialogs, are not.
+inline HWND WaitForSheet(HWND owner, DWORD timeoutMs = 10000) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
+        const HWND window = WaitForOwned(owner, {}, 20);
+        if (window && CurrentPage(window))
+            return window;
+        ::Sleep(20);
+    }
+    return nullptr;
+}
+
 // Waits until a dialog has gone, so the next step meets the sheet's own loop again.
 inline void WaitUntilGone(HWND dialog, DWORD timeoutMs = 5000) {
     for (DWORD waited = 0; waited < timeoutMs && ::IsWindow(dialog); waited += 10)
@@ -93,7 +104,7 @@ public:
     void Drive(HWND owner, std::function<void(HWND sheet)> steps) {
         Join();
         thread_ = std::thread([owner, steps = std::move(steps)] {
-            const HWND sheet = WaitForOwned(owner);
+            const HWND sheet = WaitForSheet(owner);
             if (!sheet) {
                 ADD_FAILURE() << "no sheet appeared";
                 return;

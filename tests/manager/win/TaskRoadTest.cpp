@@ -1,0 +1,344 @@
+// A local task's whole road under Wine, from the manager's own sheet with the real Task Scheduler:
+// made with the wizard from the Tasks page, run by the scheduler, its log stored by the executor
+// and read back into the list and the log viewer; exported and imported again.
+#include <windows.h>
+#include <commctrl.h>
+#include <mstask.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cwchar>
+#include <memory>
+
+#include "manager/ShellLogic.h"
+#include "manager/TaskListLogic.h"
+#include "manager/TaskPropLogic.h"
+#include "manager/win/AddWiz.h"
+#include "manager/win/Shell.h"
+#include "manager/win/VesperPS.h"
+#include "manager/win/res/SchedulePageIds.h"
+#include "manager/win/res/resource.h"
+#include "model/File.h"
+#include "model/TaskParams.h"
+#include "model/TextFile.h"
+#include "model/Utf.h"
+#include "model/win/TaskFolder.h"
+#include "platform/win/Com.h"
+#include "scheduler/TaskStore.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/win/SheetDriver.h"
+#include "tests/support/win/TaskPairs.h"
+
+namespace velmora {
+namespace {
+
+using test::CurrentPage;
+using test::Pump;
+using test::PumpUntil;
+
+std::wstring W(const std::u16string& text) {
+    return std::wstring(reinterpret_cast<const wchar_t*>(text.c_str()), text.size());
+}
+
+void Choose(HWND page, int comboId, const wchar_t* text) {
+    const HWND combo = ::GetDlgItem(page, comboId);
+    const auto index =
+        ::SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+    ::SendMessageW(combo, CB_SETCURSEL, index, 0);
+    ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+void ChooseIndex(HWND page, int comboId, int index) {
+    const HWND combo = ::GetDlgItem(page, comboId);
+    ::SendMessageW(combo, CB_SETCURSEL, index, 0);
+    ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+// The work item as the Task Scheduler keeps it.
+struct StoredItem {
+    std::wstring application, parameters;
+    DWORD flags = 0, maxRunTime = 0;
+    std::vector<TASK_TRIGGER> triggers;
+};
+
+ComPtr<ITask> Activate(const std::u16string& name) {
+    ComPtr<ITaskScheduler> scheduler;
+    ComPtr<ITask> task;
+    if (SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
+                                     scheduler.put_void())))
+        scheduler->Activate(W(name).c_str(), IID_ITask, reinterpret_cast<IUnknown**>(task.put()));
+    return task;
+}
+
+StoredItem ReadItem(const std::u16string& name) {
+    StoredItem item;
+    ComPtr<ITask> task = Activate(name);
+    if (!task) {
+        ADD_FAILURE() << "no work item " << Utf16ToUtf8(name);
+        return item;
+    }
+    wchar_t* text = nullptr;
+    if (SUCCEEDED(task->GetApplicationName(&text)))
+        item.application = text, ::CoTaskMemFree(text);
+    if (SUCCEEDED(task->GetParameters(&text)))
+        item.parameters = text, ::CoTaskMemFree(text);
+    task->GetFlags(&item.flags);
+    task->GetMaxRunTime(&item.maxRunTime);
+    WORD count = 0;
+    task->GetTriggerCount(&count);
+    for (WORD i = 0; i < count; ++i) {
+        ComPtr<ITaskTrigger> trigger;
+        TASK_TRIGGER fields{};
+        fields.cbTriggerSize = sizeof fields;
+        if (SUCCEEDED(task->GetTrigger(i, trigger.put())) && SUCCEEDED(trigger->GetTrigger(&fields)))
+            item.triggers.push_back(fields);
+    }
+    return item;
+}
+
+// Points the work item at `application` in `folder`, keeping all else the scheduler stored.
+void SetApplication(const std::u16string& name, const std::wstring& application, const std::wstring& folder) {
+    ComPtr<ITask> task = Activate(name);
+    ASSERT_TRUE(task);
+    task->SetApplicationName(application.c_str());
+    task->SetWorkingDirectory(folder.c_str());
+    ComPtr<IPersistFile> file;
+    ASSERT_HRESULT_SUCCEEDED(task->QueryInterface(IID_IPersistFile, file.put_void()));
+    ASSERT_HRESULT_SUCCEEDED(file->Save(nullptr, TRUE));
+}
+
+// The executor's countdown or popup window, in whichever process, showing `message`.
+HWND WaitForExecutorDialog(const std::wstring& message, DWORD timeoutMs) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
+        struct Search {
+            const std::wstring* message;
+            HWND found;
+        } search{&message, nullptr};
+        ::EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                wchar_t text[256] = {};
+                ::GetDlgItemTextW(window, 1001, text, 256);
+                if (::IsWindowVisible(window) && *s->message == text) {
+                    s->found = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        ::Sleep(20);
+        Pump();
+    }
+    return nullptr;
+}
+
+// Writes the log file for real and records what would have been opened.
+struct RecordingViewer : SystemViewerPlatform {
+    std::intptr_t ShellOpen(const std::u16string& path) override { return opened = path, 33; }
+    std::u16string opened;
+};
+
+class TaskRoad : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CScheduledTask scheduler;
+        RemoveAllTasks(scheduler, TaskStoreFolder());
+        context.taskFolder = TaskStoreFolder();
+        context.editor = &editor;
+        context.messageBox = [this](HWND, const std::wstring& text, UINT) {
+            messages.push_back(text);
+            return IDOK;
+        };
+        context.isAdministrator = [] { return true; };
+        context.hibernationAllowed = [] { return true; };
+        context.enableHibernation = [] {};
+        context.showLog = [this](HWND, const std::u16string& text) { shown = ShowTextWith(viewer, text, u".txt"); };
+        sheet = std::make_unique<CVesperPS>(context, SheetOptions{true, true});
+        sheet->Show();
+        Pump();
+    }
+    void TearDown() override {
+        driver.Join();
+        sheet.reset();
+        CScheduledTask scheduler;
+        RemoveAllTasks(scheduler, TaskStoreFolder());
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Corvane");
+    }
+    CTaskList& tasks() { return sheet->tasks(); }
+    std::u16string SelectedName() {
+        const int row = tasks().list().SelectedRow();
+        return row < 0 ? std::u16string() : RowDataText(*tasks().list().RowData(row), 0);
+    }
+    // Next until the finish page, then Finish.
+    static void FinishWizard(HWND sheet) {
+        for (int i = 0; i < 4 && !::GetDlgItem(CurrentPage(sheet), IDC_FINISH_TEXT); ++i)
+            ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        test::PressToEnd(sheet, PSBTN_FINISH);
+    }
+
+    ComInit com;
+    ManagerContext context;
+    ManagerTaskEditor editor{context};
+    std::unique_ptr<CVesperPS> sheet;
+    std::vector<std::wstring> messages;
+    RecordingViewer viewer;
+    ShowTextOutcome shown;
+    test::SheetDriver driver;
+};
+
+TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList) {
+    const std::wstring message = L"Road " + std::to_wstring(::GetTickCount());
+    std::atomic<bool> schedulePage{false};
+    driver.Drive(sheet->hwnd(), [&](HWND wizard) {
+        const HWND page = CurrentPage(wizard);
+        Choose(page, kCtlAction, L"Popup");
+        ::SetDlgItemTextW(page, kCtlComment, L"evening");
+        ::SetDlgItemTextW(page, kCtlMessage, message.c_str());
+        ::SendMessageW(wizard, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+        const HWND schedule = CurrentPage(wizard);
+        schedulePage = ::GetDlgItem(schedule, IDC_SCHEDULE_TYPE) != nullptr;
+        ChooseIndex(schedule, IDC_SCHEDULE_TYPE, 2);  // weekly
+        FinishWizard(wizard);
+    });
+    tasks().CreateNew();
+    driver.Join();
+    ASSERT_TRUE(schedulePage) << "our Schedule page follows the Task page";
+    const std::u16string name = SelectedName();
+    ASSERT_TRUE(name.starts_with(u"quenep-0")) << "the new task's row is selected";
+    const int row = tasks().list().SelectedRow();
+    EXPECT_EQ(L"Popup", tasks().list().CellText(row, kColumnTask));
+    EXPECT_EQ(L"evening", tasks().list().CellText(row, kColumnComment));
+    EXPECT_EQ(L" ", tasks().list().CellText(row, kColumnLastRun)) << "never ran";
+
+    const StoredItem item = ReadItem(name);
+    EXPECT_EQ(L"quenex", item.application);
+    EXPECT_EQ(W(name), item.parameters);
+    EXPECT_EQ(3600000u, item.maxRunTime);
+    EXPECT_TRUE(item.flags & TASK_FLAG_HIDDEN);
+    EXPECT_TRUE(item.flags & TASK_FLAG_RUN_ONLY_IF_LOGGED_ON) << "the wizard's default";
+    ASSERT_EQ(1u, item.triggers.size());
+    EXPECT_EQ(TASK_TIME_TRIGGER_WEEKLY, item.triggers[0].TriggerType);
+    EXPECT_TRUE(FileExists(TaskFilePath(TaskStoreFolder(), name)));
+
+    // Wine's scheduler starts only a program named by its full path from a working folder; the
+    // installed "quenex" is found by its bare name. The manager's Run goes through the scheduler.
+    wchar_t folder[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, folder, MAX_PATH);
+    *std::wcsrchr(folder, L'\\') = 0;
+    SetApplication(name, std::wstring(folder) + L"\\quenex.exe", folder);
+    // The scheduler's service reads the changed work item in its own time; until then Run starts
+    // nothing, so Run is pressed again while the task is not running.
+    HWND popup = nullptr;
+    for (int attempt = 0; attempt < 10 && !popup; ++attempt) {
+        WorkItemInfo before;
+        if (CScheduledTask().LoadInfo(name + u".job", before) >= 0 && before.status != kTaskRunning)
+            tasks().RunOrTerminate();
+        popup = WaitForExecutorDialog(message, 3000);
+    }
+    ASSERT_NE(nullptr, popup) << "the scheduler started no executor";
+    ::PostMessageW(::GetDlgItem(popup, IDOK), WM_KEYDOWN, VK_RETURN, 0);
+    CTaskParams stored;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return stored.Load(TaskStoreFolder(), name, true) &&
+                   stored.history.find(u"Start action=popup") != std::u16string::npos;
+        },
+        30000))
+        << "no log was stored";
+    EXPECT_NE(std::u16string::npos, stored.history.find(u"Dialog: result=Ok"));
+    WorkItemInfo info;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            return CScheduledTask().LoadInfo(name + u".job", info) >= 0 && info.lastRun.year != 0 &&
+                   info.status != kTaskRunning;
+        },
+        30000))
+        << "the scheduler recorded no run";
+    SetApplication(name, L"quenex", L"");
+
+    // The executor watcher's refresh shows the run; "Log file.." shows the stored history.
+    ::SendMessageW(sheet->hwnd(), CVesperPS::ScanMessage(), 0, 0);
+    const int ranRow = tasks().list().SelectedRow();
+    EXPECT_NE(L" ", tasks().list().CellText(ranRow, kColumnLastRun));
+    EXPECT_EQ(L"0x0", tasks().list().CellText(ranRow, kColumnResult));
+    driver.Drive(sheet->hwnd(), [](HWND properties) {
+        const HWND page = CurrentPage(properties);
+        ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(kCtlLogFile, STN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(page, kCtlLogFile)));
+        test::PressToEnd(properties, PSBTN_CANCEL);
+    });
+    tasks().Edit();
+    driver.Join();
+    ASSERT_TRUE(shown.written);
+    EXPECT_EQ(u"tmp000.txt", shown.path.substr(shown.path.rfind(u'\\') + 1));
+    EXPECT_EQ(shown.path, viewer.opened);
+    CTextFileRead log(shown.path);
+    std::u16string text;
+    ASSERT_TRUE(log.ReadAll(text));
+    EXPECT_EQ(stored.history, text);
+    ::DeleteFileW(W(shown.path).c_str());
+}
+
+TEST_F(TaskRoad, AnExportedTaskImportsAsASecondTaskAndNotOnTheRemotePage) {
+    CTaskParams record;
+    record.action = kActionPopup;
+    record.comment = u"lunch";
+    record.message = u"Time to eat";
+    const std::u16string first = test::MakeTaskPair(TaskKind::kLocal, record);
+    ASSERT_FALSE(first.empty());
+    ::SendMessageW(sheet->hwnd(), CVesperPS::ScanMessage(), 0, 0);
+    tasks().Fill(first);
+    ASSERT_EQ(first, SelectedName());
+
+    test::TempDir dir;
+    const std::wstring ini = W(dir.File("lunch.ini"));
+    {
+        test::FileDialogAnswer save(ini);
+        tasks().Export();
+    }
+    ASSERT_TRUE(FileExists(dir.File("lunch.ini")));
+
+    std::atomic<bool> prefilled{false};
+    driver.Drive(sheet->hwnd(), [&](HWND wizard) {
+        wchar_t comment[32] = {};
+        ::GetDlgItemTextW(CurrentPage(wizard), kCtlComment, comment, 32);
+        prefilled = std::wstring(comment) == L"lunch";
+        FinishWizard(wizard);
+    });
+    {
+        test::FileDialogAnswer open(ini);
+        tasks().Import();
+    }
+    driver.Join();
+    EXPECT_TRUE(prefilled);
+    const std::u16string second = SelectedName();
+    ASSERT_FALSE(second.empty());
+    EXPECT_NE(first, second);
+    EXPECT_EQ(2, tasks().list().RowCount());
+    CTaskParams imported;
+    ASSERT_TRUE(imported.Load(TaskStoreFolder(), second, true));
+    EXPECT_EQ(record.action, imported.action);
+    EXPECT_EQ(record.comment, imported.comment);
+    EXPECT_EQ(record.message, imported.message);
+
+    // A local task does not fit the Remote page: nothing opens and no row is added.
+    ::SendMessageW(sheet->hwnd(), PSM_SETCURSEL, 1, 0);
+    Pump();
+    ASSERT_NE(nullptr, sheet->remote());
+    const int remoteRows = sheet->remote()->list().RowCount();
+    {
+        test::FileDialogAnswer open(ini);
+        sheet->remote()->Import();
+    }
+    EXPECT_EQ(remoteRows, sheet->remote()->list().RowCount());
+    std::vector<std::u16string> remoteItems;
+    CScheduledTask().EnumTasks(kRemotePrefix, remoteItems);
+    EXPECT_TRUE(remoteItems.empty());
+    EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace
+}  // namespace velmora
