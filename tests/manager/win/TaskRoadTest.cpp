@@ -98,15 +98,37 @@ StoredItem ReadItem(const std::u16string& name) {
 }
 
 // Points the work item at `application` in `folder`, keeping all else the scheduler stored.
-void SetApplication(const std::u16string& name, const std::wstring& application, const std::wstring& folder) {
+HRESULT SetApplication(const std::u16string& name, const std::wstring& application, const std::wstring& folder) {
     ComPtr<ITask> task = Activate(name);
-    ASSERT_TRUE(task);
+    ComPtr<IPersistFile> file;
+    if (!task || FAILED(task->QueryInterface(IID_IPersistFile, file.put_void())))
+        return E_FAIL;
     task->SetApplicationName(application.c_str());
     task->SetWorkingDirectory(folder.c_str());
-    ComPtr<IPersistFile> file;
-    ASSERT_HRESULT_SUCCEEDED(task->QueryInterface(IID_IPersistFile, file.put_void()));
-    ASSERT_HRESULT_SUCCEEDED(file->Save(nullptr, TRUE));
+    return file->Save(nullptr, TRUE);
 }
+
+// Runs the work item from the executor's full path, as Wine's scheduler needs, while it lives; the
+// item names "quenex" again afterwards, so the list and the clean-up know it as ours.
+class StartedFromFullPath {
+public:
+    explicit StartedFromFullPath(std::u16string name) : name_(std::move(name)) {
+        wchar_t folder[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, folder, MAX_PATH);
+        *std::wcsrchr(folder, L'\\') = 0;
+        EXPECT_HRESULT_SUCCEEDED(SetApplication(name_, std::wstring(folder) + L"\\quenex.exe", folder));
+    }
+    ~StartedFromFullPath() { Restore(); }
+    void Restore() {
+        if (!name_.empty()) {
+            EXPECT_HRESULT_SUCCEEDED(SetApplication(name_, L"quenex", L""));
+        }
+        name_.clear();
+    }
+
+private:
+    std::u16string name_;
+};
 
 // The executor's countdown or popup window, in whichever process, showing `message`.
 HWND WaitForExecutorDialog(const std::wstring& message, DWORD timeoutMs) {
@@ -225,10 +247,7 @@ TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList)
 
     // Wine's scheduler starts only a program named by its full path from a working folder; the
     // installed "quenex" is found by its bare name. The manager's Run goes through the scheduler.
-    wchar_t folder[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, folder, MAX_PATH);
-    *std::wcsrchr(folder, L'\\') = 0;
-    SetApplication(name, std::wstring(folder) + L"\\quenex.exe", folder);
+    StartedFromFullPath fullPath(name);
     // The scheduler's service reads the changed work item in its own time; until then Run starts
     // nothing, so Run is pressed again while the task is not running.
     HWND popup = nullptr;
@@ -257,7 +276,7 @@ TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList)
         },
         30000))
         << "the scheduler recorded no run";
-    SetApplication(name, L"quenex", L"");
+    fullPath.Restore();
 
     // The executor watcher's refresh shows the run; "Log file.." shows the stored history.
     ::SendMessageW(sheet->hwnd(), CVesperPS::ScanMessage(), 0, 0);
