@@ -1,13 +1,18 @@
 // The manager under Wine with N local tasks: from opening the sheet to the filled Tasks page, one
-// refresh of every row as on a change in the running executors, and the process's processor time
-// while the sheet sits idle with its executor watcher running.
+// refresh of every row as on a change in the running executors, the process's processor time
+// while the sheet sits idle with its executor watcher running, and a new task through the wizard:
+// from Create New to its first page, and from Finish to the new row.
 #include <windows.h>
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "bench/StoreTasks.h"
+#include "manager/win/AddWiz.h"
 #include "manager/win/VesperPS.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
@@ -96,6 +101,95 @@ void BM_IdleWithWatcher(benchmark::State& state) {
     }
 }
 
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration span) {
+    return std::chrono::duration<double, std::milli>(span).count();
+}
+
+// The wizard the sheet comes to own, with its first page shown.
+HWND WaitForWizard(HWND sheet) {
+    for (int i = 0; i < 20000; ++i) {
+        struct Search {
+            HWND owner, found;
+        } search{sheet, nullptr};
+        ::EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                if (::GetWindow(window, GW_OWNER) != s->owner || !::IsWindowVisible(window))
+                    return TRUE;
+                const auto page = reinterpret_cast<HWND>(::SendMessageW(window, PSM_GETCURRENTPAGEHWND, 0, 0));
+                if (page && ::IsWindowVisible(page))
+                    s->found = window;
+                return s->found ? FALSE : TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return nullptr;
+}
+
+// One iteration is five tasks made on the defaults; the means of both spans are printed.
+constexpr int kTasksPerIteration = 5;
+
+void BM_NewTaskThroughTheWizard(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    Prepare(count);
+    Manager manager;
+    ManagerTaskEditor editor(manager.context);
+    manager.context.editor = &editor;
+    manager.context.isAdministrator = [] { return true; };
+    manager.context.hibernationAllowed = [] { return true; };
+    manager.context.enableHibernation = [] {};
+    CVesperPS sheet(manager.context, SheetOptions{false, true});
+    sheet.Show();
+    Pump();
+    CTaskList& tasks = sheet.tasks();
+    double toWizardMs = 0, toRowMs = 0;
+    int runs = 0;
+    for (auto _ : state) {
+        for (int task = 0; task < kTasksPerIteration; ++task) {
+            std::atomic<Clock::rep> shownAt{0}, finishAt{0};
+            std::thread driver([&] {
+                const HWND wizard = WaitForWizard(sheet.hwnd());
+                if (!wizard)
+                    return;
+                shownAt = Clock::now().time_since_epoch().count();
+                for (int page = 0; page < 2; ++page)
+                    ::SendMessageW(wizard, PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+                finishAt = Clock::now().time_since_epoch().count();
+                ::SendMessageW(wizard, PSM_PRESSBUTTON, PSBTN_FINISH, 0);
+                // The wizard's loop notices its end at the next posted message.
+                while (::IsWindow(wizard) && ::PostMessageW(wizard, WM_NULL, 0, 0))
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            });
+            const Clock::time_point start = Clock::now();
+            tasks.CreateNew();
+            const Clock::time_point end = Clock::now();
+            driver.join();
+            if (tasks.list().RowCount() != count + 1 || !shownAt) {
+                state.SkipWithError("the wizard made no task");
+                return;
+            }
+            toWizardMs += Ms(Clock::time_point(Clock::duration(shownAt.load())) - start);
+            toRowMs += Ms(end - Clock::time_point(Clock::duration(finishAt.load())));
+            ++runs;
+            // Back to `count` tasks, outside the measured spans.
+            const std::u16string made = RowDataText(*tasks.list().RowData(tasks.list().SelectedRow()), 0);
+            CScheduledTask scheduler;
+            DeleteTaskPair(scheduler, TaskStoreFolder(), made);
+            tasks.Fill();
+        }
+    }
+    if (runs)
+        std::printf(
+            "new task with %d others: Create New to the wizard's first page %.1f ms, Finish to the new row "
+            "%.1f ms (means of %d)\n",
+            count, toWizardMs / runs, toRowMs / runs, runs);
+}
+
 struct Cleanup {
     ~Cleanup() {
         CScheduledTask scheduler;
@@ -107,4 +201,5 @@ struct Cleanup {
 
 BENCHMARK(BM_OpenTasksPage)->Arg(50)->Arg(500)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RefreshEveryRow)->Arg(50)->Arg(500)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NewTaskThroughTheWizard)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_IdleWithWatcher)->Arg(50)->Unit(benchmark::kMillisecond);

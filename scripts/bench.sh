@@ -20,7 +20,7 @@ wine build/mingw/bench/task_file_bench.exe
 say "listing 50, 200 and 500 tasks from Wine's Task Scheduler"
 wine build/mingw/bench/task_list_bench.exe
 
-say "the manager with 50 and 500 tasks: the filled Tasks page, a refresh of every row, idle"
+say "the manager with 50 and 500 tasks: the filled Tasks page, a refresh of every row, a new task through the wizard, idle"
 wine build/mingw/bench/manager_bench.exe
 
 say "the computer list: opened with 10000 computers, a refresh tick, a range of 5000 into 5000, a Ping batch"
