@@ -15,6 +15,8 @@
 #include <thread>
 
 #include "manager/AddCompLogic.h"
+#include "manager/StringIds.h"
+#include "manager/TaskPropLogic.h"
 #include "manager/win/AddComp.h"
 #include "manager/win/AddWiz.h"
 #include "manager/win/CompList.h"
@@ -134,6 +136,50 @@ TEST_F(CompListEditor, WizardOfARemoteTaskAsksForAComputerAndStoresIt) {
     ASSERT_EQ(1u, stored.computers.size());
     EXPECT_EQ(u"pc-7", stored.computers[0][kTextName]) << "the name is cut at its first blank";
     EXPECT_EQ(0, stored.local);
+}
+
+TEST_F(CompListEditor, UntickingRunOnlyIfLoggedOnAsksForTheAccount) {
+    std::vector<std::wstring> messages;
+    context.messageBox = [&](HWND, const std::wstring& text, UINT) {
+        messages.push_back(text);
+        return IDOK;
+    };
+    std::atomic<bool> opened{false}, mismatchStayed{false}, unticked{false}, cancelTicked{false};
+    Drive([&](HWND sheet) {
+        const HWND page = CurrentPage(sheet);
+        const HWND box = ::GetDlgItem(page, kCtlRunOnlyIfLoggedOn);
+        ::PostMessageW(box, BM_CLICK, 0, 0);
+        const HWND dialog = WaitForOwned(sheet, L"Account info");
+        opened = dialog != nullptr;
+        if (dialog) {
+            ::SetDlgItemTextW(dialog, IDC_ACCOUNT_USER, L"backup");
+            ::SetDlgItemTextW(dialog, IDC_ACCOUNT_PASSWORD, L"one");
+            ::SetDlgItemTextW(dialog, IDC_ACCOUNT_CONFIRM, L"two");
+            test::HoldForScreenshot();
+            ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            mismatchStayed = ::IsWindow(dialog) && ::IsWindowVisible(dialog);
+            ::SetDlgItemTextW(dialog, IDC_ACCOUNT_CONFIRM, L"one");
+            ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            WaitUntilGone(dialog);
+            unticked = ::IsDlgButtonChecked(page, kCtlRunOnlyIfLoggedOn) == BST_UNCHECKED;
+            // Ticked and unticked again, the account dialog cancelled: the box is ticked again.
+            ::SendMessageW(box, BM_CLICK, 0, 0);
+            ::PostMessageW(box, BM_CLICK, 0, 0);
+            if (const HWND again = WaitForOwned(sheet, L"Account info")) {
+                ::SendMessageW(::GetDlgItem(again, IDCANCEL), BM_CLICK, 0, 0);
+                WaitUntilGone(again);
+                cancelTicked = ::IsDlgButtonChecked(page, kCtlRunOnlyIfLoggedOn) == BST_CHECKED;
+            }
+        }
+        test::PressToEnd(sheet, PSBTN_CANCEL);
+    });
+    EXPECT_FALSE(CAddWiz(context).RunNew(owner, TaskKind::kRemote, std::nullopt));
+    driver.Join();
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(mismatchStayed);
+    EXPECT_EQ(std::vector<std::wstring>{LoadText(IDS_PASSWORDS_DIFFER)}, messages);
+    EXPECT_TRUE(unticked);
+    EXPECT_TRUE(cancelTicked);
 }
 
 TEST_F(CompListEditor, PropertiesOfAWakeupTaskShowItsComputersAndStoreAnEdit) {

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -84,6 +85,12 @@ inline HWND WaitForSheet(HWND owner, DWORD timeoutMs = 10000) {
 inline void WaitUntilGone(HWND dialog, DWORD timeoutMs = 5000) {
     for (DWORD waited = 0; waited < timeoutMs && ::IsWindow(dialog); waited += 10)
         ::Sleep(10);
+}
+
+// With VELMORA_SCREENSHOT_MS set, a driving thread waits that long with the window on the screen.
+inline void HoldForScreenshot() {
+    if (const char* hold = std::getenv("VELMORA_SCREENSHOT_MS"))
+        ::Sleep(static_cast<DWORD>(std::atoi(hold)));
 }
 
 // Presses a button that ends the sheet. The sheet's loop sees that it has ended only when it takes
