@@ -10,12 +10,14 @@
 
 #include "manager/TaskPropLogic.h"
 #include "manager/win/AddWiz.h"
+#include "manager/win/res/SchedulePageIds.h"
 #include "manager/win/res/resource.h"
 #include "model/File.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
 #include "scheduler/TaskStore.h"
 #include "tests/support/win/SheetDriver.h"
+#include "tests/support/win/TaskPairs.h"
 
 namespace velmora {
 namespace {
@@ -148,11 +150,8 @@ TEST_F(TaskEditor, PropertiesChangeTheTaskAndKeepItsHistory) {
     record.action = kActionLock;
     record.comment = u"before";
     record.history = u"an earlier run";
-    WorkItemEditor editor;
-    ASSERT_HRESULT_SUCCEEDED(editor.BeginNew(TaskKind::kLocal));
-    ASSERT_HRESULT_SUCCEEDED(editor.FinishNew(WorkItemSettings{}).result);
-    const std::u16string name = editor.name();
-    ASSERT_TRUE(record.Save(TaskStoreFolder(), name));
+    const std::u16string name = test::MakeTaskPair(TaskKind::kLocal, record);
+    ASSERT_FALSE(name.empty());
 
     std::atomic<bool> logFileShown{false};
     Drive([&](HWND sheet) {
@@ -166,6 +165,13 @@ TEST_F(TaskEditor, PropertiesChangeTheTaskAndKeepItsHistory) {
         EXPECT_TRUE(ran.Load(TaskStoreFolder(), name, true));
         ran.history += u"; a run during the edit";
         EXPECT_TRUE(ran.Save(TaskStoreFolder(), name));
+        // The daily trigger becomes a weekly one on the Schedule page.
+        ::SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
+        const HWND schedule = CurrentPage(sheet);
+        const HWND kind = ::GetDlgItem(schedule, IDC_SCHEDULE_TYPE);
+        ::SendMessageW(kind, CB_SETCURSEL, 2, 0);
+        ::SendMessageW(schedule, WM_COMMAND, MAKEWPARAM(IDC_SCHEDULE_TYPE, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(kind));
         PressToEnd(sheet, PSBTN_OK);
     });
     EXPECT_TRUE(CAddWiz(context).RunProperties(owner, name));
@@ -177,6 +183,13 @@ TEST_F(TaskEditor, PropertiesChangeTheTaskAndKeepItsHistory) {
     EXPECT_EQ(u"after", stored.comment);
     EXPECT_EQ(kActionLock, stored.action);
     EXPECT_EQ(u"an earlier run; a run during the edit", stored.history);
+    WorkItemEditor item;
+    WorkItemSettings settings;
+    ASSERT_HRESULT_SUCCEEDED(item.BeginExisting(name, settings));
+    std::vector<TASK_TRIGGER> triggers;
+    ASSERT_HRESULT_SUCCEEDED(item.GetTriggers(triggers));
+    ASSERT_EQ(1u, triggers.size());
+    EXPECT_EQ(TASK_TIME_TRIGGER_WEEKLY, triggers[0].TriggerType);
 }
 
 TEST_F(TaskEditor, PropertiesOfATaskWhoseFileCannotBeReadOpenNothing) {
