@@ -29,6 +29,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/win/SheetDriver.h"
 #include "tests/support/win/TaskPairs.h"
+#include "tests/support/win/WorkItems.h"
 
 namespace velmora {
 namespace {
@@ -55,13 +56,6 @@ void ChooseIndex(HWND page, int comboId, int index) {
     ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
-// The work item as the Task Scheduler keeps it.
-struct StoredItem {
-    std::wstring application, parameters;
-    DWORD flags = 0, maxRunTime = 0;
-    std::vector<TASK_TRIGGER> triggers;
-};
-
 ComPtr<ITask> Activate(const std::u16string& name) {
     ComPtr<ITaskScheduler> scheduler;
     ComPtr<ITask> task;
@@ -69,32 +63,6 @@ ComPtr<ITask> Activate(const std::u16string& name) {
                                      scheduler.put_void())))
         scheduler->Activate(W(name).c_str(), IID_ITask, reinterpret_cast<IUnknown**>(task.put()));
     return task;
-}
-
-StoredItem ReadItem(const std::u16string& name) {
-    StoredItem item;
-    ComPtr<ITask> task = Activate(name);
-    if (!task) {
-        ADD_FAILURE() << "no work item " << Utf16ToUtf8(name);
-        return item;
-    }
-    wchar_t* text = nullptr;
-    if (SUCCEEDED(task->GetApplicationName(&text)))
-        item.application = text, ::CoTaskMemFree(text);
-    if (SUCCEEDED(task->GetParameters(&text)))
-        item.parameters = text, ::CoTaskMemFree(text);
-    task->GetFlags(&item.flags);
-    task->GetMaxRunTime(&item.maxRunTime);
-    WORD count = 0;
-    task->GetTriggerCount(&count);
-    for (WORD i = 0; i < count; ++i) {
-        ComPtr<ITaskTrigger> trigger;
-        TASK_TRIGGER fields{};
-        fields.cbTriggerSize = sizeof fields;
-        if (SUCCEEDED(task->GetTrigger(i, trigger.put())) && SUCCEEDED(trigger->GetTrigger(&fields)))
-            item.triggers.push_back(fields);
-    }
-    return item;
 }
 
 // Points the work item at `application` in `folder`, keeping all else the scheduler stored.
@@ -235,7 +203,7 @@ TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList)
     EXPECT_EQ(L"evening", tasks().list().CellText(row, kColumnComment));
     EXPECT_EQ(L" ", tasks().list().CellText(row, kColumnLastRun)) << "never ran";
 
-    const StoredItem item = ReadItem(name);
+    const test::StoredWorkItem item = test::ReadStoredWorkItem(name);
     EXPECT_EQ(L"quenex", item.application);
     EXPECT_EQ(W(name), item.parameters);
     EXPECT_EQ(3600000u, item.maxRunTime);

@@ -15,10 +15,6 @@
 namespace velmora {
 namespace {
 
-const wchar_t* W(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
 TASK_TRIGGER Trigger(TASK_TRIGGER_TYPE type) {
     TASK_TRIGGER t{};
     t.cbTriggerSize = sizeof t;
@@ -46,35 +42,10 @@ TASK_TRIGGER Trigger(TASK_TRIGGER_TYPE type) {
     return t;
 }
 
-// The flags and triggers of a stored work item, read straight from the scheduler.
-struct Stored {
-    DWORD flags = 0;
-    DWORD maxRunTime = 0;
-    std::vector<TASK_TRIGGER> triggers;
-};
+using Stored = test::StoredWorkItem;
 
 Stored ReadStored(const std::u16string& name) {
-    Stored stored;
-    ComInit com;
-    ComPtr<ITaskScheduler> scheduler;
-    ComPtr<ITask> task;
-    EXPECT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
-                                                scheduler.put_void()));
-    EXPECT_HRESULT_SUCCEEDED(scheduler->Activate(W(name), IID_ITask, reinterpret_cast<IUnknown**>(task.put())));
-    if (!task)
-        return stored;
-    task->GetFlags(&stored.flags);
-    task->GetMaxRunTime(&stored.maxRunTime);
-    WORD count = 0;
-    task->GetTriggerCount(&count);
-    for (WORD i = 0; i < count; ++i) {
-        ComPtr<ITaskTrigger> trigger;
-        TASK_TRIGGER t{};
-        t.cbTriggerSize = sizeof t;
-        if (SUCCEEDED(task->GetTrigger(i, trigger.put())) && SUCCEEDED(trigger->GetTrigger(&t)))
-            stored.triggers.push_back(t);
-    }
-    return stored;
+    return test::ReadStoredWorkItem(name);
 }
 
 bool JobExists(const std::u16string& name) {
