@@ -4,16 +4,18 @@
 VELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VELMORA_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
-    wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils iproute2)
+    wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils iproute2 nsis fp-utils-3.2.2)
 
-# Every command the scripts call, with the package that provides it. `require_commands` checks them
+# Every command the scripts and the build call, with the package that provides it (chmcmd is the
+# alternatives link that fp-utils-3.2.2 sets up to its chmcmd-3.2.2). `require_commands` checks them
 # after the install step, so a missing one is named at once instead of failing later.
 declare -A VELMORA_COMMANDS=(
     [cmake]=cmake [ctest]=cmake [ninja]=ninja-build [g++]=g++ [clang++]=clang
     [x86_64-w64-mingw32-g++-posix]=g++-mingw-w64-x86-64-posix
     [x86_64-w64-mingw32-windres]=binutils-mingw-w64-x86-64
     [wine]=wine [wineserver]=wine [wineboot]=wine
-    [Xvfb]=xvfb [xdpyinfo]=x11-utils [xdotool]=xdotool [import]=imagemagick [ip]=iproute2)
+    [Xvfb]=xvfb [xdpyinfo]=x11-utils [xdotool]=xdotool [import]=imagemagick [ip]=iproute2
+    [makensis]=nsis [chmcmd]=fp-utils-3.2.2)
 
 say() { printf '==> %s\n' "$*"; }
 

@@ -5,3 +5,6 @@
 #define IDC_COUNTDOWN_PROGRESS 1000
 #define IDC_COUNTDOWN_MESSAGE 1001
 #define IDC_COUNTDOWN_TEXT 1002
+
+// The application icon, the manager's own.
+#define IDI_QUENEX 128

@@ -1,0 +1,255 @@
+// The installer under Wine, in a throwaway prefix that tests/packaging/installer_test.sh makes for
+// this program alone: a silent install into a chosen folder, the executor found from the bare
+// command line with which the Task Scheduler starts it, an upgrade that keeps the tasks and waits
+// out a running executor, and a silent uninstall that removes the tasks and leaves nothing behind.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/win/TaskFolder.h"
+#include "platform/win/Com.h"
+#include "scheduler/win/ScheduledTask.h"
+#include "tests/support/win/TaskPairs.h"
+
+namespace velmora {
+namespace {
+
+constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora";
+constexpr wchar_t kEnvironmentKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+// A chosen folder with a blank in its name: /D= takes the rest of the command line unquoted.
+constexpr wchar_t kInstallDir[] = L"C:\\Tools\\Velmora Test";
+
+std::wstring Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::wstring(value, value + std::char_traits<char>::length(value)) : std::wstring();
+}
+
+std::wstring Setup() {
+    return Env("VELMORA_SETUP");
+}
+
+bool Exists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring SystemFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    ::GetSystemDirectoryW(folder, MAX_PATH);
+    return folder;
+}
+
+std::wstring StartMenuEntry() {
+    wchar_t folder[MAX_PATH] = {};
+    ::SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return std::wstring(folder) + L"\\Velmora.lnk";
+}
+
+std::optional<std::wstring> RegText(const wchar_t* key, const wchar_t* name) {
+    wchar_t value[2048] = {};
+    DWORD size = sizeof value;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND |
+                       RRF_SUBKEY_WOW6464KEY, nullptr, value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::wstring(value);
+}
+
+std::optional<DWORD> RegNumber(const wchar_t* key, const wchar_t* name) {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY, nullptr, &value,
+                       &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+bool KeyExists(const wchar_t* key) {
+    HKEY handle = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | KEY_WOW64_64KEY, &handle) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(handle);
+    return true;
+}
+
+// Starts `commandLine` with no application name, so the system searches for the program as it does
+// for the Task Scheduler, and waits for it; its exit code, or nothing when it could not start.
+std::optional<DWORD> Run(std::wstring commandLine, DWORD timeoutMs = 60000) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &process))
+        return std::nullopt;
+    ::CloseHandle(process.hThread);
+    DWORD code = STILL_ACTIVE;
+    if (::WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hProcess);
+    return code;
+}
+
+std::optional<DWORD> Install(const std::wstring& options) {
+    return Run(L"\"" + Setup() + L"\" /S " + options + L" /D=" + kInstallDir);
+}
+
+// The uninstaller copies itself away and ends at once; the copy does the work. Waits until the
+// entry and the folder are gone.
+bool UninstallSilently() {
+    const auto quiet = RegText(kUninstallKey, L"QuietUninstallString");
+    if (!quiet || !Run(*quiet))
+        return false;
+    for (int i = 0; i < 600; ++i) {
+        if (!KeyExists(kUninstallKey) && !Exists(kInstallDir))
+            return true;
+        ::Sleep(100);
+    }
+    return false;
+}
+
+std::vector<std::u16string> LocalTasks() {
+    ComInit com;
+    std::vector<std::u16string> names;
+    CScheduledTask().EnumTasks(kLocalPrefix, names);
+    return names;
+}
+
+std::wstring TaskFile(const std::u16string& name) {
+    const std::u16string path = TaskStoreFolder() + u"\\" + name + u".dat";
+    return std::wstring(path.begin(), path.end());
+}
+
+std::u16string MakePopupTask() {
+    ComInit com;
+    CTaskParams record;
+    record.action = kActionPopup;
+    record.comment = u"kept over an upgrade";
+    record.delay = u"30";
+    record.local = 1;
+    return test::MakeTaskPair(TaskKind::kLocal, record);
+}
+
+FILETIME WriteTime(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+// Every test starts from a prefix without Velmora and leaves it so.
+class Installer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(Setup().empty()) << "VELMORA_SETUP names the installer";
+        ASSERT_TRUE(Exists(Setup()));
+        ASSERT_FALSE(KeyExists(kUninstallKey));
+        ASSERT_FALSE(Exists(SystemFolder() + L"\\quenex.exe"));
+        // Nothing of quenex may lie where this process or its current folder would find it.
+        ASSERT_TRUE(::SetCurrentDirectoryW(L"C:\\"));
+        path_ = RegText(kEnvironmentKey, L"Path");
+    }
+    void TearDown() override {
+        if (KeyExists(kUninstallKey))
+            UninstallSilently();
+    }
+
+    std::optional<std::wstring> path_;
+};
+
+TEST_F(Installer, SilentInstallPutsFilesEntryAndShortcutAndTheBareCommandLineFindsTheExecutor) {
+    ASSERT_EQ(Install(L""), 0u);
+
+    const std::wstring dir = kInstallDir;
+    for (const wchar_t* file : {L"Velmora.exe", L"quenex.exe", L"Velmora.chm", L"uninstall.exe"})
+        EXPECT_TRUE(Exists(dir + L"\\" + file)) << file;
+    EXPECT_FALSE(Exists(dir + L"\\quenex.exe.new"));
+    EXPECT_TRUE(Exists(SystemFolder() + L"\\quenex.exe"));
+    EXPECT_TRUE(Exists(StartMenuEntry()));
+
+    EXPECT_EQ(RegText(kUninstallKey, L"DisplayName"), L"Velmora");
+    EXPECT_EQ(RegText(kUninstallKey, L"DisplayVersion"), L"3.3.1");
+    EXPECT_EQ(RegText(kUninstallKey, L"Publisher"), L"The Velmora developers");
+    EXPECT_EQ(RegText(kUninstallKey, L"InstallLocation"), dir);
+    EXPECT_EQ(RegText(kUninstallKey, L"UninstallString"), L"\"" + dir + L"\\uninstall.exe\"");
+    EXPECT_EQ(RegText(kUninstallKey, L"QuietUninstallString"), L"\"" + dir + L"\\uninstall.exe\" /S");
+    EXPECT_EQ(RegText(kUninstallKey, L"DisplayIcon"), dir + L"\\Velmora.exe,0");
+    // The two executables and the help alone are more than 1 MiB; all of it is far below 50 MiB.
+    const auto size = RegNumber(kUninstallKey, L"EstimatedSize");
+    ASSERT_TRUE(size);
+    EXPECT_GT(*size, 1024u);
+    EXPECT_LT(*size, 50u * 1024u);
+    // The search path stays as it was: the executor is found through the system folder.
+    EXPECT_EQ(RegText(kEnvironmentKey, L"Path"), path_);
+
+    // This process's environment predates the install, as the running Task Scheduler service's does.
+    const std::u16string task = MakePopupTask();
+    ASSERT_FALSE(task.empty());
+    ASSERT_TRUE(Exists(TaskFile(task)));
+    EXPECT_EQ(Run(L"quenex -r"), 0u);
+    EXPECT_TRUE(LocalTasks().empty());
+    EXPECT_FALSE(Exists(TaskFile(task)));
+}
+
+TEST_F(Installer, SilentUninstallRemovesTheTasksAndEverythingTheInstallerMade) {
+    ASSERT_EQ(Install(L""), 0u);
+    const std::u16string task = MakePopupTask();
+    ASSERT_FALSE(task.empty());
+
+    ASSERT_TRUE(UninstallSilently());
+
+    EXPECT_TRUE(LocalTasks().empty());
+    EXPECT_FALSE(Exists(TaskFile(task)));
+    EXPECT_FALSE(Exists(kInstallDir));
+    EXPECT_FALSE(Exists(SystemFolder() + L"\\quenex.exe"));
+    EXPECT_FALSE(Exists(StartMenuEntry()));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_EQ(RegText(kEnvironmentKey, L"Path"), path_);
+    // With the executor gone, the bare command line finds nothing.
+    EXPECT_FALSE(Run(L"quenex -r"));
+}
+
+TEST_F(Installer, UpgradeKeepsTheTasksAndARunningExecutorHoldsASilentOneBackUnchanged) {
+    ASSERT_EQ(Install(L""), 0u);
+    const std::u16string task = MakePopupTask();
+    ASSERT_FALSE(task.empty());
+
+    // An executor that counts down for a long time holds its program file.
+    const std::wstring ini = L"C:\\upgrade-popup.ini";
+    ASSERT_TRUE(::WritePrivateProfileStringW(L"settings", L"action", L"9", ini.c_str()));
+    ASSERT_TRUE(::WritePrivateProfileStringW(L"settings", L"delay", L"600", ini.c_str()));
+    ASSERT_TRUE(::WritePrivateProfileStringW(L"settings", L"message", L"upgrade", ini.c_str()));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION running{};
+    std::wstring line = L"\"" + std::wstring(kInstallDir) + L"\\quenex.exe\" " + ini;
+    ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &running));
+    ::CloseHandle(running.hThread);
+    ASSERT_EQ(::WaitForInputIdle(running.hProcess, 10000), 0u);
+    const FILETIME before = WriteTime(SystemFolder() + L"\\quenex.exe");
+
+    EXPECT_EQ(Install(L"/WAIT=1"), 2u);
+    const FILETIME after = WriteTime(SystemFolder() + L"\\quenex.exe");
+    EXPECT_EQ(::CompareFileTime(&before, &after), 0);
+    for (const wchar_t* file : {L"Velmora.exe.new", L"quenex.exe.new", L"Velmora.chm.new"})
+        EXPECT_FALSE(Exists(std::wstring(kInstallDir) + L"\\" + file)) << file;
+    EXPECT_FALSE(Exists(SystemFolder() + L"\\quenex.exe.new"));
+
+    ::TerminateProcess(running.hProcess, 0);
+    ::WaitForSingleObject(running.hProcess, 10000);
+    ::CloseHandle(running.hProcess);
+    ::DeleteFileW(ini.c_str());
+
+    ASSERT_EQ(Install(L""), 0u);
+    const std::vector<std::u16string> kept = LocalTasks();
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].substr(0, kept[0].find(u'.')), task);
+    EXPECT_TRUE(Exists(TaskFile(task)));
+    EXPECT_TRUE(Exists(SystemFolder() + L"\\quenex.exe"));
+}
+
+}  // namespace
+}  // namespace velmora
