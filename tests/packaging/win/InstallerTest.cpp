@@ -30,7 +30,7 @@ std::wstring Env(const char* name) {
     return value ? std::wstring(value, value + std::char_traits<char>::length(value)) : std::wstring();
 }
 
-std::wstring Setup() {
+std::wstring InstallerPath() {
     return Env("VELMORA_SETUP");
 }
 
@@ -53,8 +53,9 @@ std::wstring StartMenuEntry() {
 std::optional<std::wstring> RegText(const wchar_t* key, const wchar_t* name) {
     wchar_t value[2048] = {};
     DWORD size = sizeof value;
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND |
-                       RRF_SUBKEY_WOW6464KEY, nullptr, value, &size) != ERROR_SUCCESS)
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key, name,
+                       RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND | RRF_SUBKEY_WOW6464KEY, nullptr, value,
+                       &size) != ERROR_SUCCESS)
         return std::nullopt;
     return std::wstring(value);
 }
@@ -78,7 +79,7 @@ bool KeyExists(const wchar_t* key) {
 
 // Starts `commandLine` with no application name, so the system searches for the program as it does
 // for the Task Scheduler, and waits for it; its exit code, or nothing when it could not start.
-std::optional<DWORD> Run(std::wstring commandLine, DWORD timeoutMs = 60000) {
+std::optional<DWORD> RunCommandLine(std::wstring commandLine, DWORD timeoutMs = 60000) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -94,14 +95,14 @@ std::optional<DWORD> Run(std::wstring commandLine, DWORD timeoutMs = 60000) {
 }
 
 std::optional<DWORD> Install(const std::wstring& options) {
-    return Run(L"\"" + Setup() + L"\" /S " + options + L" /D=" + kInstallDir);
+    return RunCommandLine(L"\"" + InstallerPath() + L"\" /S " + options + L" /D=" + kInstallDir);
 }
 
 // The uninstaller copies itself away and ends at once; the copy does the work. Waits until the
 // entry and the folder are gone.
 bool UninstallSilently() {
     const auto quiet = RegText(kUninstallKey, L"QuietUninstallString");
-    if (!quiet || !Run(*quiet))
+    if (!quiet || !RunCommandLine(*quiet))
         return false;
     for (int i = 0; i < 600; ++i) {
         if (!KeyExists(kUninstallKey) && !Exists(kInstallDir))
@@ -143,12 +144,18 @@ FILETIME WriteTime(const std::wstring& path) {
 class Installer : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(Setup().empty()) << "VELMORA_SETUP names the installer";
-        ASSERT_TRUE(Exists(Setup()));
+        ASSERT_FALSE(InstallerPath().empty()) << "VELMORA_SETUP names the installer";
+        ASSERT_TRUE(Exists(InstallerPath()));
         ASSERT_FALSE(KeyExists(kUninstallKey));
         ASSERT_FALSE(Exists(SystemFolder() + L"\\quenex.exe"));
-        // Nothing of quenex may lie where this process or its current folder would find it.
+        // No executor may lie in this program's folder or the current one, which are searched first.
+        wchar_t program[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+        std::wstring folder = program;
+        folder.erase(folder.find_last_of(L'\\'));
+        ASSERT_FALSE(Exists(folder + L"\\quenex.exe"));
         ASSERT_TRUE(::SetCurrentDirectoryW(L"C:\\"));
+        ASSERT_FALSE(Exists(L"C:\\quenex.exe"));
         path_ = RegText(kEnvironmentKey, L"Path");
     }
     void TearDown() override {
@@ -188,7 +195,7 @@ TEST_F(Installer, SilentInstallPutsFilesEntryAndShortcutAndTheBareCommandLineFin
     const std::u16string task = MakePopupTask();
     ASSERT_FALSE(task.empty());
     ASSERT_TRUE(Exists(TaskFile(task)));
-    EXPECT_EQ(Run(L"quenex -r"), 0u);
+    EXPECT_EQ(RunCommandLine(L"quenex -r"), 0u);
     EXPECT_TRUE(LocalTasks().empty());
     EXPECT_FALSE(Exists(TaskFile(task)));
 }
@@ -208,7 +215,7 @@ TEST_F(Installer, SilentUninstallRemovesTheTasksAndEverythingTheInstallerMade) {
     EXPECT_FALSE(KeyExists(kUninstallKey));
     EXPECT_EQ(RegText(kEnvironmentKey, L"Path"), path_);
     // With the executor gone, the bare command line finds nothing.
-    EXPECT_FALSE(Run(L"quenex -r"));
+    EXPECT_FALSE(RunCommandLine(L"quenex -r"));
 }
 
 TEST_F(Installer, UpgradeKeepsTheTasksAndARunningExecutorHoldsASilentOneBackUnchanged) {
@@ -225,8 +232,8 @@ TEST_F(Installer, UpgradeKeepsTheTasksAndARunningExecutorHoldsASilentOneBackUnch
     startup.cb = sizeof startup;
     PROCESS_INFORMATION running{};
     std::wstring line = L"\"" + std::wstring(kInstallDir) + L"\\quenex.exe\" " + ini;
-    ASSERT_TRUE(::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &running));
+    ASSERT_TRUE(
+        ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &running));
     ::CloseHandle(running.hThread);
     ASSERT_EQ(::WaitForInputIdle(running.hProcess, 10000), 0u);
     const FILETIME before = WriteTime(SystemFolder() + L"\\quenex.exe");
