@@ -46,7 +46,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright © 2026 the Velmora devel
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 
-!define MUI_UNCONFIRMPAGE_TEXT_TOP "${PRODUCT} will be removed from the folder below.$\r$\n$\r$\nFirst every Velmora task of this computer is removed with $\"quenex -r$\" (its work item and its task file), because no task can run once the executor is gone. Export a task to an INI file first if you want to keep it."
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "First every Velmora task of this computer is removed with $\"quenex -r$\" (work item and task file): no task can run once the executor is gone. Export the tasks you want to keep first."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
