@@ -29,12 +29,18 @@ manager=$!
 shoot "Velmora LT 3.3.1" tasks-page.png
 xdotool search --name "^Velmora LT 3.3.1\$" windowactivate --sync 2>/dev/null || true
 xdotool key Insert
-shoot "Task" wizard-task.png || shoot "Velmora" wizard-task.png
+sleep 2
+wizard=$(xdotool search --name "^Task\$" | tail -1)
+# A popup with a comment and a message: the action list takes the first letter, the rest is typed.
+xdotool key p Tab
+xdotool type --delay 20 "Evening reminder"
+xdotool mousemove --window "$wizard" 250 230 click 1
+xdotool type --delay 20 "Time to go home. Save your work."
+shoot "Task" wizard-task.png
 xdotool key alt+n
-sleep 1
-shoot "Schedule" wizard-schedule.png || true
-xdotool key alt+n
-sleep 1
+shoot "Schedule" wizard-schedule.png
+# The Next button, by its place in the wizard.
+xdotool mousemove --window "$wizard" 380 442 click 1
 shoot "Finish" wizard-finish.png || true
 xdotool key Escape
 sleep 1
