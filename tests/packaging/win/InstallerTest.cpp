@@ -258,5 +258,53 @@ TEST_F(Installer, UpgradeKeepsTheTasksAndARunningExecutorHoldsASilentOneBackUnch
     EXPECT_TRUE(Exists(SystemFolder() + L"\\quenex.exe"));
 }
 
+// Waits up to 20 s for a top-level window of that title.
+HWND WaitForWindow(const wchar_t* title) {
+    for (int i = 0; i < 200; ++i) {
+        if (HWND window = ::FindWindowW(nullptr, title))
+            return window;
+        ::Sleep(100);
+    }
+    return nullptr;
+}
+
+void EndProcessOf(HWND window) {
+    DWORD id = 0;
+    ::GetWindowThreadProcessId(window, &id);
+    if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+        ::TerminateProcess(process, 0);
+        ::WaitForSingleObject(process, 10000);
+        ::CloseHandle(process);
+    }
+}
+
+TEST_F(Installer, HelpButtonOfTheInstalledManagerOpensTheHelpFile) {
+    ASSERT_EQ(Install(L""), 0u);
+    // A task first: the scheduler service runs then, so the manager asks nothing at its start.
+    ASSERT_FALSE(MakePopupTask().empty());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION manager{};
+    std::wstring line = L"\"" + std::wstring(kInstallDir) + L"\\Velmora.exe\"";
+    ASSERT_TRUE(
+        ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &manager));
+    ::CloseHandle(manager.hThread);
+    const HWND sheet = WaitForWindow(L"Velmora LT 3.3.1");
+    EXPECT_TRUE(sheet);
+    if (sheet) {
+        const HWND help = ::GetDlgItem(sheet, IDHELP);
+        ASSERT_TRUE(help);
+        ::PostMessageW(sheet, WM_COMMAND, MAKEWPARAM(IDHELP, BN_CLICKED), reinterpret_cast<LPARAM>(help));
+        // The viewer's window carries the help file's title.
+        const HWND viewer = WaitForWindow(L"Velmora Help");
+        EXPECT_TRUE(viewer);
+        if (viewer)
+            EndProcessOf(viewer);
+    }
+    ::TerminateProcess(manager.hProcess, 0);
+    ::WaitForSingleObject(manager.hProcess, 10000);
+    ::CloseHandle(manager.hProcess);
+}
+
 }  // namespace
 }  // namespace velmora
