@@ -73,7 +73,7 @@ FunctionEnd
 !insertmacro ReadWaitOption "un."
 
 ; A running program's file cannot be opened for writing. Sets $1 to the first of our program files
-; that is in use, or to "" when none is.
+; that is in use (here, in the system folder, or in an older install's folder), or to "" when none is.
 !macro FindFileInUse un
 Function ${un}CheckFileInUse
     ${If} $1 == ""
@@ -96,6 +96,15 @@ Function ${un}FindFileInUse
     Call ${un}CheckFileInUse
     StrCpy $3 "$INSTDIR\Velmora.exe"
     Call ${un}CheckFileInUse
+    ; An older install in another folder goes too.
+    ReadRegStr $6 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $6 != ""
+    ${AndIf} $6 != $INSTDIR
+        StrCpy $3 "$6\quenex.exe"
+        Call ${un}CheckFileInUse
+        StrCpy $3 "$6\Velmora.exe"
+        Call ${un}CheckFileInUse
+    ${EndIf}
 FunctionEnd
 !macroend
 !insertmacro FindFileInUse ""

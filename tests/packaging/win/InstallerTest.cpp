@@ -94,18 +94,19 @@ std::optional<DWORD> RunCommandLine(std::wstring commandLine, DWORD timeoutMs = 
     return code;
 }
 
-std::optional<DWORD> Install(const std::wstring& options) {
-    return RunCommandLine(L"\"" + InstallerPath() + L"\" /S " + options + L" /D=" + kInstallDir);
+std::optional<DWORD> Install(const std::wstring& options, const std::wstring& folder = kInstallDir) {
+    return RunCommandLine(L"\"" + InstallerPath() + L"\" /S " + options + L" /D=" + folder);
 }
 
 // The uninstaller copies itself away and ends at once; the copy does the work. Waits until the
 // entry and the folder are gone.
 bool UninstallSilently() {
     const auto quiet = RegText(kUninstallKey, L"QuietUninstallString");
-    if (!quiet || !RunCommandLine(*quiet))
+    const auto folder = RegText(kUninstallKey, L"InstallLocation");
+    if (!quiet || !folder || !RunCommandLine(*quiet))
         return false;
     for (int i = 0; i < 600; ++i) {
-        if (!KeyExists(kUninstallKey) && !Exists(kInstallDir))
+        if (!KeyExists(kUninstallKey) && !Exists(*folder))
             return true;
         ::Sleep(100);
     }
@@ -256,6 +257,26 @@ TEST_F(Installer, UpgradeKeepsTheTasksAndARunningExecutorHoldsASilentOneBackUnch
     EXPECT_EQ(kept[0].substr(0, kept[0].find(u'.')), task);
     EXPECT_TRUE(Exists(TaskFile(task)));
     EXPECT_TRUE(Exists(SystemFolder() + L"\\quenex.exe"));
+}
+
+TEST_F(Installer, InstallIntoAnotherFolderTakesTheOldFolderAwayAndKeepsTheTasks) {
+    ASSERT_EQ(Install(L""), 0u);
+    const std::u16string task = MakePopupTask();
+    ASSERT_FALSE(task.empty());
+    const std::wstring moved = L"C:\\Tools\\Velmora Moved";
+
+    ASSERT_EQ(Install(L"", moved), 0u);
+
+    EXPECT_FALSE(Exists(kInstallDir));
+    for (const wchar_t* file : {L"Velmora.exe", L"quenex.exe", L"Velmora.chm", L"uninstall.exe"})
+        EXPECT_TRUE(Exists(moved + L"\\" + file)) << file;
+    EXPECT_EQ(RegText(kUninstallKey, L"InstallLocation"), moved);
+    EXPECT_EQ(RegText(kUninstallKey, L"QuietUninstallString"), L"\"" + moved + L"\\uninstall.exe\" /S");
+    EXPECT_EQ(LocalTasks().size(), 1u);
+    EXPECT_TRUE(Exists(TaskFile(task)));
+
+    ASSERT_TRUE(UninstallSilently());
+    EXPECT_FALSE(Exists(moved));
 }
 
 // Waits up to 20 s for a top-level window of that title.
