@@ -16,6 +16,7 @@
 #include "model/Utf.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Unique.h"
+#include "platform/win/WideText.h"
 #include "scheduler/win/ScheduledTask.h"
 
 namespace velmora {
@@ -36,11 +37,10 @@ std::u16string SystemExecutorPlatform::MessageText(std::uint32_t code) {
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | 0xFF, nullptr,
         code, 0x400, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const UniqueLocal owner(buffer);
     if (length == 0 || !buffer)
         return {};
-    std::u16string text(reinterpret_cast<const char16_t*>(buffer), length);
-    ::LocalFree(buffer);
-    return text;
+    return FromWide(buffer, length);
 }
 
 std::uint32_t SystemExecutorPlatform::LastError() {

@@ -5,20 +5,17 @@
 #include <string>
 
 #include "model/File.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
-
-const wchar_t* Wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 HANDLE AsHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
 std::intptr_t Open(const std::u16string& path, DWORD access, DWORD share, DWORD disposition) {
-    HANDLE h = ::CreateFileW(Wide(path), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = ::CreateFileW(W(path), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     return h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(h);
 }
 
@@ -115,11 +112,11 @@ bool File::Close() {
 }
 
 bool DeleteFileAt(const std::u16string& path) {
-    return ::DeleteFileW(Wide(path)) != FALSE;
+    return ::DeleteFileW(W(path)) != FALSE;
 }
 
 bool FileExists(const std::u16string& path) {
-    const DWORD attributes = ::GetFileAttributesW(Wide(path));
+    const DWORD attributes = ::GetFileAttributesW(W(path));
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -132,11 +129,11 @@ bool FileExists(const std::u16string& path) {
 // that appears or changes in the Tasks folder without sharing it, to see whether it is a work item,
 // and virus scanners do the like. Such a hold is waited out for about a second.
 ReplaceOutcome ReplaceFileWith(const std::u16string& source, const std::u16string& target) {
-    const DWORD attributes = ::GetFileAttributesW(Wide(target));
+    const DWORD attributes = ::GetFileAttributesW(W(target));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return ReplaceOutcome::kUnchanged;  // Wine's ReplaceFileW would put the file in a folder's place
     for (int attempt = 1;; ++attempt) {
-        if (::ReplaceFileW(Wide(target), Wide(source), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        if (::ReplaceFileW(W(target), W(source), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
             return ReplaceOutcome::kReplaced;
         const DWORD error = ::GetLastError();
         if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
@@ -149,7 +146,7 @@ ReplaceOutcome ReplaceFileWith(const std::u16string& source, const std::u16strin
 
 bool MoveFileOver(const std::u16string& source, const std::u16string& target) {
     for (int attempt = 1;; ++attempt) {
-        if (::MoveFileExW(Wide(source), Wide(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (::MoveFileExW(W(source), W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         if (::GetLastError() != ERROR_SHARING_VIOLATION || attempt == 20)
             return false;

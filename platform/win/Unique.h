@@ -1,8 +1,10 @@
 // Move-only owners of Windows handles: one template, a traits type per kind of handle.
 #pragma once
 
+#include <winsock2.h>
 #include <windows.h>
 #include <winsvc.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -33,9 +35,14 @@ public:
         return &value_;
     }
     Type release() { return std::exchange(value_, Traits::Invalid()); }
+    // Closing may set the thread's last error; the error of the call that failed before an owner
+    // goes out of scope is what the caller still reads, so it is kept.
     void reset(Type value = Traits::Invalid()) {
-        if (value_ != Traits::Invalid())
+        if (value_ != Traits::Invalid()) {
+            const DWORD error = ::GetLastError();
             Traits::Close(value_);
+            ::SetLastError(error);
+        }
         value_ = value;
     }
 
@@ -63,6 +70,37 @@ struct ServiceHandleTraits {
     static Type Invalid() { return nullptr; }
     static void Close(Type h) { ::CloseServiceHandle(h); }
 };
+struct SocketTraits {
+    using Type = SOCKET;
+    static Type Invalid() { return INVALID_SOCKET; }
+    static void Close(Type s) { ::closesocket(s); }
+};
+// Memory the system allocated with LocalAlloc for the caller (FormatMessage's buffer).
+struct LocalMemoryTraits {
+    using Type = HLOCAL;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::LocalFree(h); }
+};
+struct GlobalMemoryTraits {
+    using Type = HGLOBAL;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::GlobalFree(h); }
+};
+struct RegKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::RegCloseKey(h); }
+};
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::DestroyMenu(h); }
+};
+struct ImageListTraits {
+    using Type = HIMAGELIST;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::ImageList_Destroy(h); }
+};
 template <class T>
 struct GdiTraits {
     using Type = T;
@@ -74,6 +112,12 @@ using UniqueHandle = Unique<HandleTraits>;
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueModule = Unique<ModuleTraits>;
 using UniqueService = Unique<ServiceHandleTraits>;
+using UniqueSocket = Unique<SocketTraits>;
+using UniqueLocal = Unique<LocalMemoryTraits>;
+using UniqueGlobal = Unique<GlobalMemoryTraits>;
+using UniqueRegKey = Unique<RegKeyTraits>;
+using UniqueMenu = Unique<MenuTraits>;
+using UniqueImageList = Unique<ImageListTraits>;
 template <class T>
 using UniqueGdi = Unique<GdiTraits<T>>;
 

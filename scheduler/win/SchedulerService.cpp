@@ -3,31 +3,29 @@
 
 #include <windows.h>
 
+#include "platform/win/Unique.h"
+
 namespace velmora {
 namespace {
 
 constexpr wchar_t kSchedulerService[] = L"Schedule";
 
 // Opens the service with query and start access; the manager's handle is not needed after that.
-SC_HANDLE OpenSchedulerService() {
-    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+UniqueService OpenSchedulerService() {
+    const UniqueService manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
     if (!manager)
-        return nullptr;
-    SC_HANDLE service = ::OpenServiceW(manager, kSchedulerService, SERVICE_QUERY_STATUS | SERVICE_START);
-    ::CloseServiceHandle(manager);
-    return service;
+        return UniqueService();
+    return UniqueService(::OpenServiceW(manager.get(), kSchedulerService, SERVICE_QUERY_STATUS | SERVICE_START));
 }
 
 }  // namespace
 
 std::optional<ServiceState> SchedulerServiceCalls::QuerySchedulerService() {
-    SC_HANDLE service = OpenSchedulerService();
+    const UniqueService service = OpenSchedulerService();
     if (!service)
         return std::nullopt;
     SERVICE_STATUS status{};
-    const bool queried = ::QueryServiceStatus(service, &status) != FALSE;
-    ::CloseServiceHandle(service);
-    if (!queried)
+    if (!::QueryServiceStatus(service.get(), &status))
         return std::nullopt;
     if (status.dwCurrentState == SERVICE_STOPPED)
         return ServiceState::kStopped;
@@ -35,12 +33,8 @@ std::optional<ServiceState> SchedulerServiceCalls::QuerySchedulerService() {
 }
 
 bool SchedulerServiceCalls::StartSchedulerService() {
-    SC_HANDLE service = OpenSchedulerService();
-    if (!service)
-        return false;
-    const bool started = ::StartServiceW(service, 0, nullptr) != FALSE;
-    ::CloseServiceHandle(service);
-    return started;
+    const UniqueService service = OpenSchedulerService();
+    return service && ::StartServiceW(service.get(), 0, nullptr) != FALSE;
 }
 
 }  // namespace velmora

@@ -16,6 +16,7 @@
 #include "model/Utf.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Unique.h"
+#include "platform/win/WideText.h"
 #include "scheduler/win/ScheduledTask.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/win/Winsock.h"
@@ -25,10 +26,6 @@ namespace velmora {
 namespace {
 
 using test::TempDir;
-
-const wchar_t* W(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 std::u16string U(const std::string& text) {
     return Utf8ToUtf16(text);

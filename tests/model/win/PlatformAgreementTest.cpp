@@ -12,16 +12,13 @@
 #include "model/TaskParams.h"
 #include "model/TextFile.h"
 #include "model/win/TaskFolder.h"
+#include "platform/win/WideText.h"
 #include "tests/support/TestSupport.h"
 
 namespace velmora {
 namespace {
 
 using test::TempDir;
-
-const wchar_t* W(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 std::u16string PlatformRead(const std::u16string& path, const std::u16string& section, const std::u16string& key) {
     wchar_t buffer[4096] = {};

@@ -8,6 +8,7 @@
 
 #include "model/File.h"
 #include "model/win/TaskFolder.h"
+#include "platform/win/WideText.h"
 #include "scheduler/TaskName.h"
 #include "scheduler/win/ScheduledTask.h"
 #include "tests/support/win/WorkItems.h"

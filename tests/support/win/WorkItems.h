@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win/Com.h"
+#include "platform/win/WideText.h"
 
 namespace velmora::test {
 
@@ -18,13 +19,12 @@ inline void AddForeignWorkItem(const std::u16string& name, const wchar_t* applic
     ComInit com;
     ComPtr<ITaskScheduler> scheduler;
     ComPtr<ITask> task;
-    const auto* wide = reinterpret_cast<const wchar_t*>(name.c_str());
     ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
                                                 scheduler.put_void()));
     ASSERT_HRESULT_SUCCEEDED(
-        scheduler->NewWorkItem(wide, CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task.put())));
+        scheduler->NewWorkItem(W(name), CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task.put())));
     task->SetApplicationName(application);
-    task->SetParameters(wide);
+    task->SetParameters(W(name));
     ComPtr<IPersistFile> file;
     ASSERT_HRESULT_SUCCEEDED(task->QueryInterface(IID_IPersistFile, file.put_void()));
     ASSERT_HRESULT_SUCCEEDED(file->Save(nullptr, TRUE));
