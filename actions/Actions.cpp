@@ -40,14 +40,6 @@ bool CActions::PowerOff(bool force) {
     return ExitWithPrivilege(kEwxPoweroff, force);
 }
 
-bool CActions::ExitRestart(bool force) {
-    return ExitWithPrivilege(kEwxReboot, force);
-}
-
-bool CActions::ExitShutdown(bool force) {
-    return ExitWithPrivilege(kEwxShutdown, force);
-}
-
 bool CActions::ExitWithPrivilege(std::uint32_t flags, bool force) {
     if (!EnablePrivilege(kShutdownPrivilege))
         return false;
@@ -106,27 +98,25 @@ std::int32_t WmiShutdownFlags(bool reboot, bool force) {
     return (reboot ? kWmiReboot : kWmiPowerOff) | (force ? kWmiForced : 0);
 }
 
-std::uint32_t CActions::RemoteShutdown(const std::u16string& computer, const std::u16string& user,
-                                       const std::u16string& password, bool noDialog, const std::u16string& message,
-                                       const std::u16string& delay, bool force, bool reboot) {
+std::uint32_t CActions::RemoteShutdown(const RemoteShutdownRequest& request) {
     if (!remote_.remote)
         return kErrorNotSupported;
     EnablePrivilege(kRemoteShutdownPrivilege);
-    const std::uint32_t code = ShutdownThroughShare(computer, user, password, noDialog, message, delay, force, reboot);
+    const std::uint32_t code = ShutdownThroughShare(request);
     // Unreachable, a wrong path or a refused logon would fail through WMI the same way; and WMI
     // cannot show the countdown message, so it serves only tasks without a dialog.
     if (code == 0 || code == kErrorNetworkUnreachable || code == kErrorBadNetPath || code == kErrorLogonFailure ||
-        !noDialog)
+        !request.noDialog)
         return code;
-    return static_cast<std::uint32_t>(WmiShutdown(computer, user, password, WmiShutdownFlags(reboot, force)));
+    return static_cast<std::uint32_t>(
+        WmiShutdown(request.computer, request.user, request.password, WmiShutdownFlags(request.reboot, request.force)));
 }
 
-std::uint32_t CActions::ShutdownThroughShare(const std::u16string& computerText, const std::u16string& user,
-                                             const std::u16string& password, bool noDialog,
-                                             const std::u16string& message, const std::u16string& delay, bool force,
-                                             bool reboot) {
+std::uint32_t CActions::ShutdownThroughShare(const RemoteShutdownRequest& request) {
     RemoteApi& api = *remote_.remote;
-    std::u16string computer = computerText;
+    const std::u16string& user = request.user;
+    const std::u16string& password = request.password;
+    std::u16string computer = request.computer;
     const auto sharePath = [](const std::u16string& name) {
         return name.starts_with(u"\\") ? name + u"\\admin$" : u"\\\\" + name + u"\\admin$";
     };
@@ -147,34 +137,35 @@ std::uint32_t CActions::ShutdownThroughShare(const std::u16string& computerText,
     }
     const std::optional<WindowsVersion> version = api.WorkstationVersion(u"\\\\" + computer);
     // Windows 2000 is asked through WMI first when no dialog is wanted.
-    if (version && noDialog && version->major == 5 && version->minor == 0) {
-        const std::int32_t wmi = WmiShutdown(computer, user, password, WmiShutdownFlags(reboot, force));
+    if (version && request.noDialog && version->major == 5 && version->minor == 0) {
+        const HResult wmi = WmiShutdown(computer, user, password, WmiShutdownFlags(request.reboot, request.force));
         if (wmi == 0) {
             api.CancelConnection(path, 0, false);
             return 0;
         }
         saved = static_cast<std::uint32_t>(wmi);
     }
-    const std::uint32_t request =
-        api.InitiateShutdown(computer, message, RemoteTimeout(delay, noDialog), force, reboot, kReasonPlanned);
+    const std::uint32_t requested =
+        api.InitiateShutdown(computer, request.message, RemoteTimeout(request.delay, request.noDialog), request.force,
+                             request.reboot, kReasonPlanned);
     api.CancelConnection(path, 0, false);
-    if (request == 0)
+    if (requested == 0)
         return 0;
     // A connection that succeeded must not turn a failed request into success.
-    return saved != 0 ? saved : request;
+    return saved != 0 ? saved : requested;
 }
 
-std::int32_t CActions::WmiShutdown(const std::u16string& computer, const std::u16string& user,
-                                   const std::u16string& password, std::int32_t flags) {
+HResult CActions::WmiShutdown(const std::u16string& computer, const std::u16string& user,
+                              const std::u16string& password, std::int32_t flags) {
     if (!remote_.wmi)
-        return static_cast<std::int32_t>(kErrorNotSupported);
+        return static_cast<HResult>(kErrorNotSupported);
     return velmora::WmiShutdown(*remote_.wmi, computer, user, password, flags);
 }
 
-std::int32_t CActions::WmiCreateProcess(const std::u16string& computer, const std::u16string& user,
-                                        const std::u16string& password, const std::u16string& commandLine) {
+HResult CActions::WmiCreateProcess(const std::u16string& computer, const std::u16string& user,
+                                   const std::u16string& password, const std::u16string& commandLine) {
     if (!remote_.wmi)
-        return static_cast<std::int32_t>(kErrorNotSupported);
+        return static_cast<HResult>(kErrorNotSupported);
     return velmora::WmiCreateProcess(*remote_.wmi, computer, user, password, commandLine);
 }
 

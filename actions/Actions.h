@@ -9,12 +9,11 @@
 #include "actions/RemoteApi.h"
 #include "actions/WakeOnLan.h"
 #include "actions/Wmi.h"
+#include "model/ResultCodes.h"
 
 namespace velmora {
 
 constexpr std::uint32_t kEwxLogoff = 0;
-constexpr std::uint32_t kEwxShutdown = 1;
-constexpr std::uint32_t kEwxReboot = 2;
 constexpr std::uint32_t kEwxPoweroff = 8;
 constexpr std::uint32_t kEwxForceIfHung = 0x10;
 constexpr std::uint32_t kReasonPlanned = 0x80000000;
@@ -22,12 +21,19 @@ constexpr std::intptr_t kMonitorOn = -1;
 constexpr std::intptr_t kMonitorOff = 2;  // off, not the low-power state 1
 constexpr char16_t kShutdownPrivilege[] = u"SeShutdownPrivilege";
 constexpr char16_t kRemoteShutdownPrivilege[] = u"SeRemoteShutdownPrivilege";
-constexpr std::uint32_t kErrorNotSupported = 50;
-constexpr std::uint32_t kErrorBadNetPath = 53;
-constexpr std::uint32_t kErrorSessionCredentialConflict = 1219;
-constexpr std::uint32_t kErrorNetworkUnreachable = 1231;
-constexpr std::uint32_t kErrorLogonFailure = 1326;
 constexpr std::uint32_t kLongestCountdownSeconds = 315360000;  // ten years, the system's limit
+
+// One remote shutdown or restart, as a task asks for it.
+struct RemoteShutdownRequest {
+    std::u16string computer;  // a name or an address, with or without the leading backslashes
+    std::u16string user;      // empty: the current logon's credentials
+    std::u16string password;
+    bool noDialog = false;  // no countdown on the remote screen: it goes at once, and WMI may serve
+    std::u16string message;
+    std::u16string delay;  // the countdown in seconds, as the task keeps it
+    bool force = false;
+    bool reboot = false;
+};
 
 // What the executor asks of the engine; the run loop is tested against fakes of it.
 class ActionEngine {
@@ -43,9 +49,7 @@ public:
     virtual bool Lock() = 0;
     virtual bool MonitorPower(bool on) = 0;
 
-    virtual std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user,
-                                         const std::u16string& password, bool noDialog, const std::u16string& message,
-                                         const std::u16string& delay, bool force, bool reboot) = 0;
+    virtual std::uint32_t RemoteShutdown(const RemoteShutdownRequest& request) = 0;
     virtual std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password,
                                     const std::u16string& broadcast, const std::u16string& port) = 0;
 };
@@ -72,23 +76,15 @@ public:
     bool LogOff(bool force) override;
     bool Lock() override;
     bool MonitorPower(bool on) override;
-    // Restart and shutdown through ExitWindowsEx; kept for callers that want them, unused today.
-    bool ExitRestart(bool force);
-    bool ExitShutdown(bool force);
 
-    std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user,
-                                 const std::u16string& password, bool noDialog, const std::u16string& message,
-                                 const std::u16string& delay, bool force, bool reboot) override;
+    std::uint32_t RemoteShutdown(const RemoteShutdownRequest& request) override;
     std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password, const std::u16string& broadcast,
                             const std::u16string& port) override;
-    std::uint32_t ShutdownThroughShare(const std::u16string& computer, const std::u16string& user,
-                                       const std::u16string& password, bool noDialog, const std::u16string& message,
-                                       const std::u16string& delay, bool force, bool reboot);
-    std::int32_t WmiShutdown(const std::u16string& computer, const std::u16string& user, const std::u16string& password,
-                             std::int32_t flags);
-    std::int32_t WmiCreateProcess(const std::u16string& computer, const std::u16string& user,
-                                  const std::u16string& password, const std::u16string& commandLine);
-    static std::uint8_t HexByte(std::u16string_view text) { return velmora::HexByte(text); }
+    std::uint32_t ShutdownThroughShare(const RemoteShutdownRequest& request);
+    HResult WmiShutdown(const std::u16string& computer, const std::u16string& user, const std::u16string& password,
+                        std::int32_t flags);
+    HResult WmiCreateProcess(const std::u16string& computer, const std::u16string& user, const std::u16string& password,
+                             const std::u16string& commandLine);
 
 private:
     bool Suspend(bool hibernate, bool force);

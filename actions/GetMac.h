@@ -7,14 +7,12 @@
 #include <vector>
 
 #include "actions/Network.h"
+#include "model/ResultCodes.h"
 
 namespace velmora {
 
 constexpr unsigned kEchoWaitMs = 3000;
 constexpr unsigned kMacEchoWaitMs = 5000;
-constexpr std::uint32_t kIpSuccess = 0;
-constexpr std::uint32_t kIpBadDestination = 11018;
-constexpr std::uint32_t kIpRequestTimedOut = 11010;
 
 struct ArpRow {
     Ipv4 address;
@@ -23,7 +21,7 @@ struct ArpRow {
 
 // The system calls of the probe. One object serves one operation at a time on one thread: the
 // echo library and handle live from OpenEcho to CloseEcho.
-class ProbeApi {
+class ProbeApi : public HostResolver {
 public:
     virtual ~ProbeApi() = default;
     virtual bool LoadEchoLibrary() = 0;
@@ -36,7 +34,6 @@ public:
     virtual std::uint32_t SendEcho(const Ipv4& target, unsigned waitMs) = 0;
     // Closes the handle, frees the buffer and unloads the library.
     virtual void CloseEcho() = 0;
-    virtual std::optional<Ipv4> ResolveHost(const std::u16string& name) = 0;
     // The platform's conversion of an address text (inet_addr), which also takes shortened forms
     // such as "10.1" and octal or hexadecimal parts; 255.255.255.255 for a text that is no address.
     virtual Ipv4 ConvertAddress(const std::u16string& text) = 0;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/ResultCodes.h"
+
 namespace velmora {
 
 // An IPv4 address as its four bytes in network order.
@@ -19,6 +21,12 @@ struct Ipv4 {
 std::optional<Ipv4> ParseDottedIpv4(std::u16string_view text);
 std::u16string DottedText(const Ipv4& address);
 
-constexpr std::uint32_t kErrorInvalidArgument = 10022;  // WSAEINVAL
+// Name resolution, for every seam whose operation takes a computer by name.
+class HostResolver {
+public:
+    virtual ~HostResolver() = default;
+    // gethostbyname: the first IPv4 address of a host name; nothing when it cannot be resolved.
+    virtual std::optional<Ipv4> ResolveHost(const std::u16string& name) = 0;
+};
 
 }  // namespace velmora

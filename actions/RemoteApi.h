@@ -13,7 +13,7 @@ namespace velmora {
 
 constexpr std::uint32_t kConnectUpdateProfile = 1;
 
-class RemoteApi {
+class RemoteApi : public HostResolver {
 public:
     virtual ~RemoteApi() = default;
     // WNetCancelConnection2W.
@@ -22,8 +22,6 @@ public:
     // Absent user and password (nullptr) mean the current logon's credentials.
     virtual std::uint32_t AddConnection(const std::u16string& path, const std::u16string* password,
                                         const std::u16string* user) = 0;
-    // gethostbyname, the first address.
-    virtual std::optional<Ipv4> ResolveHost(const std::u16string& name) = 0;
     // NetWkstaGetInfo at level 102: the remote system's version when the query succeeds.
     virtual std::optional<WindowsVersion> WorkstationVersion(const std::u16string& server) = 0;
     // InitiateSystemShutdownExW to a remote computer: 0, or the error of the request.

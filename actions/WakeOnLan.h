@@ -24,14 +24,12 @@ WakePacket BuildWakePacket(std::u16string_view mac, std::u16string_view password
 std::uint16_t WakePort(std::u16string_view text);
 
 // The socket calls the sending needs.
-class DatagramApi {
+class DatagramApi : public HostResolver {
 public:
     virtual ~DatagramApi() = default;
     // A UDP socket bound to any local address and port; `error` is the socket error on failure.
     virtual bool OpenUdpSocket(std::intptr_t& socket, std::uint32_t& error) = 0;
     virtual bool EnableBroadcast(std::intptr_t socket) = 0;
-    // The first IPv4 address of a host name.
-    virtual std::optional<Ipv4> ResolveHost(const std::u16string& name) = 0;
     // Sends one datagram; the bytes sent, or nothing with `error` set.
     virtual std::optional<std::size_t> SendTo(std::intptr_t socket, const std::uint8_t* data, std::size_t size,
                                               const Ipv4& address, std::uint16_t port, int flags,

@@ -34,11 +34,11 @@ public:
     }
     WmiApartment(const WmiApartment&) = delete;
     WmiApartment& operator=(const WmiApartment&) = delete;
-    WmiResult result() const { return result_; }
+    HResult result() const { return result_; }
 
 private:
     WmiApi& api_;
-    WmiResult result_;
+    HResult result_;
 };
 
 AuthIdentity IdentityFor(const std::u16string& user, const std::u16string& password) {
@@ -52,9 +52,9 @@ AuthIdentity IdentityFor(const std::u16string& user, const std::u16string& passw
 }
 
 // Steps 4 to 7 of the connection: security, locator, server, proxy.
-WmiResult Connect(WmiApi& api, const std::u16string& computer, const std::u16string& user,
-                  const std::u16string& password, const AuthIdentity& identity, WmiRef& locator, WmiRef& services) {
-    WmiResult hr = api.InitializeSecurity();
+HResult Connect(WmiApi& api, const std::u16string& computer, const std::u16string& user, const std::u16string& password,
+                const AuthIdentity& identity, WmiRef& locator, WmiRef& services) {
+    HResult hr = api.InitializeSecurity();
     if (hr < 0 && hr != kRpcTooLate)
         return hr;  // RPC_E_TOO_LATE: the process set its security already
     if ((hr = api.CreateLocator(locator.put())) < 0)
@@ -72,15 +72,15 @@ std::u16string WmiNamespace(const std::u16string& computer) {
     return u"\\\\" + computer + u"\\root\\cimv2";
 }
 
-WmiResult WmiShutdown(WmiApi& api, const std::u16string& computer, const std::u16string& user,
-                      const std::u16string& password, std::int32_t flags) {
+HResult WmiShutdown(WmiApi& api, const std::u16string& computer, const std::u16string& user,
+                    const std::u16string& password, std::int32_t flags) {
     WmiApartment apartment(api);
     if (apartment.result() < 0)
         return apartment.result();
     const AuthIdentity identity = IdentityFor(user, password);
     WmiRef locator(api), services(api), classObject(api), definition(api), parameters(api), enumerator(api),
         instance(api);
-    WmiResult hr = Connect(api, computer, user, password, identity, locator, services);
+    HResult hr = Connect(api, computer, user, password, identity, locator, services);
     if (hr < 0)
         return hr;
     if ((hr = api.GetObject(services.get(), u"Win32_OperatingSystem", classObject.put())) < 0 ||
@@ -102,14 +102,14 @@ WmiResult WmiShutdown(WmiApi& api, const std::u16string& computer, const std::u1
     return api.ExecMethod(services.get(), path, u"Win32Shutdown", parameters.get(), nullptr);
 }
 
-WmiResult WmiCreateProcess(WmiApi& api, const std::u16string& computer, const std::u16string& user,
-                           const std::u16string& password, const std::u16string& commandLine) {
+HResult WmiCreateProcess(WmiApi& api, const std::u16string& computer, const std::u16string& user,
+                         const std::u16string& password, const std::u16string& commandLine) {
     WmiApartment apartment(api);
     if (apartment.result() < 0)
         return apartment.result();
     const AuthIdentity identity = IdentityFor(user, password);
     WmiRef locator(api), services(api), classObject(api), definition(api), parameters(api), results(api);
-    WmiResult hr = Connect(api, computer, user, password, identity, locator, services);
+    HResult hr = Connect(api, computer, user, password, identity, locator, services);
     if (hr < 0)
         return hr;
     if ((hr = api.GetObject(services.get(), u"Win32_Process", classObject.put())) < 0 ||

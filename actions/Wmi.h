@@ -5,15 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include "model/ResultCodes.h"
+
 namespace velmora {
 
-using WmiResult = std::int32_t;  // an HRESULT
 using WmiHandle = std::uintptr_t;
 constexpr WmiHandle kNoWmiObject = 0;
-constexpr WmiResult kRpcTooLate = static_cast<WmiResult>(0x80010119);
-// WBEM_E_NOT_FOUND: what reading "ReturnValue" from out-parameters without it gives, and the
-// result when a provider answers success without any out-parameters at all.
-constexpr WmiResult kWbemNotFound = static_cast<WmiResult>(0x80041002);
 constexpr std::int32_t kWbemReturnImmediatelyForwardOnly = 0x30;
 constexpr std::uint32_t kIdentityUnicode = 2;  // SEC_WINNT_AUTH_IDENTITY_UNICODE
 
@@ -34,39 +31,39 @@ struct AuthIdentity {
 class WmiApi {
 public:
     virtual ~WmiApi() = default;
-    virtual WmiResult Initialize() = 0;  // CoInitialize for the calling thread
+    virtual HResult Initialize() = 0;  // CoInitialize for the calling thread
     virtual void Uninitialize() = 0;
     // CoInitializeSecurity: default services, call level, impersonation, no capabilities.
-    virtual WmiResult InitializeSecurity() = 0;
-    virtual WmiResult CreateLocator(WmiHandle& locator) = 0;
-    virtual WmiResult ConnectServer(WmiHandle locator, const std::u16string& path, const std::u16string* user,
-                                    const std::u16string* password, WmiHandle& services) = 0;
+    virtual HResult InitializeSecurity() = 0;
+    virtual HResult CreateLocator(WmiHandle& locator) = 0;
+    virtual HResult ConnectServer(WmiHandle locator, const std::u16string& path, const std::u16string* user,
+                                  const std::u16string* password, WmiHandle& services) = 0;
     // CoSetProxyBlanket: NTLM, no authorisation, call level, impersonation, the identity, no capabilities.
-    virtual WmiResult SetProxyBlanket(WmiHandle proxy, const AuthIdentity& identity) = 0;
-    virtual WmiResult GetObject(WmiHandle services, const std::u16string& path, WmiHandle& object) = 0;
-    virtual WmiResult GetMethod(WmiHandle classObject, const std::u16string& method, WmiHandle& inDefinition) = 0;
-    virtual WmiResult SpawnInstance(WmiHandle definition, WmiHandle& instance) = 0;
-    virtual WmiResult PutInt32(WmiHandle object, const std::u16string& name, std::int32_t value) = 0;
-    virtual WmiResult PutString(WmiHandle object, const std::u16string& name, const std::u16string& value) = 0;
-    virtual WmiResult CreateInstanceEnum(WmiHandle services, const std::u16string& className, std::int32_t flags,
-                                         WmiHandle& enumerator) = 0;
+    virtual HResult SetProxyBlanket(WmiHandle proxy, const AuthIdentity& identity) = 0;
+    virtual HResult GetObject(WmiHandle services, const std::u16string& path, WmiHandle& object) = 0;
+    virtual HResult GetMethod(WmiHandle classObject, const std::u16string& method, WmiHandle& inDefinition) = 0;
+    virtual HResult SpawnInstance(WmiHandle definition, WmiHandle& instance) = 0;
+    virtual HResult PutInt32(WmiHandle object, const std::u16string& name, std::int32_t value) = 0;
+    virtual HResult PutString(WmiHandle object, const std::u16string& name, const std::u16string& value) = 0;
+    virtual HResult CreateInstanceEnum(WmiHandle services, const std::u16string& className, std::int32_t flags,
+                                       WmiHandle& enumerator) = 0;
     // The next object, waiting without limit; `object` stays empty when there is none.
-    virtual WmiResult Next(WmiHandle enumerator, WmiHandle& object) = 0;
-    virtual WmiResult GetString(WmiHandle object, const std::u16string& name, std::u16string& value) = 0;
-    virtual WmiResult GetInt32(WmiHandle object, const std::u16string& name, std::int32_t& value) = 0;
-    virtual WmiResult ExecMethod(WmiHandle services, const std::u16string& objectPath, const std::u16string& method,
-                                 WmiHandle inParameters, WmiHandle* outParameters) = 0;
+    virtual HResult Next(WmiHandle enumerator, WmiHandle& object) = 0;
+    virtual HResult GetString(WmiHandle object, const std::u16string& name, std::u16string& value) = 0;
+    virtual HResult GetInt32(WmiHandle object, const std::u16string& name, std::int32_t& value) = 0;
+    virtual HResult ExecMethod(WmiHandle services, const std::u16string& objectPath, const std::u16string& method,
+                               WmiHandle inParameters, WmiHandle* outParameters) = 0;
     virtual void Release(WmiHandle object) = 0;
 };
 
 // "\\computer\root\cimv2".
 std::u16string WmiNamespace(const std::u16string& computer);
 // Win32_OperatingSystem.Win32Shutdown with the flags; the last COM result, 0 on success.
-WmiResult WmiShutdown(WmiApi& api, const std::u16string& computer, const std::u16string& user,
-                      const std::u16string& password, std::int32_t flags);
+HResult WmiShutdown(WmiApi& api, const std::u16string& computer, const std::u16string& user,
+                    const std::u16string& password, std::int32_t flags);
 // Win32_Process.Create with the command line; its ReturnValue when every COM step succeeded, else
 // the failing result (kWbemNotFound when the method gave no out-parameters).
-WmiResult WmiCreateProcess(WmiApi& api, const std::u16string& computer, const std::u16string& user,
-                           const std::u16string& password, const std::u16string& commandLine);
+HResult WmiCreateProcess(WmiApi& api, const std::u16string& computer, const std::u16string& user,
+                         const std::u16string& password, const std::u16string& commandLine);
 
 }  // namespace velmora

@@ -3,20 +3,14 @@
 
 #include <algorithm>
 
+#include "model/TaskParams.h"
+#include "model/Text.h"
+
 namespace velmora {
 namespace {
 
 bool IsBlank(char16_t c) {
     return c == u' ' || c == u'\t';
-}
-
-char16_t Lower(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 0x20) : c;
-}
-
-bool SameWithoutCase(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return Lower(x) == Lower(y); });
 }
 
 // The program word follows simpler rules than the arguments: it ends at the closing quote, or at
@@ -34,9 +28,9 @@ std::u16string_view ProgramWord(std::u16string_view line, std::size_t& end) {
 bool NamesProgram(std::u16string_view word, std::u16string_view programName) {
     const std::size_t slash = word.find_last_of(u"\\/");
     std::u16string_view base = slash == std::u16string_view::npos ? word : word.substr(slash + 1);
-    if (base.size() > 4 && SameWithoutCase(base.substr(base.size() - 4), u".exe"))
+    if (base.size() > 4 && EqualsIgnoringAsciiCase(base.substr(base.size() - 4), u".exe"))
         base.remove_suffix(4);
-    return !programName.empty() && SameWithoutCase(base, programName);
+    return !programName.empty() && EqualsIgnoringAsciiCase(base, programName);
 }
 
 }  // namespace
@@ -103,7 +97,7 @@ ExecutorMode ChooseMode(const std::optional<std::u16string>& argument) {
         return ExecutorMode::kSessionPart;
     if (a.find(u".ini") != std::u16string::npos || a.find(u".INI") != std::u16string::npos)
         return ExecutorMode::kIni;
-    if (a.find(u"quenep-0") != std::u16string::npos || a.find(u"quenep-1") != std::u16string::npos)
+    if (a.find(kLocalPrefix) != std::u16string::npos || a.find(kRemotePrefix) != std::u16string::npos)
         return ExecutorMode::kTask;
     return ExecutorMode::kUsage;
 }

@@ -13,12 +13,6 @@
 namespace velmora {
 namespace {
 
-constexpr char16_t kLocalPrefix[] = u"quenep-0";
-constexpr char16_t kRemotePrefix[] = u"quenep-1";
-constexpr std::uint32_t kErrorIoPending = 997;
-constexpr std::uint32_t kErrorNotEnoughMemory = 8;
-constexpr std::uint32_t kErrorInternal = 1359;  // ERROR_INTERNAL_ERROR
-
 bool Contains(std::u16string_view text, std::u16string_view part) {
     return text.find(part) != std::u16string_view::npos;
 }
@@ -276,9 +270,14 @@ std::uint32_t Executor::RemoteWorker(std::size_t index) {
     const ComputerEntry& entry = task_.computers[index];
     std::uint32_t code = 0;
     if (task_.action == kActionShutdown || task_.action == kActionRestart) {
-        code = platform_.CreateActions()->RemoteShutdown(entry[kTextName], entry[kTextUser], entry[kTextPassword],
-                                                         task_.noshow != 0, task_.message, task_.delay,
-                                                         task_.force != 0, task_.action == kActionRestart);
+        code = platform_.CreateActions()->RemoteShutdown({.computer = entry[kTextName],
+                                                          .user = entry[kTextUser],
+                                                          .password = entry[kTextPassword],
+                                                          .noDialog = task_.noshow != 0,
+                                                          .message = task_.message,
+                                                          .delay = task_.delay,
+                                                          .force = task_.force != 0,
+                                                          .reboot = task_.action == kActionRestart});
     }
     AddLogLine(entry[kTextName] + u" result=" + platform_.MessageText(code));
     return code;

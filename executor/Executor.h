@@ -8,12 +8,10 @@
 
 #include "executor/CommandLine.h"
 #include "executor/ExecutorPlatform.h"
+#include "model/ResultCodes.h"
 #include "model/TaskParams.h"
 
 namespace velmora {
-
-constexpr int kExitNormal = 0;
-constexpr int kExitCountdownEnded = 300;  // the countdown closed its window itself on the main thread
 
 // Stored before every run log.
 constexpr char16_t kRunSeparator[] = u"\r\n//------------------------------------------------------------//\r\n";

@@ -23,19 +23,9 @@ std::u16string_view Trim(std::u16string_view text) {
     return text;
 }
 
-// Case folding for the scripts whose letters have a plain one-to-one lower case.
-char16_t FoldUnit(char16_t c) {
-    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
-        (c >= 0x410 && c <= 0x42F))
-        return static_cast<char16_t>(c + 0x20);
-    if (c >= 0x400 && c <= 0x40F)
-        return static_cast<char16_t>(c + 0x50);
-    return c;
-}
-
 std::u16string Fold(std::u16string_view text) {
     std::u16string folded(text);
-    std::transform(folded.begin(), folded.end(), folded.begin(), FoldUnit);
+    std::transform(folded.begin(), folded.end(), folded.begin(), [](char16_t c) { return FoldCase(c); });
     return folded;
 }
 

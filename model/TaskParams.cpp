@@ -219,7 +219,6 @@ std::optional<std::u16string> CheckedRecord(std::u16string_view encoded) {
 }  // namespace
 
 CTaskParams::CTaskParams() = default;
-CTaskParams::~CTaskParams() = default;
 
 bool CTaskParams::Reset() {
     *this = CTaskParams();

@@ -48,6 +48,11 @@ using ComputerEntry = std::array<std::u16string, kComputerTextCount>;
 constexpr std::size_t kHistoryLimit = 150000;
 constexpr int kComputerLimit = 10000;
 
+// Every task name begins with the prefix of its kind: a task for this computer, or one for a list
+// of computers. The scheduler's work item and the task file carry the same name.
+constexpr char16_t kLocalPrefix[] = u"quenep-0";
+constexpr char16_t kRemotePrefix[] = u"quenep-1";
+
 // The task name within a longer text (an argument, a file name): everything up to the first ".".
 std::u16string TaskNameOf(std::u16string_view text);
 // The task file of a task: "<folder>\<name>.dat".
@@ -61,9 +66,6 @@ bool IsStorableText(std::u16string_view text);
 class CTaskParams {
 public:
     CTaskParams();
-    virtual ~CTaskParams();
-    CTaskParams(const CTaskParams&) = default;
-    CTaskParams& operator=(const CTaskParams&) = default;
 
     bool Reset();
 

@@ -30,4 +30,17 @@ bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
            });
 }
 
+char16_t FoldCase(char16_t c) {
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F))
+        return static_cast<char16_t>(c + 0x20);
+    if (c >= 0x400 && c <= 0x40F)
+        return static_cast<char16_t>(c + 0x50);
+    return FoldAsciiCase(c);
+}
+
+bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return FoldCase(x) == FoldCase(y); });
+}
+
 }  // namespace velmora

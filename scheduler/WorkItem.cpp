@@ -1,13 +1,14 @@
 // Small rules shared by every user of work items.
 #include "scheduler/WorkItem.h"
 
-#include <algorithm>
 #include <cstdio>
+
+#include "model/Text.h"
 
 namespace velmora {
 
 std::u16string ResultText(std::uint32_t exitCode, bool executorCopy) {
-    if (exitCode == static_cast<std::uint32_t>(kExecutorCountdownExit))
+    if (exitCode == static_cast<std::uint32_t>(kExitCountdownEnded))
         exitCode = 0;
     if (executorCopy)
         return exitCode == 0 ? u"Ok" : u"Error";
@@ -17,10 +18,7 @@ std::u16string ResultText(std::uint32_t exitCode, bool executorCopy) {
 }
 
 bool IsExecutorApplication(std::u16string_view application) {
-    const std::u16string_view name = kExecutorApplication;
-    return application.size() == name.size() &&
-           std::equal(application.begin(), application.end(), name.begin(),
-                      [](char16_t a, char16_t b) { return (a >= u'A' && a <= u'Z' ? a + 0x20 : a) == b; });
+    return EqualsIgnoringAsciiCase(application, kExecutorApplication);
 }
 
 bool IsAccountError(HResult result) {
@@ -30,7 +28,7 @@ bool IsAccountError(HResult result) {
 // The scheduler answers an item without account information with SCHED_E_ACCOUNT_INFORMATION_NOT_SET;
 // Windows XP, and Wine, which keeps no accounts at all, with ERROR_FILE_NOT_FOUND.
 bool AccountUnreadable(HResult read) {
-    return read < 0 && read != kAccountInformationNotSet && read != kAccountFileNotFound;
+    return read < 0 && read != kAccountInformationNotSet && read != kFileNotFound;
 }
 
 }  // namespace velmora

@@ -5,19 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "model/ResultCodes.h"
+#include "model/TaskParams.h"
+
 namespace velmora {
-
-using HResult = std::int32_t;
-
-constexpr HResult kOk = 0;
-constexpr HResult kFail = static_cast<HResult>(0x80004005);
-constexpr HResult kAccessDenied = static_cast<HResult>(0x80070005);
-constexpr HResult kAccountNameNotFound = static_cast<HResult>(0x80041310);
-constexpr HResult kAccountInformationNotSet = static_cast<HResult>(0x8004130F);
-constexpr HResult kAccountFileNotFound = static_cast<HResult>(0x80070002);
-constexpr HResult kTaskRunning = 0x00041301;  // SCHED_S_TASK_RUNNING
-constexpr HResult kFileNotFound = static_cast<HResult>(0x80070002);
-constexpr HResult kPathNotFound = static_cast<HResult>(0x80070003);
 
 constexpr std::uint32_t kFlagInteractive = 0x1;
 constexpr std::uint32_t kFlagDisabled = 0x4;
@@ -26,9 +17,6 @@ constexpr std::uint32_t kFlagSystemRequired = 0x1000;
 constexpr std::uint32_t kFlagRunOnlyIfLoggedOn = 0x2000;
 constexpr std::uint32_t kMaxRunTimeMs = 3600000;
 constexpr char16_t kExecutorApplication[] = u"quenex";
-constexpr char16_t kLocalPrefix[] = u"quenep-0";
-constexpr char16_t kRemotePrefix[] = u"quenep-1";
-constexpr int kExecutorCountdownExit = 300;
 
 enum class TaskKind { kLocal, kRemote };
 

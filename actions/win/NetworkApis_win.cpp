@@ -11,13 +11,10 @@
 #include "actions/win/SystemApis.h"
 #include "model/CodePage.h"
 #include "platform/win/Unique.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
-
-const wchar_t* W(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 Ipv4 FromInAddr(const void* address) {
     Ipv4 result;
@@ -25,32 +22,36 @@ Ipv4 FromInAddr(const void* address) {
     return result;
 }
 
-// Host names go to the resolver in the ANSI code page.
-std::optional<Ipv4> Resolve(const std::u16string& name) {
-    const std::string narrow = WideToCodePage(name, kSystemCodePage, '?', nullptr);
-    const hostent* host = ::gethostbyname(narrow.c_str());
-    if (!host || host->h_addrtype != AF_INET || !host->h_addr_list || !host->h_addr_list[0])
-        return std::nullopt;
-    return FromInAddr(host->h_addr_list[0]);
-}
+// The one name resolution of every seam that needs it. Host names go to the resolver in the ANSI
+// code page.
+template <class Api>
+class WithSystemResolver : public Api {
+public:
+    std::optional<Ipv4> ResolveHost(const std::u16string& name) override {
+        const std::string narrow = WideToCodePage(name, kSystemCodePage, '?', nullptr);
+        const hostent* host = ::gethostbyname(narrow.c_str());
+        if (!host || host->h_addrtype != AF_INET || !host->h_addr_list || !host->h_addr_list[0])
+            return std::nullopt;
+        return FromInAddr(host->h_addr_list[0]);
+    }
+};
 
-class SystemDatagram final : public DatagramApi {
+class SystemDatagram final : public WithSystemResolver<DatagramApi> {
 public:
     bool OpenUdpSocket(std::intptr_t& handle, std::uint32_t& error) override {
-        const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-        if (s == INVALID_SOCKET) {
+        UniqueSocket s(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+        if (!s) {
             error = static_cast<std::uint32_t>(::WSAGetLastError());
             return false;
         }
         sockaddr_in any{};
         any.sin_family = AF_INET;
         any.sin_addr.s_addr = htonl(INADDR_ANY);
-        if (::bind(s, reinterpret_cast<const sockaddr*>(&any), sizeof any) == SOCKET_ERROR) {
+        if (::bind(s.get(), reinterpret_cast<const sockaddr*>(&any), sizeof any) == SOCKET_ERROR) {
             error = static_cast<std::uint32_t>(::WSAGetLastError());
-            ::closesocket(s);
             return false;
         }
-        handle = static_cast<std::intptr_t>(s);
+        handle = static_cast<std::intptr_t>(s.release());
         return true;
     }
     bool EnableBroadcast(std::intptr_t handle) override {
@@ -58,7 +59,6 @@ public:
         return ::setsockopt(static_cast<SOCKET>(handle), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on),
                             sizeof on) == 0;
     }
-    std::optional<Ipv4> ResolveHost(const std::u16string& name) override { return Resolve(name); }
     std::optional<std::size_t> SendTo(std::intptr_t handle, const std::uint8_t* data, std::size_t size,
                                       const Ipv4& address, std::uint16_t port, int flags,
                                       std::uint32_t& error) override {
@@ -78,7 +78,7 @@ public:
     void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
 };
 
-class SystemRemote final : public RemoteApi {
+class SystemRemote final : public WithSystemResolver<RemoteApi> {
 public:
     std::uint32_t CancelConnection(const std::u16string& path, std::uint32_t flags, bool force) override {
         return ::WNetCancelConnection2W(W(path), flags, force);
@@ -91,14 +91,13 @@ public:
         resource.dwType = RESOURCETYPE_ANY;
         resource.dwDisplayType = RESOURCEDISPLAYTYPE_GENERIC;
         resource.dwUsage = RESOURCEUSAGE_CONNECTABLE;
-        resource.lpRemoteName = reinterpret_cast<wchar_t*>(remote.data());
+        resource.lpRemoteName = W(remote);
         return ::WNetAddConnection2W(&resource, password ? W(*password) : nullptr, user ? W(*user) : nullptr, 0);
     }
-    std::optional<Ipv4> ResolveHost(const std::u16string& name) override { return Resolve(name); }
     std::optional<WindowsVersion> WorkstationVersion(const std::u16string& server) override {
         std::u16string target = server;
         LPBYTE buffer = nullptr;
-        const NET_API_STATUS status = ::NetWkstaGetInfo(reinterpret_cast<wchar_t*>(target.data()), 102, &buffer);
+        const NET_API_STATUS status = ::NetWkstaGetInfo(W(target), 102, &buffer);
         std::optional<WindowsVersion> version;
         if (status == NERR_Success && buffer) {
             const auto* info = reinterpret_cast<const WKSTA_INFO_102*>(buffer);
@@ -113,8 +112,7 @@ public:
                                    std::uint32_t reason) override {
         std::u16string machine = computer;
         std::u16string text = message;
-        if (::InitiateSystemShutdownExW(reinterpret_cast<wchar_t*>(machine.data()),
-                                        reinterpret_cast<wchar_t*>(text.data()), timeoutSeconds, force, reboot, reason))
+        if (::InitiateSystemShutdownExW(W(machine), W(text), timeoutSeconds, force, reboot, reason))
             return 0;
         return ::GetLastError();
     }
@@ -122,7 +120,7 @@ public:
 
 // icmp.dll, iphlpapi.dll and their entries are looked up by name, so a system without them only
 // fails the operation.
-class SystemProbe final : public ProbeApi {
+class SystemProbe final : public WithSystemResolver<ProbeApi> {
 public:
     ~SystemProbe() override {
         CloseEcho();
@@ -130,26 +128,22 @@ public:
     }
     bool LoadEchoLibrary() override {
         if (!icmp_)
-            icmp_ = ::LoadLibraryW(L"icmp.dll");
-        return icmp_ != nullptr;
+            icmp_.reset(::LoadLibraryW(L"icmp.dll"));
+        return static_cast<bool>(icmp_);
     }
-    void UnloadEchoLibrary() override {
-        if (icmp_)
-            ::FreeLibrary(icmp_);
-        icmp_ = nullptr;
-    }
+    void UnloadEchoLibrary() override { icmp_.reset(); }
     bool OpenEcho() override {
         if (!icmp_)
             return false;
-        create_ = reinterpret_cast<CreateFn>(reinterpret_cast<void*>(::GetProcAddress(icmp_, "IcmpCreateFile")));
-        send_ = reinterpret_cast<SendFn>(reinterpret_cast<void*>(::GetProcAddress(icmp_, "IcmpSendEcho")));
-        close_ = reinterpret_cast<CloseFn>(reinterpret_cast<void*>(::GetProcAddress(icmp_, "IcmpCloseHandle")));
+        create_ = reinterpret_cast<CreateFn>(reinterpret_cast<void*>(::GetProcAddress(icmp_.get(), "IcmpCreateFile")));
+        send_ = reinterpret_cast<SendFn>(reinterpret_cast<void*>(::GetProcAddress(icmp_.get(), "IcmpSendEcho")));
+        close_ = reinterpret_cast<CloseFn>(reinterpret_cast<void*>(::GetProcAddress(icmp_.get(), "IcmpCloseHandle")));
         if (!create_ || !send_ || !close_)
             return false;
         echo_ = create_();
         if (echo_ == INVALID_HANDLE_VALUE)
             return false;
-        buffer_ = ::GlobalAlloc(GMEM_ZEROINIT, kReplySize);
+        buffer_.reset(::GlobalAlloc(GMEM_ZEROINIT, kReplySize));
         if (!buffer_) {
             close_(echo_);
             echo_ = INVALID_HANDLE_VALUE;
@@ -162,24 +156,22 @@ public:
         std::memset(payload, 'V', sizeof payload);
         IPAddr address;
         std::memcpy(&address, target.bytes.data(), 4);
-        const DWORD replies = send_(echo_, address, payload, sizeof payload, nullptr, buffer_, kReplySize, waitMs);
+        const DWORD replies =
+            send_(echo_, address, payload, sizeof payload, nullptr, buffer_.get(), kReplySize, waitMs);
         if (replies == 0) {
             // No reply record was written: the buffer may still read as success.
             const DWORD error = ::GetLastError();
             return error != 0 ? error : kIpRequestTimedOut;
         }
-        return static_cast<const ICMP_ECHO_REPLY*>(buffer_)->Status;
+        return static_cast<const ICMP_ECHO_REPLY*>(buffer_.get())->Status;
     }
     void CloseEcho() override {
         if (echo_ != INVALID_HANDLE_VALUE && close_)
             close_(echo_);
         echo_ = INVALID_HANDLE_VALUE;
         UnloadEchoLibrary();
-        if (buffer_)
-            ::GlobalFree(buffer_);
-        buffer_ = nullptr;
+        buffer_.reset();
     }
-    std::optional<Ipv4> ResolveHost(const std::u16string& name) override { return Resolve(name); }
     Ipv4 ConvertAddress(const std::u16string& text) override {
         const std::string narrow = WideToCodePage(text, kSystemCodePage, '?', nullptr);
         const unsigned long address = ::inet_addr(narrow.c_str());
@@ -243,9 +235,9 @@ private:
     static constexpr DWORD kReplySize = sizeof(ICMP_ECHO_REPLY) + 32 + 8 + 16;
     static constexpr std::size_t kArpTableBytes = 2404;
 
-    HMODULE icmp_ = nullptr;
+    UniqueModule icmp_;
     HANDLE echo_ = INVALID_HANDLE_VALUE;
-    HGLOBAL buffer_ = nullptr;
+    UniqueGlobal buffer_;
     CreateFn create_ = nullptr;
     SendFn send_ = nullptr;
     CloseFn close_ = nullptr;

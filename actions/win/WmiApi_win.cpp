@@ -33,21 +33,21 @@ private:
 
 class SystemWmi final : public WmiApi {
 public:
-    WmiResult Initialize() override { return ::CoInitialize(nullptr); }
+    HResult Initialize() override { return ::CoInitialize(nullptr); }
     void Uninitialize() override { ::CoUninitialize(); }
-    WmiResult InitializeSecurity() override {
+    HResult InitializeSecurity() override {
         return ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_CALL,
                                       RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
     }
-    WmiResult CreateLocator(WmiHandle& locator) override {
+    HResult CreateLocator(WmiHandle& locator) override {
         IWbemLocator* object = nullptr;
         const HRESULT hr = ::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                                               reinterpret_cast<void**>(&object));
         locator = Handle(object);
         return hr;
     }
-    WmiResult ConnectServer(WmiHandle locator, const std::u16string& path, const std::u16string* user,
-                            const std::u16string* password, WmiHandle& services) override {
+    HResult ConnectServer(WmiHandle locator, const std::u16string& path, const std::u16string* user,
+                          const std::u16string* password, WmiHandle& services) override {
         const Bstr ns(path);
         const Bstr userText(user ? *user : u"");
         const Bstr passwordText(password ? *password : u"");
@@ -58,7 +58,7 @@ public:
         services = Handle(object);
         return hr;
     }
-    WmiResult SetProxyBlanket(WmiHandle proxy, const AuthIdentity& identity) override {
+    HResult SetProxyBlanket(WmiHandle proxy, const AuthIdentity& identity) override {
         // The proxy may keep a pointer to the identity: it stays valid for the thread's current
         // operation, whose proxies are all released before the operation returns.
         thread_local SEC_WINNT_AUTH_IDENTITY_W native{};
@@ -75,27 +75,27 @@ public:
         return ::CoSetProxyBlanket(As<IUnknown>(proxy), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                                    RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, &native, EOAC_NONE);
     }
-    WmiResult GetObject(WmiHandle services, const std::u16string& path, WmiHandle& object) override {
+    HResult GetObject(WmiHandle services, const std::u16string& path, WmiHandle& object) override {
         const Bstr name(path);
         IWbemClassObject* result = nullptr;
         const HRESULT hr = As<IWbemServices>(services)->GetObject(name.get(), 0, nullptr, &result, nullptr);
         object = Handle(result);
         return hr;
     }
-    WmiResult GetMethod(WmiHandle classObject, const std::u16string& method, WmiHandle& definition) override {
+    HResult GetMethod(WmiHandle classObject, const std::u16string& method, WmiHandle& definition) override {
         IWbemClassObject* in = nullptr;
         const HRESULT hr =
             As<IWbemClassObject>(classObject)->GetMethod(reinterpret_cast<LPCWSTR>(method.c_str()), 0, &in, nullptr);
         definition = Handle(in);
         return hr;
     }
-    WmiResult SpawnInstance(WmiHandle definition, WmiHandle& instance) override {
+    HResult SpawnInstance(WmiHandle definition, WmiHandle& instance) override {
         IWbemClassObject* result = nullptr;
         const HRESULT hr = As<IWbemClassObject>(definition)->SpawnInstance(0, &result);
         instance = Handle(result);
         return hr;
     }
-    WmiResult PutInt32(WmiHandle object, const std::u16string& name, std::int32_t value) override {
+    HResult PutInt32(WmiHandle object, const std::u16string& name, std::int32_t value) override {
         VARIANT v;
         ::VariantInit(&v);
         v.vt = VT_I4;
@@ -105,7 +105,7 @@ public:
         ::VariantClear(&v);
         return hr;
     }
-    WmiResult PutString(WmiHandle object, const std::u16string& name, const std::u16string& value) override {
+    HResult PutString(WmiHandle object, const std::u16string& name, const std::u16string& value) override {
         VARIANT v;
         ::VariantInit(&v);
         v.vt = VT_BSTR;
@@ -114,22 +114,22 @@ public:
         ::VariantClear(&v);
         return hr;
     }
-    WmiResult CreateInstanceEnum(WmiHandle services, const std::u16string& className, std::int32_t flags,
-                                 WmiHandle& enumerator) override {
+    HResult CreateInstanceEnum(WmiHandle services, const std::u16string& className, std::int32_t flags,
+                               WmiHandle& enumerator) override {
         const Bstr name(className);
         IEnumWbemClassObject* result = nullptr;
         const HRESULT hr = As<IWbemServices>(services)->CreateInstanceEnum(name.get(), flags, nullptr, &result);
         enumerator = Handle(result);
         return hr;
     }
-    WmiResult Next(WmiHandle enumerator, WmiHandle& object) override {
+    HResult Next(WmiHandle enumerator, WmiHandle& object) override {
         IWbemClassObject* result = nullptr;
         ULONG returned = 0;
         const HRESULT hr = As<IEnumWbemClassObject>(enumerator)->Next(-1 /* WBEM_INFINITE */, 1, &result, &returned);
         object = returned == 1 ? Handle(result) : kNoWmiObject;
         return hr;
     }
-    WmiResult GetString(WmiHandle object, const std::u16string& name, std::u16string& value) override {
+    HResult GetString(WmiHandle object, const std::u16string& name, std::u16string& value) override {
         VARIANT v;
         ::VariantInit(&v);
         const HRESULT hr =
@@ -139,7 +139,7 @@ public:
         ::VariantClear(&v);
         return hr;
     }
-    WmiResult GetInt32(WmiHandle object, const std::u16string& name, std::int32_t& value) override {
+    HResult GetInt32(WmiHandle object, const std::u16string& name, std::int32_t& value) override {
         if (object == kNoWmiObject)
             return E_POINTER;
         VARIANT v;
@@ -151,8 +151,8 @@ public:
         ::VariantClear(&v);
         return hr;
     }
-    WmiResult ExecMethod(WmiHandle services, const std::u16string& objectPath, const std::u16string& method,
-                         WmiHandle inParameters, WmiHandle* outParameters) override {
+    HResult ExecMethod(WmiHandle services, const std::u16string& objectPath, const std::u16string& method,
+                       WmiHandle inParameters, WmiHandle* outParameters) override {
         const Bstr path(objectPath);
         const Bstr name(method);
         IWbemClassObject* out = nullptr;

@@ -7,7 +7,9 @@
 #include <ctime>
 
 #include "model/File.h"
+#include "model/Text.h"
 #include "model/win/TaskFolder.h"
+#include "platform/win/WideText.h"
 #include "scheduler/TaskName.h"
 
 namespace velmora {
@@ -17,19 +19,10 @@ constexpr WORD kTimeTriggerOnce = 0;
 constexpr WORD kAtSystemStart = 6;
 constexpr WORD kAtLogon = 7;
 
-const wchar_t* W(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
 // The scheduler opens work items by their name without the ".job" that enumeration adds.
 std::u16string WorkItemName(const std::u16string& name) {
-    if (name.size() > 4) {
-        std::u16string ending = name.substr(name.size() - 4);
-        for (char16_t& c : ending)
-            c = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 0x20) : c;
-        if (ending == u".job")
-            return name.substr(0, name.size() - 4);
-    }
+    if (name.size() > 4 && EqualsIgnoringAsciiCase(std::u16string_view(name).substr(name.size() - 4), u".job"))
+        return name.substr(0, name.size() - 4);
     return name;
 }
 
@@ -261,7 +254,7 @@ std::u16string CScheduledTask::CurrentUser() {
     ULONG size = 512;
     if (!::GetUserNameExW(NameSamCompatible, name, &size))
         return {};
-    return std::u16string(reinterpret_cast<const char16_t*>(name), size);
+    return FromWide(name, size);
 }
 
 // --- editing ----------------------------------------------------------------------------------
@@ -357,7 +350,7 @@ WorkItemSave WorkItemEditor::FinishNew(const WorkItemSettings& settings) {
     if (!task_)
         return {E_POINTER, false};
     // Only a popup may run at system start or logon: every other action gets one run instead.
-    if (settings.action != 9) {
+    if (settings.action != kActionPopup) {
         std::vector<TASK_TRIGGER> triggers;
         HRESULT hr = GetTriggers(triggers);
         bool changed = false;
@@ -372,7 +365,7 @@ WorkItemSave WorkItemEditor::FinishNew(const WorkItemSettings& settings) {
         if (FAILED(hr))
             return {hr, false};
     }
-    if (settings.action == 11)
+    if (settings.action == kActionWakeUp)
         flags_ |= kFlagSystemRequired;
     HRESULT hr;
     if (settings.runOnlyIfLoggedOn) {
@@ -383,7 +376,8 @@ WorkItemSave WorkItemEditor::FinishNew(const WorkItemSettings& settings) {
     } else {
         if (FAILED(hr = task_->SetFlags(flags_)))
             return {hr, false};
-        const bool system = settings.userName.empty() || settings.kind == TaskKind::kLocal || settings.action == 10;
+        const bool system =
+            settings.userName.empty() || settings.kind == TaskKind::kLocal || settings.action == kActionWakeOnLan;
         hr = system ? SetSystemAccount() : task_->SetAccountInformation(W(settings.userName), W(settings.password));
         if (FAILED(hr))
             return {hr, false};
@@ -400,14 +394,14 @@ HResult WorkItemEditor::FinishExisting(const WorkItemSettings& settings) {
         hr = task_->SetAccountInformation(W(CScheduledTask().CurrentUser()), nullptr);
     } else if (!settings.runOnlyIfLoggedOn) {
         flags_ &= ~kFlagRunOnlyIfLoggedOn;
-        if (settings.kind == TaskKind::kLocal || settings.action == 10)
+        if (settings.kind == TaskKind::kLocal || settings.action == kActionWakeOnLan)
             hr = SetSystemAccount();
         else if (settings.accountChanged && !settings.userName.empty())
             hr = task_->SetAccountInformation(W(settings.userName), W(settings.password));
     }
     if (FAILED(hr))
         return hr;
-    flags_ = settings.action == 11 ? flags_ | kFlagSystemRequired : flags_ & ~kFlagSystemRequired;
+    flags_ = settings.action == kActionWakeUp ? flags_ | kFlagSystemRequired : flags_ & ~kFlagSystemRequired;
     if (FAILED(hr = task_->SetFlags(flags_)))
         return hr;
     return Save();
@@ -498,7 +492,7 @@ LocaleFormat UserLocaleFormat() {
         t.wMinute = static_cast<WORD>(minute);
         wchar_t text[64] = {};
         const int length = ::GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &t, nullptr, text, 64);
-        return std::u16string(reinterpret_cast<const char16_t*>(text), length > 0 ? length - 1 : 0);
+        return FromWide(text, length > 0 ? length - 1 : 0);
     };
     format.date = [](int year, int month, int day) {
         SYSTEMTIME t{};
@@ -507,7 +501,7 @@ LocaleFormat UserLocaleFormat() {
         t.wDay = static_cast<WORD>(day);
         wchar_t text[64] = {};
         const int length = ::GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, text, 64);
-        return std::u16string(reinterpret_cast<const char16_t*>(text), length > 0 ? length - 1 : 0);
+        return FromWide(text, length > 0 ? length - 1 : 0);
     };
     return format;
 }

@@ -108,11 +108,8 @@ TEST(LocalActions, ForceAddsOnlyForceIfHung) {
     actions.PowerOff(false);
     actions.LogOff(true);
     actions.LogOff(false);
-    actions.ExitRestart(true);
-    actions.ExitShutdown(false);
     EXPECT_EQ((Calls{kPrivilege, "ExitWindowsEx 0x18 0x80000000", kPrivilege, "ExitWindowsEx 0x8 0x80000000",
-                     "ExitWindowsEx 0x10 0x80000000", "ExitWindowsEx 0x0 0x80000000", kPrivilege,
-                     "ExitWindowsEx 0x12 0x80000000", kPrivilege, "ExitWindowsEx 0x1 0x80000000"}),
+                     "ExitWindowsEx 0x10 0x80000000", "ExitWindowsEx 0x0 0x80000000"}),
               power.calls);
 }
 
@@ -123,8 +120,6 @@ TEST(LocalActions, FailedPrivilegeStepStopsEveryPowerCall) {
     EXPECT_FALSE(actions.Shutdown(true));
     EXPECT_FALSE(actions.Restart(true));
     EXPECT_FALSE(actions.PowerOff(true));
-    EXPECT_FALSE(actions.ExitRestart(true));
-    EXPECT_FALSE(actions.ExitShutdown(true));
     EXPECT_FALSE(actions.Hibernate(true));
     EXPECT_FALSE(actions.Standby(true));
     for (const std::string& call : power.calls) {

@@ -72,7 +72,7 @@ public:
 class FakeWmi : public WmiApi {
 public:
     std::vector<std::string> calls;
-    std::map<std::string, WmiResult> failAt;  // step name -> result
+    std::map<std::string, HResult> failAt;  // step name -> result
     std::set<WmiHandle> live;
     WmiHandle next = 1;
     int initialized = 0;
@@ -81,13 +81,13 @@ public:
     bool noInstance = false;
     bool noOutParameters = false;  // the method succeeds but hands back no out-parameters
 
-    WmiResult Step(const std::string& name, const std::string& detail = "") {
+    HResult Step(const std::string& name, const std::string& detail = "") {
         calls.push_back(name + (detail.empty() ? "" : " " + detail));
         const auto it = failAt.find(name);
         return it == failAt.end() ? 0 : it->second;
     }
-    WmiResult Make(const std::string& name, WmiHandle& out, const std::string& detail = "") {
-        const WmiResult hr = Step(name, detail);
+    HResult Make(const std::string& name, WmiHandle& out, const std::string& detail = "") {
+        const HResult hr = Step(name, detail);
         if (hr >= 0) {
             out = next++;
             live.insert(out);
@@ -95,8 +95,8 @@ public:
         return hr;
     }
 
-    WmiResult Initialize() override {
-        const WmiResult hr = Step("CoInitialize");
+    HResult Initialize() override {
+        const HResult hr = Step("CoInitialize");
         initialized += hr >= 0;
         return hr;
     }
@@ -104,51 +104,51 @@ public:
         calls.push_back("CoUninitialize");
         --initialized;
     }
-    WmiResult InitializeSecurity() override { return Step("InitializeSecurity"); }
-    WmiResult CreateLocator(WmiHandle& locator) override { return Make("CreateLocator", locator); }
-    WmiResult ConnectServer(WmiHandle, const std::u16string& path, const std::u16string* user,
-                            const std::u16string* password, WmiHandle& services) override {
+    HResult InitializeSecurity() override { return Step("InitializeSecurity"); }
+    HResult CreateLocator(WmiHandle& locator) override { return Make("CreateLocator", locator); }
+    HResult ConnectServer(WmiHandle, const std::u16string& path, const std::u16string* user,
+                          const std::u16string* password, WmiHandle& services) override {
         return Make("ConnectServer", services,
                     N(path) + " user=" + (user ? N(*user) : "<absent>") +
                         " password=" + (password ? N(*password) : "<absent>"));
     }
-    WmiResult SetProxyBlanket(WmiHandle, const AuthIdentity& identity) override {
+    HResult SetProxyBlanket(WmiHandle, const AuthIdentity& identity) override {
         lastIdentity = identity;
         return Step("SetProxyBlanket", "flags=" + std::to_string(identity.flags) + " user=" + N(identity.user));
     }
-    WmiResult GetObject(WmiHandle, const std::u16string& path, WmiHandle& object) override {
+    HResult GetObject(WmiHandle, const std::u16string& path, WmiHandle& object) override {
         return Make("GetObject", object, N(path));
     }
-    WmiResult GetMethod(WmiHandle, const std::u16string& method, WmiHandle& definition) override {
+    HResult GetMethod(WmiHandle, const std::u16string& method, WmiHandle& definition) override {
         return Make("GetMethod", definition, N(method));
     }
-    WmiResult SpawnInstance(WmiHandle, WmiHandle& instance) override { return Make("SpawnInstance", instance); }
-    WmiResult PutInt32(WmiHandle, const std::u16string& name, std::int32_t value) override {
+    HResult SpawnInstance(WmiHandle, WmiHandle& instance) override { return Make("SpawnInstance", instance); }
+    HResult PutInt32(WmiHandle, const std::u16string& name, std::int32_t value) override {
         return Step("Put", N(name) + "=" + std::to_string(value));
     }
-    WmiResult PutString(WmiHandle, const std::u16string& name, const std::u16string& value) override {
+    HResult PutString(WmiHandle, const std::u16string& name, const std::u16string& value) override {
         return Step("Put", N(name) + "=" + N(value));
     }
-    WmiResult CreateInstanceEnum(WmiHandle, const std::u16string& name, std::int32_t flags,
-                                 WmiHandle& enumerator) override {
+    HResult CreateInstanceEnum(WmiHandle, const std::u16string& name, std::int32_t flags,
+                               WmiHandle& enumerator) override {
         return Make("CreateInstanceEnum", enumerator, N(name) + " flags=" + std::to_string(flags));
     }
-    WmiResult Next(WmiHandle, WmiHandle& object) override {
+    HResult Next(WmiHandle, WmiHandle& object) override {
         if (noInstance)
             return Step("Next");
         return Make("Next", object);
     }
-    WmiResult GetString(WmiHandle, const std::u16string& name, std::u16string& value) override {
+    HResult GetString(WmiHandle, const std::u16string& name, std::u16string& value) override {
         value = u"\\\\PC\\root\\cimv2:Win32_OperatingSystem=@";
         return Step("Get", N(name));
     }
-    WmiResult GetInt32(WmiHandle object, const std::u16string& name, std::int32_t& value) override {
+    HResult GetInt32(WmiHandle object, const std::u16string& name, std::int32_t& value) override {
         EXPECT_NE(kNoWmiObject, object) << "a property read from no object crashes the real call";
         value = returnValue;
         return Step("Get", N(name));
     }
-    WmiResult ExecMethod(WmiHandle, const std::u16string& path, const std::u16string& method, WmiHandle,
-                         WmiHandle* out) override {
+    HResult ExecMethod(WmiHandle, const std::u16string& path, const std::u16string& method, WmiHandle,
+                       WmiHandle* out) override {
         if (out && noOutParameters)
             return Step("ExecMethod", N(path) + " " + N(method) + " out");
         if (out)
@@ -163,7 +163,14 @@ protected:
     std::uint32_t Shutdown(bool noDialog, bool force, bool reboot, const std::u16string& user = u"admin",
                            const std::u16string& delay = u"30") {
         CActions actions(power, RemoteSeams{&remote, &wmi, nullptr});
-        return actions.RemoteShutdown(u"pc1", user, u"pw", noDialog, u"Bye", delay, force, reboot);
+        return actions.RemoteShutdown({.computer = u"pc1",
+                                       .user = user,
+                                       .password = u"pw",
+                                       .noDialog = noDialog,
+                                       .message = u"Bye",
+                                       .delay = delay,
+                                       .force = force,
+                                       .reboot = reboot});
     }
     bool WmiUsed() const { return !wmi.calls.empty(); }
 
@@ -277,7 +284,7 @@ TEST_F(RemoteShutdownTest, Windows2000IsAskedThroughWmiFirst) {
     remote.version = WindowsVersion{5, 0};
     remote.requestResult = 0;
     wmi = FakeWmi();
-    wmi.failAt["ExecMethod"] = static_cast<WmiResult>(0x80041002);
+    wmi.failAt["ExecMethod"] = static_cast<HResult>(0x80041002);
     EXPECT_EQ(0u, Shutdown(true, false, false));
     EXPECT_EQ(5u, remote.calls.size());
 
@@ -295,7 +302,9 @@ TEST_F(RemoteShutdownTest, Windows2000IsAskedThroughWmiFirst) {
 
 TEST_F(RemoteShutdownTest, ComputerGivenWithBackslashes) {
     CActions actions(power, RemoteSeams{&remote, &wmi, nullptr});
-    actions.RemoteShutdown(u"\\\\pc9", u"", u"", false, u"", u"", false, false);
+    RemoteShutdownRequest request;
+    request.computer = u"\\\\pc9";
+    actions.RemoteShutdown(request);
     EXPECT_EQ("Cancel \\\\pc9\\admin$ 1 1", remote.calls[0]);
 }
 
@@ -330,8 +339,8 @@ TEST(WmiCommands, SecurityAlreadySetIsAcceptedOtherFailuresEndTheCall) {
     late.failAt["InitializeSecurity"] = kRpcTooLate;
     EXPECT_EQ(0, WmiShutdown(late, u"pc1", u"a", u"b", 8));
     FakeWmi denied;
-    denied.failAt["InitializeSecurity"] = static_cast<WmiResult>(0x80070005);
-    EXPECT_EQ(static_cast<WmiResult>(0x80070005), WmiShutdown(denied, u"pc1", u"a", u"b", 8));
+    denied.failAt["InitializeSecurity"] = static_cast<HResult>(0x80070005);
+    EXPECT_EQ(static_cast<HResult>(0x80070005), WmiShutdown(denied, u"pc1", u"a", u"b", 8));
     EXPECT_EQ("CoUninitialize", denied.calls.back());
 }
 
@@ -342,8 +351,8 @@ TEST(WmiCommands, EveryObjectIsReleasedOnEveryPath) {
     for (const char* step : steps) {
         for (bool create : {false, true}) {
             FakeWmi wmi;
-            wmi.failAt[step] = static_cast<WmiResult>(0x80041001);
-            const WmiResult result =
+            wmi.failAt[step] = static_cast<HResult>(0x80041001);
+            const HResult result =
                 create ? WmiCreateProcess(wmi, u"pc", u"u", u"p", u"cmd") : WmiShutdown(wmi, u"pc", u"u", u"p", 8);
             EXPECT_TRUE(wmi.live.empty()) << step << " left objects unreleased";
             EXPECT_EQ(0, wmi.initialized) << step;
@@ -356,12 +365,12 @@ TEST(WmiCommands, EveryObjectIsReleasedOnEveryPath) {
                                                                  "GetObject",     "GetMethod",     "SpawnInstance",
                                                                  "Put",           "ExecMethod",    "Get"};
             const bool examined = (create ? createExamined : shutdownExamined).count(step) > 0;
-            EXPECT_EQ(examined ? static_cast<WmiResult>(0x80041001) : 0, result) << step << " create=" << create;
+            EXPECT_EQ(examined ? static_cast<HResult>(0x80041001) : 0, result) << step << " create=" << create;
         }
     }
     FakeWmi failedInit;
-    failedInit.failAt["CoInitialize"] = static_cast<WmiResult>(0x80010106);
-    EXPECT_EQ(static_cast<WmiResult>(0x80010106), WmiShutdown(failedInit, u"pc", u"", u"", 8));
+    failedInit.failAt["CoInitialize"] = static_cast<HResult>(0x80010106);
+    EXPECT_EQ(static_cast<HResult>(0x80010106), WmiShutdown(failedInit, u"pc", u"", u"", 8));
     EXPECT_EQ((std::vector<std::string>{"CoInitialize"}), failedInit.calls) << "nothing to release, no uninitialise";
 }
 
@@ -398,7 +407,10 @@ TEST(WmiCommands, CreateProcessWithoutOutParametersIsAFailure) {
 TEST(RemoteActions, WithoutSeamsEveryRemoteRequestIsNotSupported) {
     NoPower power;
     CActions actions(power);
-    EXPECT_EQ(kErrorNotSupported, actions.RemoteShutdown(u"pc", u"", u"", true, u"", u"", false, false));
+    RemoteShutdownRequest request;
+    request.computer = u"pc";
+    request.noDialog = true;
+    EXPECT_EQ(kErrorNotSupported, actions.RemoteShutdown(request));
     EXPECT_EQ(kErrorNotSupported, actions.WakeOnLan(u"001122334455", u"", u"", u""));
     EXPECT_EQ(static_cast<std::int32_t>(kErrorNotSupported), actions.WmiShutdown(u"pc", u"", u"", 8));
 }

@@ -37,9 +37,7 @@ public:
     bool LogOff(bool force) override { return Local("LogOff", force); }
     bool Lock() override;
     bool MonitorPower(bool on) override { return Local("MonitorPower", on); }
-    std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user,
-                                 const std::u16string& password, bool noDialog, const std::u16string& message,
-                                 const std::u16string& delay, bool force, bool reboot) override;
+    std::uint32_t RemoteShutdown(const RemoteShutdownRequest& request) override;
     std::uint32_t WakeOnLan(const std::u16string& mac, const std::u16string& password, const std::u16string& broadcast,
                             const std::u16string& port) override;
 
@@ -136,9 +134,8 @@ bool FakeEngine::Lock() {
     return platform_.lockError == 0;
 }
 
-std::uint32_t FakeEngine::RemoteShutdown(const std::u16string& computer, const std::u16string& user,
-                                         const std::u16string& password, bool noDialog, const std::u16string& message,
-                                         const std::u16string& delay, bool force, bool reboot) {
+std::uint32_t FakeEngine::RemoteShutdown(const RemoteShutdownRequest& request) {
+    const auto& [computer, user, password, noDialog, message, delay, force, reboot] = request;
     if (computer == platform_.throwFor)
         throw std::runtime_error("remote shutdown failed by an exception");
     const int active = ++platform_.activeRemote;

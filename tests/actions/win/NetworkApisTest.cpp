@@ -70,8 +70,11 @@ TEST(RealProbe, SilentHostCostsAtMostTwoWaits) {
 TEST(RealRemote, ShutdownPathReturnsThePlatformsCodesWithoutCrashing) {
     CActions actions(SystemPowerApi(), RemoteSeams{&SystemRemoteApi(), &SystemWmiApi(), &SystemDatagramApi()});
     // Wine has no network shares (1222) and turns the shutdown request into a no-op that succeeds.
-    const std::uint32_t withDialog =
-        actions.RemoteShutdown(u"127.0.0.1", u"", u"", false, u"Test", u"30", false, false);
+    RemoteShutdownRequest request;
+    request.computer = u"127.0.0.1";
+    request.message = u"Test";
+    request.delay = u"30";
+    const std::uint32_t withDialog = actions.RemoteShutdown(request);
     EXPECT_EQ(0u, withDialog);
     EXPECT_EQ(1222u, SystemRemoteApi().AddConnection(u"\\\\127.0.0.1\\admin$", nullptr, nullptr));
     EXPECT_FALSE(SystemRemoteApi().WorkstationVersion(u"\\\\127.0.0.1").has_value());
