@@ -75,10 +75,6 @@ std::u16string ChecksumText(std::u16string_view text) {
     return checksum;
 }
 
-char16_t LowerHexLetter(char16_t c) {
-    return c >= u'A' && c <= u'F' ? static_cast<char16_t>(c + 0x20) : c;
-}
-
 // The sections of the markers `first` to `last` in a text, found in one pass: the section of a
 // marker is the text between its first and its second occurrence, empty when either is missing.
 template <char16_t first, char16_t last>
@@ -207,11 +203,9 @@ std::optional<std::u16string> CheckedRecord(std::u16string_view encoded) {
         return std::nullopt;
     const std::u16string_view record = std::u16string_view(text).substr(0, text.size() - kChecksumLength);
     const std::u16string_view stored = std::u16string_view(text).substr(record.size());
-    const std::u16string expected = ChecksumText(record);
-    for (std::size_t i = 0; i < kChecksumLength; ++i) {
-        if (LowerHexLetter(stored[i]) != expected[i])
-            return std::nullopt;
-    }
+    // The digits are written in lower case; a file with upper-case ones is still whole.
+    if (!EqualsIgnoringAsciiCase(stored, ChecksumText(record)))
+        return std::nullopt;
     text.resize(record.size());
     return text;
 }
