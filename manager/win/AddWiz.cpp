@@ -14,6 +14,7 @@
 #include "manager/win/res/resource.h"
 #include "model/win/TaskFolder.h"
 #include "model/File.h"
+#include "platform/win/WideText.h"
 #include "scheduler/TaskStore.h"
 
 namespace velmora {
@@ -133,11 +134,6 @@ CTaskProp::CTaskProp(EditorState& state, ManagerContext& context) : state_(state
     });
 }
 
-CTaskProp::~CTaskProp() {
-    if (linkFont_)
-        ::DeleteObject(linkFont_);
-}
-
 HPROPSHEETPAGE CTaskProp::Create() {
     return CreatePage(IDD_TASK_PROP, PSP_HASHELP);
 }
@@ -158,7 +154,7 @@ void CTaskProp::OnInitDialog() {
         state_.record.delay = u"20";
     const HWND actions = Item(kCtlAction);
     int selected = 0;
-    const int current = state_.action < 0 || state_.action > 10 ? kActionWakeUp : state_.action;
+    const int current = state_.action < 0 || state_.action > kActionWakeOnLan ? kActionWakeUp : state_.action;
     for (const ActionChoice& choice : ActionChoices(state_.kind)) {
         const int index = static_cast<int>(
             ::SendMessageW(actions, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(LoadText(choice.stringId).c_str())));
@@ -173,8 +169,8 @@ void CTaskProp::OnInitDialog() {
     LOGFONTW font{};
     ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(hwnd(), WM_GETFONT, 0, 0)), sizeof font, &font);
     font.lfUnderline = TRUE;
-    linkFont_ = ::CreateFontIndirectW(&font);
-    ::SendMessageW(Item(kCtlLogFile), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
+    linkFont_.reset(::CreateFontIndirectW(&font));
+    ::SendMessageW(Item(kCtlLogFile), WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), FALSE);
     ApplyRules();
     WriteControls();
 }

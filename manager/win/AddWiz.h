@@ -10,6 +10,7 @@
 #include "manager/TaskPropLogic.h"
 #include "manager/win/ManagerContext.h"
 #include "model/TaskParams.h"
+#include "platform/win/Unique.h"
 #include "scheduler/win/ScheduledTask.h"
 
 namespace velmora {
@@ -45,7 +46,6 @@ private:
 class CTaskProp : public PropertyPage {
 public:
     CTaskProp(EditorState& state, ManagerContext& context);
-    ~CTaskProp() override;
     HPROPSHEETPAGE Create();
     bool applied() const { return applied_; }
 
@@ -66,7 +66,7 @@ private:
     EditorState& state_;
     ManagerContext& context_;
     bool applied_ = false;
-    HFONT linkFont_ = nullptr;
+    UniqueGdi<HFONT> linkFont_;
 };
 
 class CAddWiz3 : public PropertyPage {

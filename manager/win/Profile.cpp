@@ -3,18 +3,9 @@
 
 #include <windows.h>
 
+#include "platform/win/Unique.h"
+
 namespace velmora {
-namespace {
-
-struct Key {
-    HKEY handle = nullptr;
-    ~Key() {
-        if (handle)
-            ::RegCloseKey(handle);
-    }
-};
-
-}  // namespace
 
 Profile::Profile(std::wstring company, std::wstring program)
     : company_(std::move(company)), program_(std::move(program)) {}
@@ -25,15 +16,15 @@ std::wstring Profile::KeyPath(const std::wstring& section) const {
 
 std::optional<std::vector<std::uint8_t>> Profile::ReadBinary(const std::wstring& section,
                                                              const std::wstring& entry) const {
-    Key key;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(section).c_str(), 0, KEY_QUERY_VALUE, &key.handle) != ERROR_SUCCESS)
+    UniqueRegKey key;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, KeyPath(section).c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return std::nullopt;
     DWORD type = 0, size = 0;
-    if (::RegQueryValueExW(key.handle, entry.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+    if (::RegQueryValueExW(key.get(), entry.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         type != REG_BINARY)
         return std::nullopt;
     std::vector<std::uint8_t> value(size);
-    if (::RegQueryValueExW(key.handle, entry.c_str(), nullptr, &type, value.data(), &size) != ERROR_SUCCESS)
+    if (::RegQueryValueExW(key.get(), entry.c_str(), nullptr, &type, value.data(), &size) != ERROR_SUCCESS)
         return std::nullopt;
     value.resize(size);
     return value;
@@ -41,11 +32,11 @@ std::optional<std::vector<std::uint8_t>> Profile::ReadBinary(const std::wstring&
 
 bool Profile::WriteBinary(const std::wstring& section, const std::wstring& entry,
                           const std::vector<std::uint8_t>& value) const {
-    Key key;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(section).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                          &key.handle, nullptr) != ERROR_SUCCESS)
+    UniqueRegKey key;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(section).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
+                          nullptr) != ERROR_SUCCESS)
         return false;
-    return ::RegSetValueExW(key.handle, entry.c_str(), 0, REG_BINARY, value.data(), static_cast<DWORD>(value.size())) ==
+    return ::RegSetValueExW(key.get(), entry.c_str(), 0, REG_BINARY, value.data(), static_cast<DWORD>(value.size())) ==
            ERROR_SUCCESS;
 }
 

@@ -83,11 +83,6 @@ CTaskList::CTaskList(TaskKind kind, ManagerContext& context)
     OnCommand(ID_TASK_DELETE, [this] { Delete(); });
 }
 
-CTaskList::~CTaskList() {
-    if (images_)
-        ::ImageList_Destroy(images_);
-}
-
 HPROPSHEETPAGE CTaskList::Create() {
     const int tab = kind_ == TaskKind::kLocal ? IDS_TAB_TASKS : IDS_TAB_REMOTE;
     return CreatePage(IDD_TASK_LIST, PSP_HASHELP, LoadText(tab));
@@ -96,9 +91,9 @@ HPROPSHEETPAGE CTaskList::Create() {
 void CTaskList::OnInitDialog() {
     locale_ = UserLocalePictures();
     list_.Attach(Item(IDC_TASK_LIST));
-    images_ = ::ImageList_LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_TASK_IMAGES), 16, 0,
-                                     RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
-    ::SendMessageW(list_.hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
+    images_.reset(::ImageList_LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_TASK_IMAGES), 16, 0,
+                                         RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    ::SendMessageW(list_.hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
     for (const TaskColumnSpec& column : kTaskColumns)
         list_.AddColumn(LoadText(column.stringId), column.rightAligned ? LVCFMT_RIGHT : LVCFMT_LEFT, column.width,
                         column.hideable, column.visibleByDefault);
@@ -290,8 +285,8 @@ void CTaskList::ShowContextMenu(POINT screen) {
     const std::u16string name = SelectedName();
     if (name.empty())
         return;
-    const HMENU resource = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_TASK_LIST));
-    const HMENU menu = ::GetSubMenu(resource, 0);
+    const UniqueMenu resource(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_TASK_LIST)));
+    const HMENU menu = ::GetSubMenu(resource.get(), 0);
     WorkItemInfo info;
     CScheduledTask().LoadInfo(name + u".job", info);
     if (!info.enabled)
@@ -300,7 +295,6 @@ void CTaskList::ShowContextMenu(POINT screen) {
     if (info.status == kTaskRunning)
         ::ModifyMenuW(menu, ID_TASK_RUN, MF_BYCOMMAND | MF_STRING, ID_TASK_RUN, LoadText(IDS_MENU_TERMINATE).c_str());
     ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
-    ::DestroyMenu(resource);
 }
 
 void CTaskList::CreateNew() {

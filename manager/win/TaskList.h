@@ -9,6 +9,7 @@
 #include "controls/win/ToolBar.h"
 #include "manager/TaskListLogic.h"
 #include "manager/win/ManagerContext.h"
+#include "platform/win/Unique.h"
 
 namespace velmora {
 
@@ -17,7 +18,6 @@ class CScheduledTask;
 class CTaskList : public PropertyPage {
 public:
     CTaskList(TaskKind kind, ManagerContext& context);
-    ~CTaskList() override;
 
     HPROPSHEETPAGE Create();
     TaskKind kind() const { return kind_; }
@@ -58,7 +58,7 @@ private:
     ManagerContext& context_;
     CListCtrlEx list_;
     ToolBar bar_;
-    HIMAGELIST images_ = nullptr;
+    UniqueImageList images_;
     LocalePictures locale_;
     UINT barMessage_;
     UINT scanMessage_;
