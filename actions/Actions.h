@@ -7,6 +7,7 @@
 
 #include "actions/PowerApi.h"
 #include "actions/RemoteApi.h"
+#include "actions/RemoteShutdown.h"
 #include "actions/WakeOnLan.h"
 #include "actions/Wmi.h"
 #include "model/ResultCodes.h"
@@ -22,18 +23,6 @@ constexpr std::intptr_t kMonitorOff = 2;  // off, not the low-power state 1
 constexpr char16_t kShutdownPrivilege[] = u"SeShutdownPrivilege";
 constexpr char16_t kRemoteShutdownPrivilege[] = u"SeRemoteShutdownPrivilege";
 constexpr std::uint32_t kLongestCountdownSeconds = 315360000;  // ten years, the system's limit
-
-// One remote shutdown or restart, as a task asks for it.
-struct RemoteShutdownRequest {
-    std::u16string computer;  // a name or an address, with or without the leading backslashes
-    std::u16string user;      // empty: the current logon's credentials
-    std::u16string password;
-    bool noDialog = false;  // no countdown on the remote screen: it goes at once, and WMI may serve
-    std::u16string message;
-    std::u16string delay;  // the countdown in seconds, as the task keeps it
-    bool force = false;
-    bool reboot = false;
-};
 
 // What the executor asks of the engine; the run loop is tested against fakes of it.
 class ActionEngine {

@@ -101,8 +101,14 @@ void RunWorker(BatchKind kind, ComputerOperations& operations, SharedComputer& e
             const std::u16string& user = texts[kTextUser];
             const std::u16string& password = texts[kTextPassword];
             if (task.action == kActionShutdown || task.action == kActionRestart)
-                result = operations.RemoteShutdown(name, user, password, task.noshow, task.message, task.delay,
-                                                   task.force, task.action == kActionRestart);
+                result = operations.RemoteShutdown({.computer = name,
+                                                    .user = user,
+                                                    .password = password,
+                                                    .noDialog = task.noshow,
+                                                    .message = task.message,
+                                                    .delay = task.delay,
+                                                    .force = task.force,
+                                                    .reboot = task.action == kActionRestart});
             else if (task.action == kActionHibernate)
                 result =
                     static_cast<std::uint32_t>(operations.WmiCreateProcess(name, user, password, kHibernateCommand));

@@ -16,6 +16,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "actions/RemoteShutdown.h"
+#include "model/ResultCodes.h"
 #include "model/TaskParams.h"
 
 namespace velmora {
@@ -93,13 +95,11 @@ public:
     };
 
     virtual ~ComputerOperations() = default;
-    virtual std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user,
-                                         const std::u16string& password, bool noDialog, const std::u16string& message,
-                                         const std::u16string& delay, bool force, bool reboot) = 0;
-    virtual std::int32_t WmiCreateProcess(const std::u16string& computer, const std::u16string& user,
-                                          const std::u16string& password, const std::u16string& commandLine) = 0;
-    virtual std::int32_t WmiShutdown(const std::u16string& computer, const std::u16string& user,
-                                     const std::u16string& password, std::int32_t flags) = 0;
+    virtual std::uint32_t RemoteShutdown(const RemoteShutdownRequest& request) = 0;
+    virtual HResult WmiCreateProcess(const std::u16string& computer, const std::u16string& user,
+                                     const std::u16string& password, const std::u16string& commandLine) = 0;
+    virtual HResult WmiShutdown(const std::u16string& computer, const std::u16string& user,
+                                const std::u16string& password, std::int32_t flags) = 0;
     virtual bool Ping(const std::u16string& host, int attempts) = 0;
     virtual Probe ProbeHost(const std::u16string& address, int attempts) = 0;
     virtual std::u16string GetMacByName(const std::u16string& name) = 0;

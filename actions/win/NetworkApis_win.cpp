@@ -22,18 +22,11 @@ Ipv4 FromInAddr(const void* address) {
     return result;
 }
 
-// The one name resolution of every seam that needs it. Host names go to the resolver in the ANSI
-// code page.
+// The one name resolution of every seam that needs it.
 template <class Api>
 class WithSystemResolver : public Api {
 public:
-    std::optional<Ipv4> ResolveHost(const std::u16string& name) override {
-        const std::string narrow = WideToCodePage(name, kSystemCodePage, '?', nullptr);
-        const hostent* host = ::gethostbyname(narrow.c_str());
-        if (!host || host->h_addrtype != AF_INET || !host->h_addr_list || !host->h_addr_list[0])
-            return std::nullopt;
-        return FromInAddr(host->h_addr_list[0]);
-    }
+    std::optional<Ipv4> ResolveHost(const std::u16string& name) override { return ResolveSystemHost(name); }
 };
 
 class SystemDatagram final : public WithSystemResolver<DatagramApi> {
@@ -244,6 +237,14 @@ private:
 };
 
 }  // namespace
+
+std::optional<Ipv4> ResolveSystemHost(const std::u16string& name) {
+    const std::string narrow = WideToCodePage(name, kSystemCodePage, '?', nullptr);
+    const hostent* host = ::gethostbyname(narrow.c_str());
+    if (!host || host->h_addrtype != AF_INET || !host->h_addr_list || !host->h_addr_list[0])
+        return std::nullopt;
+    return FromInAddr(host->h_addr_list[0]);
+}
 
 RemoteApi& SystemRemoteApi() {
     static SystemRemote api;

@@ -5,6 +5,7 @@
 #include "actions/PowerApi.h"
 #include "actions/win/MonitorPower.h"
 #include "platform/win/Unique.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
@@ -19,8 +20,7 @@ public:
         TOKEN_PRIVILEGES privileges{};
         privileges.PrivilegeCount = 1;
         privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        if (!::LookupPrivilegeValueW(nullptr, reinterpret_cast<const wchar_t*>(name.c_str()),
-                                     &privileges.Privileges[0].Luid))
+        if (!::LookupPrivilegeValueW(nullptr, W(name), &privileges.Privileges[0].Luid))
             return false;
         // Success without the privilege assigned (ERROR_NOT_ALL_ASSIGNED) still counts: the call
         // that needs it reports its own failure.

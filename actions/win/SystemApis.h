@@ -14,6 +14,9 @@ namespace velmora {
 RemoteApi& SystemRemoteApi();
 WmiApi& SystemWmiApi();
 DatagramApi& SystemDatagramApi();
+// gethostbyname: the first IPv4 address of a host name, which goes to the resolver in the ANSI code
+// page; what every seam's ResolveHost answers.
+std::optional<Ipv4> ResolveSystemHost(const std::u16string& name);
 // The probe holds its library and echo handle during an operation: one per CGetMac.
 std::unique_ptr<ProbeApi> MakeSystemProbeApi();
 

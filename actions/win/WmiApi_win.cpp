@@ -3,6 +3,7 @@
 #include <wbemidl.h>
 
 #include "actions/win/SystemApis.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
@@ -100,8 +101,7 @@ public:
         ::VariantInit(&v);
         v.vt = VT_I4;
         v.lVal = value;
-        const HRESULT hr =
-            As<IWbemClassObject>(object)->Put(reinterpret_cast<LPCWSTR>(name.c_str()), 0, &v, CIM_SINT32);
+        const HRESULT hr = As<IWbemClassObject>(object)->Put(W(name), 0, &v, CIM_SINT32);
         ::VariantClear(&v);
         return hr;
     }
@@ -110,7 +110,7 @@ public:
         ::VariantInit(&v);
         v.vt = VT_BSTR;
         v.bstrVal = ::SysAllocString(reinterpret_cast<const OLECHAR*>(value.c_str()));
-        const HRESULT hr = As<IWbemClassObject>(object)->Put(reinterpret_cast<LPCWSTR>(name.c_str()), 0, &v, 0);
+        const HRESULT hr = As<IWbemClassObject>(object)->Put(W(name), 0, &v, 0);
         ::VariantClear(&v);
         return hr;
     }
@@ -132,10 +132,9 @@ public:
     HResult GetString(WmiHandle object, const std::u16string& name, std::u16string& value) override {
         VARIANT v;
         ::VariantInit(&v);
-        const HRESULT hr =
-            As<IWbemClassObject>(object)->Get(reinterpret_cast<LPCWSTR>(name.c_str()), 0, &v, nullptr, nullptr);
+        const HRESULT hr = As<IWbemClassObject>(object)->Get(W(name), 0, &v, nullptr, nullptr);
         if (SUCCEEDED(hr) && v.vt == VT_BSTR && v.bstrVal)
-            value = reinterpret_cast<const char16_t*>(v.bstrVal);
+            value = FromWide(v.bstrVal);
         ::VariantClear(&v);
         return hr;
     }
@@ -144,8 +143,7 @@ public:
             return E_POINTER;
         VARIANT v;
         ::VariantInit(&v);
-        HRESULT hr =
-            As<IWbemClassObject>(object)->Get(reinterpret_cast<LPCWSTR>(name.c_str()), 0, &v, nullptr, nullptr);
+        HRESULT hr = As<IWbemClassObject>(object)->Get(W(name), 0, &v, nullptr, nullptr);
         if (SUCCEEDED(hr) && SUCCEEDED(hr = ::VariantChangeType(&v, &v, 0, VT_I4)))
             value = v.lVal;
         ::VariantClear(&v);

@@ -5,17 +5,18 @@
 
 #include <string>
 
+#include "platform/win/WideText.h"
 namespace velmora {
 
 inline std::u16string ItemText(HWND dialog, int control) {
     const HWND item = ::GetDlgItem(dialog, control);
     std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(::GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
-    return std::u16string(text.begin(), text.end());
+    return FromWide(text);
 }
 
 inline void SetItemText(HWND dialog, int control, const std::u16string& text) {
-    ::SetDlgItemTextW(dialog, control, reinterpret_cast<const wchar_t*>(text.c_str()));
+    ::SetDlgItemTextW(dialog, control, W(text));
 }
 
 // An edit control's own copy of a secret is overwritten and emptied before the window goes.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/win/Unique.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
@@ -49,7 +50,7 @@ void CFontStatic::SetFont(const std::u16string& face, int height, COLORREF color
 
 void CFontStatic::SetText(const std::u16string& text) {
     if (hwnd_)
-        ::SetWindowTextW(hwnd_, reinterpret_cast<const wchar_t*>(text.c_str()));
+        ::SetWindowTextW(hwnd_, W(text));
 }
 
 LRESULT CALLBACK CFontStatic::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -96,11 +97,10 @@ void CFontStatic::Paint() {
     }
     ::SetTextColor(dc, style_.textColor);
     ::SetBkMode(dc, TRANSPARENT);
-    const UniqueGdi<HFONT> font(
-        ::CreateFontW(ScaledHeight(style_.height, WindowDpi(hwnd_, dc)), 0, 0, 0, style_.bold ? 900 : 400,
-                      style_.italic, style_.underline, style_.strikeOut, DEFAULT_CHARSET, OUT_CHARACTER_PRECIS,
-                      CLIP_CHARACTER_PRECIS, style_.smooth ? ANTIALIASED_QUALITY : DEFAULT_QUALITY,
-                      DEFAULT_PITCH | FF_DONTCARE, reinterpret_cast<const wchar_t*>(style_.face.c_str())));
+    const UniqueGdi<HFONT> font(::CreateFontW(
+        ScaledHeight(style_.height, WindowDpi(hwnd_, dc)), 0, 0, 0, style_.bold ? 900 : 400, style_.italic,
+        style_.underline, style_.strikeOut, DEFAULT_CHARSET, OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS,
+        style_.smooth ? ANTIALIASED_QUALITY : DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, W(style_.face)));
     const HGDIOBJ previous = ::SelectObject(dc, font.get());
     const UINT align = style_.align == TextAlign::kCenter  ? DT_CENTER
                        : style_.align == TextAlign::kRight ? DT_RIGHT

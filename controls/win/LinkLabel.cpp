@@ -3,22 +3,15 @@
 
 namespace velmora {
 
-LinkLabels::~LinkLabels() {
-    if (font_)
-        ::DeleteObject(font_);
-}
-
 void LinkLabels::Attach(HWND dialog, std::initializer_list<int> ids) {
     dialog_ = dialog;
     ids_.assign(ids);
     LOGFONTW font{};
     ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
     font.lfUnderline = TRUE;
-    if (font_)
-        ::DeleteObject(font_);
-    font_ = ::CreateFontIndirectW(&font);
+    font_.reset(::CreateFontIndirectW(&font));
     for (const int id : ids_)
-        ::SendDlgItemMessageW(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        ::SendDlgItemMessageW(dialog, id, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 }
 
 bool LinkLabels::IsLabel(HWND window) const {

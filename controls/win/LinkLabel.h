@@ -7,12 +7,13 @@
 #include <initializer_list>
 #include <vector>
 
+#include "platform/win/Unique.h"
+
 namespace velmora {
 
 class LinkLabels {
 public:
     LinkLabels() = default;
-    ~LinkLabels();
     LinkLabels(const LinkLabels&) = delete;
     LinkLabels& operator=(const LinkLabels&) = delete;
 
@@ -27,7 +28,7 @@ private:
 
     HWND dialog_ = nullptr;
     std::vector<int> ids_;
-    HFONT font_ = nullptr;
+    UniqueGdi<HFONT> font_;
 };
 
 }  // namespace velmora

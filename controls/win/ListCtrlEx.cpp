@@ -35,19 +35,18 @@ const wchar_t* TipClass() {
 // An arrow of 9 x 5 pixels in the grey-text colour, for the header of older common controls.
 HBITMAP SortArrow(bool up) {
     const HDC screen = ::GetDC(nullptr);
-    const HDC dc = ::CreateCompatibleDC(screen);
+    const UniqueMemoryDc dc(::CreateCompatibleDC(screen));
     const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 9, 5);
     ::ReleaseDC(nullptr, screen);
-    const HGDIOBJ old = ::SelectObject(dc, bitmap);
+    const HGDIOBJ old = ::SelectObject(dc.get(), bitmap);
     const RECT all{0, 0, 9, 5};
-    ::FillRect(dc, &all, ::GetSysColorBrush(COLOR_BTNFACE));
+    ::FillRect(dc.get(), &all, ::GetSysColorBrush(COLOR_BTNFACE));
     for (int row = 0; row < 5; ++row) {
         const int half = up ? row : 4 - row;
         for (int x = 4 - half; x <= 4 + half; ++x)
-            ::SetPixel(dc, x, row, ::GetSysColor(COLOR_GRAYTEXT));
+            ::SetPixel(dc.get(), x, row, ::GetSysColor(COLOR_GRAYTEXT));
     }
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
+    ::SelectObject(dc.get(), old);
     return bitmap;
 }
 
@@ -72,8 +71,6 @@ CListBase::~CListBase() {
         ::RemoveWindowSubclass(list_, SubclassProc, kSubclassId);
     if (tip_ && ::IsWindow(tip_))
         ::DestroyWindow(tip_);
-    if (sortImages_)
-        ::ImageList_Destroy(sortImages_);
 }
 
 bool CListBase::Attach(HWND list) {
@@ -311,13 +308,12 @@ void CListBase::UpdateSortIndicators() {
         return;
     const bool version6 = HasCommonControls6();
     if (!version6 && !sortImages_) {
-        sortImages_ = ::ImageList_Create(9, 5, ILC_COLOR24, 2, 0);
+        sortImages_.reset(::ImageList_Create(9, 5, ILC_COLOR24, 2, 0));
         for (const bool up : {true, false}) {
-            const HBITMAP arrow = SortArrow(up);
-            ::ImageList_Add(sortImages_, arrow, nullptr);
-            ::DeleteObject(arrow);
+            const UniqueGdi<HBITMAP> arrow(SortArrow(up));
+            ::ImageList_Add(sortImages_.get(), arrow.get(), nullptr);
         }
-        ::SendMessageW(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(sortImages_));
+        ::SendMessageW(header, HDM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(sortImages_.get()));
     }
     for (int column = ColumnCount() - 1; column >= 0; --column) {
         const auto index = ControlIndex(layout_.columns, column);
@@ -404,16 +400,15 @@ LRESULT CListBase::OnCustomDraw(NMLVCUSTOMDRAW& draw) {
 void CListBase::ShowHeaderMenu(POINT screen) {
     if (std::none_of(layout_.columns.begin(), layout_.columns.end(), [](const auto& c) { return c.hideable; }))
         return;
-    const HMENU menu = ::CreatePopupMenu();
+    const UniqueMenu menu(::CreatePopupMenu());
     for (int column = 0; column < ColumnCount(); ++column) {
         const ColumnState& state = layout_.columns[static_cast<std::size_t>(column)];
         const UINT flags = MF_STRING | (state.visible ? MF_CHECKED : 0) | (state.hideable ? 0 : MF_GRAYED);
-        ::AppendMenuW(menu, flags, static_cast<UINT_PTR>(column),
+        ::AppendMenuW(menu.get(), flags, static_cast<UINT_PTR>(column),
                       columnTexts_[static_cast<std::size_t>(column)].text.c_str());
     }
-    const int chosen = static_cast<int>(
-        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, screen.x, screen.y, 0, list_, nullptr));
-    ::DestroyMenu(menu);
+    const int chosen = static_cast<int>(::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
+                                                         screen.x, screen.y, 0, list_, nullptr));
     if (chosen > 0)
         ShowColumn(chosen, !IsColumnVisible(chosen));
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "controls/ColumnLayout.h"
+#include "platform/win/Unique.h"
 
 namespace velmora {
 
@@ -96,7 +97,7 @@ private:
     HWND tip_ = nullptr;
     std::wstring tipText_;
     int tipRow_ = -1, tipColumn_ = -1;
-    HIMAGELIST sortImages_ = nullptr;
+    UniqueImageList sortImages_;
 };
 
 // The list base over the system's list control of a dialog.

@@ -30,8 +30,6 @@ ToolBar::~ToolBar() {
         ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         ::DestroyWindow(hwnd_);
     }
-    if (images_)
-        ::ImageList_Destroy(images_);
 }
 
 HWND ToolBar::Create(HWND parent, int controlId, const RECT& area, const wchar_t* windowText, UINT pressMessage,
@@ -53,15 +51,14 @@ HWND ToolBar::Create(HWND parent, int controlId, const RECT& area, const wchar_t
         WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN, 0,
         0, area.right - area.left, area.bottom - area.top, hwnd_, nullptr, instance, nullptr);
     ::SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    images_ = ::ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, static_cast<int>(buttons_.size()), 0);
+    images_.reset(
+        ::ImageList_Create(kImageSize, kImageSize, ILC_COLOR24 | ILC_MASK, static_cast<int>(buttons_.size()), 0));
     std::vector<TBBUTTON> items;
     bool arrows = false;
     for (std::size_t k = 0; k < buttons_.size(); ++k) {
-        const HBITMAP bitmap = static_cast<HBITMAP>(
-            ::LoadImageW(instance, MAKEINTRESOURCEW(buttons_[k].bitmapId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-        const int image = bitmap ? ::ImageList_AddMasked(images_, bitmap, kMaskColour) : I_IMAGENONE;
-        if (bitmap)
-            ::DeleteObject(bitmap);
+        const UniqueGdi<HBITMAP> bitmap(static_cast<HBITMAP>(
+            ::LoadImageW(instance, MAKEINTRESOURCEW(buttons_[k].bitmapId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+        const int image = bitmap ? ::ImageList_AddMasked(images_.get(), bitmap.get(), kMaskColour) : I_IMAGENONE;
         TBBUTTON item{};
         item.iBitmap = image;
         item.idCommand = firstButtonId_ + static_cast<int>(k);
@@ -72,7 +69,7 @@ HWND ToolBar::Create(HWND parent, int controlId, const RECT& area, const wchar_t
     }
     if (arrows)
         ::SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
-    ::SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
+    ::SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
     ::SendMessageW(toolbar_, TB_ADDBUTTONSW, items.size(), reinterpret_cast<LPARAM>(items.data()));
     return hwnd_;
 }

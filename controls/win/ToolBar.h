@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/Unique.h"
+
 namespace velmora {
 
 struct ToolButton {
@@ -41,7 +43,7 @@ private:
 
     HWND hwnd_ = nullptr;
     HWND toolbar_ = nullptr;
-    HIMAGELIST images_ = nullptr;
+    UniqueImageList images_;
     UINT pressMessage_ = 0;
     int firstButtonId_ = 0;
     std::vector<ToolButton> buttons_;

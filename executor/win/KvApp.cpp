@@ -13,8 +13,9 @@
 #include "executor/win/SystemExecutorPlatform.h"
 #include "executor/win/TemporaryService.h"
 #include "model/win/TaskFolder.h"
-#include "scheduler/win/ScheduledTask.h"
 #include "platform/win/Unique.h"
+#include "platform/win/WideText.h"
+#include "scheduler/win/ScheduledTask.h"
 
 namespace velmora {
 
@@ -42,15 +43,15 @@ CKvApp::CKvApp() {
 std::u16string CKvApp::ProgramName() {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::u16string name(reinterpret_cast<const char16_t*>(path), length);
+    std::u16string name = FromWide(path, length);
     name = name.substr(name.find_last_of(u"\\/") + 1);
-    if (name.size() > 4 && ::lstrcmpiW(reinterpret_cast<const wchar_t*>(name.c_str() + name.size() - 4), L".exe") == 0)
+    if (name.size() > 4 && ::lstrcmpiW(W(name) + name.size() - 4, L".exe") == 0)
         name.resize(name.size() - 4);
     return name;
 }
 
 std::optional<std::u16string> CKvApp::Argument() {
-    return FirstArgument(reinterpret_cast<const char16_t*>(::GetCommandLineW()), ProgramName());
+    return FirstArgument(FromWide(::GetCommandLineW()), ProgramName());
 }
 
 int CKvApp::Run() {

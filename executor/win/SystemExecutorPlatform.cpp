@@ -15,6 +15,7 @@
 #include "executor/win/TemporaryService.h"
 #include "model/Utf.h"
 #include "model/win/TaskFolder.h"
+#include "platform/win/SystemMessage.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 #include "scheduler/win/ScheduledTask.h"
@@ -33,14 +34,7 @@ std::u16string SystemExecutorPlatform::TimeText() {
 }
 
 std::u16string SystemExecutorPlatform::MessageText(std::uint32_t code) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | 0xFF, nullptr,
-        code, 0x400, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    const UniqueLocal owner(buffer);
-    if (length == 0 || !buffer)
-        return {};
-    return FromWide(buffer, length);
+    return SystemMessageText(code);
 }
 
 std::uint32_t SystemExecutorPlatform::LastError() {
@@ -166,7 +160,7 @@ SessionFacts SystemExecutorPlatform::Sessions() {
     const auto queryToken = Entry<WtsQueryUserTokenFn>(wts.get(), "WTSQueryUserToken");
     HANDLE token = nullptr;
     if (queryToken && queryToken(*facts.console, &token)) {
-        ::CloseHandle(token);
+        const UniqueHandle owned(token);
         facts.consoleUser = ConsoleUser::kLoggedOn;
     } else if (queryToken && ::GetLastError() == ERROR_NO_TOKEN) {
         facts.consoleUser = ConsoleUser::kNone;
@@ -213,8 +207,8 @@ SessionOutcome SystemExecutorPlatform::RunInSession(std::uint32_t session, const
 
     wchar_t own[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, own, MAX_PATH);
-    const std::wstring path = program_.empty() ? own : reinterpret_cast<const wchar_t*>(program_.c_str());
-    std::wstring command = L"\"" + path + L"\" " + reinterpret_cast<const wchar_t*>(kSessionPartArgument);
+    const std::wstring path = program_.empty() ? std::wstring(own) : ToWide(program_);
+    std::wstring command = L"\"" + path + L"\" " + ToWide(kSessionPartArgument);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.lpDesktop = const_cast<wchar_t*>(L"winsta0\\default");
@@ -233,17 +227,16 @@ SessionOutcome SystemExecutorPlatform::RunInSession(std::uint32_t session, const
         outcome.error = startError;
         return outcome;
     }
-    UniqueHandle processHandle(process.hProcess);
-    ::CloseHandle(process.hThread);
+    const ProcessHandles child(process);
     // This process's copies of the child's ends go, so each pipe ends when the child's end does.
     recordRead.reset();
     logWrite.reset();
     WriteAll(recordWrite.get(), record);
     recordWrite.reset();
     outcome.log = ReadAll(logRead.get());
-    ::WaitForSingleObject(processHandle.get(), INFINITE);
+    ::WaitForSingleObject(child.process.get(), INFINITE);
     DWORD exitCode = 0;
-    ::GetExitCodeProcess(processHandle.get(), &exitCode);
+    ::GetExitCodeProcess(child.process.get(), &exitCode);
     if (exitCode != kExitNormal && exitCode != kExitCountdownEnded)
         outcome.error = exitCode;
     return outcome;

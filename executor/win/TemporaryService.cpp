@@ -11,6 +11,7 @@
 
 #include "executor/Executor.h"
 #include "executor/win/SystemExecutorPlatform.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
@@ -73,7 +74,7 @@ void WINAPI ServiceMain(DWORD argc, LPWSTR* argv) {
     if (!statusHandle)
         return;
     try {
-        (*dispatchedMain)(argc > 1 ? reinterpret_cast<const char16_t*>(argv[1]) : u"");
+        (*dispatchedMain)(argc > 1 ? FromWide(argv[1]) : u"");
     } catch (...) {
         // The run itself catches what its task throws; whatever got out, the service has stopped.
         SystemServiceHost().Report(TemporaryServiceState::kStopped);
@@ -124,7 +125,7 @@ std::uint32_t LaunchService(const std::u16string& argument) {
     UniqueService service = OpenTemporaryService(SERVICE_START, SC_MANAGER_ALL_ACCESS);
     if (!service)
         return ::GetLastError();
-    const wchar_t* arguments[] = {reinterpret_cast<const wchar_t*>(argument.c_str())};
+    const wchar_t* arguments[] = {W(argument)};
     return ::StartServiceW(service.get(), 1, arguments) ? 0 : ::GetLastError();
 }
 
@@ -140,10 +141,10 @@ std::uint32_t SystemServiceManager::TakeOwnership(std::uint32_t timeoutMs) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;SY)(A;;GA;;;BA)", SDDL_REVISION_1, &descriptor,
                                                            nullptr);
+    const UniqueLocal descriptorOwner(descriptor);
     SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
     ownership_.reset(::CreateMutexW(descriptor ? &security : nullptr, FALSE, kServiceOwnershipName));
     const DWORD created = ::GetLastError();
-    ::LocalFree(descriptor);
     if (!ownership_)
         return created;
     switch (::WaitForSingleObject(ownership_.get(), timeoutMs)) {

@@ -24,7 +24,7 @@ std::u16string ComputerName() {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
     ::GetComputerNameW(name, &size);
-    return std::u16string(reinterpret_cast<const char16_t*>(name), size);
+    return FromWide(name, size);
 }
 
 // The sheets are modal and owned by our own window, never by whatever is in the foreground.
@@ -318,7 +318,7 @@ HPROPSHEETPAGE CAddWiz3::Create() {
 void CAddWiz::Tell(HWND owner, int stringId, const std::u16string& path) {
     std::wstring text = LoadText(stringId);
     if (const auto at = text.find(L"%s"); at != std::wstring::npos)
-        text.replace(at, 2, std::wstring(path.begin(), path.end()));
+        text.replace(at, 2, ToWide(path));
     context_.messageBox(owner, text, MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -13,6 +13,7 @@
 #include "manager/win/IpRange.h"
 #include "manager/win/res/CompList.h"
 #include "manager/win/res/resource.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
@@ -22,10 +23,6 @@ constexpr int kComputerColumnWidth = 250;
 constexpr int kStateColumnWidth = 90;
 constexpr UINT kDragEnded = WM_APP + 14;
 constexpr int kBatchTimers[] = {kTimerRun, kTimerRefresh, kTimerGetMac, kTimerScan, kTimerPing};
-
-std::wstring Wide(const std::u16string& text) {
-    return std::wstring(text.begin(), text.end());
-}
 
 void SetRowState(HWND list, int row, UINT state, UINT mask) {
     LVITEMW item{};
@@ -228,11 +225,6 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
     OnCommand(ID_COMP_ADD_MENU, [this] { ShowAddMenu(); });
 }
 
-CCompList::~CCompList() {
-    if (images_)
-        ::ImageList_Destroy(images_);
-}
-
 HPROPSHEETPAGE CCompList::Create() {
     return CreatePage(IDD_COMP_LIST, PSP_HASHELP, LoadText(IDS_PAGE_REMOTE));
 }
@@ -241,9 +233,9 @@ void CCompList::OnInitDialog() {
     list_.Attach(Item(IDC_COMP_LIST), dragEndedMessage_,
                  [this](int current, int target) { OnDragStep(current, target); });
     const HWND list = list_.hwnd();
-    images_ = ::ImageList_LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_COMPUTERS), 16, 1,
-                                     RGB(255, 255, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION);
-    ::SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
+    images_.reset(::ImageList_LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_COMPUTERS), 16, 1,
+                                         RGB(255, 255, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION));
+    ::SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
     ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_INFOTIP, LVS_EX_INFOTIP);
     std::wstring computer = LoadText(IDS_COL_COMPUTER);
     LVCOLUMNW column{};
@@ -364,7 +356,7 @@ void CCompList::AppendRow(ComputerEntry texts) {
 // Written only when it changes: every refresh tick comes here.
 void CCompList::UpdateCounter() {
     const int selected = static_cast<int>(::SendMessageW(list_.hwnd(), LVM_GETSELECTEDCOUNT, 0, 0));
-    const std::wstring text = Wide(CounterText(selected, logic_.ComputerCount()));
+    const std::wstring text = ToWide(CounterText(selected, logic_.ComputerCount()));
     wchar_t shown[32] = {};
     ::GetDlgItemTextW(hwnd(), IDC_COMP_COUNTER, shown, 32);
     if (text != shown)
@@ -573,8 +565,8 @@ void CCompList::OnDragStep(int current, int target) {
 void CCompList::ShowContextMenu(POINT screen, bool byKey) {
     if (::SendMessageW(list_.hwnd(), LVM_GETSELECTEDCOUNT, 0, 0) == 0)
         return;
-    const HMENU resource = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_COMP_LIST));
-    const HMENU menu = ::GetSubMenu(resource, 0);
+    const UniqueMenu resource(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_COMP_LIST)));
+    const HMENU menu = ::GetSubMenu(resource.get(), 0);
     const ContextMenuPlan plan = PlanContextMenu(action_, byKey);
     if (plan.runStringId == 0) {
         ::DeleteMenu(menu, ID_COMP_RUN, MF_BYCOMMAND);
@@ -585,15 +577,13 @@ void CCompList::ShowContextMenu(POINT screen, bool byKey) {
     if (plan.getMac)
         ::InsertMenuW(menu, 3, MF_BYPOSITION | MF_STRING, ID_COMP_GET_MAC, LoadText(IDS_MENU_GET_MAC).c_str());
     ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
-    ::DestroyMenu(resource);
 }
 
 void CCompList::ShowAddMenu() {
-    const HMENU resource = ::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_COMP_ADD));
+    const UniqueMenu resource(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDM_COMP_ADD)));
     const RECT button = bar_.ButtonScreenRect(IDC_COMP_BAR_ADD - IDC_COMP_BAR_FIRST);
-    ::TrackPopupMenu(::GetSubMenu(resource, 0), TPM_LEFTALIGN | TPM_TOPALIGN, button.left, button.bottom, 0, hwnd(),
-                     nullptr);
-    ::DestroyMenu(resource);
+    ::TrackPopupMenu(::GetSubMenu(resource.get(), 0), TPM_LEFTALIGN | TPM_TOPALIGN, button.left, button.bottom, 0,
+                     hwnd(), nullptr);
 }
 
 }  // namespace velmora

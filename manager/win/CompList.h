@@ -11,6 +11,7 @@
 #include "manager/win/ComputerServices.h"
 #include "manager/win/ManagerContext.h"
 #include "model/TaskParams.h"
+#include "platform/win/Unique.h"
 
 namespace velmora {
 
@@ -58,7 +59,6 @@ public:
     // The page edits the record's computers and reads the current action whenever it decides.
     CCompList(CTaskParams& record, const int& action, bool wizard, ManagerContext& context,
               ComputerServices services = SystemComputerServices());
-    ~CCompList() override;
 
     HPROPSHEETPAGE Create();
     CompListLogic& logic() { return logic_; }
@@ -110,7 +110,7 @@ private:
     CompListLogic logic_;
     CMListCtrl list_;
     CCompBar bar_;
-    HIMAGELIST images_ = nullptr;
+    UniqueImageList images_;
     UINT barMessage_;
     UINT dragEndedMessage_;
 };

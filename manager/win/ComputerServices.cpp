@@ -16,17 +16,11 @@
 #include "actions/GetMac.h"
 #include "actions/win/SystemApis.h"
 #include "platform/win/Com.h"
+#include "platform/win/SystemMessage.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
-
-std::wstring Wide(const std::u16string& text) {
-    return std::wstring(text.begin(), text.end());
-}
-
-std::u16string Text16(const wchar_t* text) {
-    return text ? std::u16string(reinterpret_cast<const char16_t*>(text)) : std::u16string();
-}
 
 // Windows Sockets for one operation; the system counts starts and stops.
 class SocketsSession {
@@ -52,18 +46,16 @@ CActions RemoteActions() {
 
 class SystemOperations : public ComputerOperations {
 public:
-    std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user,
-                                 const std::u16string& password, bool noDialog, const std::u16string& message,
-                                 const std::u16string& delay, bool force, bool reboot) override {
+    std::uint32_t RemoteShutdown(const RemoteShutdownRequest& request) override {
         SocketsSession sockets;
-        return RemoteActions().RemoteShutdown(computer, user, password, noDialog, message, delay, force, reboot);
+        return RemoteActions().RemoteShutdown(request);
     }
-    std::int32_t WmiCreateProcess(const std::u16string& computer, const std::u16string& user,
-                                  const std::u16string& password, const std::u16string& commandLine) override {
+    HResult WmiCreateProcess(const std::u16string& computer, const std::u16string& user, const std::u16string& password,
+                             const std::u16string& commandLine) override {
         return RemoteActions().WmiCreateProcess(computer, user, password, commandLine);
     }
-    std::int32_t WmiShutdown(const std::u16string& computer, const std::u16string& user, const std::u16string& password,
-                             std::int32_t flags) override {
+    HResult WmiShutdown(const std::u16string& computer, const std::u16string& user, const std::u16string& password,
+                        std::int32_t flags) override {
         return RemoteActions().WmiShutdown(computer, user, password, flags);
     }
     bool Ping(const std::u16string& host, int attempts) override {
@@ -91,19 +83,7 @@ public:
         SocketsSession sockets;
         return RemoteActions().WakeOnLan(mac, password, broadcast, port);
     }
-    // One line in the user's language: the width flag turns line breaks into blanks.
-    std::u16string MessageText(std::uint32_t code) override {
-        wchar_t* buffer = nullptr;
-        const DWORD length = ::FormatMessageW(
-            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | 0xFF, nullptr,
-            code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-        std::u16string text;
-        if (length && buffer)
-            text.assign(reinterpret_cast<const char16_t*>(buffer), length);
-        if (buffer)
-            ::LocalFree(buffer);
-        return text;
-    }
+    std::u16string MessageText(std::uint32_t code) override { return SystemMessageText(code); }
     void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
 };
 
@@ -117,7 +97,7 @@ constexpr wchar_t kWindowsNetwork[] = L"Microsoft Windows Network";
 class SystemNetwork : public NetworkBrowser {
 public:
     std::intptr_t Open(const std::u16string& container) override {
-        std::wstring name = Wide(container);
+        std::wstring name = ToWide(container);
         std::wstring provider = kWindowsNetwork;
         NETRESOURCEW resource{};
         resource.dwScope = RESOURCE_GLOBALNET;
@@ -153,7 +133,7 @@ public:
                 item.usage = resources[i].dwUsage;
                 item.type = resources[i].dwType;
                 if (resources[i].lpRemoteName)
-                    item.remoteName = Text16(resources[i].lpRemoteName);
+                    item.remoteName = FromWide(resources[i].lpRemoteName);
                 items.push_back(std::move(item));
             }
             return EnumRead::kItems;
@@ -165,25 +145,14 @@ public:
         DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
         if (!::GetComputerNameW(name, &size))
             return {};
-        return std::u16string(reinterpret_cast<const char16_t*>(name), size);
+        return FromWide(name, size);
     }
     std::optional<std::u16string> AddressOf(const std::u16string& name) override {
         SocketsSession sockets(MAKEWORD(1, 1));
-        const int length = ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(name.c_str()), -1, nullptr,
-                                                 0, nullptr, nullptr);
-        if (length <= 0)
+        const std::optional<Ipv4> address = ResolveSystemHost(name);
+        if (!address)
             return std::nullopt;
-        std::string narrow(static_cast<std::size_t>(length), '\0');
-        ::WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t*>(name.c_str()), -1, narrow.data(), length,
-                              nullptr, nullptr);
-        const hostent* host = ::gethostbyname(narrow.c_str());
-        if (!host || host->h_addrtype != AF_INET || !host->h_addr_list || !host->h_addr_list[0])
-            return std::nullopt;
-        const auto* bytes = reinterpret_cast<const unsigned char*>(host->h_addr_list[0]);
-        std::string text;
-        for (int i = 0; i < 4; ++i)
-            text += (i ? "." : "") + std::to_string(bytes[i]);
-        return std::u16string(text.begin(), text.end());
+        return DottedText(*address);
     }
     std::u16string MacByArpRequest(const std::u16string& address) override {
         SocketsSession sockets;
@@ -275,7 +244,7 @@ std::u16string BrowseForComputer(HWND owner) {
     if (chosen)
         ::CoTaskMemFree(chosen);
     ::CoTaskMemFree(root);
-    return chosen ? Text16(name) : std::u16string();
+    return chosen ? FromWide(name) : std::u16string();
 }
 
 }  // namespace

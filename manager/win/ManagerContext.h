@@ -9,6 +9,7 @@
 #include <string>
 
 #include "manager/win/Profile.h"
+#include "platform/win/ResourceText.h"
 #include "scheduler/WorkItem.h"
 
 namespace velmora {
@@ -56,8 +57,6 @@ struct ManagerContext {
     std::function<void(HWND owner, const std::u16string& text)> showLog;
 };
 
-// A text of the string table; empty when there is none.
-std::wstring LoadText(int id);
 // The program's name for message boxes.
 constexpr wchar_t kProgramTitle[] = L"Velmora";
 

@@ -7,6 +7,9 @@
 
 #include <map>
 
+#include "platform/win/Unique.h"
+#include "platform/win/WideText.h"
+
 namespace velmora {
 namespace {
 
@@ -27,14 +30,13 @@ std::vector<DWORD> ProcessIds() {
 
 std::map<DWORD, std::u16string> SnapshotNames() {
     std::map<DWORD, std::u16string> names;
-    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
+    const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
         return names;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry))
-        names[entry.th32ProcessID] = reinterpret_cast<const char16_t*>(entry.szExeFile);
-    ::CloseHandle(snapshot);
+    for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
+        names[entry.th32ProcessID] = FromWide(entry.szExeFile);
     return names;
 }
 
@@ -46,15 +48,15 @@ std::vector<std::u16string> RunningProcessNames() {
     bool snapshotTaken = false;
     for (const DWORD id : ProcessIds()) {
         std::u16string name;
-        if (const HANDLE process =
-                ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, id)) {
+        if (const UniqueHandle process(
+                ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE, FALSE, id));
+            process) {
             HMODULE module = nullptr;
             DWORD needed = 0;
             wchar_t base[MAX_PATH] = {};
-            if (::EnumProcessModules(process, &module, sizeof module, &needed) &&
-                ::GetModuleBaseNameW(process, module, base, MAX_PATH))
-                name = reinterpret_cast<const char16_t*>(base);
-            ::CloseHandle(process);
+            if (::EnumProcessModules(process.get(), &module, sizeof module, &needed) &&
+                ::GetModuleBaseNameW(process.get(), module, base, MAX_PATH))
+                name = FromWide(base);
         }
         if (name.empty()) {
             if (!snapshotTaken) {

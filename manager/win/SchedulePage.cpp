@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "manager/win/res/SchedulePageIds.h"
+#include "platform/win/ResourceText.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
@@ -78,17 +80,6 @@ int ControlOf(TriggerField field) {
             break;
     }
     return 0;
-}
-
-std::wstring LoadText(int id) {
-    const wchar_t* text = nullptr;
-    // With a zero length the call hands out the resource's own text, which is not terminated.
-    const int length = ::LoadStringW(::GetModuleHandleW(nullptr), id, reinterpret_cast<wchar_t*>(&text), 0);
-    return length > 0 ? std::wstring(text, length) : std::wstring();
-}
-
-std::wstring Wide(const std::u16string& text) {
-    return std::wstring(text.begin(), text.end());
 }
 
 bool Checked(HWND control) {
@@ -234,7 +225,7 @@ void CSchedulePage::FillList() {
     const HGDIOBJ font = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(list, WM_GETFONT, 0, 0)));
     LONG widest = 0;
     for (int i = 0; i < static_cast<int>(logic_.triggers().size()); ++i) {
-        const std::wstring text = Wide(logic_.Text(i, locale_));
+        const std::wstring text = ToWide(logic_.Text(i, locale_));
         ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         SIZE size{};
         ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -258,7 +249,7 @@ void CSchedulePage::ShowSelected() {
     ::SetDlgItemInt(hwnd(), IDC_SCHEDULE_DAYS_INTERVAL, t.daysInterval, FALSE);
     ::SetDlgItemInt(hwnd(), IDC_SCHEDULE_WEEKS_INTERVAL, t.weeksInterval, FALSE);
     ::SendMessageW(Item(IDC_SCHEDULE_WHICH_WEEK), CB_SETCURSEL, t.whichWeek - 1, 0);
-    ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_DAYS, Wide(DaysOfMonthText(t.daysOfTheMonth)).c_str());
+    ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_DAYS, ToWide(DaysOfMonthText(t.daysOfTheMonth)).c_str());
     for (int day = 0; day < 7; ++day)
         SetChecked(Item(IDC_SCHEDULE_SUNDAY + day), (t.daysOfTheWeek & (1u << day)) != 0);
     for (int month = 0; month < 12; ++month)
@@ -323,7 +314,7 @@ TriggerSpec CSchedulePage::ReadForm() const {
     wchar_t days[kDaysTextLength + 1] = {};
     ::GetDlgItemTextW(hwnd(), IDC_SCHEDULE_DAYS, days, kDaysTextLength + 1);
     // A text that is no list of days chooses none, which the check refuses on this field.
-    t.daysOfTheMonth = ParseDaysOfMonth(reinterpret_cast<const char16_t*>(days)).value_or(0);
+    t.daysOfTheMonth = ParseDaysOfMonth(FromWide(days)).value_or(0);
     t.daysOfTheWeek = 0;
     for (int day = 0; day < 7; ++day)
         t.daysOfTheWeek |= Checked(Item(IDC_SCHEDULE_SUNDAY + day)) ? 1u << day : 0;
@@ -352,7 +343,7 @@ void CSchedulePage::CommitForm() {
         return;
     logic_.UpdateSelected(ReadForm());
     HWND list = Item(IDC_SCHEDULE_LIST);
-    const std::wstring text = Wide(logic_.Text(selected, locale_));
+    const std::wstring text = ToWide(logic_.Text(selected, locale_));
     wchar_t shown[512] = {};
     if (::SendMessageW(list, LB_GETTEXTLEN, selected, 0) < 512)
         ::SendMessageW(list, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(shown));

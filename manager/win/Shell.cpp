@@ -12,32 +12,13 @@
 #include "manager/win/res/ShellIds.h"
 #include "platform/win/Com.h"
 #include "platform/win/Unique.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
 
-struct RegKeyTraits {
-    using Type = HKEY;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type h) { ::RegCloseKey(h); }
-};
-using UniqueRegKey = Unique<RegKeyTraits>;
-
-const wchar_t* Wide(const std::u16string& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-std::u16string FromWide(const wchar_t* text, std::size_t length) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text), length);
-}
-std::u16string FromWide(const std::wstring& text) {
-    return FromWide(text.data(), text.size());
-}
-std::wstring ToWide(const std::u16string& text) {
-    return std::wstring(Wide(text), text.size());
-}
-
 bool PathTaken(const std::u16string& path) {
-    return ::GetFileAttributesW(Wide(path)) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(W(path)) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::optional<std::u16string> ShellFolderPath(int csidl) {
@@ -55,7 +36,7 @@ std::optional<std::u16string> ShellFolderPath(int csidl) {
 // A key's default value; an expandable value comes back expanded. None when it is missing or empty.
 std::optional<std::u16string> DefaultValue(HKEY root, const std::u16string& subKey) {
     UniqueRegKey key;
-    if (::RegOpenKeyExW(root, Wide(subKey), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(root, W(subKey), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return std::nullopt;
     DWORD type = 0;
     DWORD bytes = 0;
@@ -118,7 +99,7 @@ std::optional<std::wstring> AskIniPath(HWND owner, bool save) {
 }
 
 std::wstring Message(UINT id, const std::u16string& value) {
-    return ToWide(FillPlaceholder(FromWide(LoadResourceString(id)), value));
+    return ToWide(FillPlaceholder(FromWide(LoadText(id)), value));
 }
 
 }  // namespace
@@ -138,13 +119,13 @@ HRESULT CShell::CreateShortcut(const std::u16string& target, const std::u16strin
     if (FAILED(hr))
         return hr;
     // A path the shell cannot find on its own still succeeds (S_FALSE).
-    if (FAILED(hr = link->SetPath(Wide(target))) || FAILED(hr = link->SetArguments(Wide(arguments))) ||
-        FAILED(hr = link->SetDescription(Wide(description))))
+    if (FAILED(hr = link->SetPath(W(target))) || FAILED(hr = link->SetArguments(W(arguments))) ||
+        FAILED(hr = link->SetDescription(W(description))))
         return hr;
     ComPtr<IPersistFile> file;
     if (FAILED(hr = link.As(IID_IPersistFile, file)))
         return hr;
-    hr = file->Save(Wide(*path), TRUE);
+    hr = file->Save(W(*path), TRUE);
     if (SUCCEEDED(hr) && savedPath)
         *savedPath = *path;
     return hr;
@@ -164,8 +145,7 @@ std::u16string SystemViewerPlatform::TempFolder() {
 }
 
 std::intptr_t SystemViewerPlatform::ShellOpen(const std::u16string& path) {
-    return reinterpret_cast<std::intptr_t>(
-        ::ShellExecuteW(nullptr, L"open", Wide(path), nullptr, nullptr, SW_SHOWNORMAL));
+    return reinterpret_cast<std::intptr_t>(::ShellExecuteW(nullptr, L"open", W(path), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 std::optional<std::u16string> SystemViewerPlatform::OpenCommand(const std::u16string& ending) {
@@ -184,17 +164,16 @@ std::u16string SystemViewerPlatform::SystemFolder() {
 }
 
 bool SystemViewerPlatform::StartProgram(const std::u16string& application, const std::u16string& commandLine) {
-    std::vector<wchar_t> line(Wide(commandLine), Wide(commandLine) + commandLine.size() + 1);
+    std::vector<wchar_t> line(W(commandLine), W(commandLine) + commandLine.size() + 1);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(application.empty() ? nullptr : Wide(application), line.data(), nullptr, nullptr, FALSE, 0,
+    if (!::CreateProcessW(application.empty() ? nullptr : W(application), line.data(), nullptr, nullptr, FALSE, 0,
                           nullptr, nullptr, &startup, &process))
         return false;
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    const ProcessHandles started(process);
     return true;
 }
 
@@ -206,7 +185,7 @@ ExportOutcome ExportTask(HWND owner, const std::u16string& folder, const std::u1
         return std::nullopt;
     });
     if (result.outcome == ExportOutcome::kUnreadable)
-        messageBox(TopLevel(owner), LoadResourceString(IDS_SHELL_EXPORT_UNREADABLE), MB_OK | MB_ICONEXCLAMATION);
+        messageBox(TopLevel(owner), LoadText(IDS_SHELL_EXPORT_UNREADABLE), MB_OK | MB_ICONEXCLAMATION);
     else if (result.outcome == ExportOutcome::kNotWritten)
         messageBox(TopLevel(owner), Message(IDS_SHELL_EXPORT_NOT_WRITTEN, result.path), MB_OK | MB_ICONEXCLAMATION);
     return result.outcome;
@@ -231,7 +210,7 @@ HRESULT CreateTaskShortcut(HWND owner, const std::u16string& bareName, const std
     const HRESULT hr = CShell::CreateShortcut(ShortcutTarget(managerPath, PathTaken), bareName, u"Velmora Lite",
                                               ShortcutTitle(taskText, commentText), CSIDL_DESKTOP, savedPath);
     if (FAILED(hr))
-        messageBox(TopLevel(owner), LoadResourceString(IDS_SHELL_SHORTCUT_FAILED), MB_OK | MB_ICONEXCLAMATION);
+        messageBox(TopLevel(owner), LoadText(IDS_SHELL_SHORTCUT_FAILED), MB_OK | MB_ICONEXCLAMATION);
     return hr;
 }
 
@@ -240,12 +219,6 @@ ShowTextOutcome ShowTaskLog(HWND owner, const std::u16string& history, const Mes
     if (!outcome.written)
         messageBox(TopLevel(owner), Message(IDS_SHELL_LOG_NOT_WRITTEN, outcome.path), MB_OK | MB_ICONEXCLAMATION);
     return outcome;
-}
-
-std::wstring LoadResourceString(UINT id) {
-    const wchar_t* text = nullptr;
-    const int length = ::LoadStringW(::GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 && text ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
 }
 
 }  // namespace velmora

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "manager/ShellLogic.h"
+#include "platform/win/ResourceText.h"
 
 namespace velmora {
 
@@ -55,8 +56,5 @@ HRESULT CreateTaskShortcut(HWND owner, const std::u16string& bareName, const std
                            std::u16string* savedPath = nullptr);
 // Shows the task's log; a log that could not be written is told with a message.
 ShowTextOutcome ShowTaskLog(HWND owner, const std::u16string& history, const MessageBoxFn& messageBox);
-
-// A text of this program's string table; empty when it has none of that number.
-std::wstring LoadResourceString(UINT id);
 
 }  // namespace velmora

@@ -8,6 +8,8 @@
 #include "manager/win/UserLocale.h"
 #include "manager/win/res/resource.h"
 #include "model/Text.h"
+#include "platform/win/Unique.h"
+#include "platform/win/WideText.h"
 #include "scheduler/win/ScheduledTask.h"
 
 namespace velmora {
@@ -15,13 +17,6 @@ namespace {
 
 constexpr int kImageEnabled = 1;
 constexpr int kImageDisabled = 2;
-
-std::wstring Wide(const std::u16string& text) {
-    return std::wstring(text.begin(), text.end());
-}
-std::u16string Text16(const std::wstring& text) {
-    return std::u16string(text.begin(), text.end());
-}
 
 // The system folder's own copy of a program, never one found on the search path.
 std::wstring SystemProgram(const wchar_t* name) {
@@ -192,7 +187,7 @@ void CTaskList::Fill(const std::u16string& nameToSelect) {
     const std::u16string prefix = kind_ == TaskKind::kLocal ? kLocalPrefix : kRemotePrefix;
     const std::vector<ListedTask> tasks = ListTasks(scheduler, context_.taskFolder, prefix);
     for (const ListedTask& task : tasks) {
-        const std::u16string actionName = Text16(LoadText(ActionNameStringId(task.record.action)));
+        const std::u16string actionName = FromWide(LoadText(ActionNameStringId(task.record.action)));
         const TaskRow row = MakeTaskRow(task.name, task.info, &task.record, actionName, locale_);
         const int index = list_.RowCount();
         ShowRow(row, index, true);
@@ -208,7 +203,7 @@ void CTaskList::Fill(const std::u16string& nameToSelect) {
 void CTaskList::ShowRow(const TaskRow& row, int index, bool insert) {
     std::vector<std::wstring> cells;
     for (const std::u16string& text : row.texts)
-        cells.push_back(Wide(text));
+        cells.push_back(ToWide(text));
     const int image = row.enabled ? kImageEnabled : kImageDisabled;
     if (insert)
         list_.InsertRow(index, cells, image, PackRowData(row));
@@ -222,7 +217,7 @@ void CTaskList::UpdateRow(CScheduledTask& scheduler, const std::u16string& name,
     // A record of the row's own: a task file that cannot be read leaves its texts blank.
     CTaskParams record;
     const bool loaded = record.Load(context_.taskFolder, name, false);
-    const std::u16string actionName = loaded ? Text16(LoadText(ActionNameStringId(record.action))) : u"";
+    const std::u16string actionName = loaded ? FromWide(LoadText(ActionNameStringId(record.action))) : u"";
     ShowRow(MakeTaskRow(name, info, loaded ? &record : nullptr, actionName, locale_), index, insert);
     if (insert)
         list_.SelectRow(index);
@@ -399,8 +394,7 @@ void CTaskList::SystemDialog() {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
+        const ProcessHandles started(process);  // the dialog runs on its own
     }
 }
 

@@ -3,14 +3,14 @@
 
 #include <windows.h>
 
+#include "platform/win/WideText.h"
 namespace velmora {
 namespace {
 
 std::u16string Info(LCTYPE type) {
     wchar_t text[128] = {};
     const int length = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, 128);
-    return length > 1 ? std::u16string(reinterpret_cast<const char16_t*>(text), static_cast<std::size_t>(length - 1))
-                      : std::u16string();
+    return length > 1 ? FromWide(text, static_cast<std::size_t>(length - 1)) : std::u16string();
 }
 
 }  // namespace

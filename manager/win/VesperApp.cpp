@@ -13,6 +13,7 @@
 #include "manager/win/VesperPS.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
+#include "platform/win/Unique.h"
 #include "scheduler/win/SchedulerService.h"
 
 namespace velmora {
@@ -31,9 +32,8 @@ void EnableHibernation() {
     if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
                           &startup, &process))
         return;
-    ::WaitForSingleObject(process.hProcess, 10000);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    const ProcessHandles started(process);
+    ::WaitForSingleObject(started.process.get(), 10000);
 }
 
 }  // namespace

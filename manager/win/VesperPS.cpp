@@ -46,8 +46,6 @@ CVesperPS::~CVesperPS() {
     watcher_.Stop();
     if (options_.modeless && hwnd_ && ::IsWindow(hwnd_))
         ::DestroyWindow(hwnd_);
-    if (icon_)
-        ::DestroyIcon(icon_);
 }
 
 UINT CVesperPS::ScanMessage() {
@@ -60,8 +58,8 @@ INT_PTR CVesperPS::Show(HWND owner) {
     if (remote_)
         pages.push_back(remote_->Create());
     pages.push_back(about_.Create());
-    icon_ = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VELMORA), IMAGE_ICON,
-                                            ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+    icon_.reset(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VELMORA), IMAGE_ICON,
+                                                ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
     const std::wstring title = LoadText(IDS_SHEET_TITLE);
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
@@ -69,7 +67,7 @@ INT_PTR CVesperPS::Show(HWND owner) {
         PSH_USEHICON | PSH_HASHELP | PSH_USECALLBACK | PSH_NOCONTEXTHELP | (options_.modeless ? PSH_MODELESS : 0);
     header.hwndParent = owner;
     header.hInstance = ::GetModuleHandleW(nullptr);
-    header.hIcon = icon_;
+    header.hIcon = icon_.get();
     header.pszCaption = title.c_str();
     header.nPages = static_cast<UINT>(pages.size());
     header.phpage = pages.data();

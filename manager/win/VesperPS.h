@@ -10,6 +10,7 @@
 #include "controls/win/DialogBase.h"
 #include "manager/win/ManagerContext.h"
 #include "manager/win/TaskList.h"
+#include "platform/win/Unique.h"
 
 namespace velmora {
 
@@ -56,7 +57,7 @@ private:
     std::unique_ptr<CTaskList> remote_;
     CAbout about_;
     HWND hwnd_ = nullptr;
-    HICON icon_ = nullptr;
+    UniqueIcon icon_;
     WorkerThread watcher_;
 };
 

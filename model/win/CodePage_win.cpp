@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "model/CodePage.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
@@ -23,7 +24,7 @@ std::u16string CodePageToWide(std::string_view bytes, unsigned codePage) {
     if (units <= 0)
         return {};
     std::u16string out(static_cast<std::size_t>(units), u'\0');
-    ::MultiByteToWideChar(cp, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(out.data()), units);
+    ::MultiByteToWideChar(cp, 0, bytes.data(), size, W(out), units);
     return out;
 }
 
@@ -31,7 +32,7 @@ std::string WideToCodePage(std::u16string_view text, unsigned codePage, char def
     if (text.empty() || text.size() > INT_MAX)
         return {};
     const UINT cp = Effective(codePage);
-    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());  // a view: not NUL-ended
     const int size = static_cast<int>(text.size());
     // UTF-8 and UTF-7 refuse a default character and its flag.
     const bool takesDefault = defaultChar != 0 && cp != CP_UTF8 && cp != CP_UTF7;

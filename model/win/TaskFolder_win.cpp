@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "platform/win/WideText.h"
 namespace velmora {
 
 std::u16string TaskStoreFolder() {
@@ -10,7 +11,7 @@ std::u16string TaskStoreFolder() {
     const UINT length = ::GetWindowsDirectoryW(windows, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return u"C:\\Windows\\Tasks";
-    std::u16string folder(reinterpret_cast<const char16_t*>(windows), length);
+    std::u16string folder = FromWide(windows, length);
     if (folder.back() != u'\\')
         folder += u'\\';
     return folder + u"Tasks";

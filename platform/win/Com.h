@@ -7,6 +7,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/win/WideText.h"
+
 namespace velmora {
 
 template <class T>
@@ -76,7 +78,7 @@ public:
         text_ = nullptr;
         return &text_;
     }
-    std::u16string str() const { return text_ ? std::u16string(reinterpret_cast<const char16_t*>(text_)) : u""; }
+    std::u16string str() const { return FromWide(text_); }
 
 private:
     wchar_t* text_ = nullptr;

@@ -101,6 +101,17 @@ struct ImageListTraits {
     static Type Invalid() { return nullptr; }
     static void Close(Type h) { ::ImageList_Destroy(h); }
 };
+// A memory device context of CreateCompatibleDC; a window's own context is released, not deleted.
+struct MemoryDcTraits {
+    using Type = HDC;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::DeleteDC(h); }
+};
+struct IconTraits {
+    using Type = HICON;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { ::DestroyIcon(h); }
+};
 template <class T>
 struct GdiTraits {
     using Type = T;
@@ -118,7 +129,16 @@ using UniqueGlobal = Unique<GlobalMemoryTraits>;
 using UniqueRegKey = Unique<RegKeyTraits>;
 using UniqueMenu = Unique<MenuTraits>;
 using UniqueImageList = Unique<ImageListTraits>;
+using UniqueMemoryDc = Unique<MemoryDcTraits>;
+using UniqueIcon = Unique<IconTraits>;
 template <class T>
 using UniqueGdi = Unique<GdiTraits<T>>;
+
+// The process and thread handles that CreateProcess hands back, closed together.
+struct ProcessHandles {
+    explicit ProcessHandles(const PROCESS_INFORMATION& started) : process(started.hProcess), thread(started.hThread) {}
+    UniqueHandle process;
+    UniqueHandle thread;
+};
 
 }  // namespace velmora

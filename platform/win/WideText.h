@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -24,6 +25,13 @@ inline std::u16string FromWide(const wchar_t* text) {
 }
 inline std::u16string FromWide(const wchar_t* text, std::size_t length) {
     return std::u16string(reinterpret_cast<const char16_t*>(text), length);
+}
+inline std::u16string FromWide(std::wstring_view text) {
+    return FromWide(text.data(), text.size());
+}
+// A copy of its own, for the calls that keep or change the text they are given.
+inline std::wstring ToWide(std::u16string_view text) {
+    return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
 }
 
 }  // namespace velmora

@@ -129,7 +129,7 @@ HResult CScheduledTask::EnumTasks(const std::u16string& prefix, std::vector<std:
         if (FAILED(items->Next(2, &batch, &fetched)) || fetched == 0 || !batch)
             break;
         for (ULONG i = fetched; i-- > 0;) {
-            const std::u16string name(reinterpret_cast<const char16_t*>(batch[i]));
+            const std::u16string name = FromWide(batch[i]);
             ::CoTaskMemFree(batch[i]);
             ComPtr<ITask> task;
             if (name.compare(0, prefix.size(), prefix) == 0 && SUCCEEDED(OpenTask(scheduler, name, task)))

@@ -17,18 +17,17 @@ namespace velmora::testing_fakes {
 
 class FakeOperations : public ComputerOperations {
 public:
-    std::uint32_t RemoteShutdown(const std::u16string& computer, const std::u16string& user, const std::u16string&,
-                                 bool, const std::u16string&, const std::u16string&, bool, bool reboot) override {
-        Record((reboot ? u"reboot " : u"shutdown ") + computer + u" as " + user);
+    std::uint32_t RemoteShutdown(const RemoteShutdownRequest& request) override {
+        Record((request.reboot ? u"reboot " : u"shutdown ") + request.computer + u" as " + request.user);
         return shutdownResult;
     }
-    std::int32_t WmiCreateProcess(const std::u16string& computer, const std::u16string&, const std::u16string&,
-                                  const std::u16string& commandLine) override {
+    HResult WmiCreateProcess(const std::u16string& computer, const std::u16string&, const std::u16string&,
+                             const std::u16string& commandLine) override {
         Record(u"process " + computer + u" " + commandLine);
         return 0;
     }
-    std::int32_t WmiShutdown(const std::u16string& computer, const std::u16string&, const std::u16string&,
-                             std::int32_t flags) override {
+    HResult WmiShutdown(const std::u16string& computer, const std::u16string&, const std::u16string&,
+                        std::int32_t flags) override {
         Record(u"logoff " + computer + (flags == 4 ? u" forced" : u""));
         return 0;
     }

@@ -12,6 +12,7 @@
 #include "manager/win/VesperPS.h"
 #include "manager/win/res/resource.h"
 #include "model/File.h"
+#include "platform/win/WideText.h"
 #include "tests/support/win/TaskPairs.h"
 #include "tests/support/win/WorkItems.h"
 
@@ -24,10 +25,6 @@ void Pump() {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
-}
-
-std::u16string Text16(const std::wstring& text) {
-    return std::u16string(text.begin(), text.end());
 }
 
 class ManagerSheet : public ::testing::Test {
@@ -227,7 +224,7 @@ TEST_F(ManagerSheet, EveryTextTheListUsesIsInTheStringTable) {
                          IDS_TIP_REMOTE_SHUTDOWN, IDS_HELP_MISSING, IDS_DELETE_FAILED, IDS_SERVICE_QUESTION,
                          IDS_SERVICE_START_FAILED, IDS_SOCKETS_FAILED, IDS_TAB_TASKS, IDS_TAB_REMOTE, IDS_SHEET_TITLE})
         EXPECT_FALSE(LoadText(id).empty()) << id;
-    EXPECT_EQ(Text16(LoadText(IDS_ACT_MONITOR_ON)), u"Turn on monitor");
+    EXPECT_EQ(FromWide(LoadText(IDS_ACT_MONITOR_ON)), u"Turn on monitor");
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ protected:
 TEST_F(ShellTest, EveryMessageHasItsText) {
     for (UINT id : {IDS_SHELL_EXPORT_UNREADABLE, IDS_SHELL_EXPORT_NOT_WRITTEN, IDS_SHELL_LOG_NOT_WRITTEN,
                     IDS_SHELL_SHORTCUT_FAILED})
-        EXPECT_FALSE(LoadResourceString(id).empty()) << id;
+        EXPECT_FALSE(LoadText(id).empty()) << id;
 }
 
 TEST_F(ShellTest, ASecondShortcutIsNumberedAndEachStartsTheExecutorWithTheTask) {
@@ -164,7 +164,7 @@ TEST_F(ShellTest, ALogThatCannotBeWrittenIsToldAndNothingIsShown) {
     ASSERT_TRUE(::CreateDirectoryW(file.c_str(), nullptr));
     Leftovers made{{}, {file}};
     EXPECT_EQ(Viewer::kNone, ShowTaskLog(nullptr, u"a log", RecordMessages()).viewer);
-    std::wstring expected = LoadResourceString(IDS_SHELL_LOG_NOT_WRITTEN);
+    std::wstring expected = LoadText(IDS_SHELL_LOG_NOT_WRITTEN);
     expected.replace(expected.find(L"%s"), 2, file);
     EXPECT_EQ(std::vector<std::wstring>{expected}, messages_);
 }
@@ -184,7 +184,7 @@ TEST_F(ShellTest, ExportAndImportThroughTheDialogsOfTheSheet) {
     EXPECT_EQ(ExportOutcome::kUnreadable, ExportTask(page, dir.Folder(), u"quenep-0missing", RecordMessages()));
     none.Finish();
     EXPECT_EQ(nullptr, none.dialog);
-    EXPECT_EQ(std::vector<std::wstring>{LoadResourceString(IDS_SHELL_EXPORT_UNREADABLE)}, messages_);
+    EXPECT_EQ(std::vector<std::wstring>{LoadText(IDS_SHELL_EXPORT_UNREADABLE)}, messages_);
     EXPECT_EQ(std::vector<HWND>{sheet}, owners_);
 
     test::FileDialogAnswer save(W(dir.File("exported")));  // the dialog adds the ending
