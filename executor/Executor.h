@@ -34,24 +34,25 @@ public:
     // The dialog-and-action part that a process of the system account runs in the console user's
     // session: the task's record comes from that process; returns the exit status.
     int RunSessionPart(const std::u16string& record);
+    // Receives every log line as it is added, besides the run log.
+    void SetLineSink(std::function<void(const std::u16string& line)> sink) { lineSink_ = std::move(sink); }
+
+    // The run log and where it goes, open to the tests of its storing.
+    void AddLogLine(const std::u16string& text);
+    // Stores the run log; false when nothing was stored.
+    bool StoreLog(const std::u16string& argument);
+    // "code: the system's text" of a result line; a pending request counts as success.
+    std::u16string FormatResult(std::uint32_t code);
+    CTaskParams& task() { return task_; }
+    const std::u16string& runLog() const { return runLog_; }
+    void SetIniMode(bool iniMode) { iniMode_ = iniMode; }
+
+private:
     bool RunTask(const std::u16string& argument);
     void RunComputers();
     std::uint32_t RemoteWorker(std::size_t index);
     // True for a local task that shows its dialog and runs under the system account.
     bool NeedsService(const std::u16string& argument, const std::u16string& account) const;
-    void AddLogLine(const std::u16string& text);
-    // Stores the run log; false when nothing was stored.
-    bool StoreLog(const std::u16string& argument);
-    std::u16string FormatResult(std::uint32_t code);
-
-    CTaskParams& task() { return task_; }
-    const std::u16string& runLog() const { return runLog_; }
-    void SetIniMode(bool iniMode) { iniMode_ = iniMode; }
-    bool countdownEndedByTimer() const { return countdownEndedByTimer_; }
-    // Receives every log line as it is added, besides the run log.
-    void SetLineSink(std::function<void(const std::u16string& line)> sink) { lineSink_ = std::move(sink); }
-
-private:
     int RunTaskMode(const std::u16string& argument);
     int RunIniMode(const std::u16string& argument);
     // Chooses where the countdown of a task of the system account goes; true when it is handed
