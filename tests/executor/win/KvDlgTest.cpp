@@ -11,6 +11,7 @@
 #include "executor/win/KvDlg.h"
 #include "executor/win/resource.h"
 #include "model/TaskParams.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
@@ -18,7 +19,7 @@ namespace {
 std::u16string TextOf(HWND dialog, int id) {
     wchar_t text[512] = {};
     ::GetDlgItemTextW(dialog, id, text, 512);
-    return reinterpret_cast<const char16_t*>(text);
+    return FromWide(text);
 }
 
 // The control's own visibility, whether or not the dialog is on the screen yet.
@@ -81,7 +82,7 @@ TEST(CountdownDialog, CountsDownAndClosesItselfWithOk) {
         EXPECT_EQ(u"Velmora", [&] {
             wchar_t caption[64] = {};
             ::GetWindowTextW(dialog, caption, 64);
-            return std::u16string(reinterpret_cast<const char16_t*>(caption));
+            return FromWide(caption);
         }());
         EXPECT_EQ(u"Bye\r\nnow", TextOf(dialog, IDC_COUNTDOWN_MESSAGE));
         EXPECT_EQ(u"Time before shutdown 30 sec.", TextOf(dialog, IDC_COUNTDOWN_TEXT));
@@ -213,7 +214,7 @@ TEST(FontStatic, SetFontKeepsSetStylesAndReplacesTheAlignment) {
         EXPECT_TRUE(control.style().italic);
         EXPECT_EQ(TextAlign::kRight, control.style().align);
         EXPECT_EQ(22, control.style().height);
-        control.SetFont(u"Tahoma", 22, 0, kFontLeft);
+        control.SetFont(u"Tahoma", 22, 0, 0);  // no alignment flag is left
         EXPECT_EQ(TextAlign::kLeft, control.style().align);
         HDC screen = ::GetDC(nullptr);
         EXPECT_EQ(ScaledHeight(22, ::GetDeviceCaps(screen, LOGPIXELSY)), control.PixelHeight())

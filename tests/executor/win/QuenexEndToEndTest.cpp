@@ -36,9 +36,8 @@ std::u16string SystemText(DWORD code) {
     const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                               FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
                                           nullptr, code, 0x400, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::u16string text(reinterpret_cast<const char16_t*>(buffer), length);
-    ::LocalFree(buffer);
-    return text;
+    const UniqueLocal owner(buffer);
+    return FromWide(buffer, length);
 }
 
 struct DialogSearch {
@@ -90,8 +89,7 @@ Started RunQuenex(const std::u16string& parameters, bool programFirst,
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     const DWORD start = ::GetTickCount();
-    if (!::CreateProcessW(W(program), reinterpret_cast<wchar_t*>(line.data()), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process)) {
+    if (!::CreateProcessW(W(program), W(line), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         ADD_FAILURE() << "cannot start quenex.exe: " << ::GetLastError();
         return {};
     }
@@ -104,8 +102,7 @@ Started RunQuenex(const std::u16string& parameters, bool programFirst,
     }
     result.milliseconds = ::GetTickCount() - start;
     ::GetExitCodeProcess(process.hProcess, &result.exitCode);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    const ProcessHandles ended(process);
     return result;
 }
 
@@ -156,7 +153,7 @@ TEST(Quenex, PopupFromAnIniFileClosedWithEnter) {
         ASSERT_NE(nullptr, dialog);
         wchar_t text[128] = {};
         ::GetDlgItemTextW(dialog, 1001, text, 128);
-        shown = reinterpret_cast<const char16_t*>(text);
+        shown = FromWide(text);
         ::PostMessageW(::GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_RETURN, 0);
     });
     EXPECT_EQ(0u, run.exitCode);
@@ -419,7 +416,7 @@ HWND FindDialogShowing(const std::u16string& message) {
             auto* s = reinterpret_cast<Search*>(data);
             wchar_t text[256] = {};
             ::GetDlgItemTextW(window, 1001, text, 256);
-            if (::IsWindowVisible(window) && s->message == reinterpret_cast<const char16_t*>(text)) {
+            if (::IsWindowVisible(window) && s->message == FromWide(text)) {
                 s->found = window;
                 return FALSE;
             }
@@ -449,8 +446,8 @@ public:
         std::u16string line = parameters;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        if (!::CreateProcessW(W(U(QUENEX_PATH)), reinterpret_cast<wchar_t*>(line.data()), nullptr, nullptr, FALSE, 0,
-                              nullptr, nullptr, &startup, &process_))
+        if (!::CreateProcessW(W(U(QUENEX_PATH)), W(line), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                              &process_))
             ADD_FAILURE() << "cannot start quenex.exe: " << ::GetLastError();
     }
     ~QuenexProcess() {

@@ -10,6 +10,8 @@
 #include "executor/win/KvApp.h"
 #include "executor/win/SystemExecutorPlatform.h"
 #include "model/Utf.h"
+#include "platform/win/Unique.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
@@ -34,8 +36,8 @@ TEST(SystemPlatform, MessageTextIsTheSystemsOnOneLine) {
                                                   FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
                                               nullptr, code, 0x400, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
         ASSERT_GT(length, 0u) << code;
-        const std::u16string expected(reinterpret_cast<const char16_t*>(buffer), length);
-        ::LocalFree(buffer);
+        const UniqueLocal owner(buffer);
+        const std::u16string expected = FromWide(buffer, length);
         const std::u16string text = platform.MessageText(code);
         EXPECT_EQ(expected, text) << code;
         EXPECT_EQ(std::u16string::npos, text.find_first_of(u"\r\n")) << code;
@@ -71,23 +73,20 @@ namespace velmora {
 namespace {
 
 bool ServiceIsThere() {
-    SC_HANDLE manager = ::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = manager ? ::OpenServiceW(manager, kServiceName, SERVICE_QUERY_CONFIG) : nullptr;
+    const UniqueService manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const UniqueService service(manager ? ::OpenServiceW(manager.get(), kServiceName, SERVICE_QUERY_CONFIG) : nullptr);
     bool interactiveOwnProcess = false;
     if (service) {
         BYTE buffer[8192];
         DWORD needed = 0;
         auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGW*>(buffer);
-        if (::QueryServiceConfigW(service, config, sizeof buffer, &needed)) {
+        if (::QueryServiceConfigW(service.get(), config, sizeof buffer, &needed)) {
             interactiveOwnProcess = config->dwServiceType == 0x110 && config->dwStartType == SERVICE_DEMAND_START &&
                                     std::wstring(config->lpBinaryPathName).ends_with(L"\" -service");
         }
-        ::CloseServiceHandle(service);
     }
-    if (manager)
-        ::CloseServiceHandle(manager);
     EXPECT_TRUE(!service || interactiveOwnProcess) << "the service's settings differ";
-    return service != nullptr;
+    return static_cast<bool>(service);
 }
 
 // The service is only created and removed here, never started: its program would be this test.

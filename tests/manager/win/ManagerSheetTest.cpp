@@ -12,6 +12,7 @@
 #include "manager/win/VesperPS.h"
 #include "manager/win/res/resource.h"
 #include "model/File.h"
+#include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 #include "tests/support/win/TaskPairs.h"
 #include "tests/support/win/WorkItems.h"
@@ -195,13 +196,12 @@ TEST_F(ManagerSheet, LayoutIsKeptInTheRegistryAndHiddenCellsComeBack) {
     const bool shown[] = {true, false, true, true, true, true, false};
     for (int c = 0; c < kTaskColumnCount; ++c)
         expected.columns.push_back({c != 0, shown[c], widths[c], c});
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Corvane\\Velmora\\Settings", 0, KEY_QUERY_VALUE, &key));
+    UniqueRegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Corvane\\Velmora\\Settings", 0,
+                                             KEY_QUERY_VALUE, key.put()));
     DWORD type = 0, size = 256;
     std::vector<std::uint8_t> value(size);
-    ASSERT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(key, L"list", nullptr, &type, value.data(), &size));
-    ::RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, ::RegQueryValueExW(key.get(), L"list", nullptr, &type, value.data(), &size));
     value.resize(size);
     EXPECT_EQ(static_cast<DWORD>(REG_BINARY), type);
     EXPECT_EQ(BuildLayoutRecord(expected), value);

@@ -14,6 +14,7 @@
 
 #include "manager/win/SchedulePage.h"
 #include "manager/win/res/SchedulePageIds.h"
+#include "platform/win/WideText.h"
 #include "scheduler/win/ScheduledTask.h"
 
 namespace velmora {
@@ -53,7 +54,7 @@ TASK_TRIGGER Trigger(TASK_TRIGGER_TYPE type, WORD hour, WORD minute) {
 std::u16string ListText(HWND page, int index) {
     wchar_t text[512] = {};
     ::SendDlgItemMessageW(page, IDC_SCHEDULE_LIST, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text));
-    return reinterpret_cast<const char16_t*>(text);
+    return FromWide(text);
 }
 
 bool Visible(HWND page, int id) {

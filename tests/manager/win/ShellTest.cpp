@@ -11,15 +11,12 @@
 #include "manager/win/res/ShellIds.h"
 #include "model/TaskParams.h"
 #include "platform/win/Com.h"
+#include "platform/win/WideText.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/win/SheetDriver.h"
 
 namespace velmora {
 namespace {
-
-std::wstring W(const std::u16string& text) {
-    return std::wstring(reinterpret_cast<const wchar_t*>(text.c_str()), text.size());
-}
 
 // The desktop, only when it is a real folder of the test prefix: an untouched prefix links it to
 // the user's home folder, and a test never writes there.
@@ -103,7 +100,7 @@ TEST_F(ShellTest, ASecondShortcutIsNumberedAndEachStartsTheExecutorWithTheTask) 
     ::GetModuleFileNameW(nullptr, program, MAX_PATH);
     const std::wstring executor = (std::filesystem::path(program).parent_path() / L"quenex.exe").wstring();
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(made.files[i], W(saved[i]));
+        EXPECT_EQ(made.files[i], ToWide(saved[i]));
         ComPtr<IShellLinkW> link;
         ComPtr<IPersistFile> file;
         ASSERT_HRESULT_SUCCEEDED(
@@ -125,7 +122,7 @@ TEST_F(ShellTest, ASecondShortcutIsNumberedAndEachStartsTheExecutorWithTheTask) 
 struct RecordingViewer : SystemViewerPlatform {
     std::intptr_t ShellOpen(const std::u16string&) override { return 31; }
     bool StartProgram(const std::u16string&, const std::u16string& commandLine) override {
-        return started.push_back(W(commandLine)), true;
+        return started.push_back(ToWide(commandLine)), true;
     }
     std::vector<std::wstring> started;
 };
@@ -135,7 +132,7 @@ TEST_F(ShellTest, TheLogGoesToTmp000AndARegisteredCommandIsExpanded) {
     Leftovers made{{TempFile(L"tmp000.txt"), TempFile(L"tmp000.vlmtest")}, {}};
     const ShowTextOutcome outcome = ShowTextWith(viewer, u"Mon 10:00 Shutdown\r\nMon 11:00 Popup", u".txt");
     EXPECT_TRUE(outcome.written);
-    EXPECT_EQ(made.files[0], W(outcome.path));
+    EXPECT_EQ(made.files[0], ToWide(outcome.path));
     EXPECT_EQ("Mon 10:00 Shutdown\r\nMon 11:00 Popup", test::ReadBytes(made.files[0]));
 
     struct Keys {
@@ -187,7 +184,7 @@ TEST_F(ShellTest, ExportAndImportThroughTheDialogsOfTheSheet) {
     EXPECT_EQ(std::vector<std::wstring>{LoadText(IDS_SHELL_EXPORT_UNREADABLE)}, messages_);
     EXPECT_EQ(std::vector<HWND>{sheet}, owners_);
 
-    test::FileDialogAnswer save(W(dir.File("exported")));  // the dialog adds the ending
+    test::FileDialogAnswer save(ToWide(dir.File("exported")));  // the dialog adds the ending
     EXPECT_EQ(ExportOutcome::kExported, ExportTask(page, dir.Folder(), u"quenep-0abc", RecordMessages()));
     save.Finish();
     EXPECT_EQ(1u, messages_.size());
@@ -198,12 +195,12 @@ TEST_F(ShellTest, ExportAndImportThroughTheDialogsOfTheSheet) {
     EXPECT_EQ(kActionPopup, back.action);
     EXPECT_EQ(u"Time to eat\r\nnow", back.message);
 
-    test::FileDialogAnswer open(W(dir.File("exported.ini")));
+    test::FileDialogAnswer open(ToWide(dir.File("exported.ini")));
     const std::optional<std::wstring> chosen = AskImportPath(page);
     open.Finish();
     EXPECT_EQ(sheet, open.owner);
     EXPECT_EQ(L"*.ini", open.proposed);
-    EXPECT_EQ(0, ::lstrcmpiW(W(dir.File("exported.ini")).c_str(), chosen.value_or(L"").c_str()));
+    EXPECT_EQ(0, ::lstrcmpiW(ToWide(dir.File("exported.ini")).c_str(), chosen.value_or(L"").c_str()));
     ::DestroyWindow(sheet);
 }
 

@@ -23,7 +23,7 @@ using test::TempDir;
 std::u16string PlatformRead(const std::u16string& path, const std::u16string& section, const std::u16string& key) {
     wchar_t buffer[4096] = {};
     const DWORD length = ::GetPrivateProfileStringW(W(section), W(key), L"<missing>", buffer, 4096, W(path));
-    return std::u16string(reinterpret_cast<const char16_t*>(buffer), length);
+    return FromWide(buffer, length);
 }
 
 // Texts the system's ANSI code page can show, so both sides can store them in a plain INI file.
@@ -208,7 +208,7 @@ TEST(PlatformAgreement, TextReaderKeepsWritersOut) {
 TEST(PlatformAgreement, TaskStoreIsTheWindowsTasksFolder) {
     wchar_t windows[MAX_PATH] = {};
     ASSERT_GT(::GetWindowsDirectoryW(windows, MAX_PATH), 0u);
-    const std::u16string expected = std::u16string(reinterpret_cast<const char16_t*>(windows)) + u"\\Tasks";
+    const std::u16string expected = FromWide(windows) + u"\\Tasks";
     EXPECT_EQ(0, ::lstrcmpiW(W(expected), W(TaskStoreFolder())));
     EXPECT_EQ(expected + u"\\quenep-0ab.dat", TaskFilePath(TaskStoreFolder(), u"quenep-0ab"));
 }
