@@ -13,7 +13,6 @@ enum FontStyleFlag : unsigned {
     kFontStrikeOut = 0x8,
     kFontSmooth = 0x10,
     kFontCenter = 0x20,
-    kFontLeft = 0x40,
     kFontRight = 0x80,
 };
 
@@ -40,8 +39,6 @@ struct FontStyle {
     bool underline = false;
     bool strikeOut = false;
     bool smooth = false;
-    bool ownBackground = false;
-    std::uint32_t backgroundColor = 0;
     TextAlign align = TextAlign::kLeft;
 
     // A set flag sets its style; a clear one leaves it as it was. The alignment is always replaced:

@@ -89,12 +89,7 @@ void CFontStatic::Paint() {
     ::GetWindowTextW(hwnd_, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(length));
 
-    if (style_.ownBackground) {
-        const UniqueGdi<HBRUSH> brush(::CreateSolidBrush(style_.backgroundColor));
-        ::FillRect(dc, &rect, brush.get());
-    } else {
-        ::FillRect(dc, &rect, ::GetSysColorBrush(COLOR_BTNFACE));
-    }
+    ::FillRect(dc, &rect, ::GetSysColorBrush(COLOR_BTNFACE));
     ::SetTextColor(dc, style_.textColor);
     ::SetBkMode(dc, TRANSPARENT);
     const UniqueGdi<HFONT> font(::CreateFontW(
