@@ -8,13 +8,9 @@
 #include <functional>
 #include <string>
 
-namespace velmora {
+#include "model/ResultCodes.h"
 
-constexpr std::uint32_t kErrorWaitTimeout = 258;
-constexpr std::uint32_t kErrorInvalidServiceControl = 1052;
-constexpr std::uint32_t kErrorFailedServiceControllerConnect = 1063;
-constexpr std::uint32_t kErrorServiceMarkedForDelete = 1072;
-constexpr std::uint32_t kErrorServiceExists = 1073;
+namespace velmora {
 
 // A run waits this long for an earlier run's service: about as long as its work item may run.
 constexpr std::uint32_t kWaitForEarlierRunMs = 55 * 60 * 1000;

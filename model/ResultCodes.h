@@ -26,11 +26,16 @@ constexpr HResult kWbemNotFound = static_cast<HResult>(0x80041002);
 constexpr std::uint32_t kErrorNotEnoughMemory = 8;
 constexpr std::uint32_t kErrorNotSupported = 50;
 constexpr std::uint32_t kErrorBadNetPath = 53;
+constexpr std::uint32_t kErrorWaitTimeout = 258;
 constexpr std::uint32_t kErrorIoPending = 997;
+constexpr std::uint32_t kErrorInvalidServiceControl = 1052;
+constexpr std::uint32_t kErrorFailedServiceControllerConnect = 1063;
+constexpr std::uint32_t kErrorServiceMarkedForDelete = 1072;
+constexpr std::uint32_t kErrorServiceExists = 1073;
 constexpr std::uint32_t kErrorSessionCredentialConflict = 1219;
 constexpr std::uint32_t kErrorNetworkUnreachable = 1231;
 constexpr std::uint32_t kErrorLogonFailure = 1326;
-constexpr std::uint32_t kErrorInternal = 1359;  // ERROR_INTERNAL_ERROR
+constexpr std::uint32_t kErrorInternal = 1359;          // ERROR_INTERNAL_ERROR
 constexpr std::uint32_t kErrorInvalidArgument = 10022;  // WSAEINVAL
 
 // The status of an echo request.
