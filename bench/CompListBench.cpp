@@ -16,18 +16,11 @@
 #include "manager/IpRange.h"
 #include "manager/win/CompList.h"
 #include "platform/win/Com.h"
+#include "tests/support/win/Messages.h"
 
 namespace {
 
 using namespace velmora;
-
-void Pump() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
 
 std::vector<ComputerEntry> Computers(int count, std::uint32_t first) {
     std::vector<ComputerEntry> computers(static_cast<std::size_t>(count));
@@ -56,12 +49,12 @@ struct OpenPage {
         header.nPages = 1;
         header.phpage = pages;
         sheet = reinterpret_cast<HWND>(::PropertySheetW(&header));
-        Pump();
+        test::PumpMessages();
         ::UpdateWindow(sheet);
     }
     ~OpenPage() {
         ::DestroyWindow(sheet);
-        Pump();
+        test::PumpMessages();
     }
 };
 
@@ -148,7 +141,7 @@ void PingBatch() {
     open.page->Ping();
     while (open.page->logic().batchRunning()) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        Pump();
+        test::PumpMessages();
     }
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     int answered = 0;

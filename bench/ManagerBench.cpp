@@ -18,18 +18,11 @@
 #include "platform/win/Com.h"
 #include "scheduler/TaskStore.h"
 #include "scheduler/win/ScheduledTask.h"
+#include "tests/support/win/Messages.h"
 
 namespace {
 
 using namespace velmora;
-
-void Pump() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
 
 // Makes the store hold exactly `count` local tasks, once per count.
 void Prepare(int count) {
@@ -58,7 +51,7 @@ void BM_OpenTasksPage(benchmark::State& state) {
     for (auto _ : state) {
         CVesperPS sheet(manager.context, SheetOptions{false, true});
         sheet.Show();
-        Pump();
+        test::PumpMessages();
         if (sheet.tasks().list().RowCount() != count)
             state.SkipWithError("the page missed tasks");
     }
@@ -70,7 +63,7 @@ void BM_RefreshEveryRow(benchmark::State& state) {
     Manager manager;
     CVesperPS sheet(manager.context, SheetOptions{false, true});
     sheet.Show();
-    Pump();
+    test::PumpMessages();
     for (auto _ : state)
         ::SendMessageW(sheet.hwnd(), CVesperPS::ScanMessage(), 0, 0);
 }
@@ -88,13 +81,13 @@ void BM_IdleWithWatcher(benchmark::State& state) {
     Manager manager;
     CVesperPS sheet(manager.context, SheetOptions{false, true});
     sheet.Show();
-    Pump();
+    test::PumpMessages();
     for (auto _ : state) {
         const std::uint64_t before = ProcessorTime100ns();
         const DWORD start = ::GetTickCount();
         while (::GetTickCount() - start < 10000) {
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-            Pump();
+            test::PumpMessages();
         }
         const double share = static_cast<double>(ProcessorTime100ns() - before) / (10000.0 * 10000.0);
         std::printf("idle with the watcher running: %.2f%% of one core\n", share * 100.0);
@@ -145,7 +138,7 @@ void BM_NewTaskThroughTheWizard(benchmark::State& state) {
     manager.context.enableHibernation = [] {};
     CVesperPS sheet(manager.context, SheetOptions{false, true});
     sheet.Show();
-    Pump();
+    test::PumpMessages();
     CTaskList& tasks = sheet.tasks();
     double toWizardMs = 0, toRowMs = 0;
     int runs = 0;
@@ -190,12 +183,7 @@ void BM_NewTaskThroughTheWizard(benchmark::State& state) {
             count, toWizardMs / runs, toRowMs / runs, runs);
 }
 
-struct Cleanup {
-    ~Cleanup() {
-        CScheduledTask scheduler;
-        RemoveAllTasks(scheduler, TaskStoreFolder());
-    }
-} cleanup;
+bench::StoreEmptiedAtExit cleanup;
 
 }  // namespace
 

@@ -1,4 +1,5 @@
-// Fills the Task Scheduler's store with N local tasks for the benchmarks that list them.
+// Fills the Task Scheduler's store with N local tasks for the benchmarks that list them, and empties
+// it again when they end.
 #pragma once
 
 #include "model/win/TaskFolder.h"
@@ -23,5 +24,13 @@ inline void FillStoreWithTasks(int count, int action) {
         record.Save(TaskStoreFolder(), editor.name());
     }
 }
+
+// A benchmark program's static one leaves the store empty when the program ends.
+struct StoreEmptiedAtExit {
+    ~StoreEmptiedAtExit() {
+        CScheduledTask scheduler;
+        RemoveAllTasks(scheduler, TaskStoreFolder());
+    }
+};
 
 }  // namespace velmora::bench

@@ -5,14 +5,12 @@
 #include <string>
 
 #include "model/TaskParams.h"
+#include "model/Text.h"
 
 namespace {
 
 using velmora::CTaskParams;
-
-std::u16string Wide(const std::string& text) {
-    return std::u16string(text.begin(), text.end());
-}
+using velmora::DecimalText;
 
 CTaskParams LargeTask(int computers) {
     CTaskParams task;
@@ -21,14 +19,13 @@ CTaskParams LargeTask(int computers) {
     task.delay = u"60";
     task.message = u"This computer shuts down in one minute.\r\nSave your work.";
     for (int i = 0; i < computers; ++i) {
-        const std::u16string n = Wide(std::to_string(i));
+        const std::u16string n = DecimalText(i);
         task.computers.push_back({u"LAB-PC-" + n, u"LAB\\administrator", u"Secret-" + n, u"",
-                                  u"00155D01" + Wide(std::to_string(1000 + i % 9000)), u"A1B2C3D4E5F6",
-                                  u"192.168.10.255", u"9", u"", u"10.0.0." + n,
-                                  u"0: The operation completed successfully."});
+                                  u"00155D01" + DecimalText(1000 + i % 9000), u"A1B2C3D4E5F6", u"192.168.10.255", u"9",
+                                  u"", u"10.0.0." + n, u"0: The operation completed successfully."});
     }
     for (std::size_t line = 0; task.history.size() < velmora::kHistoryLimit; ++line)
-        task.history += u"12/06/26 21:30:05 LAB-PC-" + Wide(std::to_string(line)) +
+        task.history += u"12/06/26 21:30:05 LAB-PC-" + DecimalText(static_cast<long long>(line)) +
                         u" result=The operation completed successfully.\r\n";
     task.history.resize(velmora::kHistoryLimit);
     return task;

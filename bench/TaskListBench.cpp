@@ -34,12 +34,7 @@ void BM_ListTasks(benchmark::State& state) {
     state.SetComplexityN(count);
 }
 
-struct Cleanup {
-    ~Cleanup() {
-        CScheduledTask scheduler;
-        RemoveAllTasks(scheduler, TaskStoreFolder());
-    }
-} cleanup;
+bench::StoreEmptiedAtExit cleanup;
 
 }  // namespace
 

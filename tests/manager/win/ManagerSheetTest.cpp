@@ -14,19 +14,12 @@
 #include "model/File.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
+#include "tests/support/win/Messages.h"
 #include "tests/support/win/TaskPairs.h"
 #include "tests/support/win/WorkItems.h"
 
 namespace velmora {
 namespace {
-
-void Pump() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
 
 class ManagerSheet : public ::testing::Test {
 protected:
@@ -50,12 +43,12 @@ protected:
     CTaskList& Open(bool remoteTab = true) {
         sheet = std::make_unique<CVesperPS>(context, SheetOptions{remoteTab, true});
         sheet->Show();
-        Pump();
+        test::PumpMessages();
         return sheet->tasks();
     }
     void PressOk() {
         ::SendMessageW(sheet->hwnd(), PSM_PRESSBUTTON, PSBTN_OK, 0);
-        Pump();
+        test::PumpMessages();
         sheet.reset();
     }
     int RowOf(CTaskList& page, const std::u16string& name) {

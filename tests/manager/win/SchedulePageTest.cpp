@@ -16,6 +16,7 @@
 #include "manager/win/res/SchedulePageIds.h"
 #include "platform/win/WideText.h"
 #include "scheduler/win/ScheduledTask.h"
+#include "tests/support/win/Messages.h"
 
 namespace velmora {
 namespace {
@@ -88,11 +89,7 @@ void HoldForScreenshot() {
         return;
     const DWORD end = ::GetTickCount() + static_cast<DWORD>(std::atoi(hold));
     while (::GetTickCount() < end) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
+        test::PumpMessages();
         ::Sleep(20);
     }
 }
