@@ -23,12 +23,6 @@ std::u16string_view Trim(std::u16string_view text) {
     return text;
 }
 
-std::u16string Fold(std::u16string_view text) {
-    std::u16string folded(text);
-    std::transform(folded.begin(), folded.end(), folded.begin(), [](char16_t c) { return FoldCase(c); });
-    return folded;
-}
-
 // One pair of matching single or double quotes around a value is not part of it.
 std::u16string_view Unquote(std::u16string_view value) {
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
@@ -101,17 +95,17 @@ void IniFile::Parse(std::u16string_view text) {
 
 void IniFile::AddEntry(Section& section, Entry entry) {
     if (!entry.key.empty())
-        section.firstByKey.emplace(Fold(entry.key), section.entries.size());
+        section.firstByKey.emplace(FoldedCase(entry.key), section.entries.size());
     section.entries.push_back(std::move(entry));
 }
 
 void IniFile::AddSection(Section section) {
-    firstSectionByName_.emplace(Fold(section.name), sections_.size());
+    firstSectionByName_.emplace(FoldedCase(section.name), sections_.size());
     sections_.push_back(std::move(section));
 }
 
 const IniFile::Section* IniFile::FindSection(std::u16string_view name) const {
-    const auto it = firstSectionByName_.find(Fold(name));
+    const auto it = firstSectionByName_.find(FoldedCase(name));
     return it == firstSectionByName_.end() ? nullptr : &sections_[it->second];
 }
 
@@ -130,7 +124,7 @@ std::optional<std::u16string> IniFile::GetString(std::u16string_view section, st
     const Section* found = FindSection(section);
     if (!found)
         return std::nullopt;
-    const auto it = found->firstByKey.find(Fold(key));
+    const auto it = found->firstByKey.find(FoldedCase(key));
     if (it == found->firstByKey.end())
         return std::nullopt;
     return found->entries[it->second].value;
@@ -147,7 +141,7 @@ int IniFile::GetInt(std::u16string_view section, std::u16string_view key, int fa
 void IniFile::SetString(std::u16string_view section, std::u16string_view key, std::u16string_view value) {
     Section& target = SectionForWriting(section);
     Entry entry{WithoutLineBreaks(Trim(key)), WithoutLineBreaks(value), {}};
-    const auto it = target.firstByKey.find(Fold(entry.key));
+    const auto it = target.firstByKey.find(FoldedCase(entry.key));
     if (it != target.firstByKey.end())
         target.entries[it->second] = std::move(entry);
     else
@@ -157,16 +151,16 @@ void IniFile::SetString(std::u16string_view section, std::u16string_view key, st
 void IniFile::DeleteSection(std::u16string_view section) {
     if (sections_.empty())
         return;
-    const std::u16string folded = Fold(section);
+    const std::u16string folded = FoldedCase(section);
     if (firstSectionByName_.erase(folded) == 0)
         return;
     sections_.erase(std::remove_if(sections_.begin() + 1, sections_.end(),
-                                   [&folded](const Section& s) { return Fold(s.name) == folded; }),
+                                   [&folded](const Section& s) { return FoldedCase(s.name) == folded; }),
                     sections_.end());
     // The sections behind the removed ones moved up.
     firstSectionByName_.clear();
     for (std::size_t i = 1; i < sections_.size(); ++i)
-        firstSectionByName_.emplace(Fold(sections_[i].name), i);
+        firstSectionByName_.emplace(FoldedCase(sections_[i].name), i);
 }
 
 std::u16string IniFile::Text() const {

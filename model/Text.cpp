@@ -38,9 +38,10 @@ char16_t FoldCase(char16_t c) {
     return FoldAsciiCase(c);
 }
 
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return FoldCase(x) == FoldCase(y); });
+std::u16string FoldedCase(std::u16string_view text) {
+    std::u16string folded(text);
+    std::transform(folded.begin(), folded.end(), folded.begin(), FoldCase);
+    return folded;
 }
 
 }  // namespace velmora

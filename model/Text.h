@@ -20,6 +20,6 @@ bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
 // The wider fold of names that the platform compares without case in any script (INI sections and
 // keys): A to Z, and the capitals of Latin-1, Greek and Cyrillic whose lower case is one unit.
 char16_t FoldCase(char16_t c);
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);
+std::u16string FoldedCase(std::u16string_view text);
 
 }  // namespace velmora
