@@ -121,6 +121,26 @@ TEST(Unique, EveryKindIsClosedByItsOwnFunction) {
                            });
     ExpectClosedByItsOwner("brush", UniqueGdi<HBRUSH>(::CreateSolidBrush(RGB(1, 2, 3))),
                            [](HBRUSH h) { return ::GetObjectType(h) == OBJ_BRUSH; });
+    ExpectClosedByItsOwner("memory device context", UniqueMemoryDc(::CreateCompatibleDC(nullptr)),
+                           [](HDC h) { return ::GetObjectType(h) == OBJ_MEMDC; });
+    ExpectClosedByItsOwner("icon", UniqueIcon(::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION))), [](HICON h) {
+        ICONINFO info{};
+        if (!::GetIconInfo(h, &info))
+            return false;
+        UniqueGdi<HBITMAP> mask(info.hbmMask), colour(info.hbmColor);
+        return true;
+    });
+}
+
+TEST(Unique, StartedProcessHandlesAreClosedTogether) {
+    PROCESS_INFORMATION started{};
+    started.hProcess = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    started.hThread = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_TRUE(started.hProcess && started.hThread);
+    { const ProcessHandles owner(started); }
+    DWORD flags = 0;
+    EXPECT_FALSE(::GetHandleInformation(started.hProcess, &flags));
+    EXPECT_FALSE(::GetHandleInformation(started.hThread, &flags));
 }
 
 }  // namespace
