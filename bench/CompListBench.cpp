@@ -49,12 +49,12 @@ struct OpenPage {
         header.nPages = 1;
         header.phpage = pages;
         sheet = reinterpret_cast<HWND>(::PropertySheetW(&header));
-        test::PumpMessages();
+        test::Pump();
         ::UpdateWindow(sheet);
     }
     ~OpenPage() {
         ::DestroyWindow(sheet);
-        test::PumpMessages();
+        test::Pump();
     }
 };
 
@@ -141,7 +141,7 @@ void PingBatch() {
     open.page->Ping();
     while (open.page->logic().batchRunning()) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        test::PumpMessages();
+        test::Pump();
     }
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     int answered = 0;

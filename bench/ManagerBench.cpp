@@ -51,7 +51,7 @@ void BM_OpenTasksPage(benchmark::State& state) {
     for (auto _ : state) {
         CVesperPS sheet(manager.context, SheetOptions{false, true});
         sheet.Show();
-        test::PumpMessages();
+        test::Pump();
         if (sheet.tasks().list().RowCount() != count)
             state.SkipWithError("the page missed tasks");
     }
@@ -63,7 +63,7 @@ void BM_RefreshEveryRow(benchmark::State& state) {
     Manager manager;
     CVesperPS sheet(manager.context, SheetOptions{false, true});
     sheet.Show();
-    test::PumpMessages();
+    test::Pump();
     for (auto _ : state)
         ::SendMessageW(sheet.hwnd(), CVesperPS::ScanMessage(), 0, 0);
 }
@@ -81,13 +81,13 @@ void BM_IdleWithWatcher(benchmark::State& state) {
     Manager manager;
     CVesperPS sheet(manager.context, SheetOptions{false, true});
     sheet.Show();
-    test::PumpMessages();
+    test::Pump();
     for (auto _ : state) {
         const std::uint64_t before = ProcessorTime100ns();
         const DWORD start = ::GetTickCount();
         while (::GetTickCount() - start < 10000) {
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-            test::PumpMessages();
+            test::Pump();
         }
         const double share = static_cast<double>(ProcessorTime100ns() - before) / (10000.0 * 10000.0);
         std::printf("idle with the watcher running: %.2f%% of one core\n", share * 100.0);
@@ -138,7 +138,7 @@ void BM_NewTaskThroughTheWizard(benchmark::State& state) {
     manager.context.enableHibernation = [] {};
     CVesperPS sheet(manager.context, SheetOptions{false, true});
     sheet.Show();
-    test::PumpMessages();
+    test::Pump();
     CTaskList& tasks = sheet.tasks();
     double toWizardMs = 0, toRowMs = 0;
     int runs = 0;

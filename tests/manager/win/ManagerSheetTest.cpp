@@ -43,12 +43,12 @@ protected:
     CTaskList& Open(bool remoteTab = true) {
         sheet = std::make_unique<CVesperPS>(context, SheetOptions{remoteTab, true});
         sheet->Show();
-        test::PumpMessages();
+        test::Pump();
         return sheet->tasks();
     }
     void PressOk() {
         ::SendMessageW(sheet->hwnd(), PSM_PRESSBUTTON, PSBTN_OK, 0);
-        test::PumpMessages();
+        test::Pump();
         sheet.reset();
     }
     int RowOf(CTaskList& page, const std::u16string& name) {

@@ -89,7 +89,7 @@ void HoldForScreenshot() {
         return;
     const DWORD end = ::GetTickCount() + static_cast<DWORD>(std::atoi(hold));
     while (::GetTickCount() < end) {
-        test::PumpMessages();
+        test::Pump();
         ::Sleep(20);
     }
 }

@@ -25,6 +25,7 @@
 #include "model/Utf.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
+#include "platform/win/WideText.h"
 #include "scheduler/TaskStore.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/win/SheetDriver.h"
@@ -37,10 +38,6 @@ namespace {
 using test::CurrentPage;
 using test::Pump;
 using test::PumpUntil;
-
-std::wstring W(const std::u16string& text) {
-    return std::wstring(reinterpret_cast<const wchar_t*>(text.c_str()), text.size());
-}
 
 void Choose(HWND page, int comboId, const wchar_t* text) {
     const HWND combo = ::GetDlgItem(page, comboId);
@@ -61,7 +58,7 @@ ComPtr<ITask> Activate(const std::u16string& name) {
     ComPtr<ITask> task;
     if (SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
                                      scheduler.put_void())))
-        scheduler->Activate(W(name).c_str(), IID_ITask, reinterpret_cast<IUnknown**>(task.put()));
+        scheduler->Activate(W(name), IID_ITask, reinterpret_cast<IUnknown**>(task.put()));
     return task;
 }
 
@@ -205,7 +202,7 @@ TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList)
 
     const test::StoredWorkItem item = test::ReadStoredWorkItem(name);
     EXPECT_EQ(L"quenex", item.application);
-    EXPECT_EQ(W(name), item.parameters);
+    EXPECT_EQ(ToWide(name), item.parameters);
     EXPECT_EQ(3600000u, item.maxRunTime);
     EXPECT_TRUE(item.flags & TASK_FLAG_HIDDEN);
     EXPECT_TRUE(item.flags & TASK_FLAG_RUN_ONLY_IF_LOGGED_ON) << "the wizard's default";
@@ -266,7 +263,7 @@ TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList)
     std::u16string text;
     ASSERT_TRUE(log.ReadAll(text));
     EXPECT_EQ(stored.history, text);
-    ::DeleteFileW(W(shown.path).c_str());
+    ::DeleteFileW(W(shown.path));
 }
 
 TEST_F(TaskRoad, AnExportedTaskImportsAsASecondTaskAndNotOnTheRemotePage) {
@@ -281,7 +278,7 @@ TEST_F(TaskRoad, AnExportedTaskImportsAsASecondTaskAndNotOnTheRemotePage) {
     ASSERT_EQ(first, SelectedName());
 
     test::TempDir dir;
-    const std::wstring ini = W(dir.File("lunch.ini"));
+    const std::wstring ini = ToWide(dir.File("lunch.ini"));
     {
         test::FileDialogAnswer save(ini);
         tasks().Export();

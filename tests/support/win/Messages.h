@@ -6,7 +6,7 @@
 namespace velmora::test {
 
 // Handles every message waiting for this thread's windows, and returns when none is left.
-inline void PumpMessages() {
+inline void Pump() {
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         ::TranslateMessage(&message);

@@ -16,15 +16,9 @@
 #include <string>
 #include <thread>
 
-namespace velmora::test {
+#include "tests/support/win/Messages.h"
 
-inline void Pump() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-}
+namespace velmora::test {
 
 // Pumps this thread's messages until `done` or the time is up.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {

@@ -46,8 +46,7 @@ inline StoredWorkItem ReadStoredWorkItem(const std::u16string& bareName) {
     EXPECT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_CTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskScheduler,
                                                 scheduler.put_void()));
     if (scheduler) {
-        EXPECT_HRESULT_SUCCEEDED(scheduler->Activate(reinterpret_cast<const wchar_t*>(bareName.c_str()), IID_ITask,
-                                                     reinterpret_cast<IUnknown**>(task.put())));
+        EXPECT_HRESULT_SUCCEEDED(scheduler->Activate(W(bareName), IID_ITask, reinterpret_cast<IUnknown**>(task.put())));
     }
     if (!task)
         return stored;
