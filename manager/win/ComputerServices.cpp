@@ -230,20 +230,17 @@ std::vector<std::u16string> PickFromDirectory(HWND owner) {
 }
 
 std::u16string BrowseForComputer(HWND owner) {
-    PIDLIST_ABSOLUTE root = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(owner, CSIDL_NETWORK, &root)))
+    // Item lists of the shell go back to the shell's allocator, COM's task allocator.
+    UniqueCoTaskMem<PIDLIST_ABSOLUTE> root;
+    if (FAILED(::SHGetSpecialFolderLocation(owner, CSIDL_NETWORK, root.put())))
         return {};
     wchar_t name[MAX_PATH] = {};
     BROWSEINFOW browse{};
     browse.hwndOwner = owner;
-    browse.pidlRoot = root;
+    browse.pidlRoot = root.get();
     browse.pszDisplayName = name;
     browse.ulFlags = BIF_BROWSEFORCOMPUTER;
-    const PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&browse);
-    // Item lists of the shell go back to the shell's allocator.
-    if (chosen)
-        ::CoTaskMemFree(chosen);
-    ::CoTaskMemFree(root);
+    const UniqueCoTaskMem<PIDLIST_ABSOLUTE> chosen(::SHBrowseForFolderW(&browse));
     return chosen ? FromWide(name) : std::u16string();
 }
 

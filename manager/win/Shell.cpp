@@ -22,12 +22,12 @@ bool PathTaken(const std::u16string& path) {
 }
 
 std::optional<std::u16string> ShellFolderPath(int csidl) {
-    LPITEMIDLIST items = nullptr;
-    if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &items)) || !items)
+    // The shell allocator is COM's task allocator.
+    UniqueCoTaskMem<LPITEMIDLIST> items;
+    if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, items.put())) || !items)
         return std::nullopt;
     wchar_t path[MAX_PATH] = {};
-    const BOOL found = ::SHGetPathFromIDListW(items, path);
-    ::CoTaskMemFree(items);  // the shell allocator is COM's task allocator
+    const BOOL found = ::SHGetPathFromIDListW(items.get(), path);
     if (!found || path[0] == 0)
         return std::nullopt;
     return FromWide(path, ::wcslen(path));

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 
 namespace velmora {
@@ -66,22 +67,23 @@ private:
     HRESULT result_;
 };
 
+// Memory a callee allocated with CoTaskMemAlloc, item lists of the shell among it.
+template <class T>
+struct CoTaskMemTraits {
+    using Type = T;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type p) { ::CoTaskMemFree(p); }
+};
+template <class T>
+using UniqueCoTaskMem = Unique<CoTaskMemTraits<T>>;
+
 class CoTaskMemString {
 public:
-    CoTaskMemString() = default;
-    ~CoTaskMemString() { ::CoTaskMemFree(text_); }
-    CoTaskMemString(const CoTaskMemString&) = delete;
-    CoTaskMemString& operator=(const CoTaskMemString&) = delete;
-
-    wchar_t** put() {
-        ::CoTaskMemFree(text_);
-        text_ = nullptr;
-        return &text_;
-    }
-    std::u16string str() const { return FromWide(text_); }
+    wchar_t** put() { return text_.put(); }
+    std::u16string str() const { return FromWide(text_.get()); }
 
 private:
-    wchar_t* text_ = nullptr;
+    UniqueCoTaskMem<wchar_t*> text_;
 };
 
 }  // namespace velmora

@@ -124,18 +124,17 @@ HResult CScheduledTask::EnumTasks(const std::u16string& prefix, std::vector<std:
     if (FAILED(hr))
         return hr;
     for (;;) {
-        LPWSTR* batch = nullptr;
+        UniqueCoTaskMem<LPWSTR*> batch;
         ULONG fetched = 0;
-        if (FAILED(items->Next(2, &batch, &fetched)) || fetched == 0 || !batch)
+        if (FAILED(items->Next(2, batch.put(), &fetched)) || fetched == 0 || !batch)
             break;
         for (ULONG i = fetched; i-- > 0;) {
-            const std::u16string name = FromWide(batch[i]);
-            ::CoTaskMemFree(batch[i]);
+            const UniqueCoTaskMem<LPWSTR> text(batch.get()[i]);
+            const std::u16string name = FromWide(text.get());
             ComPtr<ITask> task;
             if (name.compare(0, prefix.size(), prefix) == 0 && SUCCEEDED(OpenTask(scheduler, name, task)))
                 names.push_back(name);
         }
-        ::CoTaskMemFree(batch);
     }
     return S_OK;
 }
