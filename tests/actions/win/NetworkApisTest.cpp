@@ -12,6 +12,7 @@
 #include "actions/GetMac.h"
 #include "actions/win/SystemApis.h"
 #include "model/Utf.h"
+#include "platform/win/Unique.h"
 #include "tests/support/win/Winsock.h"
 
 namespace velmora {
@@ -91,27 +92,26 @@ TEST(RealRemote, WmiReachesTheLocalService) {
 }
 
 TEST(RealDatagram, WakeUpPacketArrivesOnLoopback) {
-    const SOCKET listener = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    ASSERT_NE(INVALID_SOCKET, listener);
+    const UniqueSocket listener(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    ASSERT_TRUE(listener);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(0, ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address));
+    ASSERT_EQ(0, ::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address));
     int length = sizeof address;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length);
     const DWORD timeout = 5000;
-    ::setsockopt(listener, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    ::setsockopt(listener.get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
     const std::string port = std::to_string(ntohs(address.sin_port));
 
     CActions actions(SystemPowerApi(), RemoteSeams{&SystemRemoteApi(), &SystemWmiApi(), &SystemDatagramApi()});
     EXPECT_EQ(0u, actions.WakeOnLan(u"001122AABBCC", u"A1B2C3D4E5F6", u"127.0.0.1", Utf8ToUtf16(port)));
     char received[256];
-    const int size = ::recv(listener, received, sizeof received, 0);
+    const int size = ::recv(listener.get(), received, sizeof received, 0);
     ASSERT_EQ(108, size);
     const WakePacket expected = BuildWakePacket(u"001122AABBCC", u"A1B2C3D4E5F6");
     EXPECT_EQ(0, std::memcmp(expected.data(), received, 108));
     EXPECT_EQ(10022u, actions.WakeOnLan(u"001122AABBCC", u"", u"no-such-host.invalid", Utf8ToUtf16(port)));
-    ::closesocket(listener);
 }
 
 }  // namespace

@@ -286,28 +286,27 @@ TEST_F(QuenexTaskFile, MissingTaskAndUnknownArgumentsEndQuietly) {
 VELMORA_TEST_USES_WINSOCK;
 
 // A UDP listener on loopback; port 0 takes the first free four-digit port (the INI form keeps four).
-SOCKET Listen(int wanted, int& port) {
-    const SOCKET s = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+UniqueSocket Listen(int wanted, int& port) {
+    UniqueSocket s(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     const int first = wanted != 0 ? wanted : 7000 + static_cast<int>(::GetCurrentProcessId() % 2000);
     for (int candidate = first; candidate < first + (wanted != 0 ? 1 : 50); ++candidate) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         address.sin_port = htons(static_cast<u_short>(candidate));
-        if (::bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        if (::bind(s.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
             port = candidate;
             const DWORD timeout = 3000;
-            ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+            ::setsockopt(s.get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
             return s;
         }
     }
-    ::closesocket(s);
-    return INVALID_SOCKET;
+    return UniqueSocket();
 }
 
-std::vector<std::uint8_t> Receive(SOCKET s) {
+std::vector<std::uint8_t> Receive(const UniqueSocket& s) {
     char buffer[512];
-    const int size = ::recv(s, buffer, sizeof buffer, 0);
+    const int size = ::recv(s.get(), buffer, sizeof buffer, 0);
     return size > 0 ? std::vector<std::uint8_t>(buffer, buffer + size) : std::vector<std::uint8_t>();
 }
 
@@ -318,15 +317,15 @@ std::vector<std::uint8_t> Packet(std::u16string_view mac, std::u16string_view pa
 
 TEST(Quenex, WakeOnLanTaskSendsEveryEntryByteForByte) {
     int port = 0;
-    const SOCKET listener = Listen(0, port);
-    ASSERT_NE(INVALID_SOCKET, listener) << "no free port on loopback";
+    const UniqueSocket listener = Listen(0, port);
+    ASSERT_TRUE(listener) << "no free port on loopback";
     int discardPort = 0;
-    const SOCKET discard = Listen(9, discardPort);  // port 9 needs rights the machine may not give
+    const UniqueSocket discard = Listen(9, discardPort);  // port 9 needs rights the machine may not give
     const std::string p = std::to_string(port);
     std::string list =
         "[list]\r\n0=pc-a,,,,001122AABBCC,,127.0.0.1," + p + "\r\n1=pc-b,,,,001122AABBCC,A1B2C3D4E5F6,127.0.0.1," + p +
         "\r\n2=pc-c,,,,001122AABBC,,127.0.0.1," + p + "\r\n3=pc-d,,,,0011ZZAABBCC,,127.0.0.1," + p + "\r\n";
-    if (discard != INVALID_SOCKET)
+    if (discard)
         list += "4=pc-e,,,,001122AABBCC,,127.0.0.1,9\r\n5=pc-f,,,,001122AABBCC,,127.0.0.1,9.7\r\n";
     TempDir dir;
     const std::u16string log = dir.File("wol.log");
@@ -346,17 +345,15 @@ TEST(Quenex, WakeOnLanTaskSendsEveryEntryByteForByte) {
     std::vector<std::u16string> expected = {u"Start action=wol"};
     for (const char16_t* name : {u"pc-a", u"pc-b", u"pc-c", u"pc-d"})
         expected.push_back(std::u16string(name) + u" result=0: " + SystemText(0));
-    if (discard != INVALID_SOCKET) {
+    if (discard) {
         EXPECT_EQ(Packet(u"001122AABBCC", u""), Receive(discard)) << "port 9";
         EXPECT_EQ(Packet(u"001122AABBCC", u""), Receive(discard)) << "port 9.7 goes to 9";
         expected.push_back(u"pc-e result=0: " + SystemText(0));
         expected.push_back(u"pc-f result=0: " + SystemText(0));
-        ::closesocket(discard);
     } else {
         std::printf("port 9 could not be bound: the entries for ports 9 and 9.7 were left out\n");
     }
     EXPECT_EQ(expected, RunLines(ReadLog(log)));
-    ::closesocket(listener);
 }
 
 UniqueService OpenTemporaryService(DWORD access) {
