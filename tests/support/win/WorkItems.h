@@ -50,11 +50,11 @@ inline StoredWorkItem ReadStoredWorkItem(const std::u16string& bareName) {
     }
     if (!task)
         return stored;
-    wchar_t* text = nullptr;
-    if (SUCCEEDED(task->GetApplicationName(&text)))
-        stored.application = text, ::CoTaskMemFree(text);
-    if (SUCCEEDED(task->GetParameters(&text)))
-        stored.parameters = text, ::CoTaskMemFree(text);
+    CoTaskMemString application, parameters;
+    if (SUCCEEDED(task->GetApplicationName(application.put())))
+        stored.application = ToWide(application.str());
+    if (SUCCEEDED(task->GetParameters(parameters.put())))
+        stored.parameters = ToWide(parameters.str());
     task->GetFlags(&stored.flags);
     task->GetMaxRunTime(&stored.maxRunTime);
     WORD count = 0;
