@@ -40,16 +40,7 @@ struct OpenPage {
     explicit OpenPage(std::vector<ComputerEntry> computers) {
         record.computers = std::move(computers);
         page = std::make_unique<CCompList>(record, action, false, context);
-        HPROPSHEETPAGE pages[] = {page->Create()};
-        PROPSHEETHEADERW header{};
-        header.dwSize = sizeof header;
-        header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
-        header.hInstance = ::GetModuleHandleW(nullptr);
-        header.pszCaption = L"Task Properties";
-        header.nPages = 1;
-        header.phpage = pages;
-        sheet = reinterpret_cast<HWND>(::PropertySheetW(&header));
-        test::Pump();
+        sheet = test::ShowPageInModelessSheet(page->Create(), L"Task Properties");
         ::UpdateWindow(sheet);
     }
     ~OpenPage() {

@@ -26,6 +26,7 @@
 #include "platform/win/Com.h"
 #include "scheduler/TaskStore.h"
 #include "tests/support/win/TaskPairs.h"
+#include "tests/manager/win/EditorFixture.h"
 #include "tests/support/win/SheetDriver.h"
 #include "tests/support/win/Winsock.h"
 
@@ -83,29 +84,7 @@ void AddThroughDialog(HWND owner, const wchar_t* name) {
 
 // --- the page in the task editor ----------------------------------------------------------------
 
-class CompListEditor : public ::testing::Test {
-protected:
-    void SetUp() override {
-        owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-        context.taskFolder = TaskStoreFolder();
-        context.messageBox = [](HWND, const std::wstring&, UINT) { return IDOK; };
-        context.isAdministrator = [] { return true; };
-        CScheduledTask scheduler;
-        RemoveAllTasks(scheduler, TaskStoreFolder());
-    }
-    void TearDown() override {
-        driver.Join();
-        CScheduledTask scheduler;
-        RemoveAllTasks(scheduler, TaskStoreFolder());
-        ::DestroyWindow(owner);
-    }
-    void Drive(std::function<void(HWND sheet)> steps) { driver.Drive(owner, std::move(steps)); }
-
-    ComInit com;
-    HWND owner = nullptr;
-    ManagerContext context;
-    test::SheetDriver driver;
-};
+class CompListEditor : public test::EditorTest {};
 
 TEST_F(CompListEditor, WizardOfARemoteTaskAsksForAComputerAndStoresIt) {
     std::atomic<bool> onPage{false}, stayed{false}, finished{false};
@@ -139,11 +118,6 @@ TEST_F(CompListEditor, WizardOfARemoteTaskAsksForAComputerAndStoresIt) {
 }
 
 TEST_F(CompListEditor, UntickingRunOnlyIfLoggedOnAsksForTheAccount) {
-    std::vector<std::wstring> messages;
-    context.messageBox = [&](HWND, const std::wstring& text, UINT) {
-        messages.push_back(text);
-        return IDOK;
-    };
     std::atomic<bool> opened{false}, mismatchStayed{false}, unticked{false}, cancelTicked{false};
     Drive([&](HWND sheet) {
         const HWND page = CurrentPage(sheet);
@@ -245,17 +219,8 @@ protected:
         record.action = taskAction;
         record.computers = std::move(computers);
         page = std::make_unique<CCompList>(record, action, false, context);
-        HPROPSHEETPAGE pages[] = {page->Create()};
-        PROPSHEETHEADERW header{};
-        header.dwSize = sizeof header;
-        header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
-        header.hInstance = ::GetModuleHandleW(nullptr);
-        header.pszCaption = L"computers";
-        header.nPages = 1;
-        header.phpage = pages;
-        sheet = reinterpret_cast<HWND>(::PropertySheetW(&header));
+        sheet = test::ShowPageInModelessSheet(page->Create(), L"computers");
         ASSERT_NE(nullptr, sheet);
-        Pump();
         list = page->list();
     }
     void TearDown() override {

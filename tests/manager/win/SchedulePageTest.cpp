@@ -106,14 +106,7 @@ protected:
     // Shows our page alone in a modeless sheet, as the properties show it; returns the page.
     HWND Show(bool newTask) {
         page_ = std::make_unique<CSchedulePage>(editor_, newTask, [] { return kNewYearsEve; });
-        HPROPSHEETPAGE pages[] = {page_->Create()};
-        PROPSHEETHEADERW header{};
-        header.dwSize = sizeof header;
-        header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
-        header.pszCaption = L"Task Properties";
-        header.nPages = 1;
-        header.phpage = pages;
-        sheet_ = reinterpret_cast<HWND>(::PropertySheetW(&header));
+        sheet_ = test::ShowPageInModelessSheet(page_->Create(), L"Task Properties");
         EXPECT_NE(nullptr, sheet_);
         return reinterpret_cast<HWND>(::SendMessageW(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0));
     }

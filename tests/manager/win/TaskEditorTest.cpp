@@ -16,7 +16,7 @@
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
 #include "scheduler/TaskStore.h"
-#include "tests/support/win/SheetDriver.h"
+#include "tests/manager/win/EditorFixture.h"
 #include "tests/support/win/TaskPairs.h"
 
 namespace velmora {
@@ -39,38 +39,7 @@ std::vector<std::u16string> LocalWorkItems() {
     return names;
 }
 
-class TaskEditor : public ::testing::Test {
-protected:
-    void SetUp() override {
-        owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-        context.taskFolder = TaskStoreFolder();
-        context.messageBox = [this](HWND, const std::wstring& text, UINT) {
-            messages.push_back(text);
-            return IDOK;
-        };
-        context.isAdministrator = [] { return true; };
-        context.hibernationAllowed = [this] { return hibernation; };
-        context.enableHibernation = [] {};
-        context.showLog = [this](HWND, const std::u16string& text) { shownLog = text; };
-        CScheduledTask scheduler;
-        RemoveAllTasks(scheduler, TaskStoreFolder());
-    }
-    void TearDown() override {
-        driver.Join();
-        CScheduledTask scheduler;
-        RemoveAllTasks(scheduler, TaskStoreFolder());
-        ::DestroyWindow(owner);
-    }
-    void Drive(std::function<void(HWND sheet)> steps) { driver.Drive(owner, std::move(steps)); }
-
-    ComInit com;
-    HWND owner = nullptr;
-    ManagerContext context;
-    std::vector<std::wstring> messages;
-    bool hibernation = true;
-    std::u16string shownLog;
-    test::SheetDriver driver;
-};
+class TaskEditor : public test::EditorTest {};
 
 TEST_F(TaskEditor, WizardMakesAPopupTaskWithItsWorkItemAndTaskFile) {
     std::atomic<bool> logFileHidden{false}, delayHidden{false}, nextOnly{false};
