@@ -15,12 +15,14 @@
 #include "manager/TaskListLogic.h"
 #include "manager/TaskPropLogic.h"
 #include "manager/win/AddWiz.h"
+#include "manager/win/ProcessNames.h"
 #include "manager/win/Shell.h"
 #include "manager/win/VesperPS.h"
 #include "manager/win/res/SchedulePageIds.h"
 #include "manager/win/res/resource.h"
 #include "model/File.h"
 #include "model/TaskParams.h"
+#include "model/Text.h"
 #include "model/TextFile.h"
 #include "model/Utf.h"
 #include "model/win/TaskFolder.h"
@@ -95,31 +97,33 @@ private:
     std::u16string name_;
 };
 
-// The executor's countdown or popup window, in whichever process, showing `message`.
-HWND WaitForExecutorDialog(const std::wstring& message, DWORD timeoutMs) {
-    for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
-        struct Search {
-            const std::wstring* message;
-            HWND found;
-        } search{&message, nullptr};
-        ::EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(data);
-                wchar_t text[256] = {};
-                ::GetDlgItemTextW(window, 1001, text, 256);
-                if (::IsWindowVisible(window) && *s->message == text) {
-                    s->found = window;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
-        ::Sleep(20);
-        Pump();
+// Presses OK on every executor dialog, in whichever process, that shows `message`; how many.
+int AnswerExecutorDialogs(const std::wstring& message) {
+    struct Search {
+        const std::wstring* message;
+        int answered;
+    } search{&message, 0};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t text[256] = {};
+            ::GetDlgItemTextW(window, 1001, text, 256);
+            if (::IsWindowVisible(window) && *s->message == text) {
+                ::PostMessageW(::GetDlgItem(window, IDOK), WM_KEYDOWN, VK_RETURN, 0);
+                ++s->answered;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.answered;
+}
+
+bool ExecutorRunning() {
+    for (const std::u16string& process : RunningProcessNames()) {
+        if (EqualsIgnoringAsciiCase(process, u"quenex.exe"))
+            return true;
     }
-    return nullptr;
+    return false;
 }
 
 // Writes the log file for real and records what would have been opened.
@@ -148,6 +152,9 @@ protected:
         Pump();
     }
     void TearDown() override {
+        // No executor of a failed run is left waiting for an answer.
+        if (!message.empty())
+            PumpUntil([&] { return AnswerExecutorDialogs(message) == 0 && !ExecutorRunning(); }, 10000);
         driver.Join();
         sheet.reset();
         CScheduledTask scheduler;
@@ -174,10 +181,11 @@ protected:
     RecordingViewer viewer;
     ShowTextOutcome shown;
     test::SheetDriver driver;
+    std::wstring message;  // of a run's popup
 };
 
 TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList) {
-    const std::wstring message = L"Road " + std::to_wstring(::GetTickCount());
+    message = L"Road " + std::to_wstring(::GetTickCount());
     std::atomic<bool> schedulePage{false};
     driver.Drive(sheet->hwnd(), [&](HWND wizard) {
         const HWND page = CurrentPage(wizard);
@@ -214,33 +222,28 @@ TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList)
     // installed "quenex" is found by its bare name. The manager's Run goes through the scheduler.
     StartedFromFullPath fullPath(name);
     // The scheduler's service reads the changed work item in its own time; until then Run starts
-    // nothing, so Run is pressed again while the task is not running.
-    HWND popup = nullptr;
-    for (int attempt = 0; attempt < 10 && !popup; ++attempt) {
-        WorkItemInfo before;
-        if (CScheduledTask().LoadInfo(name + u".job", before) >= 0 && before.status != kTaskRunning)
+    // nothing, so Run is pressed again while no executor runs. Every dialog showing the message is
+    // answered, also one of a second start, until the scheduler has recorded the ended run.
+    bool answered = false;
+    for (int attempt = 0; attempt < 10 && !answered; ++attempt) {
+        if (!ExecutorRunning())
             tasks().RunOrTerminate();
-        popup = WaitForExecutorDialog(message, 3000);
+        answered = PumpUntil([&] { return AnswerExecutorDialogs(message) > 0; }, 5000);
     }
-    ASSERT_NE(nullptr, popup) << "the scheduler started no executor";
-    ::PostMessageW(::GetDlgItem(popup, IDOK), WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(answered) << "the scheduler started no executor";
     CTaskParams stored;
-    ASSERT_TRUE(PumpUntil(
-        [&] {
-            return stored.Load(TaskStoreFolder(), name, true) &&
-                   stored.history.find(u"Start action=popup") != std::u16string::npos;
-        },
-        30000))
-        << "no log was stored";
-    EXPECT_NE(std::u16string::npos, stored.history.find(u"Dialog: result=Ok"));
     WorkItemInfo info;
     ASSERT_TRUE(PumpUntil(
         [&] {
-            return CScheduledTask().LoadInfo(name + u".job", info) >= 0 && info.lastRun.year != 0 &&
-                   info.status != kTaskRunning;
+            AnswerExecutorDialogs(message);
+            return !ExecutorRunning() && CScheduledTask().LoadInfo(name + u".job", info) >= 0 &&
+                   info.lastRun.year != 0 && info.status != kTaskRunning;
         },
         30000))
-        << "the scheduler recorded no run";
+        << "the scheduler recorded no ended run";
+    ASSERT_TRUE(stored.Load(TaskStoreFolder(), name, true));
+    EXPECT_NE(std::u16string::npos, stored.history.find(u"Start action=popup")) << "no log was stored";
+    EXPECT_NE(std::u16string::npos, stored.history.find(u"Dialog: result=Ok"));
     fullPath.Restore();
 
     // The executor watcher's refresh shows the run; "Log file.." shows the stored history.
