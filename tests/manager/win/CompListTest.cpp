@@ -24,9 +24,10 @@
 #include "manager/win/res/resource.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
+#include "platform/win/WideText.h"
 #include "scheduler/TaskStore.h"
-#include "tests/support/win/TaskPairs.h"
 #include "tests/manager/win/EditorFixture.h"
+#include "tests/support/win/TaskPairs.h"
 #include "tests/support/win/SheetDriver.h"
 #include "tests/support/win/Winsock.h"
 
@@ -69,7 +70,7 @@ std::wstring Env(const char* name) {
 
 ComputerEntry Computer(const std::wstring& name) {
     ComputerEntry entry;
-    entry[kTextName] = std::u16string(name.begin(), name.end());
+    entry[kTextName] = FromWide(name);
     return entry;
 }
 

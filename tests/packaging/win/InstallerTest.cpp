@@ -14,6 +14,7 @@
 
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
+#include "platform/win/Unique.h"
 #include "scheduler/win/ScheduledTask.h"
 #include "tests/support/win/TaskPairs.h"
 
@@ -70,11 +71,8 @@ std::optional<DWORD> RegNumber(const wchar_t* key, const wchar_t* name) {
 }
 
 bool KeyExists(const wchar_t* key) {
-    HKEY handle = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | KEY_WOW64_64KEY, &handle) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(handle);
-    return true;
+    UniqueRegKey handle;
+    return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | KEY_WOW64_64KEY, handle.put()) == ERROR_SUCCESS;
 }
 
 // Starts `commandLine` with no application name, so the system searches for the program as it does
