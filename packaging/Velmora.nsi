@@ -5,13 +5,16 @@
 ;
 ; Command line: /S (silent), /D=folder (last, unquoted), /WAIT=seconds (how long a silent install or
 ; uninstall waits for a running executor or manager before it gives up; 60 unless given).
-; Exit codes: 0 done, 1 cancelled by the user, 2 stopped because a program file stayed in use.
+; Exit codes: 0 done, 1 cancelled by the user, 2 stopped with nothing changed: a program file stayed
+; in use or could not be written.
 
 Unicode true
 Target amd64-unicode
 ManifestDPIAware true
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+; A file that cannot be written stops the install (a silent one too) instead of being skipped.
+AllowSkipFiles off
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -53,6 +56,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright © 2026 the Velmora devel
 !insertmacro MUI_LANGUAGE "English"
 
 Var waitSeconds
+Var oldDir
+Var failed
 
 ; Reads /WAIT=seconds from the command line into $waitSeconds.
 !macro ReadWaitOption un
@@ -72,16 +77,96 @@ FunctionEnd
 !insertmacro ReadWaitOption ""
 !insertmacro ReadWaitOption "un."
 
-; A running program's file cannot be opened for writing. Sets $1 to the first of our program files
-; that is in use (here, in the system folder, or in an older install's folder), or to "" when none is.
+; One spelling of a folder's path, for comparing two of them: full, in short (8.3) names where the
+; folder exists, without a closing backslash. StrCmp compares without regard to case.
+; In and out: $R0.
+!macro NormalisePath un
+Function ${un}NormalisePath
+    ClearErrors
+    GetFullPathName /SHORT $R1 $R0
+    ${If} ${Errors}
+        ClearErrors
+        GetFullPathName $R1 $R0
+    ${EndIf}
+    ${IfNot} ${Errors}
+        StrCpy $R0 $R1
+    ${EndIf}
+    ${Do}
+        StrLen $R1 $R0
+        ${If} $R1 <= 3
+            ${ExitDo}
+        ${EndIf}
+        StrCpy $R1 $R0 1 -1
+        ${If} $R1 != "\"
+        ${AndIf} $R1 != "/"
+            ${ExitDo}
+        ${EndIf}
+        StrCpy $R0 $R0 -1
+    ${Loop}
+FunctionEnd
+!macroend
+!insertmacro NormalisePath ""
+!insertmacro NormalisePath "un."
+
+; Sets $oldDir to the folder of an older install when that is another folder than $INSTDIR (under
+; any spelling of the path), else to "".
+!macro FindOldFolder un
+Function ${un}FindOldFolder
+    StrCpy $oldDir ""
+    ReadRegStr $R3 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $R3 == ""
+        Return
+    ${EndIf}
+    StrCpy $R0 $R3
+    Call ${un}NormalisePath
+    StrCpy $R4 $R0
+    StrCpy $R0 $INSTDIR
+    Call ${un}NormalisePath
+    ${If} $R0 != $R4
+        StrCpy $oldDir $R3
+    ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro FindOldFolder ""
+!insertmacro FindOldFolder "un."
+
+; Calls `function` with $0 set to each program file the installer puts in place.
+!macro ForEachProgramFile function
+    StrCpy $0 "$SYSDIR\quenex.exe"
+    Call ${function}
+    StrCpy $0 "$INSTDIR\quenex.exe"
+    Call ${function}
+    StrCpy $0 "$INSTDIR\Velmora.exe"
+    Call ${function}
+    StrCpy $0 "$INSTDIR\Velmora.chm"
+    Call ${function}
+!macroend
+
+; Calls `function` with $0 set to each file of an older install's folder, when there is one.
+!macro ForEachOldFolderFile function
+    ${If} $oldDir != ""
+        StrCpy $0 "$oldDir\Velmora.exe"
+        Call ${function}
+        StrCpy $0 "$oldDir\quenex.exe"
+        Call ${function}
+        StrCpy $0 "$oldDir\Velmora.chm"
+        Call ${function}
+        StrCpy $0 "$oldDir\uninstall.exe"
+        Call ${function}
+    ${EndIf}
+!macroend
+
+; A running program's file cannot be opened for writing, nor can a help file open in the viewer.
+; Sets $1 to the first of our files that is in use (here, in the system folder, or in an older
+; install's folder), or to "" when none is.
 !macro FindFileInUse un
 Function ${un}CheckFileInUse
     ${If} $1 == ""
-    ${AndIf} ${FileExists} $3
+    ${AndIf} ${FileExists} $0
         ClearErrors
-        FileOpen $4 $3 a
+        FileOpen $4 $0 a
         ${If} ${Errors}
-            StrCpy $1 $3
+            StrCpy $1 $0
         ${Else}
             FileClose $4
         ${EndIf}
@@ -90,21 +175,9 @@ FunctionEnd
 
 Function ${un}FindFileInUse
     StrCpy $1 ""
-    StrCpy $3 "$SYSDIR\quenex.exe"
-    Call ${un}CheckFileInUse
-    StrCpy $3 "$INSTDIR\quenex.exe"
-    Call ${un}CheckFileInUse
-    StrCpy $3 "$INSTDIR\Velmora.exe"
-    Call ${un}CheckFileInUse
-    ; An older install in another folder goes too.
-    ReadRegStr $6 HKLM "${UNINSTALL_KEY}" "InstallLocation"
-    ${If} $6 != ""
-    ${AndIf} $6 != $INSTDIR
-        StrCpy $3 "$6\quenex.exe"
-        Call ${un}CheckFileInUse
-        StrCpy $3 "$6\Velmora.exe"
-        Call ${un}CheckFileInUse
-    ${EndIf}
+    Call ${un}FindOldFolder
+    !insertmacro ForEachProgramFile ${un}CheckFileInUse
+    !insertmacro ForEachOldFolderFile ${un}CheckFileInUse
 FunctionEnd
 !macroend
 !insertmacro FindFileInUse ""
@@ -128,7 +201,7 @@ Function ${un}WaitForFreeFiles
             IntOp $5 $5 + 1
             Sleep 1000
         ${Else}
-            ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$1 is in use: a Velmora task is running now, or Velmora is open.$\r$\n$\r$\nClose Velmora and wait until the task has ended, then press Retry." IDRETRY`
+            ${IfNot} ${Cmd} `MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$1 is in use: a Velmora task is running now, or Velmora or its help is open.$\r$\n$\r$\nClose Velmora and its help and wait until the task has ended, then press Retry." IDRETRY`
                 ${ExitDo}
             ${EndIf}
         ${EndIf}
@@ -141,24 +214,93 @@ FunctionEnd
 !insertmacro WaitForFreeFiles ""
 !insertmacro WaitForFreeFiles "un."
 
-; Puts the new file "$0.new" in the place of $0. A file is never half written: the new one was
-; unpacked beside it, and the old one goes only when it can (an executor started in between keeps
-; it, and then the new one is dropped and the install stops with exit code 2).
-Function ReplaceWithNew
-    ClearErrors
-    ${If} ${FileExists} $0
-        Delete $0
-    ${EndIf}
-    ${IfNot} ${Errors}
-        Rename "$0.new" $0
-    ${EndIf}
-    ${If} ${Errors}
-        Delete "$0.new"
-        DetailPrint "$0 is in use; it was not replaced."
-        SetErrorLevel 2
-        Abort "$0 is in use; it was not replaced."
+; The programs are replaced as a whole: every new file "X.new" is unpacked beside its old one, then
+; every old file moves to "X.old", then every new one into its place. When a step fails (an executor
+; started in between holds its file), every file goes back as it was. Each function works on $0 and
+; does nothing once $failed names the file that failed.
+
+; A file left by an install that was killed halfway goes first.
+Function DropOld
+    ${If} $failed == ""
+    ${AndIf} ${FileExists} "$0.old"
+        Delete "$0.old"
+        ${If} ${FileExists} "$0.old"
+            StrCpy $failed "$0.old"
+        ${EndIf}
     ${EndIf}
 FunctionEnd
+
+Function RequireNew
+    ${If} $failed == ""
+    ${AndIfNot} ${FileExists} "$0.new"
+        StrCpy $failed "$0.new"
+    ${EndIf}
+FunctionEnd
+
+Function MoveOldAside
+    ${If} $failed == ""
+    ${AndIf} ${FileExists} $0
+        ClearErrors
+        Rename $0 "$0.old"
+        ${If} ${Errors}
+            StrCpy $failed $0
+        ${EndIf}
+    ${EndIf}
+FunctionEnd
+
+Function MoveNewIn
+    ${If} $failed == ""
+        ClearErrors
+        Rename "$0.new" $0
+        ${If} ${Errors}
+            StrCpy $failed $0
+        ${EndIf}
+    ${EndIf}
+FunctionEnd
+
+; Undoes MoveOldAside and MoveNewIn for $0, once every ".new" file was there: an old file goes
+; back; a new file that had no old one goes (its ".new" is gone once it was moved in; an untouched
+; file still has its ".new").
+Function RollBack
+    ${If} ${FileExists} "$0.old"
+        Delete $0
+        Rename "$0.old" $0
+    ${ElseIfNot} ${FileExists} "$0.new"
+    ${AndIf} ${FileExists} $0
+        Delete $0
+    ${EndIf}
+FunctionEnd
+
+Function RestoreOld
+    ${If} ${FileExists} "$0.old"
+        Rename "$0.old" $0
+    ${EndIf}
+FunctionEnd
+
+Function DeleteNew
+    Delete "$0.new"
+FunctionEnd
+
+; A file still in use (an executor started in between) goes at the next restart of Windows.
+Function DeleteOld
+    Delete /REBOOTOK "$0.old"
+FunctionEnd
+
+Function StopIfFailed
+    ${If} $failed != ""
+        DetailPrint "$failed is in use or could not be written; nothing was changed."
+        SetErrorLevel 2
+        Abort "$failed is in use or could not be written; nothing was changed."
+    ${EndIf}
+FunctionEnd
+
+; Stops the install when the last File could not be written.
+!macro StopIfNotWritten
+    ${If} ${Errors}
+        StrCpy $failed $0
+        Call StopIfFailed
+    ${EndIf}
+!macroend
 
 Function .onInit
     SetRegView 64
@@ -166,40 +308,53 @@ Function .onInit
     Call ReadWaitOption
 FunctionEnd
 
+; However the install stopped, no ".new" file stays.
+Function .onInstFailed
+    !insertmacro ForEachProgramFile DeleteNew
+FunctionEnd
+
 Section "Velmora" SecMain
     SectionIn RO
     Call WaitForFreeFiles
+    StrCpy $failed ""
+    !insertmacro ForEachProgramFile DropOld
+    !insertmacro ForEachOldFolderFile DropOld
+    Call StopIfFailed
 
-    ; Every new file lands beside the old one first; then each takes the old one's place.
-    SetOutPath $INSTDIR
-    File "/oname=Velmora.exe.new" "${MANAGER}"
-    File "/oname=quenex.exe.new" "${EXECUTOR}"
-    File "/oname=Velmora.chm.new" "${HELP}"
     ; The Task Scheduler starts "quenex <task name>" without a path. The system folder is searched
     ; for every account at once, including services already running; a change of the search path
     ; would reach the running Task Scheduler service only after a restart of Windows.
     SetOutPath $SYSDIR
+    ClearErrors
+    StrCpy $0 "$SYSDIR\quenex.exe.new"
     File "/oname=quenex.exe.new" "${EXECUTOR}"
-
-    StrCpy $0 "$SYSDIR\quenex.exe"
-    Call ReplaceWithNew
-    StrCpy $0 "$INSTDIR\quenex.exe"
-    Call ReplaceWithNew
-    StrCpy $0 "$INSTDIR\Velmora.exe"
-    Call ReplaceWithNew
-    StrCpy $0 "$INSTDIR\Velmora.chm"
-    Call ReplaceWithNew
+    !insertmacro StopIfNotWritten
     SetOutPath $INSTDIR
+    StrCpy $0 "$INSTDIR\quenex.exe.new"
+    File "/oname=quenex.exe.new" "${EXECUTOR}"
+    !insertmacro StopIfNotWritten
+    StrCpy $0 "$INSTDIR\Velmora.exe.new"
+    File "/oname=Velmora.exe.new" "${MANAGER}"
+    !insertmacro StopIfNotWritten
+    StrCpy $0 "$INSTDIR\Velmora.chm.new"
+    File "/oname=Velmora.chm.new" "${HELP}"
+    !insertmacro StopIfNotWritten
+    !insertmacro ForEachProgramFile RequireNew
+    Call StopIfFailed
 
-    ; An older install in another folder: its program files go, its tasks stay.
-    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
-    ${If} $0 != ""
-    ${AndIf} $0 != $INSTDIR
-        Delete "$0\Velmora.exe"
-        Delete "$0\quenex.exe"
-        Delete "$0\Velmora.chm"
-        Delete "$0\uninstall.exe"
-        RMDir $0
+    ; An older install in another folder goes with the old files: its tasks stay.
+    !insertmacro ForEachProgramFile MoveOldAside
+    !insertmacro ForEachOldFolderFile MoveOldAside
+    !insertmacro ForEachProgramFile MoveNewIn
+    ${If} $failed != ""
+        !insertmacro ForEachProgramFile RollBack
+        !insertmacro ForEachOldFolderFile RestoreOld
+        Call StopIfFailed
+    ${EndIf}
+    !insertmacro ForEachProgramFile DeleteOld
+    !insertmacro ForEachOldFolderFile DeleteOld
+    ${If} $oldDir != ""
+        RMDir $oldDir
     ${EndIf}
 
     WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -227,6 +382,13 @@ Function un.onInit
     Call un.ReadWaitOption
 FunctionEnd
 
+; Deletes $0 and what a stopped install may have left beside it.
+Function un.DeleteWithLeftovers
+    Delete $0
+    Delete "$0.new"
+    Delete "$0.old"
+FunctionEnd
+
 Section "Uninstall"
     Call un.WaitForFreeFiles
 
@@ -239,11 +401,9 @@ Section "Uninstall"
     ${EndIf}
 
     Delete "$SMPROGRAMS\Velmora.lnk"
-    Delete "$SYSDIR\quenex.exe"
-    Delete "$INSTDIR\Velmora.exe"
-    Delete "$INSTDIR\quenex.exe"
-    Delete "$INSTDIR\Velmora.chm"
-    Delete "$INSTDIR\uninstall.exe"
+    !insertmacro ForEachProgramFile un.DeleteWithLeftovers
+    StrCpy $0 "$INSTDIR\uninstall.exe"
+    Call un.DeleteWithLeftovers
     RMDir $INSTDIR
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

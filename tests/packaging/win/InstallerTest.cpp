@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -133,10 +134,34 @@ std::u16string MakePopupTask() {
     return test::MakeTaskPair(TaskKind::kLocal, record);
 }
 
-FILETIME WriteTime(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-    return data.ftLastWriteTime;
+// The file's identity on its volume: a file moved away and back keeps it, a replaced one does not
+// (the installer gives the files it writes their packed times, so times cannot tell).
+std::optional<std::uint64_t> FileId(const std::wstring& path) {
+    UniqueFile file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                  nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !::GetFileInformationByHandle(file.get(), &info))
+        return std::nullopt;
+    return (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+}
+
+std::vector<std::wstring> ProgramFiles() {
+    const std::wstring dir = kInstallDir;
+    return {SystemFolder() + L"\\quenex.exe", dir + L"\\quenex.exe", dir + L"\\Velmora.exe", dir + L"\\Velmora.chm"};
+}
+
+std::vector<std::optional<std::uint64_t>> ProgramFileIds() {
+    std::vector<std::optional<std::uint64_t>> ids;
+    for (const std::wstring& file : ProgramFiles())
+        ids.push_back(FileId(file));
+    return ids;
+}
+
+void ExpectNoLeftovers() {
+    for (const std::wstring& file : ProgramFiles())
+        for (const wchar_t* ending : {L".new", L".old"})
+            EXPECT_FALSE(Exists(file + ending)) << file << ending;
 }
 
 // Every test starts from a prefix without Velmora and leaves it so.
@@ -235,14 +260,11 @@ TEST_F(Installer, UpgradeKeepsTheTasksAndARunningExecutorHoldsASilentOneBackUnch
         ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &running));
     ::CloseHandle(running.hThread);
     ASSERT_EQ(::WaitForInputIdle(running.hProcess, 10000), 0u);
-    const FILETIME before = WriteTime(SystemFolder() + L"\\quenex.exe");
+    const auto before = ProgramFileIds();
 
     EXPECT_EQ(Install(L"/WAIT=1"), 2u);
-    const FILETIME after = WriteTime(SystemFolder() + L"\\quenex.exe");
-    EXPECT_EQ(::CompareFileTime(&before, &after), 0);
-    for (const wchar_t* file : {L"Velmora.exe.new", L"quenex.exe.new", L"Velmora.chm.new"})
-        EXPECT_FALSE(Exists(std::wstring(kInstallDir) + L"\\" + file)) << file;
-    EXPECT_FALSE(Exists(SystemFolder() + L"\\quenex.exe.new"));
+    EXPECT_EQ(ProgramFileIds(), before);
+    ExpectNoLeftovers();
 
     ::TerminateProcess(running.hProcess, 0);
     ::WaitForSingleObject(running.hProcess, 10000);
@@ -275,6 +297,66 @@ TEST_F(Installer, InstallIntoAnotherFolderTakesTheOldFolderAwayAndKeepsTheTasks)
 
     ASSERT_TRUE(UninstallSilently());
     EXPECT_FALSE(Exists(moved));
+}
+
+// A stop partway through an upgrade puts every file back: none is replaced, none left beside.
+struct HeldFile {
+    const char* what;
+    DWORD share;  // how the holder shares the help file
+};
+
+TEST_F(Installer, AnUpgradeStoppedByAHeldHelpFileLeavesTheOldFilesAsTheyWere) {
+    const HeldFile cases[] = {
+        // The viewer has it open: the install waits for it and stops before changing anything.
+        {"open in the viewer", FILE_SHARE_READ},
+        // Open, but not to be moved: the first three files are moved aside before this one fails.
+        {"not to be moved", FILE_SHARE_READ | FILE_SHARE_WRITE},
+    };
+    ASSERT_EQ(Install(L""), 0u);
+    for (const HeldFile& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto before = ProgramFileIds();
+        {
+            UniqueFile held(::CreateFileW((std::wstring(kInstallDir) + L"\\Velmora.chm").c_str(), GENERIC_READ, c.share,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(held);
+            EXPECT_EQ(Install(L"/WAIT=0"), 2u);
+        }
+        EXPECT_EQ(ProgramFileIds(), before);
+        ExpectNoLeftovers();
+    }
+    ASSERT_EQ(Install(L""), 0u);
+    ExpectNoLeftovers();
+}
+
+TEST_F(Installer, AFileThatCannotBeWrittenStopsTheUpgradeWithTheOldExecutorInPlace) {
+    ASSERT_EQ(Install(L""), 0u);
+    const auto before = ProgramFileIds();
+    // A folder where the executor's new copy would be unpacked.
+    const std::wstring blocked = SystemFolder() + L"\\quenex.exe.new";
+    ASSERT_TRUE(::CreateDirectoryW(blocked.c_str(), nullptr));
+
+    EXPECT_EQ(Install(L""), 2u);
+    ::RemoveDirectoryW(blocked.c_str());
+
+    EXPECT_EQ(ProgramFileIds(), before);
+    ExpectNoLeftovers();
+}
+
+TEST_F(Installer, InstallOverTheSameFolderSpelledAnotherWayKeepsThePrograms) {
+    ASSERT_EQ(Install(L""), 0u);
+    wchar_t shortName[MAX_PATH] = {};
+    ASSERT_NE(::GetShortPathNameW(kInstallDir, shortName, MAX_PATH), 0u);
+    std::wstring slashes = kInstallDir;
+    for (wchar_t& c : slashes)
+        c = c == L'\\' ? L'/' : c;
+    for (const std::wstring& spelling : {std::wstring(shortName), std::wstring(kInstallDir) + L"\\", slashes}) {
+        SCOPED_TRACE(std::string(spelling.begin(), spelling.end()));
+        ASSERT_EQ(Install(L"", spelling), 0u);
+        for (const std::wstring& file : ProgramFiles())
+            EXPECT_TRUE(Exists(file)) << std::string(file.begin(), file.end());
+        ExpectNoLeftovers();
+    }
 }
 
 // Waits up to 20 s for a top-level window of that title.
