@@ -6,7 +6,7 @@
 ; Command line: /S (silent), /D=folder (last, unquoted), /WAIT=seconds (how long a silent install or
 ; uninstall waits for a running executor or manager before it gives up; 60 unless given).
 ; Exit codes: 0 done, 1 cancelled by the user, 2 stopped with nothing changed: a program file stayed
-; in use or could not be written.
+; in use or could not be written, or (uninstaller) a Velmora task could not be removed.
 
 Unicode true
 Target amd64-unicode
@@ -398,6 +398,16 @@ Section "Uninstall"
         ExecWait '"$INSTDIR\quenex.exe" -r'
     ${ElseIf} ${FileExists} "$SYSDIR\quenex.exe"
         ExecWait '"$SYSDIR\quenex.exe" -r'
+    ${EndIf}
+    ; "quenex -r" ends with 0 whatever it removed; a task it left (the Task Scheduler was not
+    ; running, or refused) keeps the executor and everything else in place.
+    FindFirst $0 $1 "$WINDIR\Tasks\quenep-*.job"
+    FindClose $0
+    ${If} $1 != ""
+        DetailPrint "The Velmora task $1 could not be removed; Velmora stays installed."
+        MessageBox MB_OK|MB_ICONSTOP "The Velmora task $1 could not be removed, so Velmora stays installed: without the executor that task would fail.$\r$\n$\r$\nThe Task Scheduler must be running to remove its tasks: start the service $\"Task Scheduler$\" and uninstall again." /SD IDOK
+        SetErrorLevel 2
+        Abort "The Velmora task $1 could not be removed; Velmora stays installed."
     ${EndIf}
 
     Delete "$SMPROGRAMS\Velmora.lnk"

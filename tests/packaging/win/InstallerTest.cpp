@@ -359,6 +359,30 @@ TEST_F(Installer, InstallOverTheSameFolderSpelledAnotherWayKeepsThePrograms) {
     }
 }
 
+TEST_F(Installer, AnUninstallThatCannotRemoveATaskEndsWithExitCode2AndLeavesEverythingInstalled) {
+    ASSERT_EQ(Install(L""), 0u);
+    const std::u16string task = MakePopupTask();
+    ASSERT_FALSE(task.empty());
+    const std::u16string job = TaskStoreFolder() + u"\\" + task + u".job";
+    const std::wstring dir = kInstallDir;
+    {
+        // The work item cannot be deleted while this is open.
+        UniqueFile held(::CreateFileW(std::wstring(job.begin(), job.end()).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        // In its own folder the uninstaller runs in place, so its exit code is the run's.
+        EXPECT_EQ(RunCommandLine(L"\"" + dir + L"\\uninstall.exe\" /S _?=" + dir), 2u);
+    }
+    for (const std::wstring& file : ProgramFiles())
+        EXPECT_TRUE(Exists(file)) << std::string(file.begin(), file.end());
+    EXPECT_TRUE(Exists(dir + L"\\uninstall.exe"));
+    EXPECT_TRUE(Exists(StartMenuEntry()));
+    EXPECT_TRUE(KeyExists(kUninstallKey));
+    // With the work item free again, the uninstall goes through.
+    ASSERT_TRUE(UninstallSilently());
+    EXPECT_TRUE(LocalTasks().empty());
+}
+
 // Waits up to 20 s for a top-level window of that title.
 HWND WaitForWindow(const wchar_t* title) {
     for (int i = 0; i < 200; ++i) {
