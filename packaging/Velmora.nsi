@@ -404,6 +404,7 @@ Section "Uninstall"
     FindFirst $0 $1 "$WINDIR\Tasks\quenep-*.job"
     FindClose $0
     ${If} $1 != ""
+        StrCpy $1 $1 -4
         DetailPrint "The Velmora task $1 could not be removed; Velmora stays installed."
         MessageBox MB_OK|MB_ICONSTOP "The Velmora task $1 could not be removed, so Velmora stays installed: without the executor that task would fail.$\r$\n$\r$\nThe Task Scheduler must be running to remove its tasks: start the service $\"Task Scheduler$\" and uninstall again." /SD IDOK
         SetErrorLevel 2
