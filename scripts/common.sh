@@ -2,8 +2,8 @@
 # prefix of our own. Source it; it stops what it started when the script exits.
 
 VELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-VELMORA_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev
-    g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
+VELMORA_PACKAGES=(cmake ninja-build g++ clang g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
+    libclang-rt-14-dev googletest libbenchmark-dev
     wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils iproute2 nsis fp-utils-3.2.2)
 
 # Every command the scripts and the build call, with the package that provides it (chmcmd is the
