@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "controls/win/DialogBase.h"
 #include "platform/win/Unique.h"
 
 namespace velmora {
@@ -29,6 +30,21 @@ private:
     HWND dialog_ = nullptr;
     std::vector<int> ids_;
     UniqueGdi<HFONT> font_;
+};
+
+// A dialog whose link labels get their colour and their hand cursor; it attaches them in its
+// OnInitDialog.
+class DialogWithLinks : public DialogBase {
+protected:
+    HBRUSH OnControlColor(UINT, HDC dc, HWND control) override { return links_.ControlColor(dc, control); }
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM) override {
+        if (message != WM_SETCURSOR || !links_.SetCursor(reinterpret_cast<HWND>(wParam)))
+            return false;
+        SetResult(TRUE);
+        return true;
+    }
+
+    LinkLabels links_;
 };
 
 }  // namespace velmora

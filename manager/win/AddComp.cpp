@@ -66,14 +66,6 @@ void CAddComp::OnInitDialog() {
     ApplyBox();
 }
 
-bool CAddComp::OnMessage(UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_SETCURSOR && links_.SetCursor(reinterpret_cast<HWND>(wParam))) {
-        SetResult(TRUE);
-        return true;
-    }
-    return false;
-}
-
 ComputerForm CAddComp::Read() const {
     ComputerForm form;
     form.name = ItemText(hwnd(), kCtlCompName);
@@ -159,14 +151,6 @@ void CAddCompM::OnInitDialog() {
                false);
     Show(form);
     ApplyOptionalBox();
-}
-
-bool CAddCompM::OnMessage(UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_SETCURSOR && links_.SetCursor(reinterpret_cast<HWND>(wParam))) {
-        SetResult(TRUE);
-        return true;
-    }
-    return false;
 }
 
 WakeForm CAddCompM::Read() const {

@@ -2,14 +2,13 @@
 // CAddCompM for wakeup tasks, each on one computer entry that it gives back on OK.
 #pragma once
 
-#include "controls/win/DialogBase.h"
 #include "controls/win/LinkLabel.h"
 #include "manager/AddCompLogic.h"
 #include "manager/win/ComputerServices.h"
 
 namespace velmora {
 
-class CAddComp : public DialogBase {
+class CAddComp : public DialogWithLinks {
 public:
     CAddComp(ComputerEntry entry, int action, const ComputerServices& services);
     // True when the dialog ended with OK; the entry then holds the name, user and password.
@@ -18,8 +17,6 @@ public:
 
 private:
     void OnInitDialog() override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    HBRUSH OnControlColor(UINT, HDC dc, HWND control) override { return links_.ControlColor(dc, control); }
     ComputerForm Read() const;
     void Show(const ComputerForm& form);
     void ApplyBox();
@@ -28,10 +25,9 @@ private:
 
     int action_;
     const ComputerServices& services_;
-    LinkLabels links_;
 };
 
-class CAddCompM : public DialogBase {
+class CAddCompM : public DialogWithLinks {
 public:
     // `several`: Edit of several computers, where only the broadcast address and the port count.
     CAddCompM(ComputerEntry entry, bool several, const ComputerServices& services);
@@ -40,8 +36,6 @@ public:
 
 private:
     void OnInitDialog() override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    HBRUSH OnControlColor(UINT, HDC dc, HWND control) override { return links_.ControlColor(dc, control); }
     WakeForm Read() const;
     void Show(const WakeForm& form);
     void ApplyOptionalBox();
@@ -51,7 +45,6 @@ private:
 
     bool several_;
     const ComputerServices& services_;
-    LinkLabels links_;
 };
 
 }  // namespace velmora
