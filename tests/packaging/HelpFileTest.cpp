@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <regex>
 #include <set>
@@ -14,12 +12,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/support/TestSupport.h"
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
+namespace {
 
 std::uint64_t Little(const std::string& bytes, std::size_t at, int width) {
     std::uint64_t value = 0;
@@ -138,14 +133,14 @@ bool IsPage(const std::string& file) {
 class HelpFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        bytes_ = ReadAll(VELMORA_HELP_FILE);
+        bytes_ = velmora::test::ReadBytes(VELMORA_HELP_FILE);
         ASSERT_FALSE(bytes_.empty()) << VELMORA_HELP_FILE;
         directory_ = ReadChmDirectory(bytes_);
         ASSERT_TRUE(directory_.error.empty()) << directory_.error;
     }
     bool Holds(const std::string& name) const { return directory_.entries.count("/" + name) != 0; }
     static std::string Source(const std::string& name) {
-        return ReadAll(std::string(VELMORA_HELP_SOURCES) + "/" + name);
+        return velmora::test::ReadBytes(std::string(VELMORA_HELP_SOURCES) + "/" + name);
     }
 
     std::string bytes_;
@@ -222,7 +217,7 @@ TEST_F(HelpFile, HibernationPageAnswersTheWizardsMessage) {
 
 TEST(ChmDirectoryReader, RefusesWhatIsNotACompiledHelpFile) {
     EXPECT_FALSE(ReadChmDirectory("<html></html>").error.empty());
-    std::string truncated = ReadAll(VELMORA_HELP_FILE);
+    std::string truncated = velmora::test::ReadBytes(VELMORA_HELP_FILE);
     ASSERT_GT(truncated.size(), 0x200u);
     truncated.resize(0x100);
     EXPECT_FALSE(ReadChmDirectory(truncated).error.empty());
