@@ -5,12 +5,39 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string_view>
+
 namespace velmora::test {
 
-// Handles every message waiting for this thread's windows, and returns when none is left.
+// A property sheet or wizard of the system's: it has the sheet's tab control or its Finish button.
+inline bool IsPropertySheet(HWND window) {
+    constexpr int kSheetTabs = 0x3020;
+    constexpr int kWizardFinish = 0x3025;
+    return ::GetDlgItem(window, kSheetTabs) || ::GetDlgItem(window, kWizardFinish);
+}
+
+// The dialog manager's turn at a message, as the product's loops give it: a property sheet's own
+// (Ctrl+Tab, then the dialog keys) for a sheet, the plain one for any other dialog.
+inline bool DialogManagerTakes(MSG& message) {
+    const HWND root = message.hwnd ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+    if (!root)
+        return false;
+    wchar_t name[16] = {};
+    ::GetClassNameW(root, name, 16);
+    if (std::wstring_view(name) != L"#32770")
+        return false;
+    if (IsPropertySheet(root))
+        return ::SendMessageW(root, PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(&message)) != 0;
+    return ::IsDialogMessageW(root, &message) != 0;
+}
+
+// Handles every message waiting for this thread's windows, and returns when none is left. Keys
+// meet the dialog manager first, as they do in the sheet's own loop.
 inline void Pump() {
     MSG message;
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (DialogManagerTakes(message))
+            continue;
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }

@@ -1,0 +1,105 @@
+// Real keyboard and mouse input for the Wine GUI tests. The input goes through the system's input
+// queue (SendInput), so a key meets the dialog manager, the sheet's own loop and WM_GETDLGCODE, and
+// a click meets hit testing, focus and capture, as a person's do.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <vector>
+
+namespace velmora::test {
+
+// Keys whose scan code carries the extended flag on a real keyboard; without it the system reads
+// the number pad's twin (Insert becomes 0, Delete the decimal point).
+inline bool IsExtendedKey(WORD key) {
+    switch (key) {
+        case VK_INSERT:
+        case VK_DELETE:
+        case VK_HOME:
+        case VK_END:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_APPS:
+        case VK_RCONTROL:
+        case VK_RMENU:
+            return true;
+        default:
+            return false;
+    }
+}
+
+inline INPUT KeyInput(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(key) ? KEYEVENTF_EXTENDEDKEY : 0);
+    return input;
+}
+
+// Presses the keys in order and lets them go in reverse: {VK_SHIFT, VK_F10} is Shift+F10. The keys
+// go to the window that has the keyboard focus in the foreground window.
+inline void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (const WORD key : keys)
+        inputs.push_back(KeyInput(key, false));
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
+        inputs.push_back(KeyInput(*key, true));
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+inline void PressKey(WORD key) {
+    PressKeys({key});
+}
+
+enum class Button { kLeft, kRight };
+
+// A click at a point of `window`'s client area (its centre when none is given), with the pointer
+// moved there first, as a mouse does.
+inline void ClickAt(HWND window, POINT client, Button button = Button::kLeft, int clicks = 1) {
+    ::ClientToScreen(window, &client);
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = static_cast<LONG>((client.x * 65536LL + width / 2) / width);
+    move.mi.dy = static_cast<LONG>((client.y * 65536LL + height / 2) / height);
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    std::vector<INPUT> inputs = {move};
+    const DWORD down = button == Button::kLeft ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN;
+    const DWORD up = button == Button::kLeft ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP;
+    for (int i = 0; i < clicks; ++i) {
+        INPUT press{};
+        press.type = INPUT_MOUSE;
+        press.mi.dwFlags = down;
+        inputs.push_back(press);
+        press.mi.dwFlags = up;
+        inputs.push_back(press);
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+inline void Click(HWND window, Button button = Button::kLeft, int clicks = 1) {
+    RECT area{};
+    ::GetClientRect(window, &area);
+    ClickAt(window, {(area.left + area.right) / 2, (area.top + area.bottom) / 2}, button, clicks);
+}
+
+// Brings a top-level window to the front, as a person's click on its title does, so that keys
+// reach it. False when it did not come to the front.
+inline bool BringToFront(HWND window) {
+    for (int i = 0; i < 100; ++i) {
+        if (::GetForegroundWindow() == window)
+            return true;
+        ::SetForegroundWindow(window);
+        ::Sleep(10);
+    }
+    return ::GetForegroundWindow() == window;
+}
+
+}  // namespace velmora::test
