@@ -49,10 +49,9 @@ TaskRow MakeTaskRow(const std::u16string& bareName, const WorkItemInfo& info, co
     TaskRow row;
     row.name = bareName;
     row.enabled = info.enabled;
-    if (record) {
-        row.texts[kColumnTask] = actionName;
+    row.texts[kColumnTask] = actionName;
+    if (record)
         row.texts[kColumnComment] = record->comment;
-    }
     row.texts[kColumnSchedule] = info.scheduleText;
     row.texts[kColumnNextRun] = FormatRunTime(info.nextRun, locale);
     row.texts[kColumnLastRun] = FormatRunTime(info.lastRun, locale);

@@ -44,9 +44,9 @@ struct TaskRow {
     bool enabled = true;
 };
 
-// The row of a task. `actionName` is the text of ActionNameStringId; `runningText` replaces the
-// result while the work item runs. A task whose file could not be read has no record: its texts
-// other than the work item's own stay blank, never another row's.
+// The row of a task. `actionName` is the text of ActionNameStringId, or for a task whose file could
+// not be read (no record) the text that says so; the record's other texts then stay blank, never
+// another row's.
 TaskRow MakeTaskRow(const std::u16string& bareName, const WorkItemInfo& info, const CTaskParams* record,
                     const std::u16string& actionName, const LocalePictures& locale);
 

@@ -69,4 +69,19 @@ bool WriteFileReplacing(const std::u16string& path, const std::function<bool(Fil
     return false;
 }
 
+std::optional<std::string> ReadWholeFile(const std::u16string& path) {
+    File file = File::OpenRead(path, ShareMode::kReadWriteDelete);
+    const std::int64_t length = file.IsOpen() ? file.Length() : -1;
+    if (length < 0)
+        return std::nullopt;
+    std::string bytes(static_cast<std::size_t>(length), '\0');
+    for (std::size_t done = 0; done < bytes.size();) {
+        const std::size_t n = file.Read(bytes.data() + done, bytes.size() - done);
+        if (n == 0)
+            return std::nullopt;
+        done += n;
+    }
+    return bytes;
+}
+
 }  // namespace velmora

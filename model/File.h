@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace velmora {
@@ -52,6 +53,8 @@ private:
 };
 
 bool DeleteFileAt(const std::u16string& path);
+// The whole content of a file; nothing when it cannot be opened or read to its end.
+std::optional<std::string> ReadWholeFile(const std::u16string& path);
 bool FileExists(const std::u16string& path);
 
 // How an attempt to put one file in the place of another ended.

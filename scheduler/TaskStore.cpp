@@ -1,8 +1,15 @@
 // Listing, reconciling and removing task pairs.
 #include "scheduler/TaskStore.h"
 
+#include <chrono>
+#include <thread>
+
+#include "model/File.h"
+
 namespace velmora {
 namespace {
+
+constexpr int kReadRetries = 3;
 
 bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
@@ -10,8 +17,8 @@ bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
 
 }  // namespace
 
-std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16string& folder,
-                                  const std::u16string& prefix) {
+std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16string& folder, const std::u16string& prefix,
+                                  const std::function<void()>& pauseBeforeRetry) {
     // Each deletion starts the listing again. A scheduler that reports a deletion but keeps the
     // work item would restart it for ever: the last pass goes on past deletions and returns every
     // valid task it found.
@@ -33,9 +40,21 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
                 scheduler.RepairTask(enumerated, task.name, scheduler.CurrentUser());
                 scheduler.LoadInfo(enumerated, task.info);
             }
-            const std::optional<long long> action = LoadStoredAction(folder, TaskNameOf(task.info.parameters));
-            if (!action)
+            const std::u16string fileName = TaskNameOf(task.info.parameters);
+            std::optional<long long> action = LoadStoredAction(folder, fileName);
+            // The executor replaces the file at the end of each run: a read that meets that moment
+            // is tried again before the task counts as unreadable.
+            for (int retry = 0; !action && retry < kReadRetries && FileExists(TaskFilePath(folder, fileName));
+                 ++retry) {
+                pauseBeforeRetry();
+                action = LoadStoredAction(folder, fileName);
+            }
+            if (!action) {
+                // Listed all the same, so it can be seen and deleted; never deleted for it.
+                task.fileReadable = false;
+                tasks.push_back(std::move(task));
                 continue;
+            }
             if (*action < 0 || *action > kActionWakeUp) {
                 if (scheduler.DeleteTask(enumerated) >= 0 && !lastPass) {
                     restart = true;
@@ -43,12 +62,16 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
                 }
                 continue;
             }
-            if (task.record.Load(folder, TaskNameOf(task.info.parameters), false))
-                tasks.push_back(std::move(task));
+            task.fileReadable = task.record.Load(folder, fileName, false);
+            tasks.push_back(std::move(task));
         }
         if (!restart)
             return tasks;
     }
+}
+
+void PauseBeforeReadRetry() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder) {
@@ -75,13 +98,25 @@ HResult CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem, const 
 }
 
 HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, const std::u16string& name,
-                       const std::function<HResult()>& updateWorkItem, bool& accountWarning) {
+                       const std::function<HResult()>& updateWorkItem, bool& accountWarning, bool* fileRestored) {
     accountWarning = false;
+    if (fileRestored)
+        *fileRestored = false;
+    const std::u16string path = TaskFilePath(folder, name);
+    const std::optional<std::string> before = ReadWholeFile(path);
     // A task file that cannot be written leaves the work item as it was: the pair stays whole.
     if (!record.Save(folder, name))
         return kFail;
     const HResult updated = updateWorkItem();
     accountWarning = IsAccountError(updated);
+    // A work item that kept its old settings gets its old task file back, so the pair never
+    // describes two different tasks.
+    if (updated < 0 && !accountWarning && before) {
+        const bool restored =
+            WriteFileReplacing(path, [&before](File& file) { return file.Write(before->data(), before->size()); });
+        if (fileRestored)
+            *fileRestored = restored;
+    }
     return updated;
 }
 

@@ -31,15 +31,19 @@ public:
 struct ListedTask {
     std::u16string name;  // the bare task name
     WorkItemInfo info;
-    CTaskParams record;  // read without the full record: flags and comment
+    CTaskParams record;        // read without the full record: flags and comment
+    bool fileReadable = true;  // false: the record is empty, the task file could not be read
 };
 
-// The valid tasks of one list, reconciling on the way: other programs' work items are skipped,
+void PauseBeforeReadRetry();
+
+// The tasks of one list, reconciling on the way: other programs' work items are skipped,
 // hand-changed parameters are repaired, and a work item whose task file holds an unknown action is
-// deleted (its task file stays). A task file that cannot be read makes its pair invalid: it is not
-// listed, and nothing is deleted.
-std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16string& folder,
-                                  const std::u16string& prefix);
+// deleted (its task file stays). A task whose file cannot be read, also after a few tries with
+// `pauseBeforeRetry` between them, is listed as unreadable and nothing is deleted: its work item
+// still fires, so the user must see it.
+std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16string& folder, const std::u16string& prefix,
+                                  const std::function<void()>& pauseBeforeRetry = PauseBeforeReadRetry);
 
 // Deletes every work item of the executor under either prefix, and its task file; other
 // programs' work items stay.
@@ -51,9 +55,11 @@ void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder);
 HResult CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem, const CTaskParams& record,
                        const std::u16string& folder, const std::u16string& name, bool& accountWarning);
 // A changed task: the task file first, then the work item, which is left alone when the file
-// cannot be written.
+// cannot be written. When the work item cannot be updated (other than for its account), the task
+// file is put back as it was; `fileRestored` says whether that worked.
 HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, const std::u16string& name,
-                       const std::function<HResult()>& updateWorkItem, bool& accountWarning);
+                       const std::function<HResult()>& updateWorkItem, bool& accountWarning,
+                       bool* fileRestored = nullptr);
 // Deletes the work item, then the task file. A work item that could not be deleted keeps its task
 // file, so the task stays whole and listed; one that was already gone loses its file too.
 HResult DeleteTaskPair(SchedulerCalls& scheduler, const std::u16string& folder, const std::u16string& bareName);

@@ -7,6 +7,7 @@
 
 #include "controls/win/DialogItems.h"
 #include "manager/AccountLogic.h"
+#include "manager/ShellLogic.h"
 #include "manager/StringIds.h"
 #include "manager/win/SchedulePage.h"
 #include "manager/win/Shell.h"
@@ -14,6 +15,7 @@
 #include "manager/win/res/resource.h"
 #include "model/win/TaskFolder.h"
 #include "model/File.h"
+#include "platform/win/SystemMessage.h"
 #include "platform/win/WideText.h"
 #include "scheduler/TaskStore.h"
 
@@ -435,13 +437,14 @@ bool CAddWiz::RunProperties(HWND owner, const std::u16string& name) {
                              state.userName, state.password, state.accountChanged};
     bool accountWarning = false;
     bool fileWritten = false;
+    bool fileRestored = false;
     const HResult result = ChangeTaskPair(
         state.record, context_.taskFolder, name,
         [&] {
             fileWritten = true;
             return editor.FinishExisting(changed);
         },
-        accountWarning);
+        accountWarning, &fileRestored);
     WipeText(changed.password);
     WipeText(state.password);
     if (!fileWritten) {
@@ -450,7 +453,18 @@ bool CAddWiz::RunProperties(HWND owner, const std::u16string& name) {
     }
     if (accountWarning)
         Tell(owner, IDS_ACCOUNT_WARNING);
-    return result >= 0 || accountWarning;
+    if (result < 0 && !accountWarning) {
+        // Nothing is left half-saved without a word: the scheduler's reason, and where the task
+        // file stands.
+        const std::u16string reason = ResultText(static_cast<std::uint32_t>(result), false) + u": " +
+                                      SystemMessageText(static_cast<std::uint32_t>(result));
+        std::u16string text = FillPlaceholder(
+            FromWide(LoadText(fileRestored ? IDS_WORK_ITEM_NOT_SAVED : IDS_WORK_ITEM_NOT_SAVED_FILE_CHANGED)), reason);
+        text = FillPlaceholder(text, TaskFilePath(context_.taskFolder, name));
+        context_.messageBox(owner, ToWide(text), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
 }
 
 // --- the entry points of the task lists ---------------------------------------------------------

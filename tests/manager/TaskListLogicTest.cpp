@@ -75,9 +75,12 @@ TEST(TaskRows, TextsWithBlanksForEmptyValuesAndRunningWhileItRuns) {
                                                                        u"SYSTEM", u" ", u"running"}));
     EXPECT_FALSE(row.enabled);
 
-    // A task whose file could not be read shows blanks, never another task's texts.
-    const TaskRow unread = MakeTaskRow(u"quenep-0cd", info, nullptr, u"Lock", EnglishPictures(u"HH:mm", u""));
-    EXPECT_EQ(unread.texts[kColumnTask], u" ");
+    // A task whose file could not be read says so in the Task column and shows its work item's
+    // texts, never another task's comment.
+    const TaskRow unread =
+        MakeTaskRow(u"quenep-0cd", info, nullptr, u"task file unreadable", EnglishPictures(u"HH:mm", u""));
+    EXPECT_EQ(unread.texts[kColumnTask], u"task file unreadable");
+    EXPECT_EQ(unread.texts[kColumnUser], u"SYSTEM");
     EXPECT_EQ(unread.texts[kColumnComment], u" ");
 
     const std::u16string data = PackRowData(row);

@@ -179,19 +179,35 @@ TEST_F(TaskStore, SchedulerThatNeverForgetsADeletedItemStillGetsTheValidTasksLis
     EXPECT_EQ(100, scheduler.enumerations) << "the listing gives up restarting, not listing";
 }
 
-TEST_F(TaskStore, MissingOrBrokenTaskFileMakesThePairInvalidWithoutDeletingIt) {
-    scheduler.Add(u"quenep-0m");
+// A task whose file cannot be read still has a work item that fires: it is listed, marked, and
+// never deleted for it. A file that exists is read again a few times first (the executor may be
+// replacing it); a missing one is not waited for.
+TEST_F(TaskStore, UnreadableTaskFileIsListedAsSuchAfterRetriesAndNothingIsDeleted) {
+    SaveTask(u"quenep-0a", kActionShutdown);
+    scheduler.Add(u"quenep-0a");
+    scheduler.Add(u"quenep-0m");  // no task file
     scheduler.Add(u"quenep-0x");
     test::WriteBytes(dir.Path() / "quenep-0x.dat", "broken");
-    EXPECT_TRUE(ListTasks(scheduler, dir.Folder(), kLocalPrefix).empty());
+    scheduler.Add(u"quenep-0g");
+    SaveUnknownAction(u"quenep-0g", 2, 114);  // a force flag of 2, under a valid checksum
+    int pauses = 0;
+    const auto tasks = ListTasks(scheduler, dir.Folder(), kLocalPrefix, [&] { ++pauses; });
+    EXPECT_EQ((std::vector<std::u16string>{u"quenep-0a", u"quenep-0m", u"quenep-0x", u"quenep-0g"}), Names(tasks));
+    const std::vector<bool> readable = {tasks[0].fileReadable, tasks[1].fileReadable, tasks[2].fileReadable,
+                                        tasks[3].fileReadable};
+    EXPECT_EQ((std::vector<bool>{true, false, false, false}), readable);
+    EXPECT_EQ(3, pauses) << "three tries for the broken file, none for the missing one";
     EXPECT_TRUE(scheduler.calls.empty());
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "quenep-0x.dat"));
 }
 
-TEST_F(TaskStore, RecordThatFailsItsFlagsIsNotListed) {
-    SaveUnknownAction(u"quenep-0g", 2, 114);  // a force flag of 2, under a valid checksum
-    scheduler.Add(u"quenep-0g");
-    EXPECT_TRUE(ListTasks(scheduler, dir.Folder(), kLocalPrefix).empty());
-    EXPECT_TRUE(scheduler.calls.empty());
+TEST_F(TaskStore, TaskFileBeingReplacedIsReadOnTheNextTry) {
+    scheduler.Add(u"quenep-0r");
+    test::WriteBytes(dir.Path() / "quenep-0r.dat", "half");
+    const auto tasks = ListTasks(scheduler, dir.Folder(), kLocalPrefix, [&] { SaveTask(u"quenep-0r", kActionLock); });
+    ASSERT_EQ(1u, tasks.size());
+    EXPECT_TRUE(tasks[0].fileReadable);
+    EXPECT_EQ(kActionLock, tasks[0].record.action);
 }
 
 TEST_F(TaskStore, RemoveAllTakesOnlyTheExecutorsWorkItemsAndTheirFiles) {
@@ -283,6 +299,32 @@ TEST_F(TaskStore, ChangedPairWritesTheFileBeforeTheWorkItem) {
                                  warning));
     EXPECT_EQ(u"new", commentDuringUpdate);
     EXPECT_TRUE(warning);
+}
+
+// The work item refusing its change leaves the task file as it was before, byte for byte; an
+// account the scheduler would not take still stores both (the caller warns).
+TEST_F(TaskStore, ChangeThatTheWorkItemRefusesPutsTheOldTaskFileBack) {
+    struct Case {
+        HResult update;
+        bool restored;
+    };
+    for (const Case& c : {Case{kFail, true}, Case{kFileNotFound, true}, Case{kAccessDenied, false}, Case{kOk, false}}) {
+        SCOPED_TRACE(c.update);
+        SaveTask(u"quenep-0c", kActionShutdown, u"old");
+        const std::string before = test::ReadBytes(dir.Path() / "quenep-0c.dat");
+        CTaskParams record;
+        record.comment = u"new";
+        bool warning = false, restored = !c.restored;
+        EXPECT_EQ(c.update, ChangeTaskPair(
+                                record, dir.Folder(), u"quenep-0c", [&] { return c.update; }, warning, &restored));
+        EXPECT_EQ(c.restored, restored);
+        CTaskParams onDisk;
+        ASSERT_TRUE(onDisk.Load(dir.Folder(), u"quenep-0c", false));
+        EXPECT_EQ(c.restored ? u"old" : u"new", onDisk.comment);
+        if (c.restored) {
+            EXPECT_EQ(before, test::ReadBytes(dir.Path() / "quenep-0c.dat"));
+        }
+    }
 }
 
 TEST_F(TaskStore, AWorkItemThatStaysKeepsItsTaskFile) {
