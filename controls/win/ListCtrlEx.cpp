@@ -484,6 +484,13 @@ LRESULT CListBase::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             UpdateLabelTip({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             break;
         }
+        case WM_GETDLGCODE: {
+            const LRESULT code = ::DefSubclassProc(list_, message, wParam, lParam);
+            const MSG* key = reinterpret_cast<const MSG*>(lParam);
+            if (key && takesKey_ && takesKey_(*key))
+                return code | DLGC_WANTMESSAGE;
+            return code;
+        }
         case WM_MOUSELEAVE:
         case WM_VSCROLL:
         case WM_HSCROLL:

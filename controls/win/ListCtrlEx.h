@@ -30,6 +30,9 @@ public:
 
     bool Attach(HWND list);
     HWND hwnd() const { return list_; }
+    // The keys the list takes for itself instead of leaving them to the dialog manager (which
+    // would press the default button on Enter and move on with Tab).
+    void TakeKeys(std::function<bool(const MSG& key)> takes) { takesKey_ = std::move(takes); }
 
     void AddColumn(const std::wstring& text, int format, int width, bool hideable, bool visible);
     int ColumnCount() const { return static_cast<int>(layout_.columns.size()); }
@@ -98,6 +101,7 @@ private:
     std::wstring tipText_;
     int tipRow_ = -1, tipColumn_ = -1;
     UniqueImageList sortImages_;
+    std::function<bool(const MSG&)> takesKey_;
 };
 
 // The list base over the system's list control of a dialog.

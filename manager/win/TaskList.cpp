@@ -3,7 +3,9 @@
 #include "manager/win/TaskList.h"
 
 #include <shellapi.h>
+#include <windowsx.h>
 
+#include "manager/ShellLogic.h"
 #include "manager/StringIds.h"
 #include "manager/win/UserLocale.h"
 #include "manager/win/res/resource.h"
@@ -58,12 +60,16 @@ CTaskList::CTaskList(TaskKind kind, ManagerContext& context)
         SaveLayout();
         return FALSE;
     });
+    // OK and the close box reach every page; only the one the user sees stores its layout, which
+    // the other list then takes when it is activated.
     OnNotifyCode(PSN_APPLY, [this](NMHDR&) {
-        SaveLayout();
+        if (IsCurrentPage())
+            SaveLayout();
         return PSNRET_NOERROR;
     });
     OnNotifyCode(PSN_RESET, [this](NMHDR&) {
-        SaveLayout();
+        if (IsCurrentPage())
+            SaveLayout();
         return 0;
     });
     OnNotifyCode(PSN_HELP, [this](NMHDR&) {
@@ -86,6 +92,11 @@ HPROPSHEETPAGE CTaskList::Create() {
 void CTaskList::OnInitDialog() {
     locale_ = UserLocalePictures();
     list_.Attach(Item(IDC_TASK_LIST));
+    // Enter opens the selected task and Tab goes to OK; Shift+Tab still goes back.
+    list_.TakeKeys([](const MSG& key) {
+        return key.message == WM_KEYDOWN &&
+               (key.wParam == VK_RETURN || (key.wParam == VK_TAB && ::GetKeyState(VK_SHIFT) >= 0));
+    });
     images_.reset(::ImageList_LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_TASK_IMAGES), 16, 0,
                                          RGB(255, 0, 255), IMAGE_BITMAP, LR_CREATEDIBSECTION));
     ::SendMessageW(list_.hwnd(), LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_.get()));
@@ -155,14 +166,16 @@ bool CTaskList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return true;
     }
     if (message == WM_CONTEXTMENU && reinterpret_cast<HWND>(wParam) == list_.hwnd()) {
-        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (lParam == -1) {
-            // From the keyboard: near the list's top left corner.
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        // From the keyboard the position is (-1, -1) in the parameter's two halves, whatever
+        // its upper bits hold.
+        const bool fromKeyboard = at.x == -1 && at.y == -1;
+        if (fromKeyboard) {
+            // Near the list's top left corner.
             RECT rect{};
             ::GetWindowRect(list_.hwnd(), &rect);
             at = {rect.left + rect.left / 8, rect.top + rect.top / 8};
-        }
-        if (lParam != -1) {
+        } else {
             // From the mouse: only on a selected row.
             LVHITTESTINFO hit{};
             hit.pt = at;
@@ -187,8 +200,8 @@ void CTaskList::Fill(const std::u16string& nameToSelect) {
     const std::u16string prefix = kind_ == TaskKind::kLocal ? kLocalPrefix : kRemotePrefix;
     const std::vector<ListedTask> tasks = ListTasks(scheduler, context_.taskFolder, prefix);
     for (const ListedTask& task : tasks) {
-        const std::u16string actionName = FromWide(LoadText(ActionNameStringId(task.record.action)));
-        const TaskRow row = MakeTaskRow(task.name, task.info, &task.record, actionName, locale_);
+        const TaskRow row = MakeTaskRow(task.name, task.info, task.fileReadable ? &task.record : nullptr,
+                                        TaskText(task.fileReadable ? &task.record : nullptr), locale_);
         const int index = list_.RowCount();
         ShowRow(row, index, true);
         if (!nameToSelect.empty() && EqualsIgnoringAsciiCase(task.name, nameToSelect))
@@ -211,16 +224,25 @@ void CTaskList::ShowRow(const TaskRow& row, int index, bool insert) {
         list_.SetRow(index, cells, image, PackRowData(row));
 }
 
-void CTaskList::UpdateRow(CScheduledTask& scheduler, const std::u16string& name, int index, bool insert) {
+std::u16string CTaskList::TaskText(const CTaskParams* record) const {
+    return FromWide(LoadText(record ? ActionNameStringId(record->action) : IDS_ROW_FILE_UNREADABLE));
+}
+
+bool CTaskList::UpdateRow(CScheduledTask& scheduler, const std::u16string& name, int index, bool insert) {
     WorkItemInfo info;
-    scheduler.LoadInfo(name + u".job", info);
+    const HResult read = scheduler.LoadInfo(name + u".job", info);
+    if (read == kFileNotFound || read == kPathNotFound) {
+        // Removed outside the manager: the row goes too.
+        if (!insert)
+            list_.DeleteRow(index);
+        return false;
+    }
     // A record of the row's own: a task file that cannot be read leaves its texts blank.
     CTaskParams record;
     const bool loaded = record.Load(context_.taskFolder, name, false);
-    const std::u16string actionName = loaded ? FromWide(LoadText(ActionNameStringId(record.action))) : u"";
-    ShowRow(MakeTaskRow(name, info, loaded ? &record : nullptr, actionName, locale_), index, insert);
-    if (insert)
-        list_.SelectRow(index);
+    ShowRow(MakeTaskRow(name, info, loaded ? &record : nullptr, TaskText(loaded ? &record : nullptr), locale_), index,
+            insert);
+    return true;
 }
 
 void CTaskList::UpdateAllRows() {
@@ -228,9 +250,10 @@ void CTaskList::UpdateAllRows() {
         return;
     CScheduledTask scheduler;
     scheduler.KeepSchedulerOpen();
-    for (int index = 0; index < list_.RowCount(); ++index) {
-        if (const std::u16string* data = list_.RowData(index))
-            UpdateRow(scheduler, RowDataText(*data, 0), index, false);
+    for (int index = 0; index < list_.RowCount();) {
+        const std::u16string* data = list_.RowData(index);
+        if (!data || UpdateRow(scheduler, RowDataText(*data, 0), index, false))
+            ++index;
     }
 }
 
@@ -263,7 +286,8 @@ void CTaskList::OnKey(WORD key) {
             Delete();
             break;
         case VK_TAB:
-            ::SetFocus(::GetDlgItem(Sheet(), IDOK));
+            // Through the dialog manager, so OK also becomes the default button it shows.
+            ::SendMessageW(Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(Sheet(), IDOK)), TRUE);
             break;
         default:
             break;
@@ -302,7 +326,8 @@ void CTaskList::Import() {
         AddNewRow(context_.editor->Import(Sheet(), kind_));
 }
 
-// A new task's row goes at the end, selected; only for a task whose work item exists.
+// A new task's row takes its place in the sort order, selected and in view; only for a task whose
+// work item exists.
 void CTaskList::AddNewRow(const std::optional<std::u16string>& name) {
     if (!name)
         return;
@@ -310,7 +335,20 @@ void CTaskList::AddNewRow(const std::optional<std::u16string>& name) {
     WorkItemInfo info;
     if (scheduler.LoadInfo(*name + u".job", info) < 0)
         return;
-    UpdateRow(scheduler, *name, list_.RowCount(), true);
+    if (!UpdateRow(scheduler, *name, list_.RowCount(), true))
+        return;
+    SortRows();
+    SelectName(*name);
+}
+
+void CTaskList::SelectName(const std::u16string& name) {
+    for (int row = 0; row < list_.RowCount(); ++row) {
+        const std::u16string* data = list_.RowData(row);
+        if (data && EqualsIgnoringAsciiCase(RowDataText(*data, 0), name)) {
+            list_.SelectRow(row);
+            return;
+        }
+    }
 }
 
 void CTaskList::Export() {
@@ -324,10 +362,10 @@ void CTaskList::Edit() {
     const std::u16string name = SelectedName();
     if (name.empty() || !context_.editor)
         return;
-    if (context_.editor->Edit(Sheet(), name, kind_)) {
-        CScheduledTask scheduler;
-        UpdateRow(scheduler, name, row, false);
-    }
+    context_.editor->Edit(Sheet(), name, kind_);
+    // Whatever the sheet stored, or failed to store, the row shows what is stored now.
+    CScheduledTask scheduler;
+    UpdateRow(scheduler, name, row, false);
 }
 
 void CTaskList::Delete() {
@@ -356,8 +394,18 @@ void CTaskList::Delete() {
 
 void CTaskList::RunOrTerminate() {
     const std::u16string name = SelectedName();
-    if (!name.empty())
-        CScheduledTask().RunOrTerminate(name + u".job");
+    if (name.empty())
+        return;
+    // The executor could not read the task either: say so instead of starting a run that fails.
+    CTaskParams record;
+    if (!record.Load(context_.taskFolder, name, false)) {
+        context_.messageBox(Sheet(),
+                            ToWide(FillPlaceholder(FromWide(LoadText(IDS_TASK_FILE_UNREADABLE)),
+                                                   TaskFilePath(context_.taskFolder, name))),
+                            MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    CScheduledTask().RunOrTerminate(name + u".job");
 }
 
 void CTaskList::EnableOrDisable() {
@@ -396,6 +444,10 @@ void CTaskList::SystemDialog() {
     if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         const ProcessHandles started(process);  // the dialog runs on its own
     }
+}
+
+bool CTaskList::IsCurrentPage() const {
+    return hwnd() && reinterpret_cast<HWND>(::SendMessageW(Sheet(), PSM_GETCURRENTPAGEHWND, 0, 0)) == hwnd();
 }
 
 void CTaskList::SaveLayout() {

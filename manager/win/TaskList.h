@@ -42,8 +42,13 @@ public:
 private:
     void OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // Reads one task into row `index`: inserted (selected) or replacing the row there.
-    void UpdateRow(CScheduledTask& scheduler, const std::u16string& name, int index, bool insert);
+    // Reads one task into row `index`: inserted or replacing the row there. A task whose work item
+    // is gone loses its row instead (false).
+    bool UpdateRow(CScheduledTask& scheduler, const std::u16string& name, int index, bool insert);
+    // The Task column: the action's name, or that the task file could not be read.
+    std::u16string TaskText(const CTaskParams* record) const;
+    void SelectName(const std::u16string& name);
+    bool IsCurrentPage() const;
     void ShowRow(const TaskRow& row, int index, bool insert);
     void AddNewRow(const std::optional<std::u16string>& name);
     void SortRows();

@@ -38,12 +38,17 @@ CVesperPS::CVesperPS(ManagerContext& context, SheetOptions options)
       tasks_(std::make_unique<CTaskList>(TaskKind::kLocal, context)),
       remote_(options.remoteTab ? std::make_unique<CTaskList>(TaskKind::kRemote, context) : nullptr),
       about_(context) {
-    if (!context_.openHelp)
+    if (!context_.openHelp) {
         context_.openHelp = [this](HWND) { OpenHelp(); };
+        ownsHelp_ = true;
+    }
 }
 
 CVesperPS::~CVesperPS() {
     watcher_.Stop();
+    // The context outlives the sheet: no callback into a sheet that is gone.
+    if (ownsHelp_)
+        context_.openHelp = nullptr;
     if (options_.modeless && hwnd_ && ::IsWindow(hwnd_))
         ::DestroyWindow(hwnd_);
 }

@@ -53,6 +53,7 @@ private:
 
     ManagerContext& context_;
     SheetOptions options_;
+    bool ownsHelp_ = false;  // the context's Help callback is this sheet's
     std::unique_ptr<CTaskList> tasks_;
     std::unique_ptr<CTaskList> remote_;
     CAbout about_;

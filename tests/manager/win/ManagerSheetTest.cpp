@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+#include <optional>
+
 #include "controls/ColumnLayout.h"
 #include "model/TaskParams.h"
 #include "manager/StringIds.h"
@@ -14,12 +18,38 @@
 #include "model/File.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/win/Input.h"
 #include "tests/support/win/Messages.h"
+#include "tests/support/win/PopupMenu.h"
+#include "tests/support/win/SheetDriver.h"
 #include "tests/support/win/TaskPairs.h"
 #include "tests/support/win/WorkItems.h"
 
 namespace velmora {
 namespace {
+
+using test::PumpUntil;
+
+// The task editor's entry points as the lists call them, noted; Create New makes what `create` makes.
+class RecordingEditor : public NoTaskEditor {
+public:
+    std::optional<std::u16string> CreateNew(HWND, TaskKind kind) override {
+        calls.push_back(kind == TaskKind::kLocal ? u"CreateNew local" : u"CreateNew remote");
+        return create ? create() : std::nullopt;
+    }
+    bool Edit(HWND, const std::u16string& name, TaskKind) override {
+        calls.push_back(u"Edit " + name);
+        return false;
+    }
+    std::vector<std::u16string> calls;
+    std::function<std::optional<std::u16string>()> create;
+};
+
+// The middle of a window's part: a row of a list, a header item, a tab.
+POINT Middle(const RECT& rect) {
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
 
 class ManagerSheet : public ::testing::Test {
 protected:
@@ -44,6 +74,8 @@ protected:
         sheet = std::make_unique<CVesperPS>(context, SheetOptions{remoteTab, true});
         sheet->Show();
         test::Pump();
+        EXPECT_TRUE(test::BringToFront(sheet->hwnd()));
+        test::Pump();
         return sheet->tasks();
     }
     void PressOk() {
@@ -58,17 +90,48 @@ protected:
         }
         return -1;
     }
-    std::u16string Make(int action, std::u16string comment) {
+    std::u16string Make(int action, std::u16string comment, TaskKind kind = TaskKind::kLocal) {
         CTaskParams record;
         record.action = action;
         record.comment = std::move(comment);
-        std::u16string name = test::MakeTaskPair(TaskKind::kLocal, record);
+        std::u16string name = test::MakeTaskPair(kind, record);
         EXPECT_FALSE(name.empty());
         return name;
     }
 
+    // A person's click on a row of the page's list, unless it is the focused selection already (a
+    // second click so soon would be a double click).
+    bool ClickRow(CTaskList& page, int row) {
+        const auto ready = [&] { return page.list().SelectedRow() == row && ::GetFocus() == page.list().hwnd(); };
+        if (ready())
+            return true;
+        RECT rect{};
+        rect.left = LVIR_LABEL;
+        ::SendMessageW(page.list().hwnd(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
+        test::ClickAt(page.list().hwnd(), Middle(rect));
+        return PumpUntil(ready, 2000);
+    }
+    // A person's click on a tab of the sheet.
+    void ClickTab(int index) {
+        const HWND tabs = reinterpret_cast<HWND>(::SendMessageW(sheet->hwnd(), PSM_GETTABCONTROL, 0, 0));
+        RECT rect{};
+        ::SendMessageW(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&rect));
+        test::ClickAt(tabs, Middle(rect));
+        PumpUntil([&] { return ::SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == index; }, 2000);
+    }
+    // A person's click on the header of the list's `controlColumn`-th shown column.
+    void ClickHeader(CTaskList& page, int controlColumn) {
+        const HWND header = reinterpret_cast<HWND>(::SendMessageW(page.list().hwnd(), LVM_GETHEADER, 0, 0));
+        RECT rect{};
+        ::SendMessageW(header, HDM_GETITEMRECT, controlColumn, reinterpret_cast<LPARAM>(&rect));
+        const int key = page.list().sortKey();
+        test::ClickAt(header, Middle(rect));
+        PumpUntil([&] { return page.list().sortKey() != key; }, 2000);
+    }
+    bool SheetOpen() { return test::CurrentPage(sheet->hwnd()) != nullptr; }
+
     ManagerContext context;
-    NoTaskEditor editor;
+    RecordingEditor editor;
     std::unique_ptr<CVesperPS> sheet;
     std::vector<std::wstring> questions;
     int answer = IDYES;
@@ -205,6 +268,128 @@ TEST_F(ManagerSheet, LayoutIsKeptInTheRegistryAndHiddenCellsComeBack) {
     EXPECT_EQ(-(kColumnNextRun + 1), again.list().sortKey());
     EXPECT_EQ(123, ::SendMessageW(again.list().hwnd(), LVM_GETCOLUMNWIDTH, 0, 0));
     PressOk();
+}
+
+// Keys as a person presses them on either list, with a row clicked first: they meet the dialog
+// manager and the sheet before the list, as at the keyboard.
+TEST_F(ManagerSheet, KeysOnTheTaskListsDoWhatTheirPagesSay) {
+    const std::u16string local = Make(kActionPopup, u"night");
+    const std::u16string remote = Make(kActionWakeOnLan, u"lab", TaskKind::kRemote);
+    answer = IDNO;
+    Open();
+    for (const bool remotePage : {false, true}) {
+        SCOPED_TRACE(remotePage ? "Remote" : "Tasks");
+        if (remotePage)
+            ClickTab(1);
+        CTaskList& page = remotePage ? *sheet->remote() : sheet->tasks();
+        const std::u16string name = remotePage ? remote : local;
+        RECT listRect{};
+        ::GetWindowRect(page.list().hwnd(), &listRect);
+        const POINT keyboardMenu{listRect.left + listRect.left / 8, listRect.top + listRect.top / 8};
+        const std::vector<std::wstring> menuItems = {L"&Edit", L"&Disable", L"&Create shortcut", L"", L"&Run",
+                                                     L"",      L"Delete"};
+        struct Key {
+            const char* what;
+            std::vector<WORD> keys;
+            std::size_t editorCalls;  // how many of `calls` were made so far
+            std::size_t questions;    // asked so far
+            bool menu;                // the context menu, at the keyboard's place
+            bool focusOk;
+        };
+        const std::vector<std::u16string> calls = {u"Edit " + name,
+                                                   remotePage ? u"CreateNew remote" : u"CreateNew local"};
+        const std::size_t asked = questions.size();
+        const Key keys[] = {
+            {"Enter opens the task", {VK_RETURN}, 1, asked, false, false},
+            {"Insert makes a new one", {VK_INSERT}, 2, asked, false, false},
+            {"Delete asks first", {VK_DELETE}, 2, asked + 1, false, false},
+            {"the context-menu key", {VK_APPS}, 2, asked + 1, true, false},
+            {"Shift+F10", {VK_SHIFT, VK_F10}, 2, asked + 1, true, false},
+            {"Tab goes to OK", {VK_TAB}, 2, asked + 1, false, true},
+        };
+        editor.calls.clear();
+        for (const Key& key : keys) {
+            SCOPED_TRACE(key.what);
+            ASSERT_TRUE(ClickRow(page, 0));
+            std::unique_ptr<test::PopupMenuWatch> menu;
+            if (key.menu)
+                menu = std::make_unique<test::PopupMenuWatch>();
+            test::PressKeys(key.keys);
+            PumpUntil([&] { return menu ? menu->seen() : false; }, key.menu ? 3000 : 300);
+            if (menu) {
+                menu->Finish();
+                ASSERT_TRUE(menu->seen());
+                EXPECT_EQ(keyboardMenu.x, menu->place.left);
+                EXPECT_EQ(keyboardMenu.y, menu->place.top);
+                EXPECT_EQ(menuItems, menu->items);
+            }
+            EXPECT_EQ(std::vector<std::u16string>(calls.begin(), calls.begin() + key.editorCalls), editor.calls);
+            EXPECT_EQ(key.questions, questions.size());
+            if (key.focusOk) {
+                EXPECT_EQ(::GetDlgItem(sheet->hwnd(), IDOK), ::GetFocus());
+            }
+            ASSERT_TRUE(SheetOpen()) << "no key of the list closes the manager";
+        }
+        EXPECT_EQ(L"Delete this task?", questions.back());
+        EXPECT_EQ(1, page.list().RowCount()) << "answered No";
+    }
+}
+
+// The layout the user sees when pressing OK is the one kept, whichever pages were opened before.
+TEST_F(ManagerSheet, TheLayoutKeptIsTheOneOnTheScreenAtOk) {
+    Make(kActionPopup, u"night");
+    CTaskList& page = Open();
+    ClickTab(1);
+    ClickTab(0);
+    ClickHeader(page, kColumnSchedule);
+    ASSERT_EQ(kColumnSchedule + 1, page.list().sortKey());
+    test::Click(::GetDlgItem(sheet->hwnd(), IDOK));
+    ASSERT_TRUE(PumpUntil([&] { return !SheetOpen(); }, 2000)) << "OK closes the sheet";
+    sheet.reset();
+    EXPECT_EQ(kColumnSchedule + 1, Open().list().sortKey());
+    // The other list shows the kept layout when it is activated.
+    ClickTab(1);
+    EXPECT_EQ(kColumnSchedule + 1, sheet->remote()->list().sortKey());
+    PressOk();
+}
+
+// The rows follow the store: a task whose file cannot be read is shown and can be deleted but not
+// run; one removed outside goes at the next refresh; a new one is selected where the sort puts it.
+TEST_F(ManagerSheet, RowsFollowTheStoreAndANewRowIsSelectedWhereTheSortPutsIt) {
+    const std::u16string popup = Make(kActionPopup, u"b");
+    const std::u16string shutdown = Make(kActionShutdown, u"d");
+    const std::u16string broken = Make(kActionLock, u"c");
+    test::WriteBytes(std::filesystem::path(ToWide(TaskFilePath(TaskStoreFolder(), broken))), "not a task");
+    CTaskList& page = Open();
+    CListCtrlEx& list = page.list();
+    ASSERT_EQ(3, list.RowCount()) << "the unreadable task is listed: its work item still fires";
+    const int brokenRow = RowOf(page, broken);
+    ASSERT_GE(brokenRow, 0);
+    EXPECT_EQ(L"task file unreadable", list.CellText(brokenRow, kColumnTask));
+    EXPECT_NE(L" ", list.CellText(brokenRow, kColumnSchedule)) << "its work item's texts";
+    list.SelectRow(brokenRow);
+    page.RunOrTerminate();
+    ASSERT_EQ(1u, questions.size());
+    EXPECT_NE(std::wstring::npos, questions[0].find(L"cannot be read")) << "Run refuses with a word";
+    page.Delete();
+    EXPECT_EQ(2, list.RowCount());
+    EXPECT_FALSE(FileExists(TaskStoreFolder() + u"\\" + broken + u".job"));
+
+    // Removed behind the manager's back: gone at the next refresh, not shown as disabled.
+    ASSERT_HRESULT_SUCCEEDED(CScheduledTask().DeleteTask(shutdown + u".job"));
+    ::SendMessageW(sheet->hwnd(), CVesperPS::ScanMessage(), 0, 0);
+    ASSERT_EQ(1, list.RowCount());
+    EXPECT_EQ(0, RowOf(page, popup));
+
+    // Sorted by the Task column, a new "Lock" comes before "Popup", selected there.
+    ClickHeader(page, kColumnTask);
+    std::u16string made;
+    editor.create = [&] { return made = Make(kActionLock, u"new"); };
+    page.CreateNew();
+    EXPECT_EQ(0, RowOf(page, made));
+    EXPECT_EQ(0, list.SelectedRow());
+    PressOk();
+    EXPECT_FALSE(context.openHelp) << "no Help callback outlives its sheet";
 }
 
 TEST_F(ManagerSheet, EveryTextTheListUsesIsInTheStringTable) {

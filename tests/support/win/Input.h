@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <initializer_list>
 #include <vector>
 
 namespace velmora::test {
@@ -44,7 +43,7 @@ inline INPUT KeyInput(WORD key, bool up) {
 
 // Presses the keys in order and lets them go in reverse: {VK_SHIFT, VK_F10} is Shift+F10. The keys
 // go to the window that has the keyboard focus in the foreground window.
-inline void PressKeys(std::initializer_list<WORD> keys) {
+inline void PressKeys(const std::vector<WORD>& keys) {
     std::vector<INPUT> inputs;
     for (const WORD key : keys)
         inputs.push_back(KeyInput(key, false));
