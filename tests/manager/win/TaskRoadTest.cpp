@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cwchar>
 #include <memory>
@@ -30,6 +31,8 @@
 #include "platform/win/WideText.h"
 #include "scheduler/TaskStore.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/win/Input.h"
+#include "tests/support/win/PopupMenu.h"
 #include "tests/support/win/SheetDriver.h"
 #include "tests/support/win/TaskPairs.h"
 #include "tests/support/win/WorkItems.h"
@@ -116,6 +119,28 @@ int AnswerExecutorDialogs(const std::wstring& message) {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.answered;
+}
+
+// An executor dialog that shows `message` is open, in whichever process.
+bool ExecutorDialogShown(const std::wstring& message) {
+    struct Search {
+        const std::wstring* message;
+        bool found;
+    } search{&message, false};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t text[256] = {};
+            ::GetDlgItemTextW(window, 1001, text, 256);
+            s->found = s->found || (::IsWindowVisible(window) && *s->message == text);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string ToNarrowForTest(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
 }
 
 bool ExecutorRunning() {
@@ -224,13 +249,26 @@ TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList)
     // The scheduler's service reads the changed work item in its own time; until then Run starts
     // nothing, so Run is pressed again while no executor runs. Every dialog showing the message is
     // answered, also one of a second start, until the scheduler has recorded the ended run.
-    bool answered = false;
-    for (int attempt = 0; attempt < 10 && !answered; ++attempt) {
+    bool started = false;
+    for (int attempt = 0; attempt < 10 && !started; ++attempt) {
         if (!ExecutorRunning())
             tasks().RunOrTerminate();
-        answered = PumpUntil([&] { return AnswerExecutorDialogs(message) > 0; }, 5000);
+        started = PumpUntil([&] { return ExecutorDialogShown(message); }, 5000);
     }
-    ASSERT_TRUE(answered) << "the scheduler started no executor";
+    ASSERT_TRUE(started) << "the scheduler started no executor";
+    // The executor watcher sees it run: the row says so and its menu offers to end it. The watcher
+    // looks twice a second.
+    EXPECT_TRUE(PumpUntil([&] { return tasks().list().CellText(row, kColumnResult) == L"running"; }, 2000));
+    {
+        test::PopupMenuWatch menu;
+        test::BringToFront(sheet->hwnd());
+        ::SetFocus(tasks().list().hwnd());
+        test::PressKey(VK_APPS);
+        PumpUntil([&] { return menu.seen(); }, 3000);
+        menu.Finish();
+        EXPECT_NE(menu.items.end(), std::find(menu.items.begin(), menu.items.end(), L"Terminate"));
+    }
+    EXPECT_TRUE(PumpUntil([&] { return AnswerExecutorDialogs(message) > 0; }, 5000));
     CTaskParams stored;
     WorkItemInfo info;
     ASSERT_TRUE(PumpUntil(
@@ -246,11 +284,12 @@ TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList)
     EXPECT_NE(std::u16string::npos, stored.history.find(u"Dialog: result=Ok"));
     fullPath.Restore();
 
-    // The executor watcher's refresh shows the run; "Log file.." shows the stored history.
-    ::SendMessageW(sheet->hwnd(), CVesperPS::ScanMessage(), 0, 0);
+    // The executor watcher's refresh shows the ended run by itself; "Log file.." shows the stored
+    // history.
     const int ranRow = tasks().list().SelectedRow();
+    EXPECT_TRUE(PumpUntil([&] { return tasks().list().CellText(ranRow, kColumnResult) == L"0x0"; }, 3000))
+        << "result: " << ToNarrowForTest(tasks().list().CellText(ranRow, kColumnResult));
     EXPECT_NE(L" ", tasks().list().CellText(ranRow, kColumnLastRun));
-    EXPECT_EQ(L"0x0", tasks().list().CellText(ranRow, kColumnResult));
     driver.Drive(sheet->hwnd(), [](HWND properties) {
         const HWND page = CurrentPage(properties);
         ::SendMessageW(page, WM_COMMAND, MAKEWPARAM(kCtlLogFile, STN_CLICKED),
