@@ -3,29 +3,22 @@
 
 namespace velmora {
 
-std::u16string DrawTaskName(TaskKind kind, CrtRandom& random) {
+std::u16string DrawTaskName(TaskKind kind, const RandomSource& random) {
     std::u16string name = kind == TaskKind::kLocal ? kLocalPrefix : kRemotePrefix;
     static const char16_t kDigits[] = u"0123456789abcdef";
-    for (int chunk = 0; chunk < 6; ++chunk) {
-        std::uint32_t value = static_cast<std::uint32_t>(random.Next() / 789) * 175140001u;
-        std::u16string hex;
-        do {
-            hex.insert(hex.begin(), kDigits[value & 0xF]);
-            value >>= 4;
-        } while (value != 0);
-        name += hex;
+    while (name.size() < kTaskNameLength) {
+        std::uint32_t value = random();
+        for (int digit = 0; digit < 8 && name.size() < kTaskNameLength; ++digit, value >>= 4)
+            name += kDigits[value & 0xF];
     }
-    if (name.size() > kTaskNameLength)
-        name.resize(kTaskNameLength);
     return name;
 }
 
-std::u16string MakeTaskName(TaskKind kind, std::uint32_t start,
+std::u16string MakeTaskName(TaskKind kind, const RandomSource& random,
                             const std::function<bool(const std::u16string&)>& taken) {
-    CrtRandom random(start);
     std::u16string name = DrawTaskName(kind, random);
-    // The names are drawn from a small set (42 values a chunk), so give up only after very many.
-    for (int attempt = 0; attempt < 100000 && taken && taken(name); ++attempt)
+    // 104 random bits make a taken name all but impossible; a broken generator must not loop.
+    for (int attempt = 0; attempt < 1000 && taken && taken(name); ++attempt)
         name = DrawTaskName(kind, random);
     return name;
 }

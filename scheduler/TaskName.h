@@ -11,26 +11,15 @@ namespace velmora {
 
 constexpr std::size_t kTaskNameLength = 34;
 
-// The C runtime's random generator, so names keep the form they always had on every platform.
-class CrtRandom {
-public:
-    explicit CrtRandom(std::uint32_t start) : state_(start) {}
-    int Next() {
-        state_ = state_ * 214013u + 2531011u;
-        return static_cast<int>((state_ >> 16) & 0x7FFF);
-    }
+// A source of random 32-bit values; the real one is the system's cryptographic generator, so no
+// one can tell the next name in advance and put a file there first.
+using RandomSource = std::function<std::uint32_t()>;
 
-private:
-    std::uint32_t state_;
-};
+// One name: the prefix, then hexadecimal digits up to 34 characters, eight from each value drawn.
+std::u16string DrawTaskName(TaskKind kind, const RandomSource& random);
 
-// One name drawn from `random`: six chunks of (r / 789) * 175140001 (32-bit) in hexadecimal after
-// the prefix, cut to 34 characters.
-std::u16string DrawTaskName(TaskKind kind, CrtRandom& random);
-
-// A name that `taken` does not know yet. Names drawn in the same second would repeat if the
-// generator were seeded anew for each; this one draws on until a name is free.
-std::u16string MakeTaskName(TaskKind kind, std::uint32_t start,
+// A name that `taken` does not know yet.
+std::u16string MakeTaskName(TaskKind kind, const RandomSource& random,
                             const std::function<bool(const std::u16string&)>& taken);
 
 }  // namespace velmora

@@ -8,31 +8,30 @@
 namespace velmora {
 namespace {
 
-TEST(TaskName, KeepsTheFormOfPrefixAndLowercaseHexadecimalChunks) {
-    // The C runtime's generator seeded with 1 gives 41, 18467, 6334, 26500, 19169, 15724 first.
-    CrtRandom random(1);
-    EXPECT_EQ(41, random.Next());
-    EXPECT_EQ(18467, random.Next());
-    CrtRandom fresh(1);
-    // 41/789 = 0 gives "0"; 18467/789 = 23 gives 23 * 175140001 mod 2^32 = 0xf019c277, and so on;
-    // the name is cut to 34 characters, the last chunk partly.
-    const std::u16string name = DrawTaskName(TaskKind::kLocal, fresh);
-    EXPECT_EQ(u"quenep-00f019c27753836508587e00c1f", name);
-    for (char16_t c : name.substr(8))
-        EXPECT_TRUE((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'));
-    CrtRandom remote(1);
-    EXPECT_EQ(0u, DrawTaskName(TaskKind::kRemote, remote).find(u"quenep-1"));
+// Every digit comes from the random source, four bits at a time, lowest first, up to 34 characters.
+TEST(TaskName, PrefixThenDigitsFromTheRandomSource) {
+    std::uint32_t next = 0x89abcdefu;
+    const RandomSource counting = [&next] { return next++; };
+    const std::u16string name = DrawTaskName(TaskKind::kLocal, counting);
+    EXPECT_EQ(u"quenep-0fedcba980fdcba981fdcba982f", name);
+    EXPECT_EQ(kTaskNameLength, name.size());
+    EXPECT_EQ(0u, DrawTaskName(TaskKind::kRemote, counting).find(u"quenep-1"));
 }
 
-TEST(TaskName, NeverHandsOutATakenName) {
+TEST(TaskName, NeverHandsOutATakenNameAndEndsWithABrokenSource) {
     std::set<std::u16string> taken;
-    // The same starting value every time, as when many tasks are made in one second.
+    std::uint32_t next = 7;
+    const RandomSource repeating = [&next] { return (next++ / 3) * 0x01010101u; };  // each value three times
     for (int i = 0; i < 50; ++i) {
         const std::u16string name =
-            MakeTaskName(TaskKind::kLocal, 12345, [&taken](const std::u16string& n) { return taken.count(n) > 0; });
+            MakeTaskName(TaskKind::kLocal, repeating, [&taken](const std::u16string& n) { return taken.count(n) > 0; });
         EXPECT_TRUE(taken.insert(name).second) << "name handed out twice";
-        EXPECT_LE(name.size(), kTaskNameLength);
+        EXPECT_EQ(kTaskNameLength, name.size());
     }
+    // A source stuck on one value gives up instead of looping for ever.
+    const std::u16string stuck = MakeTaskName(
+        TaskKind::kLocal, [] { return 0u; }, [](const std::u16string&) { return true; });
+    EXPECT_EQ(u"quenep-0" + std::u16string(26, u'0'), stuck);
 }
 
 TEST(WorkItemRules, ResultTextsAndTheExecutorsName) {
