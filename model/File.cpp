@@ -84,4 +84,10 @@ std::optional<std::string> ReadWholeFile(const std::u16string& path) {
     return bytes;
 }
 
+bool IsTrustedOwner(std::u16string_view owner, std::u16string_view self) {
+    constexpr std::u16string_view kSystem = u"S-1-5-18";
+    constexpr std::u16string_view kAdministrators = u"S-1-5-32-544";
+    return !owner.empty() && (owner == kSystem || owner == kAdministrators || owner == self);
+}
+
 }  // namespace velmora

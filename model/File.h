@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -32,6 +33,9 @@ public:
     static File CreateTruncate(const std::u16string& path);
     // Creates a new, uniquely named file in the folder of `target`; its path goes to `path`.
     static File CreateTempBeside(const std::u16string& target, std::u16string& path);
+    // Creates a file that must not exist yet, for writing, readable and writable by the system and
+    // the administrators only (and read by its creator); nothing when a file is there already.
+    static File CreateNewProtected(const std::u16string& path);
 
     bool IsOpen() const { return handle_ != kInvalid; }
     // Reads up to `size` bytes; 0 at the end of the file or on an error.
@@ -53,6 +57,13 @@ private:
 };
 
 bool DeleteFileAt(const std::u16string& path);
+
+// Whether a program that runs tasks with high rights may trust a file: its owner is the system, the
+// administrators, or the program's own account. Anyone else could have planted it.
+enum class FileOwner { kTrusted, kForeign, kUnknown };  // kUnknown: no such file, or unreadable
+FileOwner CheckFileOwner(const std::u16string& path);
+// The decision over security identifiers in their text form ("S-1-5-18").
+bool IsTrustedOwner(std::u16string_view owner, std::u16string_view self);
 // The whole content of a file; nothing when it cannot be opened or read to its end.
 std::optional<std::string> ReadWholeFile(const std::u16string& path);
 bool FileExists(const std::u16string& path);

@@ -163,6 +163,10 @@ constexpr std::size_t kLongestRecordUnits = 32 * 1024 * 1024;
 // The record line of a task file: its units up to the first line feed, a carriage return before it
 // dropped. Others may go on reading, writing and replacing the file while we read it.
 std::optional<std::u16string> ReadRecordLine(const std::u16string& folder, std::u16string_view name) {
+    // A task file that someone other than the system or the administrators made is never taken
+    // for a task: it could name what the system account runs.
+    if (CheckFileOwner(TaskFilePath(folder, name)) == FileOwner::kForeign)
+        return std::nullopt;
     File file = File::OpenRead(TaskFilePath(folder, name), ShareMode::kReadWriteDelete);
     if (!file.IsOpen())
         return std::nullopt;
@@ -309,8 +313,11 @@ std::optional<long long> LoadStoredAction(const std::u16string& folder, std::u16
     return static_cast<long long>(flags[0]) - kMarkerBase;
 }
 
-bool CTaskParams::Save(const std::u16string& folder, std::u16string_view name) const {
-    std::u16string text = Serialize();
+namespace {
+
+// The task file's bytes: the encoded record and a line feed, UTF-16 little-endian.
+std::string TaskFileBytes(const CTaskParams& record) {
+    std::u16string text = record.Serialize();
     EncodeRecordText(text);
     text += kLineFeed;
     std::string bytes(text.size() * 2, '\0');
@@ -318,8 +325,31 @@ bool CTaskParams::Save(const std::u16string& folder, std::u16string_view name) c
         bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
         bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
     }
-    return WriteFileReplacing(TaskFilePath(folder, name),
-                              [&bytes](File& file) { return file.Write(bytes.data(), bytes.size()); });
+    return bytes;
+}
+
+}  // namespace
+
+bool CTaskParams::Save(const std::u16string& folder, std::u16string_view name) const {
+    const std::u16string path = TaskFilePath(folder, name);
+    // A replacement keeps the old file's permissions: never those of a file someone else made.
+    if (CheckFileOwner(path) == FileOwner::kForeign)
+        return false;
+    const std::string bytes = TaskFileBytes(*this);
+    return WriteFileReplacing(path, [&bytes](File& file) { return file.Write(bytes.data(), bytes.size()); });
+}
+
+bool CTaskParams::SaveNew(const std::u16string& folder, std::u16string_view name) const {
+    const std::u16string path = TaskFilePath(folder, name);
+    File file = File::CreateNewProtected(path);
+    if (!file.IsOpen())
+        return false;
+    const std::string bytes = TaskFileBytes(*this);
+    const bool written = file.Write(bytes.data(), bytes.size()) && file.Flush();
+    if (file.Close() && written)
+        return true;
+    DeleteFileAt(path);  // never half a task file of our own
+    return false;
 }
 
 bool CTaskParams::Remove(const std::u16string& folder, std::u16string_view name) {

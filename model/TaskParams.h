@@ -74,9 +74,14 @@ public:
     // Reads an encoded record text; `full` false reads only the flags and the comment.
     bool Parse(std::u16string_view encoded, bool full);
 
+    // False also for a task file whose owner is not trusted (see CheckFileOwner).
     bool Load(const std::u16string& folder, std::u16string_view name, bool full);
-    // Never leaves a half-written task file: false, and the old file as it was, on any failure.
+    // Never leaves a half-written task file: false, and the old file as it was, on any failure. A
+    // file whose owner is not trusted is not replaced.
     bool Save(const std::u16string& folder, std::u16string_view name) const;
+    // The task file of a new task: created only where no file is, readable by the system and the
+    // administrators alone; false when a file of that name is there already.
+    bool SaveNew(const std::u16string& folder, std::u16string_view name) const;
     static bool Remove(const std::u16string& folder, std::u16string_view name);
 
     // Reads the INI form; at most `limit` computers are read. False when the file is missing (the

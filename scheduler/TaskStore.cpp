@@ -18,7 +18,7 @@ bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
 }  // namespace
 
 std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16string& folder, const std::u16string& prefix,
-                                  const std::function<void()>& pauseBeforeRetry) {
+                                  const ListingSteps& steps) {
     // Each deletion starts the listing again. A scheduler that reports a deletion but keeps the
     // work item would restart it for ever: the last pass goes on past deletions and returns every
     // valid task it found.
@@ -36,8 +36,17 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
             if (scheduler.LoadInfo(enumerated, task.info) < 0 || !IsExecutorApplication(task.info.application))
                 continue;
             task.name = TaskNameOf(enumerated);
+            // A pair that a user could have planted is shown for what it is, and never repaired,
+            // deleted or read: its task file could ask for anything.
+            if (IsForeignPair(folder, task.name, steps.owner) ||
+                steps.owner(TaskFilePath(folder, TaskNameOf(task.info.parameters))) == FileOwner::kForeign) {
+                task.foreign = true;
+                task.fileReadable = false;
+                tasks.push_back(std::move(task));
+                continue;
+            }
             if (task.info.parameters != task.name) {
-                scheduler.RepairTask(enumerated, task.name, scheduler.CurrentUser());
+                scheduler.RepairTask(enumerated, task.name);
                 scheduler.LoadInfo(enumerated, task.info);
             }
             const std::u16string fileName = TaskNameOf(task.info.parameters);
@@ -46,7 +55,7 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
             // is tried again before the task counts as unreadable.
             for (int retry = 0; !action && retry < kReadRetries && FileExists(TaskFilePath(folder, fileName));
                  ++retry) {
-                pauseBeforeRetry();
+                steps.pauseBeforeRetry();
                 action = LoadStoredAction(folder, fileName);
             }
             if (!action) {
@@ -68,6 +77,12 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
         if (!restart)
             return tasks;
     }
+}
+
+bool IsForeignPair(const std::u16string& folder, const std::u16string& bareName,
+                   const std::function<FileOwner(const std::u16string&)>& owner) {
+    return owner(JoinPath(folder, bareName + u".job")) == FileOwner::kForeign ||
+           owner(TaskFilePath(folder, bareName)) == FileOwner::kForeign;
 }
 
 void PauseBeforeReadRetry() {
@@ -94,7 +109,7 @@ HResult CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem, const 
     accountWarning = stored && save.result != kOk;
     if (!stored)
         return save.result;
-    return record.Save(folder, name) ? save.result : kFail;
+    return record.SaveNew(folder, name) ? save.result : kFail;
 }
 
 HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, const std::u16string& name,

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "model/File.h"
 #include "model/TaskParams.h"
 #include "scheduler/WorkItem.h"
 
@@ -21,9 +22,8 @@ public:
     // The work item's properties; a failure only when it could not be opened.
     virtual HResult LoadInfo(const std::u16string& name, WorkItemInfo& info) = 0;
     virtual HResult DeleteTask(const std::u16string& name) = 0;
-    // Sets the parameters, adds "run only if logged on" and sets the account with no password.
-    virtual HResult RepairTask(const std::u16string& name, const std::u16string& parameters,
-                               const std::u16string& account) = 0;
+    // Sets the parameters; the account and the flags stay as they are.
+    virtual HResult RepairTask(const std::u16string& name, const std::u16string& parameters) = 0;
     // The current user as DOMAIN\user.
     virtual std::u16string CurrentUser() = 0;
 };
@@ -33,17 +33,28 @@ struct ListedTask {
     WorkItemInfo info;
     CTaskParams record;        // read without the full record: flags and comment
     bool fileReadable = true;  // false: the record is empty, the task file could not be read
+    bool foreign = false;      // its work item or task file was made by someone we do not trust
 };
 
 void PauseBeforeReadRetry();
 
+// Whether someone we do not trust owns the task's work item or task file.
+bool IsForeignPair(const std::u16string& folder, const std::u16string& bareName,
+                   const std::function<FileOwner(const std::u16string&)>& owner = CheckFileOwner);
+
+// The file-system steps of a listing; the real ones unless a test passes others.
+struct ListingSteps {
+    std::function<void()> pauseBeforeRetry = PauseBeforeReadRetry;
+    std::function<FileOwner(const std::u16string& path)> owner = CheckFileOwner;
+};
+
 // The tasks of one list, reconciling on the way: other programs' work items are skipped,
 // hand-changed parameters are repaired, and a work item whose task file holds an unknown action is
-// deleted (its task file stays). A task whose file cannot be read, also after a few tries with
-// `pauseBeforeRetry` between them, is listed as unreadable and nothing is deleted: its work item
-// still fires, so the user must see it.
+// deleted (its task file stays). A task whose file cannot be read, also after a few tries, is listed
+// as unreadable and nothing is deleted: its work item still fires, so the user must see it. A pair
+// whose work item or task file someone else owns is listed as foreign and never touched.
 std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16string& folder, const std::u16string& prefix,
-                                  const std::function<void()>& pauseBeforeRetry = PauseBeforeReadRetry);
+                                  const ListingSteps& steps = {});
 
 // Deletes every work item of the executor under either prefix, and its task file; other
 // programs' work items stay.
@@ -51,7 +62,8 @@ void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder);
 
 // A new task: the work item is stored first; the task file follows when the work item was stored,
 // even without valid credentials (`accountWarning` then tells the caller to say so). A work item
-// that was never saved gets no task file.
+// that was never saved gets no task file. The task file is made new and protected: a file that
+// someone put at its name first fails the pair.
 HResult CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem, const CTaskParams& record,
                        const std::u16string& folder, const std::u16string& name, bool& accountWarning);
 // A changed task: the task file first, then the work item, which is left alone when the file

@@ -200,8 +200,8 @@ void CTaskList::Fill(const std::u16string& nameToSelect) {
     const std::u16string prefix = kind_ == TaskKind::kLocal ? kLocalPrefix : kRemotePrefix;
     const std::vector<ListedTask> tasks = ListTasks(scheduler, context_.taskFolder, prefix);
     for (const ListedTask& task : tasks) {
-        const TaskRow row = MakeTaskRow(task.name, task.info, task.fileReadable ? &task.record : nullptr,
-                                        TaskText(task.fileReadable ? &task.record : nullptr), locale_);
+        const CTaskParams* record = task.fileReadable ? &task.record : nullptr;
+        const TaskRow row = MakeTaskRow(task.name, task.info, record, TaskText(record, task.foreign), locale_);
         const int index = list_.RowCount();
         ShowRow(row, index, true);
         if (!nameToSelect.empty() && EqualsIgnoringAsciiCase(task.name, nameToSelect))
@@ -224,7 +224,9 @@ void CTaskList::ShowRow(const TaskRow& row, int index, bool insert) {
         list_.SetRow(index, cells, image, PackRowData(row));
 }
 
-std::u16string CTaskList::TaskText(const CTaskParams* record) const {
+std::u16string CTaskList::TaskText(const CTaskParams* record, bool foreign) const {
+    if (foreign)
+        return FromWide(LoadText(IDS_ROW_FOREIGN));
     return FromWide(LoadText(record ? ActionNameStringId(record->action) : IDS_ROW_FILE_UNREADABLE));
 }
 
@@ -240,7 +242,8 @@ bool CTaskList::UpdateRow(CScheduledTask& scheduler, const std::u16string& name,
     // A record of the row's own: a task file that cannot be read leaves its texts blank.
     CTaskParams record;
     const bool loaded = record.Load(context_.taskFolder, name, false);
-    ShowRow(MakeTaskRow(name, info, loaded ? &record : nullptr, TaskText(loaded ? &record : nullptr), locale_), index,
+    const CTaskParams* shown = loaded ? &record : nullptr;
+    ShowRow(MakeTaskRow(name, info, shown, TaskText(shown, IsForeignPair(context_.taskFolder, name)), locale_), index,
             insert);
     return true;
 }
@@ -300,6 +303,17 @@ std::u16string CTaskList::SelectedName() const {
     return data ? RowDataText(*data, 0) : u"";
 }
 
+// The selected task, for a command that changes or runs it; nothing (and a word why) for a task
+// that someone we do not trust made.
+std::u16string CTaskList::SelectedOwnName() {
+    std::u16string name = SelectedName();
+    if (!name.empty() && IsForeignPair(context_.taskFolder, name)) {
+        context_.messageBox(Sheet(), LoadText(IDS_TASK_FOREIGN), MB_OK | MB_ICONWARNING);
+        return {};
+    }
+    return name;
+}
+
 void CTaskList::ShowContextMenu(POINT screen) {
     const std::u16string name = SelectedName();
     if (name.empty())
@@ -352,14 +366,14 @@ void CTaskList::SelectName(const std::u16string& name) {
 }
 
 void CTaskList::Export() {
-    const std::u16string name = SelectedName();
+    const std::u16string name = SelectedOwnName();
     if (!name.empty() && context_.editor)
         context_.editor->Export(Sheet(), name);
 }
 
 void CTaskList::Edit() {
     const int row = list_.SelectedRow();
-    const std::u16string name = SelectedName();
+    const std::u16string name = SelectedOwnName();
     if (name.empty() || !context_.editor)
         return;
     context_.editor->Edit(Sheet(), name, kind_);
@@ -393,7 +407,7 @@ void CTaskList::Delete() {
 }
 
 void CTaskList::RunOrTerminate() {
-    const std::u16string name = SelectedName();
+    const std::u16string name = SelectedOwnName();
     if (name.empty())
         return;
     // The executor could not read the task either: say so instead of starting a run that fails.
@@ -410,7 +424,7 @@ void CTaskList::RunOrTerminate() {
 
 void CTaskList::EnableOrDisable() {
     const int row = list_.SelectedRow();
-    const std::u16string name = SelectedName();
+    const std::u16string name = SelectedOwnName();
     if (name.empty())
         return;
     CScheduledTask scheduler;
@@ -423,7 +437,7 @@ void CTaskList::EnableOrDisable() {
 
 void CTaskList::CreateShortcut() {
     const int row = list_.SelectedRow();
-    const std::u16string name = SelectedName();
+    const std::u16string name = SelectedOwnName();
     if (name.empty() || !context_.editor)
         return;
     const std::u16string* data = list_.RowData(row);

@@ -45,8 +45,9 @@ private:
     // Reads one task into row `index`: inserted or replacing the row there. A task whose work item
     // is gone loses its row instead (false).
     bool UpdateRow(CScheduledTask& scheduler, const std::u16string& name, int index, bool insert);
-    // The Task column: the action's name, or that the task file could not be read.
-    std::u16string TaskText(const CTaskParams* record) const;
+    // The Task column: the action's name, or that the task file could not be read, or that someone
+    // we do not trust made the task.
+    std::u16string TaskText(const CTaskParams* record, bool foreign) const;
     void SelectName(const std::u16string& name);
     bool IsCurrentPage() const;
     void ShowRow(const TaskRow& row, int index, bool insert);
@@ -56,6 +57,7 @@ private:
     void OnKey(WORD key);
     void ShowContextMenu(POINT screen);
     std::u16string SelectedName() const;
+    std::u16string SelectedOwnName();
     void RestoreLayout();
     void FocusList() { ::SetFocus(list_.hwnd()); }
 

@@ -122,4 +122,19 @@ std::u16string JoinPath(const std::u16string& folder, const std::u16string& name
     return folder + u'/' + name;
 }
 
+File File::CreateNewProtected(const std::u16string& path) {
+    const int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    return File(fd < 0 ? -1 : fd);
+}
+
+// The same rule in this system's terms: the super-user, or the program's own user.
+FileOwner CheckFileOwner(const std::u16string& path) {
+    struct stat info {};
+    if (::stat(NativePath(path).c_str(), &info) != 0)
+        return FileOwner::kUnknown;
+    const std::u16string owner = info.st_uid == 0 ? u"S-1-5-18" : u"uid-" + Utf8ToUtf16(std::to_string(info.st_uid));
+    const std::u16string self = u"uid-" + Utf8ToUtf16(std::to_string(::geteuid()));
+    return IsTrustedOwner(owner, self) ? FileOwner::kTrusted : FileOwner::kForeign;
+}
+
 }  // namespace velmora

@@ -1,5 +1,7 @@
 // The File object over Win32 file handles, with the share modes the task store relies on.
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <atomic>
 #include <string>
@@ -27,6 +29,23 @@ std::u16string HexText(unsigned long long value) {
         value >>= 4;
     } while (value != 0);
     return text;
+}
+
+// The text form of the process's own user ("S-1-5-21-…"); empty when it cannot be read.
+std::u16string OwnUserSid() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
+        return {};
+    alignas(TOKEN_USER) unsigned char buffer[256];
+    DWORD size = 0;
+    const BOOL read = ::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
+    ::CloseHandle(token);
+    wchar_t* text = nullptr;
+    if (!read || !::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text))
+        return {};
+    std::u16string sid = FromWide(text);
+    ::LocalFree(text);
+    return sid;
 }
 
 }  // namespace
@@ -158,6 +177,43 @@ std::u16string JoinPath(const std::u16string& folder, const std::u16string& name
     if (folder.empty() || folder.back() == u'\\' || folder.back() == u'/')
         return folder + name;
     return folder + u'\\' + name;
+}
+
+File File::CreateNewProtected(const std::u16string& path) {
+    // Protected from the folder's inherited entries: a folder where every user may create files
+    // (the Tasks folder) would otherwise decide who reads the task's passwords.
+    const std::u16string self = OwnUserSid();
+    std::u16string text = u"D:P(A;;FA;;;SY)(A;;FA;;;BA)";
+    if (!self.empty())
+        text += u"(A;;FR;;;" + self + u")";
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(W(text), SDDL_REVISION_1, &descriptor, nullptr))
+        return File();
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    const HANDLE h =
+        ::CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ, &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = ::GetLastError();
+    ::LocalFree(descriptor);
+    ::SetLastError(error);
+    return File(h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(h));
+}
+
+FileOwner CheckFileOwner(const std::u16string& path) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoW(W(path), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                                &descriptor) != ERROR_SUCCESS)
+        return FileOwner::kUnknown;
+    wchar_t* text = nullptr;
+    std::u16string ownerSid;
+    if (owner && ::ConvertSidToStringSidW(owner, &text)) {
+        ownerSid = FromWide(text);
+        ::LocalFree(text);
+    }
+    ::LocalFree(descriptor);
+    if (ownerSid.empty())
+        return FileOwner::kUnknown;
+    return IsTrustedOwner(ownerSid, OwnUserSid()) ? FileOwner::kTrusted : FileOwner::kForeign;
 }
 
 }  // namespace velmora

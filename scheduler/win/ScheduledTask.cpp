@@ -1,6 +1,7 @@
 // The Task Scheduler 1.0 calls behind the task store.
 #include "scheduler/win/ScheduledTask.h"
 
+#include <bcrypt.h>
 #define SECURITY_WIN32
 #include <security.h>
 
@@ -95,15 +96,25 @@ std::u16string AccountOf(ITask* task, HRESULT& result) {
     return account.str();
 }
 
+// The system's cryptographic generator. Should it ever fail, the value still differs from call to
+// call: the task file's exclusive creation keeps a name that someone guessed from being taken over.
+std::uint32_t SystemRandom() {
+    std::uint32_t value = 0;
+    if (!BCRYPT_SUCCESS(::BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&value), sizeof value,
+                                          BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
+        static std::uint32_t fallback = ::GetTickCount();
+        value = fallback = fallback * 1664525u + 1013904223u;
+    }
+    return value;
+}
+
 }  // namespace
 
 std::u16string CScheduledTask::MakeTaskName(TaskKind kind) {
-    static unsigned calls = 0;
     const std::u16string folder = TaskStoreFolder();
-    return velmora::MakeTaskName(
-        kind, static_cast<std::uint32_t>(std::time(nullptr)) + calls++, [&folder](const std::u16string& name) {
-            return FileExists(JoinPath(folder, name + u".job")) || FileExists(TaskFilePath(folder, name));
-        });
+    return velmora::MakeTaskName(kind, SystemRandom, [&folder](const std::u16string& name) {
+        return FileExists(JoinPath(folder, name + u".job")) || FileExists(TaskFilePath(folder, name));
+    });
 }
 
 void CScheduledTask::KeepSchedulerOpen() {
@@ -230,19 +241,13 @@ HResult CScheduledTask::SetEnabled(const std::u16string& name, bool enable) {
     return SaveWorkItem(item.task.get());
 }
 
-HResult CScheduledTask::RepairTask(const std::u16string& name, const std::u16string& parameters,
-                                   const std::u16string& account) {
+// Only the parameters: giving the item another account (the one who opened the list) would let
+// whoever changed it run as that account.
+HResult CScheduledTask::RepairTask(const std::u16string& name, const std::u16string& parameters) {
     OpenWorkItem item(*this, name);
     if (FAILED(item.result))
         return item.result;
-    HRESULT hr = item.task->SetParameters(W(parameters));
-    DWORD flags = 0;
-    if (SUCCEEDED(hr))
-        hr = item.task->GetFlags(&flags);
-    if (SUCCEEDED(hr))
-        hr = item.task->SetFlags(flags | TASK_FLAG_RUN_ONLY_IF_LOGGED_ON);
-    if (SUCCEEDED(hr))
-        hr = item.task->SetAccountInformation(W(account), nullptr);
+    const HRESULT hr = item.task->SetParameters(W(parameters));
     if (FAILED(hr))
         return hr;
     return SaveWorkItem(item.task.get());

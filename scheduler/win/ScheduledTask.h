@@ -28,8 +28,7 @@ public:
     HResult EnumTasks(const std::u16string& prefix, std::vector<std::u16string>& names) override;
     HResult LoadInfo(const std::u16string& name, WorkItemInfo& info) override;
     HResult DeleteTask(const std::u16string& name) override;
-    HResult RepairTask(const std::u16string& name, const std::u16string& parameters,
-                       const std::u16string& account) override;
+    HResult RepairTask(const std::u16string& name, const std::u16string& parameters) override;
     std::u16string CurrentUser() override;
     HResult RunOrTerminate(const std::u16string& name);
     HResult SetEnabled(const std::u16string& name, bool enable);

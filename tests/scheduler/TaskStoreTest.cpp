@@ -4,6 +4,8 @@
 
 #include <map>
 
+#include <unistd.h>
+
 #include "scheduler/TaskStore.h"
 #include "tests/support/TestSupport.h"
 
@@ -64,9 +66,8 @@ public:
             return kOk;
         return std::erase_if(items, [&](const auto& entry) { return entry.first == bare; }) ? kOk : kFileNotFound;
     }
-    HResult RepairTask(const std::u16string& name, const std::u16string& parameters,
-                       const std::u16string& account) override {
-        calls.push_back("Repair " + Narrow(name) + " " + Narrow(parameters) + " " + Narrow(account));
+    HResult RepairTask(const std::u16string& name, const std::u16string& parameters) override {
+        calls.push_back("Repair " + Narrow(name) + " " + Narrow(parameters));
         Find(name)->info.parameters = parameters;
         return kOk;
     }
@@ -137,7 +138,8 @@ TEST_F(TaskStore, HandChangedParametersAreRepaired) {
     SaveTask(u"quenep-0p", kActionLock);
     scheduler.Add(u"quenep-0p", u"quenex", u"quenep-0other");
     const auto tasks = ListTasks(scheduler, dir.Folder(), kLocalPrefix);
-    EXPECT_EQ((std::vector<std::string>{"Repair quenep-0p.job quenep-0p LAB\\admin"}), scheduler.calls);
+    EXPECT_EQ((std::vector<std::string>{"Repair quenep-0p.job quenep-0p"}), scheduler.calls)
+        << "the parameters only: the account is never changed without the administrator's word";
     ASSERT_EQ(1u, tasks.size());
     EXPECT_EQ(u"quenep-0p", tasks[0].info.parameters);
     EXPECT_EQ(kActionLock, tasks[0].record.action);
@@ -191,7 +193,7 @@ TEST_F(TaskStore, UnreadableTaskFileIsListedAsSuchAfterRetriesAndNothingIsDelete
     scheduler.Add(u"quenep-0g");
     SaveUnknownAction(u"quenep-0g", 2, 114);  // a force flag of 2, under a valid checksum
     int pauses = 0;
-    const auto tasks = ListTasks(scheduler, dir.Folder(), kLocalPrefix, [&] { ++pauses; });
+    const auto tasks = ListTasks(scheduler, dir.Folder(), kLocalPrefix, {[&] { ++pauses; }});
     EXPECT_EQ((std::vector<std::u16string>{u"quenep-0a", u"quenep-0m", u"quenep-0x", u"quenep-0g"}), Names(tasks));
     const std::vector<bool> readable = {tasks[0].fileReadable, tasks[1].fileReadable, tasks[2].fileReadable,
                                         tasks[3].fileReadable};
@@ -204,10 +206,91 @@ TEST_F(TaskStore, UnreadableTaskFileIsListedAsSuchAfterRetriesAndNothingIsDelete
 TEST_F(TaskStore, TaskFileBeingReplacedIsReadOnTheNextTry) {
     scheduler.Add(u"quenep-0r");
     test::WriteBytes(dir.Path() / "quenep-0r.dat", "half");
-    const auto tasks = ListTasks(scheduler, dir.Folder(), kLocalPrefix, [&] { SaveTask(u"quenep-0r", kActionLock); });
+    const auto tasks = ListTasks(scheduler, dir.Folder(), kLocalPrefix, {[&] { SaveTask(u"quenep-0r", kActionLock); }});
     ASSERT_EQ(1u, tasks.size());
     EXPECT_TRUE(tasks[0].fileReadable);
     EXPECT_EQ(kActionLock, tasks[0].record.action);
+}
+
+// A work item or task file that someone else owns may have been planted: such a pair is listed as
+// foreign, and nothing repairs, deletes or reads it, whatever its parameters or action say.
+TEST_F(TaskStore, PairsSomeoneElseOwnsAreListedAsForeignAndNeverTouched) {
+    struct Case {
+        const char* what;
+        std::u16string name;
+        std::u16string parameters;  // the work item's, when they differ from its name
+        std::string foreignFile;    // the file that someone else owns
+    };
+    const Case cases[] = {
+        {"planted work item", u"quenep-0w", u"", "quenep-0w.job"},
+        {"planted task file", u"quenep-0f", u"", "quenep-0f.dat"},
+        {"changed parameters towards a planted file", u"quenep-0p", u"quenep-0z", "quenep-0z.dat"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        scheduler = FakeScheduler();
+        SaveUnknownAction(c.name, 12);  // an action that would delete a trusted work item
+        scheduler.Add(c.name, u"quenex", c.parameters);
+        ListingSteps steps;
+        steps.owner = [&](const std::u16string& path) {
+            return path.ends_with(std::u16string(c.foreignFile.begin(), c.foreignFile.end())) ? FileOwner::kForeign
+                                                                                              : FileOwner::kTrusted;
+        };
+        const auto tasks = ListTasks(scheduler, dir.Folder(), kLocalPrefix, steps);
+        ASSERT_EQ(1u, tasks.size());
+        EXPECT_TRUE(tasks[0].foreign);
+        EXPECT_FALSE(tasks[0].fileReadable);
+        EXPECT_TRUE(scheduler.calls.empty()) << "no repair, no deletion";
+    }
+}
+
+// A file put at a new task's name before the task is made is not taken over: it could give its
+// maker the new task's passwords. The new file is the system's and the administrators' alone.
+TEST_F(TaskStore, NewPairTakesNoFileThatWasThereFirst) {
+    test::WriteBytes(dir.Path() / "quenep-0s.dat", "squatted");
+    bool warning = false;
+    CTaskParams record;
+    record.comment = u"secret";
+    EXPECT_EQ(kFail, CreateTaskPair(
+                         [] {
+                             return WorkItemSave{kOk, true};
+                         },
+                         record, dir.Folder(), u"quenep-0s", warning));
+    EXPECT_EQ("squatted", test::ReadBytes(dir.Path() / "quenep-0s.dat"));
+    EXPECT_EQ(kOk, CreateTaskPair([] { return WorkItemSave{kOk, true}; }, record, dir.Folder(), u"quenep-0n", warning));
+    EXPECT_EQ(std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+              std::filesystem::status(dir.Path() / "quenep-0n.dat").permissions());
+}
+
+// As the super-user a test can hand a file to another user, as a standard user's planted file
+// would be: it is neither read as a task nor replaced.
+TEST_F(TaskStore, TaskFileOfAnotherUserIsNeitherReadNorReplaced) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs the super-user to give a file away";
+    SaveTask(u"quenep-0o", kActionShutdown, u"planted");
+    const std::string path = (dir.Path() / "quenep-0o.dat").string();
+    ASSERT_EQ(0, ::chown(path.c_str(), 4321, 4321));
+    CTaskParams record;
+    EXPECT_FALSE(record.Load(dir.Folder(), u"quenep-0o", true));
+    record.comment = u"ours";
+    EXPECT_FALSE(record.Save(dir.Folder(), u"quenep-0o"));
+    EXPECT_EQ(FileOwner::kForeign, CheckFileOwner(dir.File("quenep-0o.dat")));
+}
+
+// The files of this test are our own: trusted, as a file the system or the administrators made.
+TEST(FileOwners, OwnFilesAreTrustedAndTheRuleKnowsItsAccounts) {
+    TempDir dir;
+    test::WriteBytes(dir.Path() / "own.dat", "x");
+    EXPECT_EQ(FileOwner::kTrusted, CheckFileOwner(dir.File("own.dat")));
+    EXPECT_EQ(FileOwner::kUnknown, CheckFileOwner(dir.File("missing.dat")));
+    const std::u16string self = u"S-1-5-21-1-2-3-1001";
+    const std::pair<std::u16string, bool> owners[] = {
+        {u"S-1-5-18", true},      {u"S-1-5-32-544", true}, {self, true}, {u"S-1-5-21-1-2-3-1002", false},
+        {u"S-1-5-32-545", false}, {u"S-1-1-0", false},     {u"", false},
+    };
+    for (const auto& [owner, trusted] : owners)
+        EXPECT_EQ(trusted, IsTrustedOwner(owner, self)) << std::string(owner.begin(), owner.end());
+    EXPECT_FALSE(IsTrustedOwner(u"", u"")) << "an unknown owner is never oneself";
 }
 
 TEST_F(TaskStore, RemoveAllTakesOnlyTheExecutorsWorkItemsAndTheirFiles) {

@@ -139,10 +139,6 @@ bool ExecutorDialogShown(const std::wstring& message) {
     return search.found;
 }
 
-std::string ToNarrowForTest(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
-
 bool ExecutorRunning() {
     for (const std::u16string& process : RunningProcessNames()) {
         if (EqualsIgnoringAsciiCase(process, u"quenex.exe"))
@@ -288,7 +284,7 @@ TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList)
     // history.
     const int ranRow = tasks().list().SelectedRow();
     EXPECT_TRUE(PumpUntil([&] { return tasks().list().CellText(ranRow, kColumnResult) == L"0x0"; }, 3000))
-        << "result: " << ToNarrowForTest(tasks().list().CellText(ranRow, kColumnResult));
+        << "result: " << Utf16ToUtf8(FromWide(tasks().list().CellText(ranRow, kColumnResult)));
     EXPECT_NE(L" ", tasks().list().CellText(ranRow, kColumnLastRun));
     driver.Drive(sheet->hwnd(), [](HWND properties) {
         const HWND page = CurrentPage(properties);

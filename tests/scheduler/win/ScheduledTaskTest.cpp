@@ -3,10 +3,13 @@
 // Wine does not keep the first and lacks the other two.
 #include <windows.h>
 #include <mstask.h>
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
 #include "model/File.h"
+#include "model/Utf.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/WideText.h"
 #include "scheduler/TaskName.h"
@@ -200,10 +203,11 @@ TEST_F(ScheduledTaskTest, EnableDisableRepairDelete) {
     scheduler.LoadInfo(name, info);
     EXPECT_TRUE(info.enabled);
 
-    EXPECT_HRESULT_SUCCEEDED(scheduler.RepairTask(name, u"quenep-0fixed", scheduler.CurrentUser()));
+    const DWORD flags = ReadStored(name).flags;
+    EXPECT_HRESULT_SUCCEEDED(scheduler.RepairTask(name, u"quenep-0fixed"));
     scheduler.LoadInfo(name, info);
     EXPECT_EQ(u"quenep-0fixed", info.parameters);
-    EXPECT_TRUE(ReadStored(name).flags & kFlagRunOnlyIfLoggedOn);
+    EXPECT_EQ(flags, ReadStored(name).flags) << "a repair changes the parameters only";
 
     EXPECT_HRESULT_SUCCEEDED(scheduler.DeleteTask(name + u".job"));
     EXPECT_FALSE(JobExists(name));
@@ -264,7 +268,7 @@ TEST_F(ScheduledTaskTest, ListingReconcilesTheRealStore) {
         ASSERT_TRUE(file.Write(line.data(), line.size() * 2));
     }
     CScheduledTask scheduler;
-    ASSERT_HRESULT_SUCCEEDED(scheduler.RepairTask(changed, u"by hand", u""));
+    ASSERT_HRESULT_SUCCEEDED(scheduler.RepairTask(changed, u"by hand"));
 
     const std::vector<ListedTask> tasks = ListTasks(scheduler, folder, kLocalPrefix);
     const auto listed = [&](const std::u16string& name) {
@@ -282,6 +286,39 @@ TEST_F(ScheduledTaskTest, ListingReconcilesTheRealStore) {
     EXPECT_TRUE(JobExists(foreign));
     scheduler.LoadInfo(foreign, info);
     EXPECT_EQ(u"notepad", info.application);
+}
+
+// A new task's file is made where no file is, and no one but the system, the administrators and
+// its maker may read it; our own files count as trusted. (Wine keeps no owner of our choosing, so
+// a foreign owner is shown only by the native tests.)
+TEST_F(ScheduledTaskTest, NewTaskFileIsProtectedAndMadeOnlyWhereNoFileIs) {
+    const std::u16string folder = TaskStoreFolder();
+    WorkItemEditor editor;
+    ASSERT_HRESULT_SUCCEEDED(editor.BeginNew(TaskKind::kLocal));
+    const std::u16string name = editor.name();
+    created_.push_back(name);
+    bool warning = false;
+    const HResult made =
+        CreateTaskPair([&] { return editor.FinishNew(WorkItemSettings{}); }, CTaskParams(), folder, name, warning);
+    ASSERT_TRUE(made >= 0 || warning) << std::hex << made;
+    ASSERT_TRUE(FileExists(TaskFilePath(folder, name)));
+    EXPECT_EQ(FileOwner::kTrusted, CheckFileOwner(TaskFilePath(folder, name)));
+    EXPECT_EQ(FileOwner::kTrusted, CheckFileOwner(folder + u"\\" + name + u".job"));
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              ::GetNamedSecurityInfoW(W(TaskFilePath(folder, name)), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                      nullptr, &dacl, nullptr, &descriptor));
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(::ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,
+                                                                       DACL_SECURITY_INFORMATION, &text, nullptr));
+    const std::wstring sddl = text;
+    ::LocalFree(text);
+    ::LocalFree(descriptor);
+    EXPECT_EQ(std::wstring::npos, sddl.find(L";WD)")) << Utf16ToUtf8(FromWide(sddl)) << ": everyone may read it";
+    EXPECT_EQ(std::wstring::npos, sddl.find(L";BU)")) << Utf16ToUtf8(FromWide(sddl)) << ": the users may read it";
+    EXPECT_FALSE(File::CreateNewProtected(TaskFilePath(folder, name)).IsOpen());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_EXISTS), ::GetLastError());
 }
 
 TEST_F(ScheduledTaskTest, NamesAreNeverReused) {
