@@ -43,7 +43,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright © 2026 the Velmora devel
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 
-!define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT} ${VERSION}: the manager Velmora.exe, the executor quenex.exe and the help file.$\r$\n$\r$\nThe Task Scheduler starts every Velmora task with the bare command line $\"quenex <task name>$\"; so that it finds the executor under every account, a copy of quenex.exe goes into the Windows system folder.$\r$\n$\r$\nTasks made with an older version are kept.$\r$\n$\r$\n$_CLICK"
+!define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT} ${VERSION}: the manager Velmora.exe, the executor quenex.exe and the help file.$\r$\n$\r$\nEvery Velmora task runs the copy of quenex.exe that goes into the Windows system folder, named by its full path, so the Task Scheduler never searches the path for it.$\r$\n$\r$\nTasks made with an older version are kept.$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -321,9 +321,8 @@ Section "Velmora" SecMain
     !insertmacro ForEachOldFolderFile DropOld
     Call StopIfFailed
 
-    ; The Task Scheduler starts "quenex <task name>" without a path. The system folder is searched
-    ; for every account at once, including services already running; a change of the search path
-    ; would reach the running Task Scheduler service only after a restart of Windows.
+    ; Work items name the system folder's copy by its full path; tasks of earlier versions name the
+    ; bare "quenex", which the system folder also answers for every account at once.
     SetOutPath $SYSDIR
     ClearErrors
     StrCpy $0 "$SYSDIR\quenex.exe.new"
@@ -394,10 +393,12 @@ Section "Uninstall"
 
     ; No task can run without the executor: take every Velmora task away first.
     DetailPrint "Removing every Velmora task: quenex -r"
-    ${If} ${FileExists} "$INSTDIR\quenex.exe"
-        ExecWait '"$INSTDIR\quenex.exe" -r'
-    ${ElseIf} ${FileExists} "$SYSDIR\quenex.exe"
+    ; The system folder's copy first: only administrators can change it, while the install folder
+    ; may be one that others can write.
+    ${If} ${FileExists} "$SYSDIR\quenex.exe"
         ExecWait '"$SYSDIR\quenex.exe" -r'
+    ${ElseIf} ${FileExists} "$INSTDIR\quenex.exe"
+        ExecWait '"$INSTDIR\quenex.exe" -r'
     ${EndIf}
     ; "quenex -r" ends with 0 whatever it removed; a task it left (the Task Scheduler was not
     ; running, or refused) keeps the executor and everything else in place.

@@ -22,6 +22,7 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
     // Each deletion starts the listing again. A scheduler that reports a deletion but keeps the
     // work item would restart it for ever: the last pass goes on past deletions and returns every
     // valid task it found.
+    const std::u16string systemFolder = scheduler.SystemFolder();
     constexpr int kPasses = 100;
     for (int pass = 1;; ++pass) {
         const bool lastPass = pass == kPasses;
@@ -33,7 +34,8 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
             if (!StartsWith(enumerated, prefix))
                 continue;
             ListedTask task;
-            if (scheduler.LoadInfo(enumerated, task.info) < 0 || !IsExecutorApplication(task.info.application))
+            if (scheduler.LoadInfo(enumerated, task.info) < 0 ||
+                !IsExecutorApplication(task.info.application, systemFolder))
                 continue;
             task.name = TaskNameOf(enumerated);
             // A pair that a user could have planted is shown for what it is, and never repaired,
@@ -90,12 +92,13 @@ void PauseBeforeReadRetry() {
 }
 
 void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder) {
+    const std::u16string systemFolder = scheduler.SystemFolder();
     std::vector<std::u16string> names;
     scheduler.EnumTasks(kLocalPrefix, names);
     scheduler.EnumTasks(kRemotePrefix, names);
     for (const std::u16string& name : names) {
         WorkItemInfo info;
-        if (scheduler.LoadInfo(name, info) < 0 || !IsExecutorApplication(info.application))
+        if (scheduler.LoadInfo(name, info) < 0 || !IsExecutorApplication(info.application, systemFolder))
             continue;
         scheduler.DeleteTask(name);
         CTaskParams::Remove(folder, TaskNameOf(name));

@@ -26,6 +26,8 @@ public:
     virtual HResult RepairTask(const std::u16string& name, const std::u16string& parameters) = 0;
     // The current user as DOMAIN\user.
     virtual std::u16string CurrentUser() = 0;
+    // The system folder, where the executor's own copy lies.
+    virtual std::u16string SystemFolder() = 0;
 };
 
 struct ListedTask {

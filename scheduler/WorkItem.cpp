@@ -17,8 +17,16 @@ std::u16string ResultText(std::uint32_t exitCode, bool executorCopy) {
     return std::u16string(text, text + std::char_traits<char>::length(text));
 }
 
-bool IsExecutorApplication(std::u16string_view application) {
-    return EqualsIgnoringAsciiCase(application, kExecutorApplication);
+std::u16string ExecutorPath(std::u16string_view systemFolder) {
+    std::u16string path(systemFolder);
+    if (!path.empty() && path.back() != u'\\')
+        path += u'\\';
+    return path + kExecutorApplication + u".exe";
+}
+
+bool IsExecutorApplication(std::u16string_view application, std::u16string_view systemFolder) {
+    return EqualsIgnoringAsciiCase(application, kExecutorApplication) ||
+           (!systemFolder.empty() && FoldedCase(application) == FoldedCase(ExecutorPath(systemFolder)));
 }
 
 bool IsAccountError(HResult result) {

@@ -50,8 +50,13 @@ struct WorkItemInfo {
 // executor's copy says "Ok" or "Error".
 std::u16string ResultText(std::uint32_t exitCode, bool executorCopy);
 
-// True for the application name of the executor, without regard to case.
-bool IsExecutorApplication(std::u16string_view application);
+// The executor as new work items name it: the system folder's copy by its full path. A bare name
+// would make the scheduler search the path as the system account, where any user may have put a
+// program of that name.
+std::u16string ExecutorPath(std::u16string_view systemFolder);
+// True for the executor as a work item names it: the system folder's copy, or the bare name that
+// tasks made earlier carry (both without regard to case).
+bool IsExecutorApplication(std::u16string_view application, std::u16string_view systemFolder);
 
 // The scheduler's results that still let a task file be written: the work item was stored, but
 // without valid credentials it will not start.

@@ -253,6 +253,12 @@ HResult CScheduledTask::RepairTask(const std::u16string& name, const std::u16str
     return SaveWorkItem(item.task.get());
 }
 
+std::u16string CScheduledTask::SystemFolder() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? FromWide(folder, length) : std::u16string();
+}
+
 std::u16string CScheduledTask::CurrentUser() {
     wchar_t name[512] = {};
     ULONG size = 512;
@@ -274,7 +280,7 @@ HResult WorkItemEditor::BeginNew(TaskKind kind) {
     if (FAILED(hr =
                    scheduler->NewWorkItem(W(name_), CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task_.put()))))
         return hr;
-    if (FAILED(hr = task_->SetApplicationName(W(kExecutorApplication))) ||
+    if (FAILED(hr = task_->SetApplicationName(W(ExecutorPath(CScheduledTask().SystemFolder())))) ||
         FAILED(hr = task_->SetParameters(W(name_))) || FAILED(hr = task_->SetMaxRunTime(kMaxRunTimeMs)))
         return hr;
     flags_ = kFlagHidden | (IsNtFamily() ? kFlagInteractive : 0);
@@ -407,6 +413,9 @@ HResult WorkItemEditor::FinishExisting(const WorkItemSettings& settings) {
         return hr;
     flags_ = settings.action == kActionWakeUp ? flags_ | kFlagSystemRequired : flags_ & ~kFlagSystemRequired;
     if (FAILED(hr = task_->SetFlags(flags_)))
+        return hr;
+    // A task made when work items named the executor by its bare name gets the full path now.
+    if (FAILED(hr = task_->SetApplicationName(W(ExecutorPath(CScheduledTask().SystemFolder())))))
         return hr;
     return Save();
 }

@@ -30,6 +30,7 @@ public:
     HResult DeleteTask(const std::u16string& name) override;
     HResult RepairTask(const std::u16string& name, const std::u16string& parameters) override;
     std::u16string CurrentUser() override;
+    std::u16string SystemFolder() override;
     HResult RunOrTerminate(const std::u16string& name);
     HResult SetEnabled(const std::u16string& name, bool enable);
 

@@ -42,10 +42,26 @@ TEST(WorkItemRules, ResultTextsAndTheExecutorsName) {
     EXPECT_EQ(u"Ok", ResultText(0, true));
     EXPECT_EQ(u"Ok", ResultText(300, true));
     EXPECT_EQ(u"Error", ResultText(44, true));
-    EXPECT_TRUE(IsExecutorApplication(u"quenex"));
-    EXPECT_TRUE(IsExecutorApplication(u"QueNex"));
-    EXPECT_FALSE(IsExecutorApplication(u"quenex.exe"));
-    EXPECT_FALSE(IsExecutorApplication(u"C:\\quenex"));
+    // The system folder's copy by its full path, and the bare name of tasks made earlier; no other
+    // program of that name, wherever it lies.
+    const std::u16string system = u"C:\\Windows\\system32";
+    EXPECT_EQ(u"C:\\Windows\\system32\\quenex.exe", ExecutorPath(system));
+    EXPECT_EQ(u"C:\\Windows\\system32\\quenex.exe", ExecutorPath(u"C:\\Windows\\system32\\"));
+    const std::pair<std::u16string, bool> applications[] = {
+        {u"quenex", true},
+        {u"QueNex", true},
+        {u"C:\\Windows\\system32\\quenex.exe", true},
+        {u"c:\\WINDOWS\\System32\\QUENEX.EXE", true},
+        {u"quenex.exe", false},
+        {u"C:\\quenex", false},
+        {u"C:\\Tools\\quenex.exe", false},
+        {u"C:\\Windows\\system32\\quenex.exe.bat", false},
+        {u"", false},
+    };
+    for (const auto& [application, executor] : applications)
+        EXPECT_EQ(executor, IsExecutorApplication(application, system))
+            << std::string(application.begin(), application.end());
+    EXPECT_FALSE(IsExecutorApplication(u"\\quenex.exe", u"")) << "no system folder known: the bare name only";
     EXPECT_TRUE(IsAccountError(static_cast<HResult>(0x80070005)));
     EXPECT_TRUE(IsAccountError(static_cast<HResult>(0x80041310)));
     EXPECT_TRUE(IsAccountError(static_cast<HResult>(0x8004130F)));

@@ -25,7 +25,7 @@ public:
     bool deleteFails = false;
     bool deleteForgets = true;  // false: a deletion reports success but the work item stays
 
-    void Add(const std::u16string& name, const std::u16string& application = u"quenex",
+    void Add(const std::u16string& name, const std::u16string& application = u"C:\\Windows\\system32\\quenex.exe",
              std::u16string parameters = u"") {
         Item item;
         item.info.application = application;
@@ -72,6 +72,7 @@ public:
         return kOk;
     }
     std::u16string CurrentUser() override { return u"LAB\\admin"; }
+    std::u16string SystemFolder() override { return u"C:\\Windows\\system32"; }
 };
 
 class TaskStore : public ::testing::Test {

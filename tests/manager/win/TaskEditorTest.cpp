@@ -67,7 +67,7 @@ TEST_F(TaskEditor, WizardMakesAPopupTaskWithItsWorkItemAndTaskFile) {
 
     WorkItemInfo info;
     ASSERT_HRESULT_SUCCEEDED(CScheduledTask().LoadInfo(*name + u".job", info));
-    EXPECT_EQ(u"quenex", info.application);
+    EXPECT_EQ(ExecutorPath(CScheduledTask().SystemFolder()), info.application);
     EXPECT_EQ(*name, info.parameters);
     CTaskParams record;
     ASSERT_TRUE(record.Load(TaskStoreFolder(), *name, true));

@@ -78,8 +78,9 @@ HRESULT SetApplication(const std::u16string& name, const std::wstring& applicati
     return file->Save(nullptr, TRUE);
 }
 
-// Runs the work item from the executor's full path, as Wine's scheduler needs, while it lives; the
-// item names "quenex" again afterwards, so the list and the clean-up know it as ours.
+// Runs the work item from the built executor, as Wine's test prefix has none in its system folder,
+// while it lives; the item names the system folder's copy again afterwards, so the list and the
+// clean-up know it as ours.
 class StartedFromFullPath {
 public:
     explicit StartedFromFullPath(std::u16string name) : name_(std::move(name)) {
@@ -91,7 +92,7 @@ public:
     ~StartedFromFullPath() { Restore(); }
     void Restore() {
         if (!name_.empty()) {
-            EXPECT_HRESULT_SUCCEEDED(SetApplication(name_, L"quenex", L""));
+            EXPECT_HRESULT_SUCCEEDED(SetApplication(name_, ToWide(ExecutorPath(CScheduledTask().SystemFolder())), L""));
         }
         name_.clear();
     }
@@ -230,7 +231,7 @@ TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList)
     EXPECT_EQ(L" ", tasks().list().CellText(row, kColumnLastRun)) << "never ran";
 
     const test::StoredWorkItem item = test::ReadStoredWorkItem(name);
-    EXPECT_EQ(L"quenex", item.application);
+    EXPECT_EQ(ToWide(ExecutorPath(CScheduledTask().SystemFolder())), item.application);
     EXPECT_EQ(ToWide(name), item.parameters);
     EXPECT_EQ(3600000u, item.maxRunTime);
     EXPECT_TRUE(item.flags & TASK_FLAG_HIDDEN);
@@ -239,8 +240,8 @@ TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList)
     EXPECT_EQ(TASK_TIME_TRIGGER_WEEKLY, item.triggers[0].TriggerType);
     EXPECT_TRUE(FileExists(TaskFilePath(TaskStoreFolder(), name)));
 
-    // Wine's scheduler starts only a program named by its full path from a working folder; the
-    // installed "quenex" is found by its bare name. The manager's Run goes through the scheduler.
+    // Wine's scheduler starts a program only from a working folder, and the test prefix has no
+    // installed copy. The manager's Run goes through the scheduler.
     StartedFromFullPath fullPath(name);
     // The scheduler's service reads the changed work item in its own time; until then Run starts
     // nothing, so Run is pressed again while no executor runs. Every dialog showing the message is

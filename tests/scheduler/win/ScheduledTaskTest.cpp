@@ -89,7 +89,8 @@ TEST_F(ScheduledTaskTest, NewWorkItemReadsBackWithItsSettings) {
     CScheduledTask scheduler;
     WorkItemInfo info;
     EXPECT_HRESULT_SUCCEEDED(scheduler.LoadInfo(name + u".job", info));
-    EXPECT_EQ(u"quenex", info.application);
+    EXPECT_EQ(ExecutorPath(CScheduledTask().SystemFolder()), info.application)
+        << "the system folder's copy by its full path, never searched for";
     EXPECT_EQ(name, info.parameters);
     EXPECT_TRUE(info.enabled);
     EXPECT_EQ(u"SYSTEM", info.account);
