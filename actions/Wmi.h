@@ -33,12 +33,13 @@ public:
     virtual ~WmiApi() = default;
     virtual HResult Initialize() = 0;  // CoInitialize for the calling thread
     virtual void Uninitialize() = 0;
-    // CoInitializeSecurity: default services, call level, impersonation, no capabilities.
+    // CoInitializeSecurity: default services, packet privacy, impersonation, no capabilities.
     virtual HResult InitializeSecurity() = 0;
     virtual HResult CreateLocator(WmiHandle& locator) = 0;
     virtual HResult ConnectServer(WmiHandle locator, const std::u16string& path, const std::u16string* user,
                                   const std::u16string* password, WmiHandle& services) = 0;
-    // CoSetProxyBlanket: NTLM, no authorisation, call level, impersonation, the identity, no capabilities.
+    // CoSetProxyBlanket: Negotiate, no authorisation, packet privacy, impersonation, the identity, no
+    // capabilities.
     virtual HResult SetProxyBlanket(WmiHandle proxy, const AuthIdentity& identity) = 0;
     virtual HResult GetObject(WmiHandle services, const std::u16string& path, WmiHandle& object) = 0;
     virtual HResult GetMethod(WmiHandle classObject, const std::u16string& method, WmiHandle& inDefinition) = 0;

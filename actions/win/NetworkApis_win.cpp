@@ -10,6 +10,7 @@
 
 #include "actions/win/SystemApis.h"
 #include "model/CodePage.h"
+#include "platform/win/SystemFolder.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 
@@ -121,7 +122,7 @@ public:
     }
     bool LoadEchoLibrary() override {
         if (!icmp_)
-            icmp_.reset(::LoadLibraryW(L"icmp.dll"));
+            icmp_.reset(LoadSystemLibrary(L"icmp.dll"));
         return static_cast<bool>(icmp_);
     }
     void UnloadEchoLibrary() override { icmp_.reset(); }
@@ -177,7 +178,7 @@ public:
         return CodePageToWide(host->h_name, kSystemCodePage);
     }
     std::optional<std::vector<ArpRow>> ReadArpTable() override {
-        UniqueModule library(::LoadLibraryW(L"Iphlpapi.dll"));
+        UniqueModule library(LoadSystemLibrary(L"Iphlpapi.dll"));
         if (!library)
             return std::nullopt;
         using TableFn = DWORD(WINAPI*)(PMIB_IPNETTABLE, PULONG, BOOL);
@@ -203,7 +204,7 @@ public:
         return rows;
     }
     std::vector<std::uint8_t> SendArp(const Ipv4& target) override {
-        UniqueModule library(::LoadLibraryW(L"Iphlpapi.dll"));
+        UniqueModule library(LoadSystemLibrary(L"Iphlpapi.dll"));
         if (!library)
             return {};
         using ArpFn = DWORD(WINAPI*)(IPAddr, IPAddr, PVOID, PULONG);

@@ -37,7 +37,8 @@ public:
     HResult Initialize() override { return ::CoInitialize(nullptr); }
     void Uninitialize() override { ::CoUninitialize(); }
     HResult InitializeSecurity() override {
-        return ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+        // Packet privacy: the account's password and the call's data are encrypted on the wire.
+        return ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_PKT_PRIVACY,
                                       RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
     }
     HResult CreateLocator(WmiHandle& locator) override {
@@ -73,8 +74,10 @@ public:
             native.PasswordLength = static_cast<ULONG>(identity.password.size());
         }
         native.Flags = identity.flags;
-        return ::CoSetProxyBlanket(As<IUnknown>(proxy), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                                   RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, &native, EOAC_NONE);
+        // Negotiate takes Kerberos where the domain offers it and NTLM otherwise; packet privacy
+        // keeps the call from being read or changed on the way.
+        return ::CoSetProxyBlanket(As<IUnknown>(proxy), RPC_C_AUTHN_GSS_NEGOTIATE, RPC_C_AUTHZ_NONE, nullptr,
+                                   RPC_C_AUTHN_LEVEL_PKT_PRIVACY, RPC_C_IMP_LEVEL_IMPERSONATE, &native, EOAC_NONE);
     }
     HResult GetObject(WmiHandle services, const std::u16string& path, WmiHandle& object) override {
         const Bstr name(path);

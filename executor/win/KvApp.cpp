@@ -13,6 +13,7 @@
 #include "executor/win/SystemExecutorPlatform.h"
 #include "executor/win/TemporaryService.h"
 #include "model/win/TaskFolder.h"
+#include "platform/win/SystemFolder.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 #include "scheduler/win/ScheduledTask.h"
@@ -28,7 +29,7 @@ CKvApp::CKvApp() {
     const WindowsVersion version = SystemPowerApi().Version();
     if (version.major * 256 + version.minor < 0x501)
         return;
-    UniqueModule kernel(::LoadLibraryW(L"Kernel32.dll"));
+    UniqueModule kernel(LoadSystemLibrary(L"Kernel32.dll"));
     if (!kernel)
         return;
     using AttachConsoleFn = BOOL(WINAPI*)(DWORD);

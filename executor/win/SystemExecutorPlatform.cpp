@@ -15,6 +15,7 @@
 #include "executor/win/TemporaryService.h"
 #include "model/Utf.h"
 #include "model/win/TaskFolder.h"
+#include "platform/win/SystemFolder.h"
 #include "platform/win/SystemMessage.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
@@ -140,7 +141,7 @@ bool WriteAll(HANDLE to, const std::u16string& text) {
 // console's user is asked for through that session's token, which only the system account may have.
 SessionFacts SystemExecutorPlatform::Sessions() {
     SessionFacts facts;
-    UniqueModule kernel(::LoadLibraryW(L"kernel32.dll"));
+    UniqueModule kernel(LoadSystemLibrary(L"kernel32.dll"));
     const auto consoleSession = Entry<WtsGetActiveConsoleSessionIdFn>(kernel.get(), "WTSGetActiveConsoleSessionId");
     const auto toSession = Entry<ProcessIdToSessionIdFn>(kernel.get(), "ProcessIdToSessionId");
     const DWORD console = consoleSession ? consoleSession() : 0;
@@ -156,7 +157,7 @@ SessionFacts SystemExecutorPlatform::Sessions() {
         facts.consoleUser = ConsoleUser::kNone;
         return facts;
     }
-    UniqueModule wts(::LoadLibraryW(L"wtsapi32.dll"));
+    UniqueModule wts(LoadSystemLibrary(L"wtsapi32.dll"));
     const auto queryToken = Entry<WtsQueryUserTokenFn>(wts.get(), "WTSQueryUserToken");
     HANDLE token = nullptr;
     if (queryToken && queryToken(*facts.console, &token)) {
@@ -173,7 +174,7 @@ SessionFacts SystemExecutorPlatform::Sessions() {
 // task file, keeps the log.
 SessionOutcome SystemExecutorPlatform::RunInSession(std::uint32_t session, const std::u16string& record) {
     SessionOutcome outcome;
-    UniqueModule wts(::LoadLibraryW(L"wtsapi32.dll"));
+    UniqueModule wts(LoadSystemLibrary(L"wtsapi32.dll"));
     const auto queryToken = Entry<WtsQueryUserTokenFn>(wts.get(), "WTSQueryUserToken");
     if (!queryToken) {
         outcome.error = ERROR_CALL_NOT_IMPLEMENTED;
@@ -198,7 +199,7 @@ SessionOutcome SystemExecutorPlatform::RunInSession(std::uint32_t session, const
     ::SetHandleInformation(recordWrite.get(), HANDLE_FLAG_INHERIT, 0);
     ::SetHandleInformation(logRead.get(), HANDLE_FLAG_INHERIT, 0);
 
-    UniqueModule userenv(::LoadLibraryW(L"userenv.dll"));
+    UniqueModule userenv(LoadSystemLibrary(L"userenv.dll"));
     const auto createEnvironment = Entry<CreateEnvironmentBlockFn>(userenv.get(), "CreateEnvironmentBlock");
     const auto destroyEnvironment = Entry<DestroyEnvironmentBlockFn>(userenv.get(), "DestroyEnvironmentBlock");
     void* environment = nullptr;

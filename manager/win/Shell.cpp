@@ -11,6 +11,7 @@
 
 #include "manager/win/res/ShellIds.h"
 #include "platform/win/Com.h"
+#include "platform/win/SystemFolder.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 
@@ -156,11 +157,8 @@ std::optional<std::u16string> SystemViewerPlatform::OpenCommand(const std::u16st
 }
 
 std::u16string SystemViewerPlatform::SystemFolder() {
-    wchar_t path[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return u"C:\\Windows\\system32";
-    return FromWide(path, length);
+    const std::wstring folder = velmora::SystemFolder();
+    return folder.empty() ? u"C:\\Windows\\system32" : FromWide(folder);
 }
 
 bool SystemViewerPlatform::StartProgram(const std::u16string& application, const std::u16string& commandLine) {

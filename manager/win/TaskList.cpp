@@ -10,6 +10,7 @@
 #include "manager/win/UserLocale.h"
 #include "manager/win/res/resource.h"
 #include "model/Text.h"
+#include "platform/win/SystemFolder.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 #include "scheduler/win/ScheduledTask.h"
@@ -19,13 +20,6 @@ namespace {
 
 constexpr int kImageEnabled = 1;
 constexpr int kImageDisabled = 2;
-
-// The system folder's own copy of a program, never one found on the search path.
-std::wstring SystemProgram(const wchar_t* name) {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    return std::wstring(folder, length) + L"\\" + name;
-}
 
 }  // namespace
 
@@ -447,11 +441,11 @@ void CTaskList::CreateShortcut() {
 
 void CTaskList::SystemDialog() {
     if (kind_ == TaskKind::kLocal) {
-        ::ShellExecuteW(Sheet(), L"open", L"powercfg.cpl", nullptr, nullptr, SW_SHOWNORMAL);
+        ::ShellExecuteW(Sheet(), L"open", SystemFilePath(L"powercfg.cpl").c_str(), nullptr, nullptr, SW_SHOWNORMAL);
         return;
     }
     // The system's remote shutdown dialog, from the system folder and shown as it opens.
-    std::wstring command = L"\"" + SystemProgram(L"shutdown.exe") + L"\" -i";
+    std::wstring command = L"\"" + SystemFilePath(L"shutdown.exe") + L"\" -i";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

@@ -13,6 +13,7 @@
 #include "manager/win/VesperPS.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
+#include "platform/win/SystemFolder.h"
 #include "platform/win/Unique.h"
 #include "scheduler/win/SchedulerService.h"
 
@@ -21,9 +22,7 @@ namespace {
 
 // "powercfg /h on" from the system folder, hidden; waits for it, at most about ten seconds.
 void EnableHibernation() {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(folder, length) + L"\\powercfg.exe\" /h on";
+    std::wstring command = L"\"" + SystemFilePath(L"powercfg.exe") + L"\" /h on";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

@@ -10,6 +10,7 @@
 #include "model/File.h"
 #include "model/Text.h"
 #include "model/win/TaskFolder.h"
+#include "platform/win/SystemFolder.h"
 #include "platform/win/WideText.h"
 #include "scheduler/TaskName.h"
 
@@ -254,9 +255,7 @@ HResult CScheduledTask::RepairTask(const std::u16string& name, const std::u16str
 }
 
 std::u16string CScheduledTask::SystemFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? FromWide(folder, length) : std::u16string();
+    return FromWide(velmora::SystemFolder());
 }
 
 std::u16string CScheduledTask::CurrentUser() {

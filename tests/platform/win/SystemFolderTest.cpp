@@ -1,0 +1,43 @@
+// Libraries and programs come from the system folder by full path, whatever lies beside the test.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/win/SystemFolder.h"
+#include "platform/win/Unique.h"
+
+namespace velmora {
+namespace {
+
+std::wstring ModulePath(HMODULE module) {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(module, path, MAX_PATH);
+    return path;
+}
+
+TEST(SystemFolder, LibrariesByNameComeFromTheSystemFolderOnly) {
+    const std::wstring folder = SystemFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder + L"\\powercfg.cpl", SystemFilePath(L"powercfg.cpl"));
+    // A real library put beside the program, the first place a plain load looks, is never taken.
+    wchar_t program[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring planted = program;
+    planted = planted.substr(0, planted.find_last_of(L'\\') + 1) + L"velmora-planted.dll";
+    ASSERT_TRUE(::CopyFileW(SystemFilePath(L"icmp.dll").c_str(), planted.c_str(), FALSE));
+    {
+        const UniqueModule plain(::LoadLibraryW(L"velmora-planted.dll"));
+        EXPECT_TRUE(plain) << "a plain load takes the planted library";
+    }
+    EXPECT_EQ(nullptr, LoadSystemLibrary(L"velmora-planted.dll"));
+    ::DeleteFileW(planted.c_str());
+    const UniqueModule icmp(LoadSystemLibrary(L"icmp.dll"));
+    ASSERT_TRUE(icmp);
+    const std::wstring loaded = ModulePath(icmp.get());
+    EXPECT_EQ(0, ::CompareStringOrdinal(loaded.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                                        static_cast<int>(folder.size()), TRUE) -
+                     CSTR_EQUAL);
+}
+
+}  // namespace
+}  // namespace velmora
