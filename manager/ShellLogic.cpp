@@ -97,13 +97,21 @@ std::u16string FillPlaceholder(std::u16string_view pattern, std::u16string_view 
 }
 
 ExportResult ExportTaskFile(const std::u16string& folder, const std::u16string& bareName,
-                            const std::function<std::optional<std::u16string>()>& askPath) {
+                            const std::function<std::optional<std::u16string>()>& askPath,
+                            const std::function<bool()>& allowClearPasswords) {
     ExportResult result;
     if (bareName.empty())
         return result;
     CTaskParams record;
     if (!record.Load(folder, bareName, true)) {
         result.outcome = ExportOutcome::kUnreadable;
+        return result;
+    }
+    const bool passwords = std::any_of(record.computers.begin(), record.computers.end(), [](const ComputerEntry& e) {
+        return !e[kTextPassword].empty() || !e[kTextWolPassword].empty();
+    });
+    if (passwords && !allowClearPasswords()) {
+        result.outcome = ExportOutcome::kCancelled;
         return result;
     }
     const std::optional<std::u16string> path = askPath();

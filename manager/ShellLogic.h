@@ -43,7 +43,7 @@ std::u16string FillPlaceholder(std::u16string_view pattern, std::u16string_view 
 enum class ExportOutcome {
     kNoTask,      // no task was named: nothing to do
     kUnreadable,  // the task file cannot be read: nothing is exported
-    kCancelled,   // the user cancelled the file dialog
+    kCancelled,   // the user cancelled the file dialog, or did not want passwords in clear text
     kNotWritten,  // the INI file could not be written
     kExported,
 };
@@ -52,9 +52,11 @@ struct ExportResult {
     std::u16string path;  // the INI file chosen, when one was
 };
 // Reads the whole task file into a fresh record before anything is asked, so an unreadable task is
-// never exported as an empty one; then asks for the path and writes the INI form there.
+// never exported as an empty one; a task with passwords asks `allowClearPasswords` first, since the
+// INI form holds them in clear text; then asks for the path and writes the INI form there.
 ExportResult ExportTaskFile(const std::u16string& folder, const std::u16string& bareName,
-                            const std::function<std::optional<std::u16string>()>& askPath);
+                            const std::function<std::optional<std::u16string>()>& askPath,
+                            const std::function<bool()>& allowClearPasswords);
 
 // What the log viewer needs of the system.
 class ViewerPlatform {

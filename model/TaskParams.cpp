@@ -420,6 +420,10 @@ bool CTaskParams::ExportIni(const std::u16string& path) const {
     IniFile ini;
     if (!ini.Load(path) && FileExists(path))
         return false;
+    // A new file may hold passwords: its maker's alone (and the administrators'), whatever the
+    // folder would give it. The write that follows keeps the permissions of the file it replaces.
+    if (!FileExists(path) && !File::CreateNewProtected(path, FileProtection::kMakerReadsAndWrites).IsOpen())
+        return false;
     ini.DeleteSection(kSettings);
     ini.SetString(kSettings, u"action", DecimalText(action));
     ini.SetString(kSettings, u"comment", comment);

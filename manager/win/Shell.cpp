@@ -177,11 +177,17 @@ bool SystemViewerPlatform::StartProgram(const std::u16string& application, const
 
 ExportOutcome ExportTask(HWND owner, const std::u16string& folder, const std::u16string& bareName,
                          const MessageBoxFn& messageBox) {
-    const ExportResult result = ExportTaskFile(folder, bareName, [owner]() -> std::optional<std::u16string> {
-        if (const std::optional<std::wstring> path = AskExportPath(owner))
-            return FromWide(*path);
-        return std::nullopt;
-    });
+    const ExportResult result = ExportTaskFile(
+        folder, bareName,
+        [owner]() -> std::optional<std::u16string> {
+            if (const std::optional<std::wstring> path = AskExportPath(owner))
+                return FromWide(*path);
+            return std::nullopt;
+        },
+        [&] {
+            return messageBox(TopLevel(owner), LoadText(IDS_SHELL_EXPORT_CLEAR_PASSWORDS),
+                              MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+        });
     if (result.outcome == ExportOutcome::kUnreadable)
         messageBox(TopLevel(owner), LoadText(IDS_SHELL_EXPORT_UNREADABLE), MB_OK | MB_ICONEXCLAMATION);
     else if (result.outcome == ExportOutcome::kNotWritten)

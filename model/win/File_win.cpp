@@ -179,13 +179,13 @@ std::u16string JoinPath(const std::u16string& folder, const std::u16string& name
     return folder + u'\\' + name;
 }
 
-File File::CreateNewProtected(const std::u16string& path) {
+File File::CreateNewProtected(const std::u16string& path, FileProtection protection) {
     // Protected from the folder's inherited entries: a folder where every user may create files
     // (the Tasks folder) would otherwise decide who reads the task's passwords.
     const std::u16string self = OwnUserSid();
     std::u16string text = u"D:P(A;;FA;;;SY)(A;;FA;;;BA)";
     if (!self.empty())
-        text += u"(A;;FR;;;" + self + u")";
+        text += (protection == FileProtection::kMakerReads ? u"(A;;FR;;;" : u"(A;;FA;;;") + self + u")";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(W(text), SDDL_REVISION_1, &descriptor, nullptr))
         return File();

@@ -9,6 +9,7 @@
 
 #include "manager/win/Shell.h"
 #include "manager/win/res/ShellIds.h"
+#include "model/File.h"
 #include "model/TaskParams.h"
 #include "platform/win/Com.h"
 #include "platform/win/WideText.h"
@@ -194,6 +195,32 @@ TEST_F(ShellTest, ExportAndImportThroughTheDialogsOfTheSheet) {
     ASSERT_TRUE(back.ImportIni(dir.File("exported.ini"), kComputerLimit));
     EXPECT_EQ(kActionPopup, back.action);
     EXPECT_EQ(u"Time to eat\r\nnow", back.message);
+
+    // A task with passwords asks first, since the INI form holds them in clear text: No stops it
+    // before any file dialog.
+    CTaskParams remote;
+    remote.action = kActionShutdown;
+    ComputerEntry computer{};
+    computer[kTextName] = u"lab-1";
+    computer[kTextPassword] = u"secret";
+    remote.computers.push_back(computer);
+    ASSERT_TRUE(remote.Save(dir.Folder(), u"quenep-1abc"));
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer);
+        messages_.clear();
+        test::FileDialogAnswer dialog(ToWide(dir.File("remote")));
+        const ExportOutcome outcome =
+            ExportTask(page, dir.Folder(), u"quenep-1abc", [&](HWND, const std::wstring& text, UINT flags) {
+                messages_.push_back(text);
+                EXPECT_EQ(static_cast<UINT>(MB_YESNO), flags & MB_TYPEMASK);
+                return answer;
+            });
+        dialog.Finish();
+        EXPECT_EQ(std::vector<std::wstring>{LoadText(IDS_SHELL_EXPORT_CLEAR_PASSWORDS)}, messages_);
+        EXPECT_EQ(answer == IDYES ? ExportOutcome::kExported : ExportOutcome::kCancelled, outcome);
+        EXPECT_EQ(answer == IDYES, dialog.dialog != nullptr);
+    }
+    EXPECT_TRUE(FileExists(dir.File("remote.ini")));
 
     test::FileDialogAnswer open(ToWide(dir.File("exported.ini")));
     const std::optional<std::wstring> chosen = AskImportPath(page);
