@@ -110,7 +110,13 @@ int Executor::RunIniMode(const std::u16string& argument) {
 // A local task run under the system account cannot show its countdown on the user's desktop by
 // itself. Remote tasks show no dialog and never need the service.
 bool Executor::NeedsService(const std::u16string& argument, const std::u16string& account) const {
-    return Contains(argument, kLocalPrefix) && task_.noshow == 0 && Contains(account, u"SYSTEM");
+    return Contains(argument, kLocalPrefix) && task_.noshow == 0 && IsSystemAccountName(account);
+}
+
+// The scheduler's name of the system account, as it stands: a user whose name only holds the word
+// ("LAB\SYSTEMS") is a user, and must not have a task of theirs run by the system's service.
+bool IsSystemAccountName(std::u16string_view account) {
+    return EqualsIgnoringAsciiCase(account, u"SYSTEM") || EqualsIgnoringAsciiCase(account, u"NT AUTHORITY\\SYSTEM");
 }
 
 bool Executor::RunServiceTask(const std::u16string& argument) {

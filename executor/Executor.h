@@ -21,6 +21,9 @@ constexpr std::size_t kLogReserve = 73;
 // history limit.
 std::u16string AppendRunLog(std::u16string_view oldLog, std::u16string_view runLog);
 
+// True for the scheduler's name of the system account, exactly.
+bool IsSystemAccountName(std::u16string_view account);
+
 class Executor {
 public:
     explicit Executor(ExecutorPlatform& platform) : platform_(platform) {}

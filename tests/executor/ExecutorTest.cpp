@@ -455,10 +455,23 @@ TEST_F(ExecutorRun, ServiceOnlyForLocalTasksThatShowTheirDialog) {
     Executor user(platform);
     user.Start(u"quenep-0u");
     EXPECT_EQ(u"account=LAB\\operator", LinesOf(user.runLog()).front());
-    platform.account = u"system";  // the test is case-sensitive
-    Executor lower(platform);
-    lower.Start(u"quenep-0u");
     EXPECT_TRUE(platform.serviceRuns.empty());
+}
+
+// Only the system account's own name counts, in any case; a user whose name holds the word is a
+// user, and the system's service never runs a task of theirs.
+TEST(SystemAccountName, OnlyTheSystemsOwnName) {
+    const std::pair<std::u16string, bool> names[] = {
+        {u"SYSTEM", true},
+        {u"system", true},
+        {u"NT AUTHORITY\\SYSTEM", true},
+        {u"LAB\\SYSTEMS", false},
+        {u"LAB\\opsystem", false},
+        {u"SYSTEM\\admin", false},
+        {u"", false},
+    };
+    for (const auto& [name, system] : names)
+        EXPECT_EQ(system, IsSystemAccountName(name)) << std::string(name.begin(), name.end());
 }
 
 // The scheduler's answer could not be read: that is no system account, and the run goes on here.
