@@ -4,7 +4,9 @@
 
 #include <map>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include "scheduler/TaskStore.h"
 #include "tests/support/TestSupport.h"
@@ -259,10 +261,14 @@ TEST_F(TaskStore, NewPairTakesNoFileThatWasThereFirst) {
                          record, dir.Folder(), u"quenep-0s", warning));
     EXPECT_EQ("squatted", test::ReadBytes(dir.Path() / "quenep-0s.dat"));
     EXPECT_EQ(kOk, CreateTaskPair([] { return WorkItemSave{kOk, true}; }, record, dir.Folder(), u"quenep-0n", warning));
+#ifndef _WIN32
+    // (On Windows the file's access list says the same; the Wine tests read it.)
     EXPECT_EQ(std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
               std::filesystem::status(dir.Path() / "quenep-0n.dat").permissions());
+#endif
 }
 
+#ifndef _WIN32
 // As the super-user a test can hand a file to another user, as a standard user's planted file
 // would be: it is neither read as a task nor replaced.
 TEST_F(TaskStore, TaskFileOfAnotherUserIsNeitherReadNorReplaced) {
@@ -277,6 +283,7 @@ TEST_F(TaskStore, TaskFileOfAnotherUserIsNeitherReadNorReplaced) {
     EXPECT_FALSE(record.Save(dir.Folder(), u"quenep-0o"));
     EXPECT_EQ(FileOwner::kForeign, CheckFileOwner(dir.File("quenep-0o.dat")));
 }
+#endif
 
 // The files of this test are our own: trusted, as a file the system or the administrators made.
 TEST(FileOwners, OwnFilesAreTrustedAndTheRuleKnowsItsAccounts) {
