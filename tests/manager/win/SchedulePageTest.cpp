@@ -212,5 +212,16 @@ TEST_F(SchedulePageTest, AnExistingWorkItemsTriggersComeBackUnchangedThroughTheP
               stored);
 }
 
+TEST_F(SchedulePageTest, TheWeeksOfAMonthReadFirstToLast) {
+    const HWND page = Show(true);
+    std::vector<std::u16string> weeks;
+    for (int i = 0; i < ::SendDlgItemMessageW(page, IDC_SCHEDULE_WHICH_WEEK, CB_GETCOUNT, 0, 0); ++i) {
+        wchar_t text[64] = {};
+        ::SendDlgItemMessageW(page, IDC_SCHEDULE_WHICH_WEEK, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        weeks.push_back(FromWide(text));
+    }
+    EXPECT_EQ((std::vector<std::u16string>{u"first", u"second", u"third", u"fourth", u"last"}), weeks);
+}
+
 }  // namespace
 }  // namespace velmora
