@@ -3,8 +3,8 @@
 # and opens the manager, Velmora.exe, on them; then runs quenex.exe under Wine on the example task
 # (examples/lock-in-ten-seconds.ini: a lock after a ten-second countdown) and prints the log the
 # run stored. On a machine without a display both run on a private X server: screenshots of the
-# manager's Tasks and Remote pages and of the countdown are saved, the manager is closed after
-# them, and the countdown is left to end by itself.
+# manager's Tasks and Remote pages, of a remote task's computer list and of the countdown are
+# saved, the manager is closed after them, and the countdown is left to end by itself.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$VELMORA_ROOT"
@@ -23,11 +23,21 @@ if [ "$VELMORA_PRIVATE_DISPLAY" = 1 ]; then
     velmora=$!
     sleep 5
     import -window root "$work/manager.png" && say "screenshot of the manager's Tasks page: $work/manager.png"
-    # Ctrl+Tab turns the sheet to its next page, the Remote page.
+    # The Remote tab, then a double click on its first task opens its properties; their Remote tab
+    # is the computer list. The places are the sheets' own (the tabs' row, the list's first row)
+    # in the windows' client coordinates.
     sheet=$(xdotool search --name '^Velmora LT' | head -1 || true)
-    if [ -n "$sheet" ] && xdotool windowfocus --sync "$sheet" key ctrl+Tab; then
+    if [ -n "$sheet" ] && xdotool mousemove --window "$sheet" 100 40 click 1; then
         sleep 2
         import -window root "$work/remote.png" && say "screenshot of the manager's Remote page: $work/remote.png"
+        xdotool mousemove --window "$sheet" 60 118 click --repeat 2 1 || true
+        sleep 3
+        properties=$(xdotool search --name '^Task Properties$' | head -1 || true)
+        if [ -n "$properties" ] && xdotool mousemove --window "$properties" 100 40 click 1; then
+            sleep 2
+            import -window root "$work/computers.png" &&
+                say "screenshot of a remote task's computer list: $work/computers.png"
+        fi
     fi
     kill "$velmora" 2>/dev/null || true
     wait "$velmora" 2>/dev/null || true
