@@ -9,8 +9,6 @@
 namespace velmora {
 namespace {
 
-constexpr int kMinYear = 1601;  // the first year the system's calendar times hold
-constexpr int kMaxYear = 9999;  // the scheduler takes four-digit years
 constexpr int kMaxInterval = 0xFFFF;
 
 bool IsTimed(TriggerType type) {
@@ -61,21 +59,12 @@ TriggerFieldsShown FieldsShown(TriggerType type) {
     return shown;
 }
 
-int DaysInMonth(int year, int month) {
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12)
-        return 0;
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
-bool IsValidDate(int year, int month, int day) {
-    return year >= kMinYear && year <= kMaxYear && day >= 1 && day <= DaysInMonth(year, month);
-}
-
 int DayOfWeek(int year, int month, int day) {
-    // Gauss's rule with March as the first month of the year.
+    // Gauss's rule with March as the first month of the year. A stored trigger's month may be any
+    // number, and it picks the month's offset.
     static const int kOffsets[] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (!IsValidDate(year, month, day))
+        return -1;
     if (month < 3)
         --year;
     return (year + year / 4 - year / 100 + year / 400 + kOffsets[month - 1] + day) % 7;

@@ -53,9 +53,8 @@ constexpr std::uint32_t kAllMonths = 0xFFF;
 constexpr std::uint32_t kAllDaysOfMonth = 0x7FFFFFFF;
 constexpr int kLastWeek = 5;
 
-int DaysInMonth(int year, int month);
-bool IsValidDate(int year, int month, int day);
-// 0 Sunday .. 6 Saturday.
+// 0 Sunday .. 6 Saturday; -1 for a date that is none (DaysInMonth and IsValidDate are the trigger
+// text's).
 int DayOfWeek(int year, int month, int day);
 
 // Daily, every day, at the next full hour after `now`, beginning on the day of that hour.

@@ -1,6 +1,7 @@
 // Trigger texts: "At 9:30 PM every Mon, Fri of every week, starting 12/7/2026".
 #include "scheduler/TriggerText.h"
 
+#include <iterator>
 #include <string>
 
 #include "model/Text.h"
@@ -45,17 +46,50 @@ std::u16string MonthsText(std::uint32_t months) {
     return (months & 0xFFF) == 0xFFF || (months & 0xFFF) == 0 ? u"every month" : NamesOfBits(months, kMonths);
 }
 
+std::u16string DateText(int year, int month, int day, const LocaleFormat& locale) {
+    if (IsValidDate(year, month, day))
+        return locale.date(year, month, day);
+    return DecimalText(year) + u"-" + DecimalText(month) + u"-" + DecimalText(day) + u" (not a valid date)";
+}
+
+std::u16string TimeText(int hour, int minute, const LocaleFormat& locale) {
+    if (hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59)
+        return locale.time(hour, minute);
+    return DecimalText(hour) + u":" + (minute >= 0 && minute <= 9 ? u"0" : u"") + DecimalText(minute) +
+           u" (not a valid time)";
+}
+
+std::u16string WeekText(int week) {
+    static const char16_t* const kWeeks[] = {u"first", u"second", u"third", u"fourth", u"last"};
+    if (week >= 1 && week <= static_cast<int>(std::size(kWeeks)))
+        return kWeeks[week - 1];
+    return u"week " + DecimalText(week) + u" (not valid)";
+}
+
 }  // namespace
+
+int DaysInMonth(int year, int month) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12)
+        return 0;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+bool IsValidDate(int year, int month, int day) {
+    constexpr int kMinYear = 1601;  // the first year the system's calendar times hold
+    constexpr int kMaxYear = 9999;  // the scheduler takes four-digit years
+    return year >= kMinYear && year <= kMaxYear && day >= 1 && day <= DaysInMonth(year, month);
+}
 
 std::u16string TriggerText(const TriggerSpec& t, const LocaleFormat& locale) {
     static const char16_t* const kDays[] = {u"Sun", u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat"};
-    static const char16_t* const kWeeks[] = {u"first", u"second", u"third", u"fourth", u"last"};
-    const std::u16string at = u"At " + locale.time(t.startHour, t.startMinute);
-    const std::u16string starting = u", starting " + locale.date(t.beginYear, t.beginMonth, t.beginDay);
+    const std::u16string at = u"At " + TimeText(t.startHour, t.startMinute, locale);
+    const std::u16string starting = u", starting " + DateText(t.beginYear, t.beginMonth, t.beginDay, locale);
     std::u16string text;
     switch (t.type) {
         case TriggerType::kOnce:
-            text = at + u" on " + locale.date(t.beginYear, t.beginMonth, t.beginDay);
+            text = at + u" on " + DateText(t.beginYear, t.beginMonth, t.beginDay, locale);
             break;
         case TriggerType::kDaily:
             text = at + u" " + Every(t.daysInterval, u"day") + starting;
@@ -67,12 +101,10 @@ std::u16string TriggerText(const TriggerSpec& t, const LocaleFormat& locale) {
         case TriggerType::kMonthlyDate:
             text = at + u" on day " + DaysOfMonth(t.daysOfTheMonth) + u" of " + MonthsText(t.months) + starting;
             break;
-        case TriggerType::kMonthlyDayOfWeek: {
-            const int week = t.whichWeek >= 1 && t.whichWeek <= 5 ? t.whichWeek : 1;
-            text = at + u" on the " + kWeeks[week - 1] + u" " + NamesOfBits(t.daysOfTheWeek, kDays) + u" of " +
+        case TriggerType::kMonthlyDayOfWeek:
+            text = at + u" on the " + WeekText(t.whichWeek) + u" " + NamesOfBits(t.daysOfTheWeek, kDays) + u" of " +
                    MonthsText(t.months) + starting;
             break;
-        }
         case TriggerType::kOnIdle:
             text = u"When the computer is idle";
             break;
@@ -82,6 +114,8 @@ std::u16string TriggerText(const TriggerSpec& t, const LocaleFormat& locale) {
         case TriggerType::kAtLogon:
             text = u"At logon";
             break;
+        default:
+            return u"A schedule of an unknown kind (" + DecimalText(static_cast<int>(t.type)) + u")";
     }
     const bool timed =
         t.type != TriggerType::kOnIdle && t.type != TriggerType::kAtSystemStart && t.type != TriggerType::kAtLogon;
@@ -90,7 +124,7 @@ std::u16string TriggerText(const TriggerSpec& t, const LocaleFormat& locale) {
                 DecimalText(t.minutesDuration) + u" minute(s)";
     }
     if (timed && t.type != TriggerType::kOnce && (t.flags & kTriggerHasEndDate))
-        text += u", ending " + locale.date(t.endYear, t.endMonth, t.endDay);
+        text += u", ending " + DateText(t.endYear, t.endMonth, t.endDay, locale);
     if (t.flags & kTriggerDisabled)
         text += u" (disabled)";
     return text;

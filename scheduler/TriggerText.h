@@ -45,6 +45,13 @@ struct LocaleFormat {
     std::function<std::u16string(int year, int month, int day)> date;
 };
 
+// The days of a month; 0 for a month outside 1 to 12.
+int DaysInMonth(int year, int month);
+// A date of the calendar that the system's times hold (years 1601 to 9999).
+bool IsValidDate(int year, int month, int day);
+
+// A field outside its range (any tool can write a work item) is written as it is stored and said to
+// be not valid; the locale never sees a date or time that is none.
 std::u16string TriggerText(const TriggerSpec& trigger, const LocaleFormat& locale);
 
 }  // namespace velmora

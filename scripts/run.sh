@@ -2,8 +2,9 @@
 # Installs what is missing, builds, puts a few example tasks into the Wine prefix's Task Scheduler
 # and opens the manager, Velmora.exe, on them; then runs quenex.exe under Wine on the example task
 # (examples/lock-in-ten-seconds.ini: a lock after a ten-second countdown) and prints the log the
-# run stored. On a machine without a display both run on a private X server: a screenshot of each
-# is saved, the manager is closed after it, and the countdown is left to end by itself.
+# run stored. On a machine without a display both run on a private X server: screenshots of the
+# manager's Tasks and Remote pages, of a remote task's computer list and of the countdown are
+# saved, the manager is closed after them, and the countdown is left to end by itself.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$VELMORA_ROOT"
@@ -22,6 +23,22 @@ if [ "$VELMORA_PRIVATE_DISPLAY" = 1 ]; then
     velmora=$!
     sleep 5
     import -window root "$work/manager.png" && say "screenshot of the manager's Tasks page: $work/manager.png"
+    # The Remote tab, then a double click on its first task opens its properties; their Remote tab
+    # is the computer list. The places are the sheets' own (the tabs' row, the list's first row)
+    # in the windows' client coordinates.
+    sheet=$(xdotool search --name '^Velmora LT' | head -1 || true)
+    if [ -n "$sheet" ] && xdotool mousemove --window "$sheet" 100 40 click 1; then
+        sleep 2
+        import -window root "$work/remote.png" && say "screenshot of the manager's Remote page: $work/remote.png"
+        xdotool mousemove --window "$sheet" 60 118 click --repeat 2 1 || true
+        sleep 3
+        properties=$(xdotool search --name '^Task Properties$' | head -1 || true)
+        if [ -n "$properties" ] && xdotool mousemove --window "$properties" 100 40 click 1; then
+            sleep 2
+            import -window root "$work/computers.png" &&
+                say "screenshot of a remote task's computer list: $work/computers.png"
+        fi
+    fi
     kill "$velmora" 2>/dev/null || true
     wait "$velmora" 2>/dev/null || true
 else

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "manager/win/res/SchedulePageIds.h"
@@ -90,7 +91,11 @@ void SetChecked(HWND control, bool checked) {
     ::SendMessageW(control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void SetPickerDate(HWND picker, int year, int month, int day, int hour = 0, int minute = 0) {
+// Sets a date and time picker; false, leaving it as it was, for a date or time that is none (any
+// tool can write a work item).
+bool SetPickerTime(HWND picker, int year, int month, int day, int hour = 0, int minute = 0) {
+    if (!IsValidDate(year, month, day) || hour < 0 || hour > 23 || minute < 0 || minute > 59)
+        return false;
     SYSTEMTIME time{};
     time.wYear = static_cast<WORD>(year);
     time.wMonth = static_cast<WORD>(month);
@@ -98,7 +103,7 @@ void SetPickerDate(HWND picker, int year, int month, int day, int hour = 0, int 
     time.wHour = static_cast<WORD>(hour);
     time.wMinute = static_cast<WORD>(minute);
     time.wDayOfWeek = static_cast<WORD>(DayOfWeek(year, month, day));
-    ::SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+    return ::SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time)) != 0;
 }
 
 SYSTEMTIME PickerTime(HWND picker) {
@@ -131,8 +136,15 @@ CSchedulePage::CSchedulePage(WorkItemEditor& editor, bool newTask, Clock clock)
         if (id != IDC_SCHEDULE_MONTHS_LABEL)
             OnCommand(id, [this] { Edited(); });
     }
-    for (int id : {IDC_SCHEDULE_TIME, IDC_SCHEDULE_DATE, IDC_SCHEDULE_END_DATE}) {
-        OnNotify(id, DTN_DATETIMECHANGE, [this](NMHDR&) {
+    const std::pair<int, bool CSchedulePage::*> pickers[] = {{IDC_SCHEDULE_TIME, &CSchedulePage::startTimeKept_},
+                                                             {IDC_SCHEDULE_DATE, &CSchedulePage::beginDateKept_},
+                                                             {IDC_SCHEDULE_END_DATE, &CSchedulePage::endDateKept_}};
+    for (const auto& [id, kept] : pickers) {
+        OnNotify(id, DTN_DATETIMECHANGE, [this, kept](NMHDR&) {
+            if (!loading_) {
+                this->*kept = false;  // the user's choice replaces what could not be shown
+                ShowDateNotes();
+            }
             Edited();
             return 0;
         });
@@ -243,12 +255,20 @@ void CSchedulePage::ShowSelected() {
     loading_ = true;
     const int selected = logic_.selection();
     const TriggerSpec t = selected >= 0 ? logic_.triggers()[selected] : DefaultTrigger(clock_());
-    ::SendMessageW(Item(IDC_SCHEDULE_TYPE), CB_SETCURSEL, static_cast<WPARAM>(t.type), 0);
-    SetPickerDate(Item(IDC_SCHEDULE_DATE), t.beginYear, t.beginMonth, t.beginDay);
-    SetPickerDate(Item(IDC_SCHEDULE_TIME), t.beginYear, t.beginMonth, t.beginDay, t.startHour, t.startMinute);
+    // A kind or week the lists do not hold leaves them without a choice (an index past the end
+    // leaves Wine's list on its old choice), and the stored value is kept.
+    const int kind = static_cast<int>(t.type);
+    const int kinds = static_cast<int>(::SendMessageW(Item(IDC_SCHEDULE_TYPE), CB_GETCOUNT, 0, 0));
+    ::SendMessageW(Item(IDC_SCHEDULE_TYPE), CB_SETCURSEL, kind >= 0 && kind < kinds ? kind : -1, 0);
+    // A date or time the pickers cannot show is kept as stored until the user picks another; the
+    // check refuses it, and a note beside a date says that it is not valid.
+    beginDateKept_ = !SetPickerTime(Item(IDC_SCHEDULE_DATE), t.beginYear, t.beginMonth, t.beginDay);
+    // The time picker shows the time alone: any date carries it.
+    startTimeKept_ = !SetPickerTime(Item(IDC_SCHEDULE_TIME), 2000, 1, 1, t.startHour, t.startMinute);
     ::SetDlgItemInt(hwnd(), IDC_SCHEDULE_DAYS_INTERVAL, t.daysInterval, FALSE);
     ::SetDlgItemInt(hwnd(), IDC_SCHEDULE_WEEKS_INTERVAL, t.weeksInterval, FALSE);
-    ::SendMessageW(Item(IDC_SCHEDULE_WHICH_WEEK), CB_SETCURSEL, t.whichWeek - 1, 0);
+    const bool knownWeek = t.whichWeek >= 1 && t.whichWeek <= kLastWeek;
+    ::SendMessageW(Item(IDC_SCHEDULE_WHICH_WEEK), CB_SETCURSEL, knownWeek ? t.whichWeek - 1 : -1, 0);
     ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_DAYS, ToWide(DaysOfMonthText(t.daysOfTheMonth)).c_str());
     for (int day = 0; day < 7; ++day)
         SetChecked(Item(IDC_SCHEDULE_SUNDAY + day), (t.daysOfTheWeek & (1u << day)) != 0);
@@ -257,10 +277,9 @@ void CSchedulePage::ShowSelected() {
 
     const bool hasEnd = (t.flags & kTriggerHasEndDate) != 0;
     SetChecked(Item(IDC_SCHEDULE_HAS_END), hasEnd);
-    if (hasEnd && IsValidDate(t.endYear, t.endMonth, t.endDay))
-        SetPickerDate(Item(IDC_SCHEDULE_END_DATE), t.endYear, t.endMonth, t.endDay);
-    else
-        SetPickerDate(Item(IDC_SCHEDULE_END_DATE), t.beginYear, t.beginMonth, t.beginDay);
+    endDateKept_ = hasEnd && !SetPickerTime(Item(IDC_SCHEDULE_END_DATE), t.endYear, t.endMonth, t.endDay);
+    if (!hasEnd || endDateKept_)
+        SetPickerTime(Item(IDC_SCHEDULE_END_DATE), t.beginYear, t.beginMonth, t.beginDay);
     const bool repeats = t.minutesInterval > 0 || t.minutesDuration > 0;
     SetChecked(Item(IDC_SCHEDULE_REPEAT), repeats);
     ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_REPEAT_INTERVAL, repeats ? std::to_wstring(t.minutesInterval).c_str() : L"");
@@ -268,6 +287,15 @@ void CSchedulePage::ShowSelected() {
 
     ShowFields(t.type, selected >= 0);
     loading_ = wasLoading;
+}
+
+void CSchedulePage::ShowDateNotes() {
+    const bool selected = logic_.selection() >= 0;
+    ::ShowWindow(Item(IDC_SCHEDULE_DATE_NOT_VALID), selected && beginDateKept_ ? SW_SHOW : SW_HIDE);
+    // The page itself may not be visible yet: the box's own style tells whether its kind shows it.
+    const bool endShown = (::GetWindowLongPtrW(Item(IDC_SCHEDULE_HAS_END), GWL_STYLE) & WS_VISIBLE) != 0 &&
+                          Checked(Item(IDC_SCHEDULE_HAS_END));
+    ::ShowWindow(Item(IDC_SCHEDULE_END_DATE_NOT_VALID), selected && endShown && endDateKept_ ? SW_SHOW : SW_HIDE);
 }
 
 void CSchedulePage::ShowFields(TriggerType type, bool editable) {
@@ -289,6 +317,7 @@ void CSchedulePage::ShowFields(TriggerType type, bool editable) {
         for (int id = IDC_SCHEDULE_REPEAT_INTERVAL; id <= IDC_SCHEDULE_REPEAT_UNIT; ++id)
             ::EnableWindow(Item(id), repeats);
     }
+    ShowDateNotes();
 }
 
 TriggerSpec CSchedulePage::ReadForm() const {
@@ -301,16 +330,22 @@ TriggerSpec CSchedulePage::ReadForm() const {
     const LRESULT kind = ::SendMessageW(Item(IDC_SCHEDULE_TYPE), CB_GETCURSEL, 0, 0);
     if (kind != CB_ERR)
         t.type = static_cast<TriggerType>(kind);
-    const SYSTEMTIME date = PickerTime(Item(IDC_SCHEDULE_DATE));
-    t.beginYear = date.wYear;
-    t.beginMonth = date.wMonth;
-    t.beginDay = date.wDay;
-    const SYSTEMTIME time = PickerTime(Item(IDC_SCHEDULE_TIME));
-    t.startHour = time.wHour;
-    t.startMinute = time.wMinute;
+    if (!beginDateKept_) {
+        const SYSTEMTIME date = PickerTime(Item(IDC_SCHEDULE_DATE));
+        t.beginYear = date.wYear;
+        t.beginMonth = date.wMonth;
+        t.beginDay = date.wDay;
+    }
+    if (!startTimeKept_) {
+        const SYSTEMTIME time = PickerTime(Item(IDC_SCHEDULE_TIME));
+        t.startHour = time.wHour;
+        t.startMinute = time.wMinute;
+    }
     t.daysInterval = static_cast<int>(::GetDlgItemInt(hwnd(), IDC_SCHEDULE_DAYS_INTERVAL, nullptr, FALSE));
     t.weeksInterval = static_cast<int>(::GetDlgItemInt(hwnd(), IDC_SCHEDULE_WEEKS_INTERVAL, nullptr, FALSE));
-    t.whichWeek = static_cast<int>(::SendMessageW(Item(IDC_SCHEDULE_WHICH_WEEK), CB_GETCURSEL, 0, 0)) + 1;
+    const LRESULT week = ::SendMessageW(Item(IDC_SCHEDULE_WHICH_WEEK), CB_GETCURSEL, 0, 0);
+    if (week != CB_ERR)
+        t.whichWeek = static_cast<int>(week) + 1;
     wchar_t days[kDaysTextLength + 1] = {};
     ::GetDlgItemTextW(hwnd(), IDC_SCHEDULE_DAYS, days, kDaysTextLength + 1);
     // A text that is no list of days chooses none, which the check refuses on this field.
@@ -322,9 +357,10 @@ TriggerSpec CSchedulePage::ReadForm() const {
     for (int month = 0; month < 12; ++month)
         t.months |= Checked(Item(IDC_SCHEDULE_JANUARY + month)) ? 1u << month : 0;
 
-    t.flags &= ~kTriggerHasEndDate;
-    t.endYear = t.endMonth = t.endDay = 0;
-    if (Checked(Item(IDC_SCHEDULE_HAS_END))) {
+    if (!Checked(Item(IDC_SCHEDULE_HAS_END))) {
+        t.flags &= ~kTriggerHasEndDate;
+        t.endYear = t.endMonth = t.endDay = 0;
+    } else if (!endDateKept_) {
         const SYSTEMTIME end = PickerTime(Item(IDC_SCHEDULE_END_DATE));
         t.flags |= kTriggerHasEndDate;
         t.endYear = end.wYear;
@@ -374,6 +410,7 @@ void CSchedulePage::KindChanged() {
 }
 
 void CSchedulePage::EndDateClicked() {
+    endDateKept_ = false;  // ticked again, the box takes the date its picker shows
     ShowFields(ReadForm().type, logic_.selection() >= 0);
     Edited();
 }

@@ -37,6 +37,8 @@ private:
     void FillList();
     void ShowSelected();
     void ShowFields(TriggerType type, bool editable);
+    // The notes beside the dates that could not be shown.
+    void ShowDateNotes();
     TriggerSpec ReadForm() const;
     // The fields into the selected trigger, and its text into the list.
     void CommitForm();
@@ -60,6 +62,10 @@ private:
     LocaleFormat locale_;
     bool readFailed_ = false;  // the work item's triggers are left as they are
     bool loading_ = false;     // the page is filling its fields: no edit of the user's
+    // The selected trigger's values that its pickers could not show, kept as stored.
+    bool beginDateKept_ = false;
+    bool startTimeKept_ = false;
+    bool endDateKept_ = false;
     HRESULT applyResult_ = S_OK;
 };
 

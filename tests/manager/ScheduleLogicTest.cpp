@@ -45,6 +45,7 @@ TEST(ScheduleLogic, ImpossibleTriggersAreRefusedOnTheirField) {
         {"every kind with its defaults", Changed(T::kMonthlyDayOfWeek, none), F::kNone},
         {"kind out of range", Changed(static_cast<T>(8), none), F::kType},
         {"month 0", Changed(T::kOnce, [](TriggerSpec& t) { t.beginMonth = 0; }), F::kBeginDate},
+        {"month 13", Changed(T::kMonthlyDayOfWeek, [](TriggerSpec& t) { t.beginMonth = 13; }), F::kBeginDate},
         {"30 February", Changed(T::kDaily, [](TriggerSpec& t) { t.beginMonth = 2, t.beginDay = 30; }), F::kBeginDate},
         {"29 February 2100",
          Changed(T::kOnce, [](TriggerSpec& t) { t.beginYear = 2100, t.beginMonth = 2, t.beginDay = 29; }),
@@ -119,6 +120,26 @@ TEST(ScheduleLogic, NewTaskStartsDailyAtTheNextFullHour) {
             << c.now.year << "-" << c.now.month << "-" << c.now.day << " " << c.now.hour << ":" << c.now.minute;
         EXPECT_EQ(TriggerField::kNone, CheckTrigger(t));
     }
+}
+
+// Any tool can write a work item, so a stored trigger's date may be no date at all.
+TEST(ScheduleLogic, TheDayOfTheWeekOfADateOutsideTheCalendarIsNone) {
+    struct Case {
+        int year, month, day, dayOfWeek;
+    };
+    const Case cases[] = {
+        {2026, 12, 7, 1},  {2027, 1, 1, 5},  {2028, 2, 29, 2},  {2026, 3, 1, 0},      {1601, 1, 1, 1},
+        {2026, 13, 1, -1}, {2026, 0, 1, -1}, {2026, -1, 1, -1}, {2026, 65535, 1, -1}, {2026, 4, 31, -1},
+        {2026, 2, 29, -1}, {2026, 1, 0, -1}, {0, 1, 1, -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.dayOfWeek, DayOfWeek(c.year, c.month, c.day)) << c.year << "-" << c.month << "-" << c.day;
+    // A new kind on such a trigger starts on Monday, in the first week, on the first day.
+    TriggerSpec stored = Weekly();
+    stored.beginMonth = 13;
+    EXPECT_EQ(1u << 1, WithType(WithType(stored, TriggerType::kDaily), TriggerType::kWeekly).daysOfTheWeek);
+    EXPECT_EQ(1u, WithType(stored, TriggerType::kMonthlyDate).daysOfTheMonth);
+    EXPECT_EQ(1, WithType(stored, TriggerType::kMonthlyDayOfWeek).whichWeek);
 }
 
 TEST(ScheduleLogic, NewAndDeleteMoveTheSelection) {

@@ -58,6 +58,52 @@ TEST(TriggerText, EveryTypeInTheSchedulersStyle) {
     EXPECT_EQ(u"At logon", TriggerText(At(TriggerType::kAtLogon), Locale()));
 }
 
+// Any tool can write a work item: a field outside its range is shown as it is stored and said to
+// be not valid, and never picks a name out of a table.
+TEST(TriggerText, FieldsOutsideTheirRangeAreSaidToBeNotValid) {
+    struct Case {
+        const char* what;
+        TriggerSpec trigger;
+        const char16_t* text;
+    };
+    const auto changed = [](TriggerType type, auto change) {
+        TriggerSpec t = At(type);
+        t.daysOfTheWeek = 0x40;
+        t.months = 0xFFF;
+        t.daysOfTheMonth = 1;
+        change(t);
+        return t;
+    };
+    const Case cases[] = {
+        {"month 13", changed(TriggerType::kOnce, [](TriggerSpec& t) { t.beginMonth = 13; }),
+         u"At 21:30 on 2026-13-7 (not a valid date)"},
+        {"month 0", changed(TriggerType::kDaily, [](TriggerSpec& t) { t.beginMonth = 0; }),
+         u"At 21:30 every day, starting 2026-0-7 (not a valid date)"},
+        {"31 April", changed(TriggerType::kWeekly, [](TriggerSpec& t) { t.beginMonth = 4, t.beginDay = 31; }),
+         u"At 21:30 every Sat of every week, starting 2026-4-31 (not a valid date)"},
+        {"year 0", changed(TriggerType::kMonthlyDate, [](TriggerSpec& t) { t.beginYear = 0; }),
+         u"At 21:30 on day 1 of every month, starting 0-12-7 (not a valid date)"},
+        {"end in month 14",
+         changed(TriggerType::kDaily,
+                 [](TriggerSpec& t) { t.flags = kTriggerHasEndDate, t.endYear = 2027, t.endMonth = 14, t.endDay = 1; }),
+         u"At 21:30 every day, starting 7.12.2026, ending 2027-14-1 (not a valid date)"},
+        {"hour 24", changed(TriggerType::kDaily, [](TriggerSpec& t) { t.startHour = 24; }),
+         u"At 24:30 (not a valid time) every day, starting 7.12.2026"},
+        {"minute 60", changed(TriggerType::kOnce, [](TriggerSpec& t) { t.startMinute = 60; }),
+         u"At 21:60 (not a valid time) on 7.12.2026"},
+        {"week 0", changed(TriggerType::kMonthlyDayOfWeek, [](TriggerSpec& t) { t.whichWeek = 0; }),
+         u"At 21:30 on the week 0 (not valid) Sat of every month, starting 7.12.2026"},
+        {"week 7", changed(TriggerType::kMonthlyDayOfWeek, [](TriggerSpec& t) { t.whichWeek = 7; }),
+         u"At 21:30 on the week 7 (not valid) Sat of every month, starting 7.12.2026"},
+        {"weekday and month bits beyond the last",
+         changed(TriggerType::kMonthlyDayOfWeek, [](TriggerSpec& t) { t.daysOfTheWeek = 0xFF81, t.months = 0xF001; }),
+         u"At 21:30 on the first Sun of Jan, starting 7.12.2026"},
+        {"kind 8", changed(static_cast<TriggerType>(8), [](TriggerSpec&) {}), u"A schedule of an unknown kind (8)"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(std::u16string(c.text), TriggerText(c.trigger, Locale())) << c.what;
+}
+
 TEST(TriggerText, RepetitionEndDateAndDisabled) {
     TriggerSpec daily = At(TriggerType::kDaily);
     daily.minutesInterval = 10;

@@ -56,6 +56,6 @@
 #define IDS_OPTIONAL 1054
 #define IDS_BROADCAST_LABEL 1055
 #define IDS_PORT_LABEL 1056
-// Texts of our own.
-#define IDS_COL_STATE 530
-#define IDS_MENU_GET_MAC 531
+// Texts of our own, in the computer list's band 580-599.
+#define IDS_COL_STATE 580
+#define IDS_MENU_GET_MAC 581

@@ -56,6 +56,9 @@
 #define IDC_SCHEDULE_REPEAT_DURATION_SPIN 1748
 #define IDC_SCHEDULE_REPEAT_UNIT 1749
 #define IDC_SCHEDULE_DAYS_HINT 1750
+// Notes beside the dates, shown while a stored date that is none is kept.
+#define IDC_SCHEDULE_DATE_NOT_VALID 1751
+#define IDC_SCHEDULE_END_DATE_NOT_VALID 1752
 
 // The kinds of trigger in the order of their numbers (once = 0 .. at logon = 7).
 #define IDS_SCHEDULE_ONCE 520

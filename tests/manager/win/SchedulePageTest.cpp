@@ -16,6 +16,7 @@
 #include "manager/win/res/SchedulePageIds.h"
 #include "platform/win/WideText.h"
 #include "scheduler/win/ScheduledTask.h"
+#include "tests/support/win/Input.h"
 #include "tests/support/win/Messages.h"
 
 namespace velmora {
@@ -210,6 +211,56 @@ TEST_F(SchedulePageTest, AnExistingWorkItemsTriggersComeBackUnchangedThroughTheP
     EXPECT_EQ((std::vector<std::string>{Fields(lastSaturday), Fields(triggers[2]), Fields(disabledOnce),
                                         Fields(TaskTriggerOf(DefaultTrigger(kNewYearsEve)))}),
               stored);
+}
+
+TEST_F(SchedulePageTest, TheWeeksOfAMonthReadFirstToLast) {
+    const HWND page = Show(true);
+    std::vector<std::u16string> weeks;
+    for (int i = 0; i < ::SendDlgItemMessageW(page, IDC_SCHEDULE_WHICH_WEEK, CB_GETCOUNT, 0, 0); ++i) {
+        wchar_t text[64] = {};
+        ::SendDlgItemMessageW(page, IDC_SCHEDULE_WHICH_WEEK, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        weeks.push_back(FromWide(text));
+    }
+    EXPECT_EQ((std::vector<std::u16string>{u"first", u"second", u"third", u"fourth", u"last"}), weeks);
+}
+
+// Any tool can write a work item. The scheduler refuses a begin date or time that is none (the
+// logic's tests cover those), but keeps a week outside the five: the page shows it as stored, says
+// that it is not valid, keeps it while other triggers are shown, and refuses it until the user
+// picks a week.
+TEST_F(SchedulePageTest, AStoredWeekOutsideTheFiveIsSaidNotValidAndKeptUntilTheUserPicksOne) {
+    TASK_TRIGGER seventh = Trigger(TASK_TIME_TRIGGER_MONTHLYDOW, 6, 5);
+    seventh.Type.MonthlyDOW = {7, TASK_SATURDAY, 0xFFF};
+    ASSERT_HRESULT_SUCCEEDED(editor_.SetTriggers({seventh, Trigger(TASK_EVENT_TRIGGER_AT_LOGON, 0, 0)}));
+    const std::vector<std::string> stored = Fields(Stored());
+
+    const HWND page = Show(false);
+    const std::u16string text = ListText(page, 0);
+    EXPECT_NE(std::u16string::npos, text.find(u"on the week 7 (not valid) Sat of every month")) << ToWide(text).c_str();
+    EXPECT_EQ(CB_ERR, ::SendDlgItemMessageW(page, IDC_SCHEDULE_WHICH_WEEK, CB_GETCURSEL, 0, 0));
+    EXPECT_FALSE(Visible(page, IDC_SCHEDULE_DATE_NOT_VALID)) << "the date is one";
+    SelectRow(page, 1);
+    SelectRow(page, 0);
+    EXPECT_EQ(text, ListText(page, 0)) << "the stored week is kept";
+    HoldForScreenshot();
+
+    EXPECT_FALSE(Apply());
+    EXPECT_EQ(::GetDlgItem(page, IDC_SCHEDULE_WHICH_WEEK), ::GetFocus());
+    EXPECT_EQ(stored, Fields(Stored())) << "nothing was written";
+
+    // The user picks the third week with the keyboard in the focused list: the first Down takes
+    // the first week.
+    ASSERT_TRUE(test::BringToFront(sheet_));
+    ::SetFocus(::GetDlgItem(page, IDC_SCHEDULE_WHICH_WEEK));
+    for (int i = 0; i < 3; ++i)
+        test::PressKey(VK_DOWN);
+    for (int i = 0; i < 50 && ::SendDlgItemMessageW(page, IDC_SCHEDULE_WHICH_WEEK, CB_GETCURSEL, 0, 0) != 2; ++i) {
+        ::Sleep(10);
+        test::Pump();
+    }
+    EXPECT_NE(std::u16string::npos, ListText(page, 0).find(u"on the third Sat")) << ToWide(ListText(page, 0)).c_str();
+    ASSERT_TRUE(Apply());
+    EXPECT_EQ(TASK_THIRD_WEEK, Stored().at(0).Type.MonthlyDOW.wWhichWeek);
 }
 
 }  // namespace
