@@ -31,23 +31,13 @@ void SharedComputer::Update(const std::function<void(ComputerEntry&)>& change) {
     change(texts_);
 }
 
-namespace {
-
-std::u16string Folded(std::u16string_view name) {
-    std::u16string folded(name);
-    for (char16_t& c : folded)
-        c = FoldAsciiCase(c);
-    return folded;
-}
-
-}  // namespace
-
+// Folded as the platform compares names without case, beyond A to Z.
 bool NameSet::Contains(std::u16string_view name) const {
-    return folded_.count(Folded(name)) != 0;
+    return folded_.count(FoldedCase(name)) != 0;
 }
 
 bool NameSet::Insert(std::u16string_view name) {
-    return folded_.insert(Folded(name)).second;
+    return folded_.insert(FoldedCase(name)).second;
 }
 
 // --- timers, workers and small plans ----------------------------------------------------------

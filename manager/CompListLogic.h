@@ -41,7 +41,8 @@ private:
 };
 using ComputerRef = std::shared_ptr<SharedComputer>;
 
-// Computer names compared ignoring case, as the list finds its duplicates.
+// Computer names compared ignoring case in any script the wider fold knows (model/Text.h), as the
+// list finds its duplicates.
 class NameSet {
 public:
     bool Contains(std::u16string_view name) const;

@@ -273,6 +273,27 @@ TEST_F(CompListBatch, RangeWithoutAutoScanAddsTheNewAddressesIgnoringCase) {
     EXPECT_EQ(0u, logic.workCount());
 }
 
+TEST(CompListNames, DuplicatesAreFoundWithTheWiderCaseFold) {
+    struct Case {
+        std::u16string listed, other;
+        bool same;
+    };
+    const Case cases[] = {
+        {u"HOST-A", u"host-a", true},
+        {u"\u00c9COLE", u"\u00e9cole", true},                              // Latin-1
+        {u"\u0391\u039b\u03a6\u0391", u"\u03b1\u03bb\u03c6\u03b1", true},  // Greek
+        {u"\u0416\u0423\u041a", u"\u0436\u0443\u043a", true},              // Cyrillic
+        {u"\u00d7", u"\u00f7", false},                                     // two signs, not a case pair
+        {u"host", u"host-a", false},
+    };
+    for (const Case& c : cases) {
+        NameSet names;
+        names.Insert(c.listed);
+        EXPECT_EQ(c.same, names.Contains(c.other)) << c.listed.size();
+        EXPECT_EQ(!c.same, names.Insert(c.other)) << c.listed.size();
+    }
+}
+
 TEST_F(CompListBatch, RefreshRewritesOnlyTheVisibleRowsAndNotTheNamesDuringAScan) {
     std::vector<ComputerEntry> many;
     for (int i = 0; i < 100; ++i)
