@@ -17,19 +17,31 @@ namespace velmora::testing_fakes {
 
 class FakeOperations : public ComputerOperations {
 public:
+    // A WMI call with everything it was given; `flags` for a shutdown, `commandLine` for a process.
+    struct WmiCall {
+        std::u16string computer, user, password, commandLine;
+        std::int32_t flags = -1;
+    };
+
     std::uint32_t RemoteShutdown(const RemoteShutdownRequest& request) override {
         Record((request.reboot ? u"reboot " : u"shutdown ") + request.computer + u" as " + request.user);
+        const std::lock_guard<std::mutex> guard(lock);
+        shutdowns.push_back(request);
         return shutdownResult;
     }
-    HResult WmiCreateProcess(const std::u16string& computer, const std::u16string&, const std::u16string&,
+    HResult WmiCreateProcess(const std::u16string& computer, const std::u16string& user, const std::u16string& password,
                              const std::u16string& commandLine) override {
         Record(u"process " + computer + u" " + commandLine);
-        return 0;
+        const std::lock_guard<std::mutex> guard(lock);
+        wmiCalls.push_back({computer, user, password, commandLine});
+        return wmiResult;
     }
-    HResult WmiShutdown(const std::u16string& computer, const std::u16string&, const std::u16string&,
+    HResult WmiShutdown(const std::u16string& computer, const std::u16string& user, const std::u16string& password,
                         std::int32_t flags) override {
         Record(u"logoff " + computer + (flags == 4 ? u" forced" : u""));
-        return 0;
+        const std::lock_guard<std::mutex> guard(lock);
+        wmiCalls.push_back({computer, user, password, {}, flags});
+        return wmiResult;
     }
     bool Ping(const std::u16string& host, int attempts) override {
         Record(u"ping " + host);
@@ -91,7 +103,10 @@ public:
     std::map<std::u16string, std::u16string> macs;
     std::map<std::uint32_t, std::u16string> texts{{0, u"The operation completed successfully."}};
     std::uint32_t shutdownResult = 0;
+    HResult wmiResult = 0;
     unsigned sleptMs = 0;
+    std::vector<RemoteShutdownRequest> shutdowns;
+    std::vector<WmiCall> wmiCalls;
 
 private:
     void Record(std::u16string call) {

@@ -135,31 +135,50 @@ TEST_F(CompListBatch, DeleteRangeAndEmptyingAreRefusedWhileABatchRuns) {
     EXPECT_TRUE(logic.Delete({0}).done);
 }
 
-TEST_F(CompListBatch, RunWorkersCallTheActionOfTheTaskAndShowTheResultText) {
+// Every value a Run worker hands on, and the text of every result it gets back.
+TEST_F(CompListBatch, RunWorkersCallTheActionOfTheTaskWithEveryValueAndShowTheResultText) {
+    enum class Sent { kNothing, kShutdown, kProcess, kLogOff };
     struct Case {
         int action;
         bool force;
+        bool noshow;
+        std::uint32_t result;  // what the remote call returns
+        Sent sent;
         std::u16string call;
+        std::u16string state;
     };
+    const std::u16string success = u"The operation completed successfully.";
+    const std::u16string logonFailure = u"Logon failure: unknown user name or bad password.";
     const Case cases[] = {
-        {kActionShutdown, false, u"shutdown a as u"},
-        {kActionRestart, false, u"reboot a as u"},
-        {kActionHibernate, false, u"process a rundll32.exe powrprof.dll,SetSuspendState"},
-        {kActionLogOff, true, u"logoff a forced"},
-        {kActionLogOff, false, u"logoff a"},
-        {kActionMonitorOff, false, u""},  // ping: nothing is sent
-        {kActionPopup, false, u""},
+        {kActionShutdown, false, true, 0, Sent::kShutdown, u"shutdown a as u", success},
+        {kActionShutdown, true, false, 1326, Sent::kShutdown, u"shutdown a as u", logonFailure},
+        {kActionRestart, true, true, 53, Sent::kShutdown, u"reboot a as u", u"53"},
+        {kActionHibernate, false, false, 0, Sent::kProcess, u"process a rundll32.exe powrprof.dll,SetSuspendState",
+         success},
+        {kActionHibernate, false, false, 0x80041003, Sent::kProcess,
+         u"process a rundll32.exe powrprof.dll,SetSuspendState", u"-2147217405"},
+        {kActionLogOff, true, false, 0, Sent::kLogOff, u"logoff a forced", success},
+        {kActionLogOff, false, false, 1326, Sent::kLogOff, u"logoff a", logonFailure},
+        {kActionMonitorOff, false, false, 1326, Sent::kNothing, u"", success},  // ping: nothing is sent
+        {kActionPopup, true, true, 1326, Sent::kNothing, u"", success},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "action " << c.action);
+        SCOPED_TRACE(testing::Message() << "action " << c.action << " result " << c.result);
         auto ops = std::make_shared<FakeOperations>();
+        ops->texts[1326] = logonFailure;
+        ops->shutdownResult = c.result;
+        ops->wmiResult = static_cast<HResult>(c.result);
         CompListLogic one(ops, launcher);
-        ComputerEntry entry = Computer(u"a", u"old");
+        ComputerEntry entry = Computer(u"a", u"ok");
         entry[kTextUser] = u"u";
+        entry[kTextPassword] = u"secret";
         one.SetComputers({entry});
         one.Fill(false);
         task.action = c.action;
         task.force = c.force;
+        task.noshow = c.noshow;
+        task.delay = u"45";
+        task.message = u"Saving is over";
         ASSERT_EQ(StartResult::kStarted, one.Start(BatchKind::kRun, {0}, c.action));
         one.Tick(kTimerRun, task, 0, 10);
         launcher->RunNext();
@@ -169,7 +188,29 @@ TEST_F(CompListBatch, RunWorkersCallTheActionOfTheTaskAndShowTheResultText) {
         if (!c.call.empty() && !calls.empty()) {
             EXPECT_EQ(c.call, calls[0]);
         }
-        EXPECT_EQ(u"The operation completed successfully.", one.Row(0).cells[1]);
+        if (c.sent == Sent::kShutdown && ops->shutdowns.size() == 1) {
+            const RemoteShutdownRequest& sent = ops->shutdowns[0];
+            EXPECT_EQ(u"a", sent.computer);
+            EXPECT_EQ(u"u", sent.user);
+            EXPECT_EQ(u"secret", sent.password);
+            EXPECT_EQ(c.noshow, sent.noDialog);
+            EXPECT_EQ(u"Saving is over", sent.message);
+            EXPECT_EQ(u"45", sent.delay);
+            EXPECT_EQ(c.force, sent.force);
+            EXPECT_EQ(c.action == kActionRestart, sent.reboot);
+        }
+        if (c.sent == Sent::kProcess || c.sent == Sent::kLogOff) {
+            ASSERT_EQ(1u, ops->wmiCalls.size());
+            const FakeOperations::WmiCall& sent = ops->wmiCalls[0];
+            EXPECT_EQ(u"a", sent.computer);
+            EXPECT_EQ(u"u", sent.user);
+            EXPECT_EQ(u"secret", sent.password);
+            EXPECT_EQ(c.sent == Sent::kProcess ? std::u16string(kHibernateCommand) : u"", sent.commandLine);
+            EXPECT_EQ(c.sent == Sent::kProcess ? -1 : (c.force ? 4 : 0), sent.flags);
+        }
+        EXPECT_EQ(c.sent == Sent::kShutdown ? 1u : 0u, ops->shutdowns.size());
+        EXPECT_EQ(c.state, one.Row(0).cells[1]);
+        EXPECT_EQ(c.state, one.Computers()[0][kTextState]);
         EXPECT_EQ(20u, ops->sleptMs);
     }
 }
@@ -248,6 +289,26 @@ TEST_F(CompListBatch, TheEndOfAScanRemovesEveryNotReplyAlsoOneAnEarlierPingMarke
     EXPECT_EQ(u"ok", stored[2][kTextState]);
     EXPECT_EQ(u"10.0.0.1", stored[2][kTextRangeAddress]);
     EXPECT_EQ(0u, logic.workCount());
+}
+
+// A computer that answers without a name from the reverse lookup keeps the name it has, in the
+// list and on screen; one that answers with a name takes it.
+TEST_F(CompListBatch, AScanLeavesTheNameAloneWhereTheProbeFoundNoHostName) {
+    logic.SetComputers({});
+    logic.Fill(false);
+    operations->probes[u"10.2.0.1"] = {true, u"", u"00AA00BB00C1"};
+    operations->probes[u"10.2.0.2"] = {true, u"named.example", u""};
+    ASSERT_TRUE(logic.BeginRange());
+    ASSERT_TRUE(logic.TakeRange({u"10.2.0.1", u"10.2.0.2"}, true, false));
+    RunToEnd(kTimerScan);
+    ASSERT_EQ(2, logic.RowCount());
+    const auto stored = logic.Computers();
+    EXPECT_EQ(u"10.2.0.1", stored[0][kTextName]);
+    EXPECT_EQ(u"10.2.0.1", logic.Row(0).cells[0]);
+    EXPECT_EQ(u"00AA00BB00C1", stored[0][kTextMac]);
+    EXPECT_EQ(u"named.example", stored[1][kTextName]);
+    EXPECT_EQ(u"named.example", logic.Row(1).cells[0]);
+    EXPECT_EQ(u"10.2.0.2", stored[1][kTextRangeAddress]);
 }
 
 TEST_F(CompListBatch, AScanOfAWakeupTaskShowsTheMacAsState) {
