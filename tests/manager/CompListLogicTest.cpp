@@ -16,6 +16,7 @@ namespace velmora {
 namespace {
 
 using testing_fakes::FakeOperations;
+using testing_fakes::FakeTimers;
 using testing_fakes::QueuedLauncher;
 using testing_fakes::ThreadLauncher;
 
@@ -60,7 +61,8 @@ protected:
 
     std::shared_ptr<FakeOperations> operations = std::make_shared<FakeOperations>();
     std::shared_ptr<QueuedLauncher> launcher = std::make_shared<QueuedLauncher>();
-    CompListLogic logic{operations, launcher};
+    std::shared_ptr<FakeTimers> timers = std::make_shared<FakeTimers>();
+    CompListLogic logic{operations, launcher, timers};
     TaskValues task;
 };
 
@@ -93,6 +95,91 @@ TEST_F(CompListBatch, RunsItsComputersOneAtATimeInWorkListOrderAndEnds) {
     EXPECT_EQ(u"ok", logic.Row(0).cells[1]);
     EXPECT_EQ(u"not reply", logic.Row(1).cells[1]);
     EXPECT_EQ(u"ok", logic.Row(2).cells[1]);
+}
+
+TEST_F(CompListBatch, ABatchKeepsItsStartTimerAndTheRefreshTimerUntilItEnds) {
+    struct Case {
+        BatchKind kind;
+        int startTimer;
+    };
+    for (const Case c : {Case{BatchKind::kRun, kTimerRun}, Case{BatchKind::kGetMac, kTimerGetMac},
+                         Case{BatchKind::kPing, kTimerPing}, Case{BatchKind::kScan, kTimerScan}}) {
+        SCOPED_TRACE(static_cast<int>(c.kind));
+        if (c.kind == BatchKind::kScan) {
+            ASSERT_TRUE(logic.BeginRange());
+            ASSERT_TRUE(logic.TakeRange({u"10.3.0.1"}, true, false));
+        } else {
+            ASSERT_EQ(StartResult::kStarted, logic.Start(c.kind, {0, 1}, kActionShutdown));
+        }
+        const std::map<int, unsigned> running = {{c.startTimer, 1}, {kTimerRefresh, 500}};
+        EXPECT_EQ(running, timers->running);
+        ASSERT_NE(-1, RunToEnd(c.startTimer));
+        EXPECT_TRUE(timers->running.empty()) << "the end of the batch kills its timers";
+    }
+    EXPECT_EQ(StartResult::kWokenUp, logic.Start(BatchKind::kRun, {0}, kActionWakeOnLan));
+    EXPECT_TRUE(timers->running.empty()) << "the wake-up packets go at once";
+}
+
+// A timer that cannot be made would leave the page busy for good: the batch ends at once, and the
+// state of each of its computers says why (the system's text for the timer's error).
+TEST_F(CompListBatch, ATimerThatCannotBeMadeEndsItsBatchAndTheRowsSayWhy) {
+    const std::u16string why = u"Insufficient system resources exist to complete the requested service.";
+    operations->texts[1450] = why;
+    struct Case {
+        BatchKind kind;
+        int refused;
+    };
+    for (const Case c :
+         {Case{BatchKind::kPing, kTimerPing}, Case{BatchKind::kPing, kTimerRefresh}, Case{BatchKind::kRun, kTimerRun},
+          Case{BatchKind::kScan, kTimerScan}, Case{BatchKind::kScan, kTimerRefresh}}) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.kind) << " without timer " << c.refused);
+        logic.SetComputers({Computer(u"a", u"ok"), Computer(u"b", u"ok"), Computer(u"c", u"not reply")});
+        logic.Fill(false);
+        timers->refused = {c.refused};
+        if (c.kind == BatchKind::kScan) {
+            ASSERT_TRUE(logic.BeginRange());
+            EXPECT_FALSE(logic.TakeRange({u"10.4.0.1", u"b"}, true, false)) << "no Scan runs";
+            EXPECT_EQ((std::vector<std::u16string>{u"a", u"b", u"c", u"10.4.0.1"}), Names(logic))
+                << "nothing was scanned, so nothing goes";
+            EXPECT_EQ(u"ok", logic.Row(1).cells[1]) << "a listed computer's generated twin is not shown";
+            EXPECT_EQ(why, logic.Row(3).cells[1]);
+        } else {
+            EXPECT_EQ(StartResult::kFailed, logic.Start(c.kind, {0, 2}, kActionShutdown));
+            EXPECT_EQ(
+                (std::vector<std::u16string>{why, u"ok", why}),
+                (std::vector<std::u16string>{logic.Row(0).cells[1], logic.Row(1).cells[1], logic.Row(2).cells[1]}));
+            EXPECT_EQ(why, logic.Computers()[2][kTextState]);
+        }
+        EXPECT_FALSE(logic.batchRunning());
+        EXPECT_EQ(0u, logic.workCount());
+        EXPECT_EQ(0u, logic.nextIndex());
+        EXPECT_TRUE(timers->running.empty()) << "the timer that was made goes too";
+        EXPECT_TRUE(launcher->jobs.empty());
+        // Once timers can be made again, the next command starts its batch.
+        timers->refused.clear();
+        EXPECT_EQ(StartResult::kStarted, logic.Start(BatchKind::kPing, {0}, kActionShutdown));
+        RunToEnd(kTimerPing);
+    }
+}
+
+// A worker whose thread cannot start leaves no older "ok" behind: its row says why, and the batch
+// goes on with the next computer.
+TEST_F(CompListBatch, AWorkerThatCannotStartWritesWhyInItsRowAndTheBatchGoesOn) {
+    const std::u16string why = u"Not enough memory resources are available to process this command.";
+    operations->texts[8] = why;
+    operations->answering = {u"a", u"b", u"c"};
+    logic.SetComputers({Computer(u"a", u"ok"), Computer(u"b", u"ok"), Computer(u"c")});
+    logic.Fill(false);
+    launcher->refusals = {8, 0, 8};
+    ASSERT_EQ(StartResult::kStarted, logic.Start(BatchKind::kPing, {0, 1, 2}, kActionShutdown));
+    EXPECT_NE(-1, RunToEnd(kTimerPing));
+    EXPECT_EQ(3, launcher->launches);
+    EXPECT_EQ(std::vector<std::u16string>{u"ping b"}, operations->Calls());
+    EXPECT_EQ((std::vector<std::u16string>{why, u"ok", why}),
+              (std::vector<std::u16string>{logic.Row(0).cells[1], logic.Row(1).cells[1], logic.Row(2).cells[1]}));
+    EXPECT_EQ(why, logic.Computers()[0][kTextState]);
+    EXPECT_FALSE(logic.batchRunning());
+    EXPECT_TRUE(timers->running.empty());
 }
 
 TEST_F(CompListBatch, TheSameCommandAppendsAnotherKindIsIgnored) {
