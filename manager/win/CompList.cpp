@@ -309,7 +309,8 @@ bool CCompList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == WM_CONTEXTMENU && reinterpret_cast<HWND>(wParam) == list_.hwnd()) {
         POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        const bool byKey = lParam == -1;
+        // The keyboard's (-1, -1), read from its two halves: 64-bit Windows sends 0xFFFFFFFF, not -1.
+        const bool byKey = at.x == -1 && at.y == -1;
         if (byKey) {
             RECT rect{};
             ::GetWindowRect(list_.hwnd(), &rect);

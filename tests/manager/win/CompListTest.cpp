@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "manager/AddCompLogic.h"
 #include "manager/StringIds.h"
@@ -27,8 +29,9 @@
 #include "platform/win/WideText.h"
 #include "scheduler/TaskStore.h"
 #include "tests/manager/win/EditorFixture.h"
-#include "tests/support/win/TaskPairs.h"
+#include "tests/support/win/Input.h"
 #include "tests/support/win/SheetDriver.h"
+#include "tests/support/win/TaskPairs.h"
 #include "tests/support/win/Winsock.h"
 
 VELMORA_TEST_USES_WINSOCK;
@@ -213,24 +216,41 @@ TEST_F(CompListEditor, PropertiesOfAWakeupTaskShowItsComputersAndStoreAnEdit) {
 
 // --- the page on its own, in a modeless sheet on this thread ------------------------------------
 
+// The page alone in a modeless wizard on this thread, as the new-task wizard shows it.
+HWND ShowPageInModelessWizard(HPROPSHEETPAGE page) {
+    PROPSHEETHEADERW header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_MODELESS | PSH_WIZARD;
+    header.hInstance = ::GetModuleHandleW(nullptr);
+    header.nPages = 1;
+    header.phpage = &page;
+    const HWND wizard = reinterpret_cast<HWND>(::PropertySheetW(&header));
+    Pump();
+    return wizard;
+}
+
 class CompListPage : public ::testing::Test {
 protected:
-    void Open(int taskAction, std::vector<ComputerEntry> computers) {
+    void Open(int taskAction, std::vector<ComputerEntry> computers, bool wizard = false) {
+        Close();
         action = taskAction;
         record.action = taskAction;
         record.computers = std::move(computers);
-        page = std::make_unique<CCompList>(record, action, false, context);
-        sheet = test::ShowPageInModelessSheet(page->Create(), L"computers");
+        page = std::make_unique<CCompList>(record, action, wizard, context);
+        sheet = wizard ? ShowPageInModelessWizard(page->Create())
+                       : test::ShowPageInModelessSheet(page->Create(), L"computers");
         ASSERT_NE(nullptr, sheet);
         list = page->list();
     }
-    void TearDown() override {
+    void Close() {
         if (driver.joinable())
             driver.join();
         if (sheet)
             ::DestroyWindow(sheet);
+        sheet = nullptr;
         page.reset();
     }
+    void TearDown() override { Close(); }
     bool WaitForBatchEnd(DWORD timeoutMs = 60000) {
         return PumpUntil([this] { return !page->logic().batchRunning(); }, timeoutMs);
     }
@@ -436,12 +456,203 @@ TEST_F(CompListPage, DraggedRowsMoveTogetherAndTheStoredOrderFollowsWhenTheDragE
     EXPECT_EQ((std::vector<int>{5, 6}), Selected(list)) << "the drag is over";
 }
 
-TEST_F(CompListPage, TabGoesToTheSheetsButton) {
-    Open(kActionShutdown, {Computer(L"alpha")});
-    ::SetFocus(list);
-    ::SendMessageW(list, WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_EQ(::GetDlgItem(sheet, IDOK), ::GetFocus());
-    EXPECT_NE(0, ::SendMessageW(list, WM_GETDLGCODE, VK_TAB, 0) & DLGC_WANTALLKEYS);
+// --- keys, as a person presses them -------------------------------------------------------------
+
+// A popup menu on the screen, or null when none shows within the time.
+HWND WaitForPopupMenu(DWORD timeoutMs = 5000) {
+    for (DWORD waited = 0;; waited += 10) {
+        for (HWND menu = nullptr; (menu = ::FindWindowExW(nullptr, menu, L"#32768", nullptr));)
+            if (::IsWindowVisible(menu))
+                return menu;
+        if (waited >= timeoutMs)
+            return nullptr;
+        ::Sleep(10);
+    }
+}
+
+void WaitUntilHidden(HWND window) {
+    for (int i = 0; i < 500 && ::IsWindow(window) && ::IsWindowVisible(window); ++i)
+        ::Sleep(10);
+}
+
+// A menu's items, "|" between them and "-" for a separator.
+std::wstring MenuItems(HWND popup) {
+    const auto menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+    std::wstring items;
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        if (::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION) == 0)
+            text[0] = L'-';
+        items += (i ? L"|" : L"") + std::wstring(text);
+    }
+    return items;
+}
+
+// Where a popup menu stands against a point: "at" it, or "off" by how much.
+std::wstring Placement(HWND popup, POINT expected, int slack) {
+    RECT shown{};
+    ::GetWindowRect(popup, &shown);
+    const int dx = shown.left - expected.x, dy = shown.top - expected.y;
+    if (dx >= 0 && dx <= slack && dy >= 0 && dy <= slack)
+        return L"at";
+    return L"off by " + std::to_wstring(dx) + L"," + std::to_wstring(dy);
+}
+
+// Presses Escape on whatever the keys left open over the sheet: a dialog it owns or a menu.
+void EscapeWhatIsOpen(HWND sheet) {
+    for (int i = 0; i < 5; ++i) {
+        HWND open = WaitForPopupMenu(0);
+        if (!open)
+            open = WaitForOwned(sheet, {}, 1);
+        if (!open)
+            return;
+        test::PressKey(VK_ESCAPE);
+        WaitUntilHidden(open);
+    }
+}
+
+// The computer dialog that a key opened: its name, then `keys` typed into it (Escape when none).
+std::wstring AnswerComputerDialog(HWND sheet, std::initializer_list<WORD> keys = {VK_ESCAPE}) {
+    const HWND dialog = WaitForOwned(sheet, L"Remote computer");
+    if (!dialog)
+        return L"no dialog";
+    wchar_t name[64] = {};
+    ::GetDlgItemTextW(dialog, kCtlCompName, name, 64);
+    for (const WORD key : keys)
+        test::PressKey(key);
+    WaitUntilGone(dialog);
+    return L"Remote computer: " + std::wstring(name) + (::IsWindow(dialog) ? L" (stayed)" : L"");
+}
+
+// The context menu that a key opened: its items and whether it stands near the list's upper-left
+// corner; Escape closes it.
+std::wstring AnswerContextMenu(HWND list) {
+    const HWND popup = WaitForPopupMenu();
+    if (!popup)
+        return L"no menu";
+    RECT corner{};
+    ::GetWindowRect(list, &corner);
+    const std::wstring seen = MenuItems(popup) + L" " + Placement(popup, {corner.left, corner.top}, 48);
+    test::PressKey(VK_ESCAPE);
+    WaitUntilHidden(popup);
+    return seen;
+}
+
+// The list's rows, the selected ones and the control that has the focus.
+std::wstring ListState(HWND list) {
+    std::wstring state;
+    for (int row = 0; row < RowCount(list); ++row)
+        state += (row ? L"," : L"") + CellText(list, row, 0);
+    state += L"; selected";
+    for (int row = -1;
+         (row = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0;)
+        state += L" " + std::to_wstring(row);
+    const HWND focus = ::GetFocus();
+    return state + L"; focus " + (focus == list ? L"list" : std::to_wstring(::GetDlgCtrlID(focus)));
+}
+
+void SelectRows(HWND list, const std::vector<int>& rows) {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    for (const int row : rows)
+        ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+// Each key of the list through the system's input, in the properties sheet and in the wizard: what
+// it opens (answered from a second thread, by keys too) and the list it leaves.
+TEST_F(CompListPage, TheListsKeysInTheSheetAndTheWizard) {
+    struct Row {
+        const char* what;
+        std::vector<int> select;
+        std::function<void()> press;
+        std::function<std::wstring(HWND page, HWND sheet)> answer;  // none: nothing opens
+        std::wstring opened;
+        std::wstring after;
+    };
+    for (const bool wizard : {false, true}) {
+        SCOPED_TRACE(wizard ? "wizard" : "properties sheet");
+        Open(kActionShutdown, {Computer(L"alpha"), Computer(L"bravo"), Computer(L"charlie")}, wizard);
+        ASSERT_TRUE(test::BringToFront(sheet));
+        EXPECT_NE(0, ::SendMessageW(list, WM_GETDLGCODE, VK_TAB, 0) & DLGC_WANTALLKEYS);
+        const std::wstring next = std::to_wstring(wizard ? 12324 : IDOK);
+        const std::wstring menu = L"&Edit|-|&Shutdown|&Ping|-|&Delete at";
+        const HWND shown = list;
+        const Row rows[] = {
+            {"Tab: to the sheet's next button",
+             {1},
+             [] { test::PressKey(VK_TAB); },
+             nullptr,
+             L"",
+             L"alpha,bravo,charlie; selected 1; focus " + next},
+            {"Enter: Edit",
+             {1},
+             [] { test::PressKey(VK_RETURN); },
+             [](HWND, HWND s) { return AnswerComputerDialog(s); },
+             L"Remote computer: bravo",
+             L"alpha,bravo,charlie; selected 1; focus list"},
+            {"Insert: Add, typed and taken with Enter",
+             {0},
+             [] { test::PressKey(VK_INSERT); },
+             [](HWND, HWND s) {
+                 return AnswerComputerDialog(s, {'D', 'E', 'L', 'T', 'A', VK_RETURN});
+             },
+             L"Remote computer: ",
+             L"alpha,bravo,charlie,delta; selected 3; focus list"},
+            {"Delete: the row goes, the one above is selected",
+             {3},
+             [] { test::PressKey(VK_DELETE); },
+             nullptr,
+             L"",
+             L"alpha,bravo,charlie; selected 2; focus list"},
+            {"Apps: the context menu",
+             {0},
+             [] { test::PressKey(VK_APPS); },
+             [shown](HWND, HWND) { return AnswerContextMenu(shown); },
+             menu,
+             L"alpha,bravo,charlie; selected 0; focus list"},
+            {"Shift+F10: the context menu",
+             {2},
+             [] {
+                 test::PressKeys({VK_SHIFT, VK_F10});
+             },
+             [shown](HWND, HWND) { return AnswerContextMenu(shown); },
+             menu,
+             L"alpha,bravo,charlie; selected 2; focus list"},
+            // What 64-bit Windows sends for the keyboard: (-1, -1) in the low half only.
+            {"the keyboard's context message of 64-bit Windows",
+             {1},
+             [shown] {
+                 ::PostMessageW(shown, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(shown),
+                                static_cast<LPARAM>(0x00000000FFFFFFFFLL));
+             },
+             [shown](HWND, HWND) { return AnswerContextMenu(shown); },
+             menu,
+             L"alpha,bravo,charlie; selected 1; focus list"},
+        };
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.what);
+            SelectRows(list, row.select);
+            ::SetFocus(list);
+            std::wstring opened;
+            std::atomic<bool> answered{!row.answer};
+            const HWND pageWindow = ::GetParent(list), sheetWindow = sheet;
+            if (row.answer)
+                driver = std::thread([&, pageWindow, sheetWindow] {
+                    opened = row.answer(pageWindow, sheetWindow);
+                    EscapeWhatIsOpen(sheetWindow);
+                    answered = true;
+                });
+            row.press();
+            PumpUntil([&] { return answered.load() && ListState(list) == row.after; }, 15000);
+            if (driver.joinable())
+                driver.join();
+            EXPECT_EQ(row.opened, opened);
+            EXPECT_EQ(row.after, ListState(list));
+        }
+        test::HoldForScreenshot();
+    }
 }
 
 // The wakeup dialog's links: the computer browser's name, then the MAC found by an echo request
