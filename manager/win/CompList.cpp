@@ -553,7 +553,11 @@ void CCompList::OnKey(WORD key) {
             ::SetFocus(::GetDlgItem(Sheet(), wizard_ ? kWizardNextButton : IDOK));
             break;
         case VK_INSERT:
-            Add();
+            // Shift+Insert opens the add menu, the keyboard's way to the arrow beside Create New.
+            if (::GetKeyState(VK_SHIFT) < 0)
+                ShowAddMenu();
+            else
+                Add();
             break;
         case VK_DELETE:
             Delete();

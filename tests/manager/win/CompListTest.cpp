@@ -538,6 +538,29 @@ std::wstring AnswerContextMenu(HWND list) {
     return seen;
 }
 
+// The add menu that a key opened: its items and whether it hangs below the bar's Create New
+// button; its first item by Down and Enter, and the dialog that opens, closed by Escape.
+std::wstring AnswerAddMenu(HWND page, HWND sheet) {
+    const HWND popup = WaitForPopupMenu();
+    if (!popup)
+        return L"no menu";
+    const HWND buttons = ::FindWindowExW(::GetDlgItem(page, IDC_COMP_BAR), nullptr, TOOLBARCLASSNAMEW, nullptr);
+    RECT create{};
+    ::SendMessageW(buttons, TB_GETRECT, IDC_COMP_BAR_ADD, reinterpret_cast<LPARAM>(&create));
+    ::MapWindowPoints(buttons, nullptr, reinterpret_cast<POINT*>(&create), 2);
+    std::wstring seen = MenuItems(popup) + L" " + Placement(popup, {create.left, create.bottom}, 4);
+    test::HoldForScreenshot();
+    test::PressKey(VK_DOWN);
+    test::PressKey(VK_RETURN);
+    const HWND dialog = WaitForOwned(sheet, L"Range of IP");
+    seen += dialog ? L", then Range of IP" : L", then nothing";
+    if (dialog) {
+        test::PressKey(VK_ESCAPE);
+        WaitUntilGone(dialog);
+    }
+    return seen;
+}
+
 // The list's rows, the selected ones and the control that has the focus.
 std::wstring ListState(HWND list) {
     std::wstring state;
@@ -629,6 +652,14 @@ TEST_F(CompListPage, TheListsKeysInTheSheetAndTheWizard) {
              },
              [shown](HWND, HWND) { return AnswerContextMenu(shown); },
              menu,
+             L"alpha,bravo,charlie; selected 1; focus list"},
+            {"Shift+Insert: the add menu",
+             {1},
+             [] {
+                 test::PressKeys({VK_SHIFT, VK_INSERT});
+             },
+             [](HWND p, HWND s) { return AnswerAddMenu(p, s); },
+             L"Range of IP|Workgroups|AD Search at, then Range of IP",
              L"alpha,bravo,charlie; selected 1; focus list"},
         };
         for (const Row& row : rows) {
