@@ -22,6 +22,7 @@
 #include "manager/win/AddComp.h"
 #include "manager/win/AddWiz.h"
 #include "manager/win/CompList.h"
+#include "manager/win/IpRange.h"
 #include "manager/win/res/CompList.h"
 #include "manager/win/res/resource.h"
 #include "model/win/TaskFolder.h"
@@ -683,6 +684,71 @@ TEST_F(CompListPage, TheListsKeysInTheSheetAndTheWizard) {
             EXPECT_EQ(row.after, ListState(list));
         }
         test::HoldForScreenshot();
+    }
+}
+
+// Enter is OK and Escape is Cancel in the computer dialogs and the IP range dialog, pressed where
+// the dialog puts the focus when it opens.
+TEST(CompListDialogs, EnterIsOkAndEscapeIsCancel) {
+    ComInit com;
+    const ComputerServices services = SystemComputerServices();
+    ComputerEntry named;
+    named[kTextName] = u"alpha";
+    ComputerEntry wake = named;
+    wake[kTextMac] = u"001122334455";
+    struct Row {
+        const char* what;
+        const wchar_t* title;
+        WORD key;
+        std::function<std::wstring()> run;  // the dialog, modal on this thread: how it ended
+        std::wstring ended;
+    };
+    const auto computer = [&] {
+        CAddComp dialog(named, kActionShutdown, services);
+        return dialog.Run(nullptr) ? L"OK " + ToWide(dialog.entry[kTextName]) : std::wstring(L"Cancel");
+    };
+    const auto wakeup = [&] {
+        CAddCompM dialog(wake, false, services);
+        return dialog.Run(nullptr) ? L"OK " + ToWide(dialog.entry[kTextName]) + L" " + ToWide(dialog.entry[kTextMac])
+                                   : std::wstring(L"Cancel");
+    };
+    const auto range = [] {
+        CIpRange dialog(10000);
+        return dialog.Run(nullptr) ? L"OK " + std::to_wstring(dialog.addresses.size()) + L" from " +
+                                         ToWide(dialog.addresses.empty() ? u"" : dialog.addresses.front())
+                                   : std::wstring(L"Cancel");
+    };
+    const Row rows[] = {
+        {"computer, Enter", L"Remote computer", VK_RETURN, computer, L"OK alpha"},
+        {"computer, Escape", L"Remote computer", VK_ESCAPE, computer, L"Cancel"},
+        {"wakeup computer, Enter", L"Remote computer", VK_RETURN, wakeup, L"OK alpha 001122334455"},
+        {"wakeup computer, Escape", L"Remote computer", VK_ESCAPE, wakeup, L"Cancel"},
+        {"IP range, Enter", L"Range of IP", VK_RETURN, range, L"OK 254 from 192.168.1.1"},
+        {"IP range, Escape", L"Range of IP", VK_ESCAPE, range, L"Cancel"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::wstring focus;
+        std::thread driver([&] {
+            const HWND dialog = WaitForOwned(nullptr, row.title);
+            if (!dialog)
+                return;
+            test::BringToFront(dialog);
+            wchar_t name[32] = {};
+            GUITHREADINFO thread{};
+            thread.cbSize = sizeof thread;
+            ::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &thread);
+            ::GetClassNameW(thread.hwndFocus, name, 32);
+            focus = name;
+            test::PressKey(row.key);
+            WaitUntilGone(dialog);
+            if (::IsWindow(dialog))
+                ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);  // the key did nothing: end it anyway
+        });
+        const std::wstring ended = row.run();
+        driver.join();
+        EXPECT_EQ(row.ended, ended);
+        EXPECT_EQ(L"Edit", focus) << "the key goes to the dialog's first field";
     }
 }
 
