@@ -361,26 +361,25 @@ TEST_F(CompListPage, WorkgroupsAndDirectorySearchAddNothingWhereThePlatformHasNe
     EXPECT_EQ(1, page->logic().ComputerCount());
 }
 
+// A click on the "Computer" header and the Delete key, as a person gives them.
 TEST_F(CompListPage, HeaderClicksAndDeleteKeepTheirRules) {
     Open(kActionShutdown, {Computer(L"delta"), Computer(L"alpha"), Computer(L"charlie")});
-    ::SendMessageW(list, WM_SETFOCUS, 0, 0);
-    NMLISTVIEW click{};
-    click.hdr.hwndFrom = list;
-    click.hdr.idFrom = IDC_COMP_LIST;
-    click.hdr.code = LVN_COLUMNCLICK;
-    click.iSubItem = 0;
-    ::SendMessageW(::GetParent(list), WM_NOTIFY, IDC_COMP_LIST, reinterpret_cast<LPARAM>(&click));
+    ASSERT_TRUE(test::BringToFront(sheet));
+    const HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+    RECT column{};
+    ::SendMessageW(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&column));
+    test::ClickAt(header, {(column.left + column.right) / 2, (column.top + column.bottom) / 2});
+    PumpUntil([&] { return CellText(list, 0, 0) == L"alpha"; }, 5000);
     EXPECT_EQ(L"alpha", CellText(list, 0, 0));
     EXPECT_EQ(L"delta", CellText(list, 2, 0));
     // Delete of the first row after the sort: the rest are stored in the order shown.
     LVITEMW item{};
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
     ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-    NMLVKEYDOWN key{};
-    key.hdr = {list, IDC_COMP_LIST, static_cast<UINT>(LVN_KEYDOWN)};
-    key.wVKey = VK_DELETE;
-    ::SendMessageW(::GetParent(list), WM_NOTIFY, IDC_COMP_LIST, reinterpret_cast<LPARAM>(&key));
+    ::SetFocus(list);
+    test::PressKey(VK_DELETE);
+    PumpUntil([&] { return RowCount(list) == 2; }, 5000);
     ASSERT_EQ(2, RowCount(list));
     const auto stored = page->logic().Computers();
     EXPECT_EQ(u"charlie", stored[0][kTextName]);
