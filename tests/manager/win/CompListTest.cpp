@@ -410,6 +410,21 @@ POINT RowCentre(HWND list, int row) {
     return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
+// The mouse through the system's input: the pointer to a point of `window`'s client area, then the
+// left button's `press` (MOUSEEVENTF_LEFTDOWN or MOUSEEVENTF_LEFTUP; 0 for none).
+void MouseTo(HWND window, POINT at, DWORD press = 0) {
+    ::ClientToScreen(window, &at);
+    const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_MOUSE;
+    inputs[0].mi.dx = static_cast<LONG>((at.x * 65536LL + width / 2) / width);
+    inputs[0].mi.dy = static_cast<LONG>((at.y * 65536LL + height / 2) / height);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].type = INPUT_MOUSE;
+    inputs[1].mi.dwFlags = press;
+    ::SendInput(press ? 2 : 1, inputs, sizeof(INPUT));
+}
+
 TEST_F(CompListPage, DraggedRowsMoveTogetherAndTheStoredOrderFollowsWhenTheDragEnds) {
     std::vector<ComputerEntry> computers;
     for (const wchar_t* name : {L"0", L"1", L"2", L"3", L"4", L"5", L"6"})
@@ -428,13 +443,18 @@ TEST_F(CompListPage, DraggedRowsMoveTogetherAndTheStoredOrderFollowsWhenTheDragE
     };
     const auto moveTo = [&](POINT at) { ::SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x, at.y)); };
 
-    // Two rows three places down; the page list takes the new order on the release.
-    beginDrag(1);
-    moveTo(RowCentre(list, 4));
+    // Two rows three places down with the mouse; the page list takes the new order on the release.
+    ASSERT_TRUE(test::BringToFront(sheet));
+    const POINT first = RowCentre(list, 1);
+    MouseTo(list, first, MOUSEEVENTF_LEFTDOWN);
+    MouseTo(list, {first.x, first.y + 10});  // out of the still area: the list reports a drag
+    PumpUntil([&] { return ::GetCapture() == list; }, 5000);
+    MouseTo(list, RowCentre(list, 4));
+    PumpUntil([&] { return Selected(list) == std::vector<int>{4, 5}; }, 5000);
     EXPECT_EQ((std::vector<int>{4, 5}), Selected(list));
     EXPECT_EQ(u"1", StoredNames(*page)[1]) << "stored only when the drag ends";
-    ::SendMessageW(list, WM_LBUTTONUP, 0, 0);
-    Pump();
+    MouseTo(list, RowCentre(list, 4), MOUSEEVENTF_LEFTUP);
+    PumpUntil([&] { return StoredNames(*page)[1] != u"1"; }, 5000);
     EXPECT_EQ((std::vector<std::u16string>{u"0", u"3", u"4", u"5", u"1", u"2", u"6"}), StoredNames(*page));
     EXPECT_EQ(L"1", CellText(list, 4, 0));
 
