@@ -56,6 +56,21 @@ std::wstring CellText(HWND list, int row, int column) {
     return text;
 }
 
+POINT RowCentre(HWND list, int row) {
+    RECT rect{};
+    rect.left = LVIR_BOUNDS;
+    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect));
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+// The control that has the focus in the thread of `window`, seen from another thread.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
 int RowCount(HWND list) {
     return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
 }
@@ -185,20 +200,22 @@ TEST_F(CompListEditor, PropertiesOfAWakeupTaskShowItsComputersAndStoreAnEdit) {
         ::SendMessageW(list, LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
         macHeader = std::wstring(header) == L"MAC address";
         firstMac = CellText(list, 0, 1);
-        // Edit the second computer: a MAC of eleven digits and a G is refused, twelve pass.
-        LVITEMW item{};
-        item.stateMask = LVIS_SELECTED;
-        item.state = LVIS_SELECTED;
-        ::SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
-        ::PostMessageW(page, WM_COMMAND, ID_COMP_EDIT, 0);
+        // Edit the second computer, picked with the mouse and opened with Enter: a MAC of eleven
+        // digits and a G is refused (the focus goes to the MAC), twelve pass.
+        test::BringToFront(sheet);
+        test::ClickAt(list, RowCentre(list, 1));
+        test::PressKey(VK_RETURN);
         const HWND dialog = WaitForOwned(sheet, L"Remote computer");
         if (!dialog)
             return;
+        const HWND mac = ::GetDlgItem(dialog, kCtlWakeMac);
         ::SetDlgItemTextW(dialog, kCtlWakeMac, L"AABBCCDDEEFG");
-        ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-        refused = ::IsWindow(dialog) && ::IsWindowVisible(dialog);
+        test::PressKey(VK_RETURN);
+        for (int i = 0; i < 500 && FocusOf(dialog) != mac; ++i)
+            ::Sleep(10);
+        refused = FocusOf(dialog) == mac && ::IsWindowVisible(dialog);
         ::SetDlgItemTextW(dialog, kCtlWakeMac, L"AABBCCDDEEFF");
-        ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        test::PressKey(VK_RETURN);
         WaitUntilGone(dialog);
         // Posted: a sent press ends the sheet's loop only when some posted message wakes it.
         ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
@@ -401,13 +418,6 @@ std::vector<int> Selected(HWND list) {
            0)
         rows.push_back(row);
     return rows;
-}
-
-POINT RowCentre(HWND list, int row) {
-    RECT rect{};
-    rect.left = LVIR_BOUNDS;
-    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect));
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
 // The mouse through the system's input: the pointer to a point of `window`'s client area, then the
@@ -754,10 +764,7 @@ TEST(CompListDialogs, EnterIsOkAndEscapeIsCancel) {
                 return;
             test::BringToFront(dialog);
             wchar_t name[32] = {};
-            GUITHREADINFO thread{};
-            thread.cbSize = sizeof thread;
-            ::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &thread);
-            ::GetClassNameW(thread.hwndFocus, name, 32);
+            ::GetClassNameW(FocusOf(dialog), name, 32);
             focus = name;
             test::PressKey(row.key);
             WaitUntilGone(dialog);
