@@ -93,12 +93,13 @@ ComputerEntry Computer(const std::wstring& name) {
     return entry;
 }
 
-// Fills the computer dialog that opened over `owner` and presses OK.
+// Fills the computer dialog that opened over `owner` and takes it with Enter.
 void AddThroughDialog(HWND owner, const wchar_t* name) {
     const HWND dialog = WaitForOwned(owner, L"Remote computer");
     ASSERT_NE(nullptr, dialog) << "the computer dialog did not open";
     ::SetDlgItemTextW(dialog, kCtlCompName, name);
-    ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    test::BringToFront(dialog);
+    test::PressKey(VK_RETURN);
     WaitUntilGone(dialog);
 }
 
