@@ -564,6 +564,7 @@ std::wstring AnswerContextMenu(HWND list) {
     RECT corner{};
     ::GetWindowRect(list, &corner);
     const std::wstring seen = MenuItems(popup) + L" " + Placement(popup, {corner.left, corner.top}, 48);
+    test::HoldForScreenshot();
     test::PressKey(VK_ESCAPE);
     WaitUntilHidden(popup);
     return seen;
