@@ -31,23 +31,13 @@ void SharedComputer::Update(const std::function<void(ComputerEntry&)>& change) {
     change(texts_);
 }
 
-namespace {
-
-std::u16string Folded(std::u16string_view name) {
-    std::u16string folded(name);
-    for (char16_t& c : folded)
-        c = FoldAsciiCase(c);
-    return folded;
-}
-
-}  // namespace
-
+// Folded as the platform compares names without case, beyond A to Z.
 bool NameSet::Contains(std::u16string_view name) const {
-    return folded_.count(Folded(name)) != 0;
+    return folded_.count(FoldedCase(name)) != 0;
 }
 
 bool NameSet::Insert(std::u16string_view name) {
-    return folded_.insert(Folded(name)).second;
+    return folded_.insert(FoldedCase(name)).second;
 }
 
 // --- timers, workers and small plans ----------------------------------------------------------
@@ -197,8 +187,9 @@ std::u16string CounterText(int selected, int total) {
 
 // --- the page list and its rows -------------------------------------------------------------------
 
-CompListLogic::CompListLogic(std::shared_ptr<ComputerOperations> operations, std::shared_ptr<WorkerLauncher> launcher)
-    : operations_(std::move(operations)), launcher_(std::move(launcher)) {}
+CompListLogic::CompListLogic(std::shared_ptr<ComputerOperations> operations, std::shared_ptr<WorkerLauncher> launcher,
+                             std::shared_ptr<BatchTimers> timers)
+    : operations_(std::move(operations)), launcher_(std::move(launcher)), timers_(std::move(timers)) {}
 
 // A worker that still runs keeps its entry, the operations and its flag alive by itself: it ends
 // its one operation on its own and its result goes with the entry it alone still holds.
@@ -393,6 +384,37 @@ void CompListLogic::ApplyEdit(EditKind kind, const std::vector<ComputerRef>& edi
 
 // --- batches --------------------------------------------------------------------------------------
 
+// Both timers of a batch or neither: 0, or the code of the one that could not be made.
+std::uint32_t CompListLogic::StartTimers(BatchKind kind) {
+    if (!timers_)
+        return 0;
+    std::uint32_t code = timers_->Set(StartTimerOf(kind), kStartTimerMs);
+    if (code == 0)
+        code = timers_->Set(kTimerRefresh, kRefreshTimerMs);
+    if (code != 0)
+        KillTimers();
+    return code;
+}
+
+void CompListLogic::KillTimers() {
+    if (!timers_)
+        return;
+    for (const int timer : {kTimerRun, kTimerRefresh, kTimerGetMac, kTimerScan, kTimerPing})
+        timers_->Kill(timer);
+}
+
+// Without its timers nothing would ever tick the batch on or end it: it ends before anything ran,
+// and each of its computers shows why.
+void CompListLogic::FailBatch(std::uint32_t code) {
+    const std::u16string why = ResultStateText(*operations_, code);
+    for (const ComputerRef& entry : work_)
+        entry->SetText(kTextState, why);
+    for (CompRow& row : rows_)
+        WriteRow(row, true, true);
+    EmptyWorkList();
+    kind_ = BatchKind::kNone;
+}
+
 void CompListLogic::EmptyWorkList() {
     // Entries of the page list stay with it; range entries the page did not take go here.
     work_.clear();
@@ -434,6 +456,10 @@ StartResult CompListLogic::Start(BatchKind kind, const std::vector<int>& selecte
     if (kind_ == kind)
         return StartResult::kAppended;
     kind_ = kind;
+    if (const std::uint32_t code = StartTimers(kind); code != 0) {
+        FailBatch(code);
+        return StartResult::kFailed;
+    }
     return StartResult::kStarted;
 }
 
@@ -464,6 +490,10 @@ bool CompListLogic::TakeRange(const std::vector<std::u16string>& addresses, bool
     }
     kind_ = BatchKind::kScan;
     nextIndex_ = 0;
+    if (const std::uint32_t code = StartTimers(kind_); code != 0) {
+        FailBatch(code);
+        return false;
+    }
     return true;
 }
 
@@ -477,8 +507,10 @@ TickResult CompListLogic::Tick(int timer, const TaskValues& task, int topRow, in
     } else if (startTick && nextIndex_ < work_.size()) {
         auto running = std::make_shared<std::atomic<bool>>(true);
         worker_ = running;
+        const ComputerRef& entry = work_[nextIndex_];
+        std::uint32_t refused = 0;
         try {
-            launcher_->Launch([operations = operations_, entry = work_[nextIndex_], kind = kind_, task, running] {
+            refused = launcher_->Launch([operations = operations_, entry, kind = kind_, task, running] {
                 try {
                     RunWorker(kind, *operations, *entry, task);
                 } catch (...) {
@@ -487,7 +519,12 @@ TickResult CompListLogic::Tick(int timer, const TaskValues& task, int topRow, in
                 running->store(false);
             });
         } catch (...) {
-            running->store(false);  // no thread: this computer is passed over
+            refused = kErrorNotEnoughMemory;  // the job could not even be handed over
+        }
+        if (refused != 0) {
+            // No thread: this computer is passed over, and its row says why instead of an older result.
+            running->store(false);
+            entry->SetText(kTextState, ResultStateText(*operations_, refused));
         }
         ++nextIndex_;
         ++busy_;
@@ -514,6 +551,7 @@ TickResult CompListLogic::Tick(int timer, const TaskValues& task, int topRow, in
 
 void CompListLogic::EndBatch(TickResult& result, bool wakeup) {
     result.ended = true;
+    KillTimers();
     for (CompRow& row : rows_)
         WriteRow(row, kind_ != BatchKind::kScan, true);
     result.firstRow = 0;

@@ -41,7 +41,8 @@ private:
 };
 using ComputerRef = std::shared_ptr<SharedComputer>;
 
-// Computer names compared ignoring case, as the list finds its duplicates.
+// Computer names compared ignoring case in any script the wider fold knows (model/Text.h), as the
+// list finds its duplicates.
 class NameSet {
 public:
     bool Contains(std::u16string_view name) const;
@@ -115,7 +116,17 @@ public:
 class WorkerLauncher {
 public:
     virtual ~WorkerLauncher() = default;
-    virtual void Launch(std::function<void()> job) = 0;
+    // 0 when the job's thread started; else the system's code for why it did not (the job is dropped).
+    virtual std::uint32_t Launch(std::function<void()> job) = 0;
+};
+
+// The page window's timers that drive a batch: its start timers and the refresh timer.
+class BatchTimers {
+public:
+    virtual ~BatchTimers() = default;
+    // 0 when the timer runs; else the system's code for why it could not be made.
+    virtual std::uint32_t Set(int timer, unsigned milliseconds) = 0;
+    virtual void Kill(int timer) = 0;
 };
 
 // The state text of a result code: the system's text, or the number when the system has none.
@@ -139,7 +150,8 @@ struct TickResult {
     bool refilled = false;
 };
 
-enum class StartResult { kIgnored, kStarted, kAppended, kWokenUp };
+// kFailed: the batch's timers could not be made; it ended at once and its rows say why.
+enum class StartResult { kIgnored, kStarted, kAppended, kWokenUp, kFailed };
 
 struct DeleteResult {
     bool done = false;
@@ -162,7 +174,9 @@ std::u16string CounterText(int selected, int total);
 
 class CompListLogic {
 public:
-    CompListLogic(std::shared_ptr<ComputerOperations> operations, std::shared_ptr<WorkerLauncher> launcher);
+    // Without timers the caller ticks the batches itself.
+    CompListLogic(std::shared_ptr<ComputerOperations> operations, std::shared_ptr<WorkerLauncher> launcher,
+                  std::shared_ptr<BatchTimers> timers = nullptr);
     ~CompListLogic();
     CompListLogic(const CompListLogic&) = delete;
     CompListLogic& operator=(const CompListLogic&) = delete;
@@ -214,7 +228,9 @@ public:
     // join the list, and the rows are refilled. With Auto scan a Scan of the whole work list
     // starts: true then.
     bool TakeRange(const std::vector<std::u16string>& addresses, bool autoScan, bool wakeup);
-    // A timer tick; `topRow` and `rowsPerPage` say which rows are visible.
+    // A timer tick; `topRow` and `rowsPerPage` say which rows are visible. A batch starts its
+    // timers when it starts and kills them when it ends; a worker whose thread cannot start leaves
+    // the system's text for why in its computer's state, and the batch goes on.
     TickResult Tick(int timer, const TaskValues& task, int topRow, int rowsPerPage);
 
     bool batchRunning() const { return kind_ != BatchKind::kNone; }
@@ -229,10 +245,14 @@ private:
     bool WriteRow(CompRow& row, bool name, bool state);
     void SortRows();
     void EmptyWorkList();
+    std::uint32_t StartTimers(BatchKind kind);
+    void KillTimers();
+    void FailBatch(std::uint32_t code);
     void EndBatch(TickResult& result, bool wakeup);
 
     std::shared_ptr<ComputerOperations> operations_;
     std::shared_ptr<WorkerLauncher> launcher_;
+    std::shared_ptr<BatchTimers> timers_;
     std::vector<ComputerRef> pageList_;
     std::vector<CompRow> rows_;
     std::vector<ComputerRef> work_;

@@ -34,7 +34,7 @@ std::vector<ComputerEntry> BrowseWorkgroups(NetworkBrowser& browser, bool wakeup
     int room = freeRoom > 0 ? freeRoom : 0;
     if (room == 0)
         return found;
-    const std::u16string own = browser.OwnName();
+    const std::u16string own = FoldedCase(browser.OwnName());
     for (const NetResource& workgroup : ReadEnumeration(browser, u"")) {
         if (room == 0)
             break;
@@ -51,7 +51,7 @@ std::vector<ComputerEntry> BrowseWorkgroups(NetworkBrowser& browser, bool wakeup
             std::u16string name = *resource.remoteName;
             if (name.starts_with(u"\\\\"))
                 name.erase(0, 2);
-            if (name.empty() || (!own.empty() && EqualsIgnoringAsciiCase(name, own)) || listed.Contains(name))
+            if (name.empty() || (!own.empty() && FoldedCase(name) == own) || listed.Contains(name))
                 continue;
             ComputerEntry entry;
             entry[kTextName] = name;

@@ -22,7 +22,22 @@ constexpr int kWizardNextButton = 12324;
 constexpr int kComputerColumnWidth = 250;
 constexpr int kStateColumnWidth = 90;
 constexpr UINT kDragEnded = WM_APP + 14;
-constexpr int kBatchTimers[] = {kTimerRun, kTimerRefresh, kTimerGetMac, kTimerScan, kTimerPing};
+
+// The page window's timers, made when its batch logic asks for them.
+class PageTimers : public BatchTimers {
+public:
+    explicit PageTimers(const CCompList& page) : page_(page) {}
+    std::uint32_t Set(int timer, unsigned milliseconds) override {
+        if (::SetTimer(page_.hwnd(), static_cast<UINT_PTR>(timer), milliseconds, nullptr))
+            return 0;
+        const DWORD error = ::GetLastError();
+        return error != 0 ? error : ERROR_NO_SYSTEM_RESOURCES;
+    }
+    void Kill(int timer) override { ::KillTimer(page_.hwnd(), static_cast<UINT_PTR>(timer)); }
+
+private:
+    const CCompList& page_;
+};
 
 void SetRowState(HWND list, int row, UINT state, UINT mask) {
     LVITEMW item{};
@@ -160,7 +175,7 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
       wizard_(wizard),
       context_(context),
       services_(std::move(services)),
-      logic_(services_.operations, services_.launcher),
+      logic_(services_.operations, services_.launcher, std::make_shared<PageTimers>(*this)),
       barMessage_(CCompBar::Message()),
       dragEndedMessage_(kDragEnded) {
     OnNotify(IDC_COMP_LIST, LVN_GETDISPINFOW,
@@ -294,7 +309,8 @@ bool CCompList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == WM_CONTEXTMENU && reinterpret_cast<HWND>(wParam) == list_.hwnd()) {
         POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        const bool byKey = lParam == -1;
+        // The keyboard's (-1, -1), read from its two halves: 64-bit Windows sends 0xFFFFFFFF, not -1.
+        const bool byKey = at.x == -1 && at.y == -1;
         if (byKey) {
             RECT rect{};
             ::GetWindowRect(list_.hwnd(), &rect);
@@ -449,12 +465,13 @@ void CCompList::Delete() {
     UpdateCounter();
 }
 
+// The logic starts the batch's timers; a batch that could not have them ended at once, and its
+// rows say why.
 void CCompList::StartBatch(BatchKind kind) {
-    const StartResult result = logic_.Start(kind, SelectedRows(), action_);
-    if (result != StartResult::kStarted)
-        return;
-    ::SetTimer(hwnd(), static_cast<UINT_PTR>(StartTimerOf(kind)), kStartTimerMs, nullptr);
-    ::SetTimer(hwnd(), kTimerRefresh, kRefreshTimerMs, nullptr);
+    if (logic_.Start(kind, SelectedRows(), action_) == StartResult::kFailed) {
+        ::InvalidateRect(list_.hwnd(), nullptr, FALSE);
+        UpdateCounter();
+    }
 }
 
 void CCompList::OnTimer(int timer) {
@@ -462,10 +479,6 @@ void CCompList::OnTimer(int timer) {
     const int top = static_cast<int>(::SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
     const int perPage = static_cast<int>(::SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
     const TickResult result = logic_.Tick(timer, CurrentTask(), top, perPage);
-    if (result.ended) {
-        for (const int id : kBatchTimers)
-            ::KillTimer(hwnd(), static_cast<UINT_PTR>(id));
-    }
     if (result.refilled) {
         SelectOnly({});
         ShowRows(false);
@@ -489,13 +502,9 @@ void CCompList::RangeOfIp() {
 void CCompList::AddRange(const std::vector<std::u16string>& addresses, bool autoScan) {
     if (!logic_.BeginRange())
         return;
-    const bool scan = logic_.TakeRange(addresses, autoScan, wakeup());
+    logic_.TakeRange(addresses, autoScan, wakeup());
     SelectOnly({});
     ShowRows(false);
-    if (scan) {
-        ::SetTimer(hwnd(), kTimerScan, kStartTimerMs, nullptr);
-        ::SetTimer(hwnd(), kTimerRefresh, kRefreshTimerMs, nullptr);
-    }
 }
 
 void CCompList::Workgroups() {
@@ -544,7 +553,11 @@ void CCompList::OnKey(WORD key) {
             ::SetFocus(::GetDlgItem(Sheet(), wizard_ ? kWizardNextButton : IDOK));
             break;
         case VK_INSERT:
-            Add();
+            // Shift+Insert opens the add menu, the keyboard's way to the arrow beside Create New.
+            if (::GetKeyState(VK_SHIFT) < 0)
+                ShowAddMenu();
+            else
+                Add();
             break;
         case VK_DELETE:
             Delete();

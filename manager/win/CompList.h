@@ -94,6 +94,8 @@ private:
     void SetStateColumn();
     void StartBatch(BatchKind kind);
     void OnColumnClick(int column);
+    // Tab, Insert (Add), Shift+Insert (the add menu) and Delete; Enter comes as NM_RETURN and the
+    // context-menu keys as WM_CONTEXTMENU.
     void OnKey(WORD key);
     void OnDragStep(int current, int target);
     void ShowContextMenu(POINT screen, bool byKey);

@@ -10,6 +10,7 @@
 
 #include "manager/win/ComputerServices.h"
 
+#include <system_error>
 #include <thread>
 
 #include "actions/Actions.h"
@@ -89,7 +90,16 @@ public:
 
 class DetachedLauncher : public WorkerLauncher {
 public:
-    void Launch(std::function<void()> job) override { std::thread(std::move(job)).detach(); }
+    // The C++ runtime keeps no system code for a thread that did not start; on Windows that is a
+    // thread whose stack could not be had.
+    std::uint32_t Launch(std::function<void()> job) override {
+        try {
+            std::thread(std::move(job)).detach();
+            return 0;
+        } catch (const std::system_error&) {
+            return kErrorNotEnoughMemory;
+        }
+    }
 };
 
 constexpr wchar_t kWindowsNetwork[] = L"Microsoft Windows Network";

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -17,19 +18,31 @@ namespace velmora::testing_fakes {
 
 class FakeOperations : public ComputerOperations {
 public:
+    // A WMI call with everything it was given; `flags` for a shutdown, `commandLine` for a process.
+    struct WmiCall {
+        std::u16string computer, user, password, commandLine;
+        std::int32_t flags = -1;
+    };
+
     std::uint32_t RemoteShutdown(const RemoteShutdownRequest& request) override {
         Record((request.reboot ? u"reboot " : u"shutdown ") + request.computer + u" as " + request.user);
+        const std::lock_guard<std::mutex> guard(lock);
+        shutdowns.push_back(request);
         return shutdownResult;
     }
-    HResult WmiCreateProcess(const std::u16string& computer, const std::u16string&, const std::u16string&,
+    HResult WmiCreateProcess(const std::u16string& computer, const std::u16string& user, const std::u16string& password,
                              const std::u16string& commandLine) override {
         Record(u"process " + computer + u" " + commandLine);
-        return 0;
+        const std::lock_guard<std::mutex> guard(lock);
+        wmiCalls.push_back({computer, user, password, commandLine});
+        return wmiResult;
     }
-    HResult WmiShutdown(const std::u16string& computer, const std::u16string&, const std::u16string&,
+    HResult WmiShutdown(const std::u16string& computer, const std::u16string& user, const std::u16string& password,
                         std::int32_t flags) override {
         Record(u"logoff " + computer + (flags == 4 ? u" forced" : u""));
-        return 0;
+        const std::lock_guard<std::mutex> guard(lock);
+        wmiCalls.push_back({computer, user, password, {}, flags});
+        return wmiResult;
     }
     bool Ping(const std::u16string& host, int attempts) override {
         Record(u"ping " + host);
@@ -91,7 +104,10 @@ public:
     std::map<std::u16string, std::u16string> macs;
     std::map<std::uint32_t, std::u16string> texts{{0, u"The operation completed successfully."}};
     std::uint32_t shutdownResult = 0;
+    HResult wmiResult = 0;
     unsigned sleptMs = 0;
+    std::vector<RemoteShutdownRequest> shutdowns;
+    std::vector<WmiCall> wmiCalls;
 
 private:
     void Record(std::u16string call) {
@@ -116,7 +132,18 @@ private:
 // Runs each job when the test says, so a test sees a worker "still running".
 class QueuedLauncher : public WorkerLauncher {
 public:
-    void Launch(std::function<void()> job) override { jobs.push_back(std::move(job)); }
+    // Each launch takes the next of `refusals` first: a code other than 0 starts no thread.
+    std::uint32_t Launch(std::function<void()> job) override {
+        launches++;
+        if (!refusals.empty()) {
+            const std::uint32_t code = refusals.front();
+            refusals.pop_front();
+            if (code != 0)
+                return code;
+        }
+        jobs.push_back(std::move(job));
+        return 0;
+    }
     // Runs the oldest waiting job; false when there is none.
     bool RunNext() {
         if (jobs.empty())
@@ -127,15 +154,18 @@ public:
         return true;
     }
     std::vector<std::function<void()>> jobs;
+    std::deque<std::uint32_t> refusals;
+    int launches = 0;
 };
 
 // Real threads; the test joins them at its end, after the page logic is gone.
 class ThreadLauncher : public WorkerLauncher {
 public:
     ~ThreadLauncher() override { JoinAll(); }
-    void Launch(std::function<void()> job) override {
+    std::uint32_t Launch(std::function<void()> job) override {
         const std::lock_guard<std::mutex> guard(lock);
         threads.emplace_back(std::move(job));
+        return 0;
     }
     void JoinAll() {
         std::vector<std::thread> taken;
@@ -150,6 +180,22 @@ public:
 private:
     std::mutex lock;
     std::vector<std::thread> threads;
+};
+
+// The page window's timers: which run, at what interval, and which cannot be made.
+class FakeTimers : public BatchTimers {
+public:
+    std::uint32_t Set(int timer, unsigned milliseconds) override {
+        if (refused.count(timer))
+            return refusal;
+        running[timer] = milliseconds;
+        return 0;
+    }
+    void Kill(int timer) override { running.erase(timer); }
+
+    std::map<int, unsigned> running;
+    std::set<int> refused;
+    std::uint32_t refusal = 1450;  // the system's resources are used up
 };
 
 }  // namespace velmora::testing_fakes

@@ -16,6 +16,7 @@ namespace velmora {
 namespace {
 
 using testing_fakes::FakeOperations;
+using testing_fakes::FakeTimers;
 using testing_fakes::QueuedLauncher;
 using testing_fakes::ThreadLauncher;
 
@@ -60,7 +61,8 @@ protected:
 
     std::shared_ptr<FakeOperations> operations = std::make_shared<FakeOperations>();
     std::shared_ptr<QueuedLauncher> launcher = std::make_shared<QueuedLauncher>();
-    CompListLogic logic{operations, launcher};
+    std::shared_ptr<FakeTimers> timers = std::make_shared<FakeTimers>();
+    CompListLogic logic{operations, launcher, timers};
     TaskValues task;
 };
 
@@ -93,6 +95,91 @@ TEST_F(CompListBatch, RunsItsComputersOneAtATimeInWorkListOrderAndEnds) {
     EXPECT_EQ(u"ok", logic.Row(0).cells[1]);
     EXPECT_EQ(u"not reply", logic.Row(1).cells[1]);
     EXPECT_EQ(u"ok", logic.Row(2).cells[1]);
+}
+
+TEST_F(CompListBatch, ABatchKeepsItsStartTimerAndTheRefreshTimerUntilItEnds) {
+    struct Case {
+        BatchKind kind;
+        int startTimer;
+    };
+    for (const Case c : {Case{BatchKind::kRun, kTimerRun}, Case{BatchKind::kGetMac, kTimerGetMac},
+                         Case{BatchKind::kPing, kTimerPing}, Case{BatchKind::kScan, kTimerScan}}) {
+        SCOPED_TRACE(static_cast<int>(c.kind));
+        if (c.kind == BatchKind::kScan) {
+            ASSERT_TRUE(logic.BeginRange());
+            ASSERT_TRUE(logic.TakeRange({u"10.3.0.1"}, true, false));
+        } else {
+            ASSERT_EQ(StartResult::kStarted, logic.Start(c.kind, {0, 1}, kActionShutdown));
+        }
+        const std::map<int, unsigned> running = {{c.startTimer, 1}, {kTimerRefresh, 500}};
+        EXPECT_EQ(running, timers->running);
+        ASSERT_NE(-1, RunToEnd(c.startTimer));
+        EXPECT_TRUE(timers->running.empty()) << "the end of the batch kills its timers";
+    }
+    EXPECT_EQ(StartResult::kWokenUp, logic.Start(BatchKind::kRun, {0}, kActionWakeOnLan));
+    EXPECT_TRUE(timers->running.empty()) << "the wake-up packets go at once";
+}
+
+// A timer that cannot be made would leave the page busy for good: the batch ends at once, and the
+// state of each of its computers says why (the system's text for the timer's error).
+TEST_F(CompListBatch, ATimerThatCannotBeMadeEndsItsBatchAndTheRowsSayWhy) {
+    const std::u16string why = u"Insufficient system resources exist to complete the requested service.";
+    operations->texts[1450] = why;
+    struct Case {
+        BatchKind kind;
+        int refused;
+    };
+    for (const Case c :
+         {Case{BatchKind::kPing, kTimerPing}, Case{BatchKind::kPing, kTimerRefresh}, Case{BatchKind::kRun, kTimerRun},
+          Case{BatchKind::kScan, kTimerScan}, Case{BatchKind::kScan, kTimerRefresh}}) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.kind) << " without timer " << c.refused);
+        logic.SetComputers({Computer(u"a", u"ok"), Computer(u"b", u"ok"), Computer(u"c", u"not reply")});
+        logic.Fill(false);
+        timers->refused = {c.refused};
+        if (c.kind == BatchKind::kScan) {
+            ASSERT_TRUE(logic.BeginRange());
+            EXPECT_FALSE(logic.TakeRange({u"10.4.0.1", u"b"}, true, false)) << "no Scan runs";
+            EXPECT_EQ((std::vector<std::u16string>{u"a", u"b", u"c", u"10.4.0.1"}), Names(logic))
+                << "nothing was scanned, so nothing goes";
+            EXPECT_EQ(u"ok", logic.Row(1).cells[1]) << "a listed computer's generated twin is not shown";
+            EXPECT_EQ(why, logic.Row(3).cells[1]);
+        } else {
+            EXPECT_EQ(StartResult::kFailed, logic.Start(c.kind, {0, 2}, kActionShutdown));
+            EXPECT_EQ(
+                (std::vector<std::u16string>{why, u"ok", why}),
+                (std::vector<std::u16string>{logic.Row(0).cells[1], logic.Row(1).cells[1], logic.Row(2).cells[1]}));
+            EXPECT_EQ(why, logic.Computers()[2][kTextState]);
+        }
+        EXPECT_FALSE(logic.batchRunning());
+        EXPECT_EQ(0u, logic.workCount());
+        EXPECT_EQ(0u, logic.nextIndex());
+        EXPECT_TRUE(timers->running.empty()) << "the timer that was made goes too";
+        EXPECT_TRUE(launcher->jobs.empty());
+        // Once timers can be made again, the next command starts its batch.
+        timers->refused.clear();
+        EXPECT_EQ(StartResult::kStarted, logic.Start(BatchKind::kPing, {0}, kActionShutdown));
+        RunToEnd(kTimerPing);
+    }
+}
+
+// A worker whose thread cannot start leaves no older "ok" behind: its row says why, and the batch
+// goes on with the next computer.
+TEST_F(CompListBatch, AWorkerThatCannotStartWritesWhyInItsRowAndTheBatchGoesOn) {
+    const std::u16string why = u"Not enough memory resources are available to process this command.";
+    operations->texts[8] = why;
+    operations->answering = {u"a", u"b", u"c"};
+    logic.SetComputers({Computer(u"a", u"ok"), Computer(u"b", u"ok"), Computer(u"c")});
+    logic.Fill(false);
+    launcher->refusals = {8, 0, 8};
+    ASSERT_EQ(StartResult::kStarted, logic.Start(BatchKind::kPing, {0, 1, 2}, kActionShutdown));
+    EXPECT_NE(-1, RunToEnd(kTimerPing));
+    EXPECT_EQ(3, launcher->launches);
+    EXPECT_EQ(std::vector<std::u16string>{u"ping b"}, operations->Calls());
+    EXPECT_EQ((std::vector<std::u16string>{why, u"ok", why}),
+              (std::vector<std::u16string>{logic.Row(0).cells[1], logic.Row(1).cells[1], logic.Row(2).cells[1]}));
+    EXPECT_EQ(why, logic.Computers()[0][kTextState]);
+    EXPECT_FALSE(logic.batchRunning());
+    EXPECT_TRUE(timers->running.empty());
 }
 
 TEST_F(CompListBatch, TheSameCommandAppendsAnotherKindIsIgnored) {
@@ -135,31 +222,50 @@ TEST_F(CompListBatch, DeleteRangeAndEmptyingAreRefusedWhileABatchRuns) {
     EXPECT_TRUE(logic.Delete({0}).done);
 }
 
-TEST_F(CompListBatch, RunWorkersCallTheActionOfTheTaskAndShowTheResultText) {
+// Every value a Run worker hands on, and the text of every result it gets back.
+TEST_F(CompListBatch, RunWorkersCallTheActionOfTheTaskWithEveryValueAndShowTheResultText) {
+    enum class Sent { kNothing, kShutdown, kProcess, kLogOff };
     struct Case {
         int action;
         bool force;
+        bool noshow;
+        std::uint32_t result;  // what the remote call returns
+        Sent sent;
         std::u16string call;
+        std::u16string state;
     };
+    const std::u16string success = u"The operation completed successfully.";
+    const std::u16string logonFailure = u"Logon failure: unknown user name or bad password.";
     const Case cases[] = {
-        {kActionShutdown, false, u"shutdown a as u"},
-        {kActionRestart, false, u"reboot a as u"},
-        {kActionHibernate, false, u"process a rundll32.exe powrprof.dll,SetSuspendState"},
-        {kActionLogOff, true, u"logoff a forced"},
-        {kActionLogOff, false, u"logoff a"},
-        {kActionMonitorOff, false, u""},  // ping: nothing is sent
-        {kActionPopup, false, u""},
+        {kActionShutdown, false, true, 0, Sent::kShutdown, u"shutdown a as u", success},
+        {kActionShutdown, true, false, 1326, Sent::kShutdown, u"shutdown a as u", logonFailure},
+        {kActionRestart, true, true, 53, Sent::kShutdown, u"reboot a as u", u"53"},
+        {kActionHibernate, false, false, 0, Sent::kProcess, u"process a rundll32.exe powrprof.dll,SetSuspendState",
+         success},
+        {kActionHibernate, false, false, 0x80041003, Sent::kProcess,
+         u"process a rundll32.exe powrprof.dll,SetSuspendState", u"-2147217405"},
+        {kActionLogOff, true, false, 0, Sent::kLogOff, u"logoff a forced", success},
+        {kActionLogOff, false, false, 1326, Sent::kLogOff, u"logoff a", logonFailure},
+        {kActionMonitorOff, false, false, 1326, Sent::kNothing, u"", success},  // ping: nothing is sent
+        {kActionPopup, true, true, 1326, Sent::kNothing, u"", success},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "action " << c.action);
+        SCOPED_TRACE(testing::Message() << "action " << c.action << " result " << c.result);
         auto ops = std::make_shared<FakeOperations>();
+        ops->texts[1326] = logonFailure;
+        ops->shutdownResult = c.result;
+        ops->wmiResult = static_cast<HResult>(c.result);
         CompListLogic one(ops, launcher);
-        ComputerEntry entry = Computer(u"a", u"old");
+        ComputerEntry entry = Computer(u"a", u"ok");
         entry[kTextUser] = u"u";
+        entry[kTextPassword] = u"secret";
         one.SetComputers({entry});
         one.Fill(false);
         task.action = c.action;
         task.force = c.force;
+        task.noshow = c.noshow;
+        task.delay = u"45";
+        task.message = u"Saving is over";
         ASSERT_EQ(StartResult::kStarted, one.Start(BatchKind::kRun, {0}, c.action));
         one.Tick(kTimerRun, task, 0, 10);
         launcher->RunNext();
@@ -169,7 +275,29 @@ TEST_F(CompListBatch, RunWorkersCallTheActionOfTheTaskAndShowTheResultText) {
         if (!c.call.empty() && !calls.empty()) {
             EXPECT_EQ(c.call, calls[0]);
         }
-        EXPECT_EQ(u"The operation completed successfully.", one.Row(0).cells[1]);
+        if (c.sent == Sent::kShutdown && ops->shutdowns.size() == 1) {
+            const RemoteShutdownRequest& sent = ops->shutdowns[0];
+            EXPECT_EQ(u"a", sent.computer);
+            EXPECT_EQ(u"u", sent.user);
+            EXPECT_EQ(u"secret", sent.password);
+            EXPECT_EQ(c.noshow, sent.noDialog);
+            EXPECT_EQ(u"Saving is over", sent.message);
+            EXPECT_EQ(u"45", sent.delay);
+            EXPECT_EQ(c.force, sent.force);
+            EXPECT_EQ(c.action == kActionRestart, sent.reboot);
+        }
+        if (c.sent == Sent::kProcess || c.sent == Sent::kLogOff) {
+            ASSERT_EQ(1u, ops->wmiCalls.size());
+            const FakeOperations::WmiCall& sent = ops->wmiCalls[0];
+            EXPECT_EQ(u"a", sent.computer);
+            EXPECT_EQ(u"u", sent.user);
+            EXPECT_EQ(u"secret", sent.password);
+            EXPECT_EQ(c.sent == Sent::kProcess ? std::u16string(kHibernateCommand) : u"", sent.commandLine);
+            EXPECT_EQ(c.sent == Sent::kProcess ? -1 : (c.force ? 4 : 0), sent.flags);
+        }
+        EXPECT_EQ(c.sent == Sent::kShutdown ? 1u : 0u, ops->shutdowns.size());
+        EXPECT_EQ(c.state, one.Row(0).cells[1]);
+        EXPECT_EQ(c.state, one.Computers()[0][kTextState]);
         EXPECT_EQ(20u, ops->sleptMs);
     }
 }
@@ -250,6 +378,26 @@ TEST_F(CompListBatch, TheEndOfAScanRemovesEveryNotReplyAlsoOneAnEarlierPingMarke
     EXPECT_EQ(0u, logic.workCount());
 }
 
+// A computer that answers without a name from the reverse lookup keeps the name it has, in the
+// list and on screen; one that answers with a name takes it.
+TEST_F(CompListBatch, AScanLeavesTheNameAloneWhereTheProbeFoundNoHostName) {
+    logic.SetComputers({});
+    logic.Fill(false);
+    operations->probes[u"10.2.0.1"] = {true, u"", u"00AA00BB00C1"};
+    operations->probes[u"10.2.0.2"] = {true, u"named.example", u""};
+    ASSERT_TRUE(logic.BeginRange());
+    ASSERT_TRUE(logic.TakeRange({u"10.2.0.1", u"10.2.0.2"}, true, false));
+    RunToEnd(kTimerScan);
+    ASSERT_EQ(2, logic.RowCount());
+    const auto stored = logic.Computers();
+    EXPECT_EQ(u"10.2.0.1", stored[0][kTextName]);
+    EXPECT_EQ(u"10.2.0.1", logic.Row(0).cells[0]);
+    EXPECT_EQ(u"00AA00BB00C1", stored[0][kTextMac]);
+    EXPECT_EQ(u"named.example", stored[1][kTextName]);
+    EXPECT_EQ(u"named.example", logic.Row(1).cells[0]);
+    EXPECT_EQ(u"10.2.0.2", stored[1][kTextRangeAddress]);
+}
+
 TEST_F(CompListBatch, AScanOfAWakeupTaskShowsTheMacAsState) {
     logic.SetComputers({});
     logic.Fill(true);
@@ -271,6 +419,27 @@ TEST_F(CompListBatch, RangeWithoutAutoScanAddsTheNewAddressesIgnoringCase) {
     EXPECT_EQ((std::vector<std::u16string>{u"HOST-A", u"10.0.0.1", u"10.0.0.2"}), Names(logic));
     EXPECT_FALSE(logic.batchRunning());
     EXPECT_EQ(0u, logic.workCount());
+}
+
+TEST(CompListNames, DuplicatesAreFoundWithTheWiderCaseFold) {
+    struct Case {
+        std::u16string listed, other;
+        bool same;
+    };
+    const Case cases[] = {
+        {u"HOST-A", u"host-a", true},
+        {u"\u00c9COLE", u"\u00e9cole", true},                              // Latin-1
+        {u"\u0391\u039b\u03a6\u0391", u"\u03b1\u03bb\u03c6\u03b1", true},  // Greek
+        {u"\u0416\u0423\u041a", u"\u0436\u0443\u043a", true},              // Cyrillic
+        {u"\u00d7", u"\u00f7", false},                                     // two signs, not a case pair
+        {u"host", u"host-a", false},
+    };
+    for (const Case& c : cases) {
+        NameSet names;
+        names.Insert(c.listed);
+        EXPECT_EQ(c.same, names.Contains(c.other)) << c.listed.size();
+        EXPECT_EQ(!c.same, names.Insert(c.other)) << c.listed.size();
+    }
 }
 
 TEST_F(CompListBatch, RefreshRewritesOnlyTheVisibleRowsAndNotTheNamesDuringAScan) {

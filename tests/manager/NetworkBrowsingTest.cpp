@@ -30,7 +30,7 @@ public:
         return EnumRead::kItems;
     }
     void Close(std::intptr_t enumeration) override { reading.erase(enumeration); }
-    std::u16string OwnName() override { return u"MYSELF"; }
+    std::u16string OwnName() override { return ownName; }
     std::optional<std::u16string> AddressOf(const std::u16string& name) override {
         const auto found = addresses.find(name);
         if (found == addresses.end())
@@ -46,6 +46,7 @@ public:
         return {kResourceUsageContainer, kResourceTypeAny, std::move(name)};
     }
 
+    std::u16string ownName = u"MYSELF";
     std::map<std::u16string, std::vector<NetResource>> contents;
     std::map<std::u16string, std::u16string> addresses;
     std::map<std::intptr_t, std::pair<std::vector<NetResource>, std::size_t>> reading;
@@ -89,6 +90,24 @@ TEST(Workgroups, TakesEveryComputerOnceWithoutBackslashesOrTheLocalComputer) {
     EXPECT_TRUE(network.arpRequests.empty()) << "names only for a shutdown task";
     EXPECT_TRUE(listed.Contains(u"charlie"));
     EXPECT_TRUE(network.reading.empty()) << "every enumeration closed";
+}
+
+// Names are compared as the platform compares them without case, beyond A to Z: the capitals of
+// Latin-1, Greek and Cyrillic meet their small letters.
+TEST(Workgroups, TheOwnNameAndTheListedNamesMatchInAnyScript) {
+    FakeNetwork network;
+    network.ownName = u"\u00c9COLE";  // ÉCOLE
+    network.contents[u""] = {FakeNetwork::Computer(u"WORK"), FakeNetwork::Computer(u"HOME")};
+    network.contents[u"WORK"] = {FakeNetwork::Computer(u"\\\\\u00e9cole"),                 // école: this computer
+                                 FakeNetwork::Computer(u"\\\\\u0416\u0423\u041a"),         // ЖУК, listed as жук
+                                 FakeNetwork::Computer(u"\\\\\u0391\u039b\u03a6\u0391")};  // ΑΛΦΑ
+    network.contents[u"HOME"] = {FakeNetwork::Computer(u"\\\\\u03b1\u03bb\u03c6\u03b1"),   // αλφα, found before
+                                 FakeNetwork::Computer(u"\\\\\u00dcBER")};                 // ÜBER
+    NameSet listed;
+    listed.Insert(u"\u0436\u0443\u043a");
+    const auto found = BrowseWorkgroups(network, false, 10000, listed);
+    EXPECT_EQ((std::vector<std::u16string>{u"\u0391\u039b\u03a6\u0391", u"\u00dcBER"}), NamesOf(found));
+    EXPECT_TRUE(listed.Contains(u"\u00fcber"));
 }
 
 TEST(Workgroups, ReadsEachEnumerationUntilTheProviderHasNoMore) {
@@ -171,6 +190,12 @@ TEST(DirectorySearch, AddsTheNamesNotListedInOrderUpToTheLimit) {
     EXPECT_EQ(std::vector<std::u16string>{u"Beta"}, NewDirectoryNames(paths, empty, 9999));
     NameSet over;
     EXPECT_TRUE(NewDirectoryNames(paths, over, 10500).empty());
+
+    // Beyond A to Z too: ÜBER is listed as über, and the second ПК is the first one again.
+    NameSet wide;
+    wide.Insert(u"\u00fcber");
+    EXPECT_EQ(std::vector<std::u16string>{u"\u041f\u041a"},
+              NewDirectoryNames({u"CN=\u00dcBER,DC=x", u"CN=\u041f\u041a,DC=x", u"CN=\u043f\u043a,DC=x"}, wide, 0));
 }
 
 }  // namespace

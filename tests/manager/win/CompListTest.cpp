@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "manager/AddCompLogic.h"
 #include "manager/StringIds.h"
@@ -20,6 +22,7 @@
 #include "manager/win/AddComp.h"
 #include "manager/win/AddWiz.h"
 #include "manager/win/CompList.h"
+#include "manager/win/IpRange.h"
 #include "manager/win/res/CompList.h"
 #include "manager/win/res/resource.h"
 #include "model/win/TaskFolder.h"
@@ -27,8 +30,9 @@
 #include "platform/win/WideText.h"
 #include "scheduler/TaskStore.h"
 #include "tests/manager/win/EditorFixture.h"
-#include "tests/support/win/TaskPairs.h"
+#include "tests/support/win/Input.h"
 #include "tests/support/win/SheetDriver.h"
+#include "tests/support/win/TaskPairs.h"
 #include "tests/support/win/Winsock.h"
 
 VELMORA_TEST_USES_WINSOCK;
@@ -50,6 +54,21 @@ std::wstring CellText(HWND list, int row, int column) {
     item.cchTextMax = 128;
     ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     return text;
+}
+
+POINT RowCentre(HWND list, int row) {
+    RECT rect{};
+    rect.left = LVIR_BOUNDS;
+    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect));
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+// The control that has the focus in the thread of `window`, seen from another thread.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
 }
 
 int RowCount(HWND list) {
@@ -74,12 +93,13 @@ ComputerEntry Computer(const std::wstring& name) {
     return entry;
 }
 
-// Fills the computer dialog that opened over `owner` and presses OK.
+// Fills the computer dialog that opened over `owner` and takes it with Enter.
 void AddThroughDialog(HWND owner, const wchar_t* name) {
     const HWND dialog = WaitForOwned(owner, L"Remote computer");
     ASSERT_NE(nullptr, dialog) << "the computer dialog did not open";
     ::SetDlgItemTextW(dialog, kCtlCompName, name);
-    ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    test::BringToFront(dialog);
+    test::PressKey(VK_RETURN);
     WaitUntilGone(dialog);
 }
 
@@ -181,20 +201,22 @@ TEST_F(CompListEditor, PropertiesOfAWakeupTaskShowItsComputersAndStoreAnEdit) {
         ::SendMessageW(list, LVM_GETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
         macHeader = std::wstring(header) == L"MAC address";
         firstMac = CellText(list, 0, 1);
-        // Edit the second computer: a MAC of eleven digits and a G is refused, twelve pass.
-        LVITEMW item{};
-        item.stateMask = LVIS_SELECTED;
-        item.state = LVIS_SELECTED;
-        ::SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
-        ::PostMessageW(page, WM_COMMAND, ID_COMP_EDIT, 0);
+        // Edit the second computer, picked with the mouse and opened with Enter: a MAC of eleven
+        // digits and a G is refused (the focus goes to the MAC), twelve pass.
+        test::BringToFront(sheet);
+        test::ClickAt(list, RowCentre(list, 1));
+        test::PressKey(VK_RETURN);
         const HWND dialog = WaitForOwned(sheet, L"Remote computer");
         if (!dialog)
             return;
+        const HWND mac = ::GetDlgItem(dialog, kCtlWakeMac);
         ::SetDlgItemTextW(dialog, kCtlWakeMac, L"AABBCCDDEEFG");
-        ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-        refused = ::IsWindow(dialog) && ::IsWindowVisible(dialog);
+        test::PressKey(VK_RETURN);
+        for (int i = 0; i < 500 && FocusOf(dialog) != mac; ++i)
+            ::Sleep(10);
+        refused = FocusOf(dialog) == mac && ::IsWindowVisible(dialog);
         ::SetDlgItemTextW(dialog, kCtlWakeMac, L"AABBCCDDEEFF");
-        ::SendMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        test::PressKey(VK_RETURN);
         WaitUntilGone(dialog);
         // Posted: a sent press ends the sheet's loop only when some posted message wakes it.
         ::PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
@@ -213,24 +235,41 @@ TEST_F(CompListEditor, PropertiesOfAWakeupTaskShowItsComputersAndStoreAnEdit) {
 
 // --- the page on its own, in a modeless sheet on this thread ------------------------------------
 
+// The page alone in a modeless wizard on this thread, as the new-task wizard shows it.
+HWND ShowPageInModelessWizard(HPROPSHEETPAGE page) {
+    PROPSHEETHEADERW header{};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_MODELESS | PSH_WIZARD;
+    header.hInstance = ::GetModuleHandleW(nullptr);
+    header.nPages = 1;
+    header.phpage = &page;
+    const HWND wizard = reinterpret_cast<HWND>(::PropertySheetW(&header));
+    Pump();
+    return wizard;
+}
+
 class CompListPage : public ::testing::Test {
 protected:
-    void Open(int taskAction, std::vector<ComputerEntry> computers) {
+    void Open(int taskAction, std::vector<ComputerEntry> computers, bool wizard = false) {
+        Close();
         action = taskAction;
         record.action = taskAction;
         record.computers = std::move(computers);
-        page = std::make_unique<CCompList>(record, action, false, context);
-        sheet = test::ShowPageInModelessSheet(page->Create(), L"computers");
+        page = std::make_unique<CCompList>(record, action, wizard, context);
+        sheet = wizard ? ShowPageInModelessWizard(page->Create())
+                       : test::ShowPageInModelessSheet(page->Create(), L"computers");
         ASSERT_NE(nullptr, sheet);
         list = page->list();
     }
-    void TearDown() override {
+    void Close() {
         if (driver.joinable())
             driver.join();
         if (sheet)
             ::DestroyWindow(sheet);
+        sheet = nullptr;
         page.reset();
     }
+    void TearDown() override { Close(); }
     bool WaitForBatchEnd(DWORD timeoutMs = 60000) {
         return PumpUntil([this] { return !page->logic().batchRunning(); }, timeoutMs);
     }
@@ -340,26 +379,25 @@ TEST_F(CompListPage, WorkgroupsAndDirectorySearchAddNothingWhereThePlatformHasNe
     EXPECT_EQ(1, page->logic().ComputerCount());
 }
 
+// A click on the "Computer" header and the Delete key, as a person gives them.
 TEST_F(CompListPage, HeaderClicksAndDeleteKeepTheirRules) {
     Open(kActionShutdown, {Computer(L"delta"), Computer(L"alpha"), Computer(L"charlie")});
-    ::SendMessageW(list, WM_SETFOCUS, 0, 0);
-    NMLISTVIEW click{};
-    click.hdr.hwndFrom = list;
-    click.hdr.idFrom = IDC_COMP_LIST;
-    click.hdr.code = LVN_COLUMNCLICK;
-    click.iSubItem = 0;
-    ::SendMessageW(::GetParent(list), WM_NOTIFY, IDC_COMP_LIST, reinterpret_cast<LPARAM>(&click));
+    ASSERT_TRUE(test::BringToFront(sheet));
+    const HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+    RECT column{};
+    ::SendMessageW(header, HDM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&column));
+    test::ClickAt(header, {(column.left + column.right) / 2, (column.top + column.bottom) / 2});
+    PumpUntil([&] { return CellText(list, 0, 0) == L"alpha"; }, 5000);
     EXPECT_EQ(L"alpha", CellText(list, 0, 0));
     EXPECT_EQ(L"delta", CellText(list, 2, 0));
     // Delete of the first row after the sort: the rest are stored in the order shown.
     LVITEMW item{};
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
     ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-    NMLVKEYDOWN key{};
-    key.hdr = {list, IDC_COMP_LIST, static_cast<UINT>(LVN_KEYDOWN)};
-    key.wVKey = VK_DELETE;
-    ::SendMessageW(::GetParent(list), WM_NOTIFY, IDC_COMP_LIST, reinterpret_cast<LPARAM>(&key));
+    ::SetFocus(list);
+    test::PressKey(VK_DELETE);
+    PumpUntil([&] { return RowCount(list) == 2; }, 5000);
     ASSERT_EQ(2, RowCount(list));
     const auto stored = page->logic().Computers();
     EXPECT_EQ(u"charlie", stored[0][kTextName]);
@@ -383,11 +421,19 @@ std::vector<int> Selected(HWND list) {
     return rows;
 }
 
-POINT RowCentre(HWND list, int row) {
-    RECT rect{};
-    rect.left = LVIR_BOUNDS;
-    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect));
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+// The mouse through the system's input: the pointer to a point of `window`'s client area, then the
+// left button's `press` (MOUSEEVENTF_LEFTDOWN or MOUSEEVENTF_LEFTUP; 0 for none).
+void MouseTo(HWND window, POINT at, DWORD press = 0) {
+    ::ClientToScreen(window, &at);
+    const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_MOUSE;
+    inputs[0].mi.dx = static_cast<LONG>((at.x * 65536LL + width / 2) / width);
+    inputs[0].mi.dy = static_cast<LONG>((at.y * 65536LL + height / 2) / height);
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].type = INPUT_MOUSE;
+    inputs[1].mi.dwFlags = press;
+    ::SendInput(press ? 2 : 1, inputs, sizeof(INPUT));
 }
 
 TEST_F(CompListPage, DraggedRowsMoveTogetherAndTheStoredOrderFollowsWhenTheDragEnds) {
@@ -408,13 +454,18 @@ TEST_F(CompListPage, DraggedRowsMoveTogetherAndTheStoredOrderFollowsWhenTheDragE
     };
     const auto moveTo = [&](POINT at) { ::SendMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(at.x, at.y)); };
 
-    // Two rows three places down; the page list takes the new order on the release.
-    beginDrag(1);
-    moveTo(RowCentre(list, 4));
+    // Two rows three places down with the mouse; the page list takes the new order on the release.
+    ASSERT_TRUE(test::BringToFront(sheet));
+    const POINT first = RowCentre(list, 1);
+    MouseTo(list, first, MOUSEEVENTF_LEFTDOWN);
+    MouseTo(list, {first.x, first.y + 10});  // out of the still area: the list reports a drag
+    PumpUntil([&] { return ::GetCapture() == list; }, 5000);
+    MouseTo(list, RowCentre(list, 4));
+    PumpUntil([&] { return Selected(list) == std::vector<int>{4, 5}; }, 5000);
     EXPECT_EQ((std::vector<int>{4, 5}), Selected(list));
     EXPECT_EQ(u"1", StoredNames(*page)[1]) << "stored only when the drag ends";
-    ::SendMessageW(list, WM_LBUTTONUP, 0, 0);
-    Pump();
+    MouseTo(list, RowCentre(list, 4), MOUSEEVENTF_LEFTUP);
+    PumpUntil([&] { return StoredNames(*page)[1] != u"1"; }, 5000);
     EXPECT_EQ((std::vector<std::u16string>{u"0", u"3", u"4", u"5", u"1", u"2", u"6"}), StoredNames(*page));
     EXPECT_EQ(L"1", CellText(list, 4, 0));
 
@@ -436,12 +487,297 @@ TEST_F(CompListPage, DraggedRowsMoveTogetherAndTheStoredOrderFollowsWhenTheDragE
     EXPECT_EQ((std::vector<int>{5, 6}), Selected(list)) << "the drag is over";
 }
 
-TEST_F(CompListPage, TabGoesToTheSheetsButton) {
-    Open(kActionShutdown, {Computer(L"alpha")});
-    ::SetFocus(list);
-    ::SendMessageW(list, WM_KEYDOWN, VK_TAB, 0);
-    EXPECT_EQ(::GetDlgItem(sheet, IDOK), ::GetFocus());
-    EXPECT_NE(0, ::SendMessageW(list, WM_GETDLGCODE, VK_TAB, 0) & DLGC_WANTALLKEYS);
+// --- keys, as a person presses them -------------------------------------------------------------
+
+// A popup menu on the screen, or null when none shows within the time.
+HWND WaitForPopupMenu(DWORD timeoutMs = 5000) {
+    for (DWORD waited = 0;; waited += 10) {
+        for (HWND menu = nullptr; (menu = ::FindWindowExW(nullptr, menu, L"#32768", nullptr));)
+            if (::IsWindowVisible(menu))
+                return menu;
+        if (waited >= timeoutMs)
+            return nullptr;
+        ::Sleep(10);
+    }
+}
+
+void WaitUntilHidden(HWND window) {
+    for (int i = 0; i < 500 && ::IsWindow(window) && ::IsWindowVisible(window); ++i)
+        ::Sleep(10);
+}
+
+// A menu's items, "|" between them and "-" for a separator.
+std::wstring MenuItems(HWND popup) {
+    const auto menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+    std::wstring items;
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        if (::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION) == 0)
+            text[0] = L'-';
+        items += (i ? L"|" : L"") + std::wstring(text);
+    }
+    return items;
+}
+
+// Where a popup menu stands against a point: "at" it, or "off" by how much.
+std::wstring Placement(HWND popup, POINT expected, int slack) {
+    RECT shown{};
+    ::GetWindowRect(popup, &shown);
+    const int dx = shown.left - expected.x, dy = shown.top - expected.y;
+    if (dx >= 0 && dx <= slack && dy >= 0 && dy <= slack)
+        return L"at";
+    return L"off by " + std::to_wstring(dx) + L"," + std::to_wstring(dy);
+}
+
+// Presses Escape on whatever the keys left open over the sheet: a dialog it owns or a menu.
+void EscapeWhatIsOpen(HWND sheet) {
+    for (int i = 0; i < 5; ++i) {
+        HWND open = WaitForPopupMenu(0);
+        if (!open)
+            open = WaitForOwned(sheet, {}, 1);
+        if (!open)
+            return;
+        test::PressKey(VK_ESCAPE);
+        WaitUntilHidden(open);
+    }
+}
+
+// The computer dialog that a key opened: its name, then `keys` typed into it (Escape when none).
+std::wstring AnswerComputerDialog(HWND sheet, std::initializer_list<WORD> keys = {VK_ESCAPE}) {
+    const HWND dialog = WaitForOwned(sheet, L"Remote computer");
+    if (!dialog)
+        return L"no dialog";
+    wchar_t name[64] = {};
+    ::GetDlgItemTextW(dialog, kCtlCompName, name, 64);
+    for (const WORD key : keys)
+        test::PressKey(key);
+    WaitUntilGone(dialog);
+    return L"Remote computer: " + std::wstring(name) + (::IsWindow(dialog) ? L" (stayed)" : L"");
+}
+
+// The context menu that a key opened: its items and whether it stands near the list's upper-left
+// corner; Escape closes it.
+std::wstring AnswerContextMenu(HWND list) {
+    const HWND popup = WaitForPopupMenu();
+    if (!popup)
+        return L"no menu";
+    RECT corner{};
+    ::GetWindowRect(list, &corner);
+    const std::wstring seen = MenuItems(popup) + L" " + Placement(popup, {corner.left, corner.top}, 48);
+    test::HoldForScreenshot();
+    test::PressKey(VK_ESCAPE);
+    WaitUntilHidden(popup);
+    return seen;
+}
+
+// The add menu that a key opened: its items and whether it hangs below the bar's Create New
+// button; its first item by Down and Enter, and the dialog that opens, closed by Escape.
+std::wstring AnswerAddMenu(HWND page, HWND sheet) {
+    const HWND popup = WaitForPopupMenu();
+    if (!popup)
+        return L"no menu";
+    const HWND buttons = ::FindWindowExW(::GetDlgItem(page, IDC_COMP_BAR), nullptr, TOOLBARCLASSNAMEW, nullptr);
+    RECT create{};
+    ::SendMessageW(buttons, TB_GETRECT, IDC_COMP_BAR_ADD, reinterpret_cast<LPARAM>(&create));
+    ::MapWindowPoints(buttons, nullptr, reinterpret_cast<POINT*>(&create), 2);
+    std::wstring seen = MenuItems(popup) + L" " + Placement(popup, {create.left, create.bottom}, 4);
+    test::HoldForScreenshot();
+    test::PressKey(VK_DOWN);
+    test::PressKey(VK_RETURN);
+    const HWND dialog = WaitForOwned(sheet, L"Range of IP");
+    seen += dialog ? L", then Range of IP" : L", then nothing";
+    if (dialog) {
+        test::PressKey(VK_ESCAPE);
+        WaitUntilGone(dialog);
+    }
+    return seen;
+}
+
+// The list's rows, the selected ones and the control that has the focus.
+std::wstring ListState(HWND list) {
+    std::wstring state;
+    for (int row = 0; row < RowCount(list); ++row)
+        state += (row ? L"," : L"") + CellText(list, row, 0);
+    state += L"; selected";
+    for (int row = -1;
+         (row = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0;)
+        state += L" " + std::to_wstring(row);
+    const HWND focus = ::GetFocus();
+    return state + L"; focus " + (focus == list ? L"list" : std::to_wstring(::GetDlgCtrlID(focus)));
+}
+
+void SelectRows(HWND list, const std::vector<int>& rows) {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    for (const int row : rows)
+        ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+// Each key of the list through the system's input, in the properties sheet and in the wizard: what
+// it opens (answered from a second thread, by keys too) and the list it leaves.
+TEST_F(CompListPage, TheListsKeysInTheSheetAndTheWizard) {
+    struct Row {
+        const char* what;
+        std::vector<int> select;
+        std::function<void()> press;
+        std::function<std::wstring(HWND page, HWND sheet)> answer;  // none: nothing opens
+        std::wstring opened;
+        std::wstring after;
+    };
+    for (const bool wizard : {false, true}) {
+        SCOPED_TRACE(wizard ? "wizard" : "properties sheet");
+        Open(kActionShutdown, {Computer(L"alpha"), Computer(L"bravo"), Computer(L"charlie")}, wizard);
+        ASSERT_TRUE(test::BringToFront(sheet));
+        EXPECT_NE(0, ::SendMessageW(list, WM_GETDLGCODE, VK_TAB, 0) & DLGC_WANTALLKEYS);
+        const std::wstring next = std::to_wstring(wizard ? 12324 : IDOK);
+        const std::wstring menu = L"&Edit|-|&Shutdown|&Ping|-|&Delete at";
+        const HWND shown = list;
+        const Row rows[] = {
+            {"Tab: to the sheet's next button",
+             {1},
+             [] { test::PressKey(VK_TAB); },
+             nullptr,
+             L"",
+             L"alpha,bravo,charlie; selected 1; focus " + next},
+            {"Enter: Edit",
+             {1},
+             [] { test::PressKey(VK_RETURN); },
+             [](HWND, HWND s) { return AnswerComputerDialog(s); },
+             L"Remote computer: bravo",
+             L"alpha,bravo,charlie; selected 1; focus list"},
+            {"Insert: Add, typed and taken with Enter",
+             {0},
+             [] { test::PressKey(VK_INSERT); },
+             [](HWND, HWND s) {
+                 return AnswerComputerDialog(s, {'D', 'E', 'L', 'T', 'A', VK_RETURN});
+             },
+             L"Remote computer: ",
+             L"alpha,bravo,charlie,delta; selected 3; focus list"},
+            {"Delete: the row goes, the one above is selected",
+             {3},
+             [] { test::PressKey(VK_DELETE); },
+             nullptr,
+             L"",
+             L"alpha,bravo,charlie; selected 2; focus list"},
+            {"Apps: the context menu",
+             {0},
+             [] { test::PressKey(VK_APPS); },
+             [shown](HWND, HWND) { return AnswerContextMenu(shown); },
+             menu,
+             L"alpha,bravo,charlie; selected 0; focus list"},
+            {"Shift+F10: the context menu",
+             {2},
+             [] {
+                 test::PressKeys({VK_SHIFT, VK_F10});
+             },
+             [shown](HWND, HWND) { return AnswerContextMenu(shown); },
+             menu,
+             L"alpha,bravo,charlie; selected 2; focus list"},
+            // What 64-bit Windows sends for the keyboard: (-1, -1) in the low half only.
+            {"the keyboard's context message of 64-bit Windows",
+             {1},
+             [shown] {
+                 ::PostMessageW(shown, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(shown),
+                                static_cast<LPARAM>(0x00000000FFFFFFFFLL));
+             },
+             [shown](HWND, HWND) { return AnswerContextMenu(shown); },
+             menu,
+             L"alpha,bravo,charlie; selected 1; focus list"},
+            {"Shift+Insert: the add menu",
+             {1},
+             [] {
+                 test::PressKeys({VK_SHIFT, VK_INSERT});
+             },
+             [](HWND p, HWND s) { return AnswerAddMenu(p, s); },
+             L"Range of IP|Workgroups|AD Search at, then Range of IP",
+             L"alpha,bravo,charlie; selected 1; focus list"},
+        };
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.what);
+            SelectRows(list, row.select);
+            ::SetFocus(list);
+            std::wstring opened;
+            std::atomic<bool> answered{!row.answer};
+            const HWND pageWindow = ::GetParent(list), sheetWindow = sheet;
+            if (row.answer)
+                driver = std::thread([&, pageWindow, sheetWindow] {
+                    opened = row.answer(pageWindow, sheetWindow);
+                    EscapeWhatIsOpen(sheetWindow);
+                    answered = true;
+                });
+            row.press();
+            PumpUntil([&] { return answered.load() && ListState(list) == row.after; }, 15000);
+            if (driver.joinable())
+                driver.join();
+            EXPECT_EQ(row.opened, opened);
+            EXPECT_EQ(row.after, ListState(list));
+        }
+        test::HoldForScreenshot();
+    }
+}
+
+// Enter is OK and Escape is Cancel in the computer dialogs and the IP range dialog, pressed where
+// the dialog puts the focus when it opens.
+TEST(CompListDialogs, EnterIsOkAndEscapeIsCancel) {
+    ComInit com;
+    const ComputerServices services = SystemComputerServices();
+    ComputerEntry named;
+    named[kTextName] = u"alpha";
+    ComputerEntry wake = named;
+    wake[kTextMac] = u"001122334455";
+    struct Row {
+        const char* what;
+        const wchar_t* title;
+        WORD key;
+        std::function<std::wstring()> run;  // the dialog, modal on this thread: how it ended
+        std::wstring ended;
+    };
+    const auto computer = [&] {
+        CAddComp dialog(named, kActionShutdown, services);
+        return dialog.Run(nullptr) ? L"OK " + ToWide(dialog.entry[kTextName]) : std::wstring(L"Cancel");
+    };
+    const auto wakeup = [&] {
+        CAddCompM dialog(wake, false, services);
+        return dialog.Run(nullptr) ? L"OK " + ToWide(dialog.entry[kTextName]) + L" " + ToWide(dialog.entry[kTextMac])
+                                   : std::wstring(L"Cancel");
+    };
+    const auto range = [] {
+        CIpRange dialog(10000);
+        return dialog.Run(nullptr) ? L"OK " + std::to_wstring(dialog.addresses.size()) + L" from " +
+                                         ToWide(dialog.addresses.empty() ? u"" : dialog.addresses.front())
+                                   : std::wstring(L"Cancel");
+    };
+    const Row rows[] = {
+        {"computer, Enter", L"Remote computer", VK_RETURN, computer, L"OK alpha"},
+        {"computer, Escape", L"Remote computer", VK_ESCAPE, computer, L"Cancel"},
+        {"wakeup computer, Enter", L"Remote computer", VK_RETURN, wakeup, L"OK alpha 001122334455"},
+        {"wakeup computer, Escape", L"Remote computer", VK_ESCAPE, wakeup, L"Cancel"},
+        {"IP range, Enter", L"Range of IP", VK_RETURN, range, L"OK 254 from 192.168.1.1"},
+        {"IP range, Escape", L"Range of IP", VK_ESCAPE, range, L"Cancel"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::wstring focus;
+        std::thread driver([&] {
+            const HWND dialog = WaitForOwned(nullptr, row.title);
+            if (!dialog)
+                return;
+            test::BringToFront(dialog);
+            wchar_t name[32] = {};
+            ::GetClassNameW(FocusOf(dialog), name, 32);
+            focus = name;
+            test::PressKey(row.key);
+            WaitUntilGone(dialog);
+            if (::IsWindow(dialog))
+                ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);  // the key did nothing: end it anyway
+        });
+        const std::wstring ended = row.run();
+        driver.join();
+        EXPECT_EQ(row.ended, ended);
+        EXPECT_EQ(L"Edit", focus) << "the key goes to the dialog's first field";
+    }
 }
 
 // The wakeup dialog's links: the computer browser's name, then the MAC found by an echo request
