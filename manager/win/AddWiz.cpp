@@ -350,7 +350,7 @@ std::optional<std::u16string> CAddWiz::RunNew(HWND owner, TaskKind kind, const s
         pages.push_back(computersPage.Create());
     // The scheduler's own Schedule page where it has one, ours otherwise; it lives until the end.
     std::unique_ptr<CSchedulePage> ownSchedule;
-    pages.push_back(CreateSchedulePage(editor, true, ownSchedule));
+    pages.push_back(CreateSchedulePage(editor, true, ownSchedule, context_.systemSchedulePage));
     pages.push_back(finishPage.Create());
     RunSheet(owner, LoadText(IDS_WIZARD_CAPTION), kWizardFlags, pages);
     if (!finishPage.finished()) {
@@ -414,7 +414,7 @@ bool CAddWiz::RunProperties(HWND owner, const std::u16string& name) {
     if (state.kind == TaskKind::kRemote)
         pages.push_back(computersPage.Create());
     std::unique_ptr<CSchedulePage> ownSchedule;
-    pages.push_back(CreateSchedulePage(editor, false, ownSchedule));
+    pages.push_back(CreateSchedulePage(editor, false, ownSchedule, context_.systemSchedulePage));
     RunSheet(owner, LoadText(IDS_PROPERTIES_CAPTION), kPropertiesFlags, pages);
     if (!taskPage.applied()) {
         WipeText(state.password);

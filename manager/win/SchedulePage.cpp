@@ -431,8 +431,9 @@ void CSchedulePage::FlashSheet() {
     ::FlashWindowEx(&flash);
 }
 
-HPROPSHEETPAGE CreateSchedulePage(WorkItemEditor& editor, bool newTask, std::unique_ptr<CSchedulePage>& ownPage) {
-    if (HPROPSHEETPAGE system = editor.SchedulePage())
+HPROPSHEETPAGE CreateSchedulePage(WorkItemEditor& editor, bool newTask, std::unique_ptr<CSchedulePage>& ownPage,
+                                  const std::function<HPROPSHEETPAGE(WorkItemEditor&)>& systemPage) {
+    if (HPROPSHEETPAGE system = systemPage ? systemPage(editor) : editor.SchedulePage())
         return system;
     ownPage = std::make_unique<CSchedulePage>(editor, newTask);
     return ownPage->Create();
