@@ -93,6 +93,24 @@ HResult DeleteTaskPair(SchedulerCalls& scheduler, const std::u16string& folder, 
     return gone ? kOk : deleted;
 }
 
+HResult ReplaceTriggers(const TriggerCalls& calls, std::size_t formerCount, std::size_t newCount) {
+    std::size_t formersLeft = formerCount;
+    std::size_t added = 0;
+    HResult result = kOk;
+    while (formersLeft > 0 && (result = calls.remove(formersLeft - 1)) >= 0)
+        --formersLeft;
+    while (result >= 0 && added < newCount && (result = calls.addNew(added)) >= 0)
+        ++added;
+    if (result >= 0)
+        return result;
+    // Back to the former triggers: the new ones go, the former ones that went come back in order.
+    while (added > 0 && calls.remove(formersLeft + added - 1) >= 0)
+        --added;
+    for (std::size_t which = formersLeft; added == 0 && which < formerCount; ++which)
+        calls.addFormer(which);
+    return result;
+}
+
 void CheckSchedulerService(ServiceCalls& services, const std::function<bool()>& askToStart,
                            const std::function<void()>& reportStartFailure) {
     const std::optional<ServiceState> state = services.QuerySchedulerService();

@@ -58,6 +58,17 @@ HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, 
 // file, so the task stays whole and listed; one that was already gone loses its file too.
 HResult DeleteTaskPair(SchedulerCalls& scheduler, const std::u16string& folder, const std::u16string& bareName);
 
+// The trigger calls of one work item, by index; the trigger definitions stay with the caller.
+struct TriggerCalls {
+    std::function<HResult(std::size_t index)> remove;
+    std::function<HResult(std::size_t which)> addNew;     // the new trigger `which`, at the end
+    std::function<HResult(std::size_t which)> addFormer;  // the former trigger `which`, at the end
+};
+// Replaces a work item's `formerCount` triggers by `newCount` new ones. When a step fails the work
+// item gets its former triggers back, so it is never stored with part of either; the result is the
+// failed step's.
+HResult ReplaceTriggers(const TriggerCalls& calls, std::size_t formerCount, std::size_t newCount);
+
 enum class ServiceState { kStopped, kRunning, kOther };
 
 class ServiceCalls {

@@ -79,7 +79,8 @@ public:
     // The scheduler's own Schedule page, or nothing where the platform does not provide it.
     HPROPSHEETPAGE SchedulePage();
     HResult GetTriggers(std::vector<TASK_TRIGGER>& triggers);
-    // Replaces the work item's triggers, for a schedule page of our own and for tests.
+    // Replaces the work item's triggers, for a schedule page of our own and for tests; when a step
+    // fails the work item keeps the triggers it had.
     HResult SetTriggers(const std::vector<TASK_TRIGGER>& triggers);
 
     // Stores a new work item: triggers normalised, flags and account set, saved. An account error

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
 #include "scheduler/TaskStore.h"
 #include "tests/support/TestSupport.h"
@@ -233,6 +235,46 @@ TEST_F(TaskStore, NewPairStoresTheWorkItemFirstAndTheFileWhenItWasStored) {
     EXPECT_EQ(kFail, CreateTaskPair(save(kFail), record, dir.Folder(), u"quenep-0f", warning));
     EXPECT_FALSE(warning);
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0f.dat"));
+}
+
+// A work item's triggers are replaced whole or not at all.
+TEST(Triggers, AReplacementThatFailsMidwayLeavesTheFormerTriggers) {
+    struct Case {
+        std::size_t failingStep;  // 0 for none; counted over the removals and additions
+        std::vector<std::string> after;
+    };
+    const std::vector<std::string> former = {"daily", "weekly"}, wanted = {"once", "monthly", "logon"};
+    const Case cases[] = {
+        {0, wanted}, {1, former},  // the first removal
+        {2, former},               // the second removal, with one former trigger gone
+        {3, former},               // the first addition
+        {5, former},               // the last addition
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failingStep);
+        std::vector<std::string> item = former;
+        std::size_t steps = 0;
+        const auto fails = [&] { return ++steps == c.failingStep; };
+        TriggerCalls calls;
+        calls.remove = [&](std::size_t index) {
+            if (fails() || index >= item.size())
+                return kFail;
+            item.erase(item.begin() + static_cast<std::ptrdiff_t>(index));
+            return kOk;
+        };
+        calls.addNew = [&](std::size_t which) {
+            if (fails())
+                return kFail;
+            item.push_back(wanted[which]);
+            return kOk;
+        };
+        calls.addFormer = [&](std::size_t which) {
+            item.push_back(former[which]);
+            return kOk;
+        };
+        EXPECT_EQ(c.failingStep ? kFail : kOk, ReplaceTriggers(calls, former.size(), wanted.size()));
+        EXPECT_EQ(c.after, item);
+    }
 }
 
 TEST_F(TaskStore, AChangeWhoseFileCannotBeWrittenLeavesTheWorkItem) {
