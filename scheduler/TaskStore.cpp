@@ -64,14 +64,20 @@ void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder) {
     }
 }
 
-HResult CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem, const CTaskParams& record,
-                       const std::u16string& folder, const std::u16string& name, bool& accountWarning) {
+NewTaskPair CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem,
+                           const std::function<HResult()>& removeWorkItem, const CTaskParams& record,
+                           const std::u16string& folder, const std::u16string& name) {
+    NewTaskPair pair;
     const WorkItemSave save = saveWorkItem();
-    const bool stored = save.saved && (save.result == kOk || IsAccountError(save.result));
-    accountWarning = stored && save.result != kOk;
-    if (!stored)
-        return save.result;
-    return record.Save(folder, name) ? save.result : kFail;
+    pair.result = save.result;
+    pair.workItemStored = save.saved && (save.result == kOk || IsAccountError(save.result));
+    pair.accountWarning = pair.workItemStored && save.result != kOk;
+    if (!pair.workItemStored)
+        return pair;
+    pair.fileWritten = record.Save(folder, name);
+    if (!pair.fileWritten)
+        pair.removal = removeWorkItem();
+    return pair;
 }
 
 HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, const std::u16string& name,

@@ -45,11 +45,22 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
 // programs' work items stay.
 void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder);
 
+// What storing a new task gave.
+struct NewTaskPair {
+    HResult result = kFail;       // the work item's save, or the step before it that failed
+    bool workItemStored = false;  // saved, perhaps without valid credentials
+    bool accountWarning = false;  // stored without valid credentials: it will not start
+    bool fileWritten = false;
+    HResult removal = kOk;  // the removal of a work item whose task file could not be written
+    bool stored() const { return workItemStored && fileWritten; }
+};
+
 // A new task: the work item is stored first; the task file follows when the work item was stored,
-// even without valid credentials (`accountWarning` then tells the caller to say so). A work item
-// that was never saved gets no task file.
-HResult CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem, const CTaskParams& record,
-                       const std::u16string& folder, const std::u16string& name, bool& accountWarning);
+// even without valid credentials. A work item that was never saved gets no task file, and one
+// whose task file cannot be written is removed again: never a work item without its file.
+NewTaskPair CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem,
+                           const std::function<HResult()>& removeWorkItem, const CTaskParams& record,
+                           const std::u16string& folder, const std::u16string& name);
 // A changed task: the task file first, then the work item, which is left alone when the file
 // cannot be written.
 HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, const std::u16string& name,

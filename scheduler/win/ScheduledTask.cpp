@@ -380,7 +380,9 @@ WorkItemSave WorkItemEditor::FinishNew(const WorkItemSettings& settings) {
             return {hr, false};
         const bool system =
             settings.userName.empty() || settings.kind == TaskKind::kLocal || settings.action == kActionWakeOnLan;
-        hr = system ? SetSystemAccount() : task_->SetAccountInformation(W(settings.userName), W(settings.password));
+        hr = system ? SetSystemAccount()
+                    : task_->SetAccountInformation(W(settings.userName),
+                                                   reinterpret_cast<const wchar_t*>(settings.password.c_str()));
         if (FAILED(hr))
             return {hr, false};
     }
@@ -399,7 +401,8 @@ HResult WorkItemEditor::FinishExisting(const WorkItemSettings& settings) {
         if (settings.kind == TaskKind::kLocal || settings.action == kActionWakeOnLan)
             hr = SetSystemAccount();
         else if (settings.accountChanged && !settings.userName.empty())
-            hr = task_->SetAccountInformation(W(settings.userName), W(settings.password));
+            hr = task_->SetAccountInformation(W(settings.userName),
+                                              reinterpret_cast<const wchar_t*>(settings.password.c_str()));
     }
     if (FAILED(hr))
         return hr;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "model/SecretText.h"
 #include "platform/win/Com.h"
 #include "scheduler/TaskStore.h"
 #include "scheduler/TriggerText.h"
@@ -56,7 +57,7 @@ struct WorkItemSettings {
     int action = 0;
     bool runOnlyIfLoggedOn = false;
     std::u16string userName;
-    std::u16string password;
+    SecretText password;
     bool accountChanged = false;  // the user edited the account in the properties
 };
 

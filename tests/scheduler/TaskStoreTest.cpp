@@ -214,7 +214,6 @@ TEST_F(TaskStore, RemoveAllTakesOnlyTheExecutorsWorkItemsAndTheirFiles) {
 TEST_F(TaskStore, NewPairStoresTheWorkItemFirstAndTheFileWhenItWasStored) {
     CTaskParams record;
     record.comment = u"new";
-    bool warning = true;
     bool fileExistedDuringSave = true;
     const auto save = [&](HResult result) {
         return [&, result] {
@@ -222,19 +221,47 @@ TEST_F(TaskStore, NewPairStoresTheWorkItemFirstAndTheFileWhenItWasStored) {
             return WorkItemSave{result, true};
         };
     };
-    EXPECT_EQ(kOk, CreateTaskPair(save(kOk), record, dir.Folder(), u"quenep-0n", warning));
+    const auto noRemoval = [] { return kFail; };
+    NewTaskPair pair = CreateTaskPair(save(kOk), noRemoval, record, dir.Folder(), u"quenep-0n");
+    EXPECT_EQ(kOk, pair.result);
+    EXPECT_TRUE(pair.stored());
     EXPECT_FALSE(fileExistedDuringSave);
-    EXPECT_FALSE(warning);
+    EXPECT_FALSE(pair.accountWarning);
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "quenep-0n.dat"));
 
-    EXPECT_EQ(kAccountNameNotFound,
-              CreateTaskPair(save(kAccountNameNotFound), record, dir.Folder(), u"quenep-0w", warning));
-    EXPECT_TRUE(warning);
+    pair = CreateTaskPair(save(kAccountNameNotFound), noRemoval, record, dir.Folder(), u"quenep-0w");
+    EXPECT_EQ(kAccountNameNotFound, pair.result);
+    EXPECT_TRUE(pair.accountWarning);
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "quenep-0w.dat"));
 
-    EXPECT_EQ(kFail, CreateTaskPair(save(kFail), record, dir.Folder(), u"quenep-0f", warning));
-    EXPECT_FALSE(warning);
+    pair = CreateTaskPair(save(kFail), noRemoval, record, dir.Folder(), u"quenep-0f");
+    EXPECT_EQ(kFail, pair.result);
+    EXPECT_FALSE(pair.accountWarning);
+    EXPECT_FALSE(pair.stored());
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0f.dat"));
+}
+
+// A work item whose task file cannot be written is removed again, and what the removal gave is
+// kept for the message.
+TEST_F(TaskStore, NewWorkItemWhoseFileCannotBeWrittenIsRemovedAndItsRemovalChecked) {
+    std::filesystem::create_directory(dir.Path() / "quenep-0x.dat");
+    for (const HResult removal : {kOk, kAccessDenied}) {
+        SCOPED_TRACE(removal);
+        int removals = 0;
+        const NewTaskPair pair = CreateTaskPair(
+            [] {
+                return WorkItemSave{kOk, true};
+            },
+            [&] {
+                ++removals;
+                return removal;
+            },
+            CTaskParams(), dir.Folder(), u"quenep-0x");
+        EXPECT_TRUE(pair.workItemStored);
+        EXPECT_FALSE(pair.fileWritten);
+        EXPECT_EQ(1, removals);
+        EXPECT_EQ(removal, pair.removal);
+    }
 }
 
 // A work item's triggers are replaced whole or not at all.
@@ -297,13 +324,13 @@ TEST_F(TaskStore, AChangeWhoseFileCannotBeWrittenLeavesTheWorkItem) {
 TEST_F(TaskStore, WorkItemNeverSavedGetsNoTaskFile) {
     for (HResult result : {kAccessDenied, kAccountNameNotFound, kAccountInformationNotSet, kFail}) {
         SCOPED_TRACE(result);
-        bool warning = true;
-        EXPECT_EQ(result, CreateTaskPair(
-                              [result] {
-                                  return WorkItemSave{result, false};
-                              },
-                              CTaskParams(), dir.Folder(), u"quenep-0u", warning));
-        EXPECT_FALSE(warning);
+        const NewTaskPair pair = CreateTaskPair(
+            [result] {
+                return WorkItemSave{result, false};
+            },
+            [] { return kFail; }, CTaskParams(), dir.Folder(), u"quenep-0u");
+        EXPECT_EQ(result, pair.result);
+        EXPECT_FALSE(pair.accountWarning);
         EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0u.dat"));
     }
 }
