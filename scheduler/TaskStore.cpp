@@ -75,8 +75,11 @@ NewTaskPair CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem,
     if (!pair.workItemStored)
         return pair;
     pair.fileWritten = record.Save(folder, name);
-    if (!pair.fileWritten)
-        pair.removal = removeWorkItem();
+    if (!pair.fileWritten) {
+        const HResult removed = removeWorkItem();
+        // One that is gone already is no longer left behind.
+        pair.removal = removed >= 0 || removed == kFileNotFound || removed == kPathNotFound ? kOk : removed;
+    }
     return pair;
 }
 
