@@ -199,7 +199,8 @@ HBRUSH CTaskProp::OnControlColor(UINT message, HDC dc, HWND control) {
         return nullptr;
     ::SetTextColor(dc, RGB(0, 0, 204));
     ::SetBkMode(dc, TRANSPARENT);
-    return ::GetSysColorBrush(COLOR_BTNFACE);
+    // No fill of its own: the page's background, plain or themed, shows through.
+    return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
 }
 
 bool CTaskProp::OnMessage(UINT message, WPARAM wParam, LPARAM) {
