@@ -250,8 +250,23 @@ const char* ActName(Act act) {
     return "";
 }
 
-void Perform(HWND sheet, Act act) {
+// Brings the sheet to the front and waits until it stays where it is, so that a click lands on the
+// control it is aimed at.
+void ReadyForInput(HWND sheet) {
     test::BringToFront(sheet);
+    RECT last{};
+    int still = 0;
+    for (int i = 0; i < 100 && still < 3; ++i) {
+        RECT now{};
+        ::GetWindowRect(sheet, &now);
+        still = ::EqualRect(&now, &last) && ::GetForegroundWindow() == sheet ? still + 1 : 0;
+        last = now;
+        ::Sleep(30);
+    }
+}
+
+void Perform(HWND sheet, Act act) {
+    ReadyForInput(sheet);
     switch (act) {
         case Act::kNone:
             break;
@@ -397,6 +412,7 @@ void ClickCheck(HWND page, int control, bool checked) {
         test::Click(::GetDlgItem(page, control));
     for (int i = 0; i < 100 && (::IsDlgButtonChecked(page, control) == BST_CHECKED) != checked; ++i)
         ::Sleep(20);
+    EXPECT_EQ(checked, ::IsDlgButtonChecked(page, control) == BST_CHECKED) << "control " << control;
 }
 
 // Shows a page of the properties sheet as a person does: a click on its tab.
@@ -498,7 +514,7 @@ TEST_F(TaskEditorAsAPerson, PropertiesKeysWithEitherSchedulePage) {
         standIn.refuse = c.refuse;
         std::atomic<bool> stayedOpen{true}, captionAsItWas{true};
         Drive([&](HWND sheet) {
-            test::BringToFront(sheet);
+            ReadyForInput(sheet);
             c.prepare(CurrentPage(sheet));
             if (c.page != Shown::kTask)
                 ClickTab(sheet, 1);
@@ -583,6 +599,7 @@ bool WaitForFocus(HWND control) {
 void NextActionByKeyboard(HWND page) {
     const HWND comment = ::GetDlgItem(page, kCtlComment);
     const HWND actions = ::GetDlgItem(page, kCtlAction);
+    ReadyForInput(::GetAncestor(page, GA_ROOT));
     test::Click(comment);
     EXPECT_TRUE(WaitForFocus(comment));
     test::PressKeys({VK_SHIFT, VK_TAB});
@@ -612,7 +629,7 @@ TEST_F(TaskEditorAsAPerson, RemoteAccountKeepsItsBoxAndTheAccountDialogTakesEnte
     std::vector<std::string> seen;
     Drive([&](HWND sheet) {
         const HWND page = CurrentPage(sheet);
-        test::BringToFront(sheet);
+        ReadyForInput(sheet);
         const auto note = [&](const std::string& what) {
             seen.push_back(what +
                            (::IsDlgButtonChecked(page, kCtlRunOnlyIfLoggedOn) == BST_CHECKED ? " ticked" : " clear"));
@@ -671,7 +688,7 @@ TEST_F(TaskEditorAsAPerson, RemotePropertiesWithAnotherActionKeepTheStoredAccoun
     ASSERT_FALSE(name.empty());
     Drive([&](HWND sheet) {
         const HWND page = CurrentPage(sheet);
-        test::BringToFront(sheet);
+        ReadyForInput(sheet);
         NextActionByKeyboard(page);  // Reboot
         Perform(sheet, Act::kEnter);
         WaitToShow(sheet, "end");
