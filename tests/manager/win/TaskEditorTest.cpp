@@ -21,6 +21,7 @@
 #include "scheduler/TaskStore.h"
 #include "tests/manager/win/EditorFixture.h"
 #include "tests/manager/win/ScheduleStandIn.h"
+#include "tests/support/TestSupport.h"
 #include "tests/support/win/Input.h"
 #include "tests/support/win/TaskPairs.h"
 
@@ -343,12 +344,35 @@ TEST_F(TaskEditorAsAPerson, WizardButtonsAndKeysWithEitherSchedulePage) {
         {Act::kAltNext, "Finish BF"},   {Act::kAltBack, "Schedule BN"},
         {Act::kClickNext, "Finish BF"}, {Act::kEnter, "end"},
     };
-    for (const bool system : {true, false}) {
-        SCOPED_TRACE(system ? "the system's Schedule page" : "our own Schedule page");
+    // A remote task's wizard has the computer list between: Alt+N and clicks there, since Enter on
+    // the list is the list's own key.
+    const std::vector<Step> remoteSteps = {
+        {Act::kNone, "Task N"},         {Act::kEnter, "Computers BN"},    {Act::kAltNext, "Schedule BN"},
+        {Act::kEnter, "Finish BF"},     {Act::kAltBack, "Schedule BN"},   {Act::kAltBack, "Computers BN"},
+        {Act::kClickBack, "Task N"},    {Act::kAltNext, "Computers BN"},  {Act::kClickNext, "Schedule BN"},
+        {Act::kClickNext, "Finish BF"}, {Act::kClickBack, "Schedule BN"}, {Act::kAltNext, "Finish BF"},
+        {Act::kClickFinish, "end"},
+    };
+    test::TempDir dir;
+    CTaskParams remote;
+    remote.action = kActionShutdown;
+    remote.local = 0;
+    remote.computers.push_back(ComputerEntry{});
+    remote.computers[0][kTextName] = u"pc-one";
+    const std::u16string ini = dir.File("remote.ini");
+    ASSERT_TRUE(remote.ExportIni(ini));
+    for (const auto& [kind, system] : {std::pair{TaskKind::kLocal, true},
+                                       {TaskKind::kLocal, false},
+                                       {TaskKind::kRemote, true},
+                                       {TaskKind::kRemote, false}}) {
+        SCOPED_TRACE(testing::Message() << (kind == TaskKind::kRemote ? "remote, " : "local, ")
+                                        << (system ? "the system's Schedule page" : "our own Schedule page"));
         UseSchedulePage(system);
+        standIn.applies = 0;
         std::vector<std::string> differences;
-        Drive([&](HWND sheet) { Walk(sheet, steps, differences); });
-        const auto name = CAddWiz(context).RunNew(owner, TaskKind::kLocal, std::nullopt);
+        const bool isRemote = kind == TaskKind::kRemote;
+        Drive([&](HWND sheet) { Walk(sheet, isRemote ? remoteSteps : steps, differences); });
+        const auto name = CAddWiz(context).RunNew(owner, kind, isRemote ? std::optional(ini) : std::nullopt);
         driver.Join();
         EXPECT_EQ(std::vector<std::string>{}, differences);
         ASSERT_TRUE(name);
