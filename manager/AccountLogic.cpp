@@ -24,10 +24,12 @@ std::u16string Trimmed(std::u16string_view text) {
 
 }  // namespace
 
-AccountCheck CheckAccount(const AccountInput& input, const std::u16string& computerName) {
+AccountCheck CheckAccount(const AccountInput& input, const std::optional<std::u16string>& computerName) {
     AccountCheck check;
-    // The password is trimmed only to see whether it is blank; it is used and compared as typed.
-    if (Trimmed(input.password).empty()) {
+    // The password is looked at only to see whether it is blank, without a copy; it is used and
+    // compared as typed.
+    const std::u16string_view password = input.password.view();
+    if (std::all_of(password.begin(), password.end(), IsBlank)) {
         check.messageId = IDS_BLANK_PASSWORD;
         check.focus = kAccountPassword;
         return check;
@@ -43,8 +45,14 @@ AccountCheck CheckAccount(const AccountInput& input, const std::u16string& compu
         check.focus = kAccountUserName;
         return check;
     }
-    if (name.find(u'\\') == std::u16string::npos && name.find(u'@') == std::u16string::npos)
-        name = computerName + u"\\" + name;
+    if (name.find(u'\\') == std::u16string::npos && name.find(u'@') == std::u16string::npos) {
+        if (!computerName) {
+            check.messageId = IDS_COMPUTER_NAME_UNKNOWN;
+            check.focus = kAccountUserName;
+            return check;
+        }
+        name = *computerName + u"\\" + name;
+    }
     std::transform(name.begin(), name.end(), name.begin(),
                    [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; });
     const std::size_t slash = name.rfind(u'\\');
@@ -54,13 +62,6 @@ AccountCheck CheckAccount(const AccountInput& input, const std::u16string& compu
     check.accept = true;
     check.userName = std::move(name);
     return check;
-}
-
-void WipeText(std::u16string& text) {
-    volatile char16_t* units = text.data();
-    for (std::size_t i = 0; i < text.size(); ++i)
-        units[i] = 0;
-    text.clear();
 }
 
 }  // namespace velmora

@@ -1,7 +1,10 @@
 // The checks of the account dialog, which asks under which account a remote task runs.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "model/SecretText.h"
 
 namespace velmora {
 
@@ -9,8 +12,8 @@ enum AccountField { kAccountPassword, kAccountConfirmation, kAccountUserName };
 
 struct AccountInput {
     std::u16string userName;
-    std::u16string password;
-    std::u16string confirmation;
+    SecretText password;
+    SecretText confirmation;
 };
 
 struct AccountCheck {
@@ -24,10 +27,8 @@ struct AccountCheck {
 // OK pressed: a password that is blank once trimmed, a confirmation that differs from the password,
 // an empty user name are refused in that order. A name without a domain gets the computer's name
 // in front (a logon name with "@" carries its own), the name is written in capitals, and a name
-// whose last part is SYSTEM means the system account.
-AccountCheck CheckAccount(const AccountInput& input, const std::u16string& computerName);
-
-// Overwrites a text's units before it is dropped: passwords do not outlive their use in memory.
-void WipeText(std::u16string& text);
+// whose last part is SYSTEM means the system account. Without the computer's name (it could not be
+// read) a name without a domain is refused with a message.
+AccountCheck CheckAccount(const AccountInput& input, const std::optional<std::u16string>& computerName);
 
 }  // namespace velmora

@@ -76,6 +76,64 @@ TaskPageView ApplyTaskPageRules(const TaskPageState& state) {
     return view;
 }
 
+int RefusedTaskField(const TaskPageView& view, std::u16string_view comment, std::u16string_view message,
+                     std::u16string_view delay) {
+    if (!IsStorableText(comment))
+        return kCtlComment;
+    if (view.Visible(kCtlMessage) && !IsStorableText(message))
+        return kCtlMessage;
+    if (view.Visible(kCtlDelay) && !CheckDelay(delay))
+        return kCtlDelay;
+    return 0;
+}
+
+bool TicksRunOnlyIfLoggedOn(const ActionChangeAccount& account) {
+    if (account.kind != TaskKind::kRemote || account.action == kActionWakeOnLan || account.accountStored)
+        return false;
+    return !account.hasUserName || !account.hasPassword;
+}
+
+unsigned WizardButtonsAt(WizardMoment moment) {
+    switch (moment) {
+        case WizardMoment::kTaskShown:
+            return kWizardNext;
+        case WizardMoment::kTaskLeft:
+        case WizardMoment::kComputersShown:
+        case WizardMoment::kFinishLeftBack:
+            return kWizardBack | kWizardNext;
+        case WizardMoment::kFinishShown:
+            return kWizardBack | kWizardFinish;
+    }
+    return kWizardBack | kWizardNext;
+}
+
+EditorMessage NewTaskMessage(const NewTaskPair& pair, const std::u16string& taskFilePath,
+                             const std::u16string& workItemPath,
+                             const std::function<std::u16string(HResult)>& systemText) {
+    if (!pair.workItemStored)
+        return {IDS_TASK_NOT_STORED, {systemText(pair.result)}};
+    if (!pair.fileWritten) {
+        if (pair.removal == kOk)
+            return {IDS_TASK_FILE_UNWRITABLE, {taskFilePath}};
+        return {IDS_WORK_ITEM_LEFT, {taskFilePath, workItemPath, systemText(pair.removal)}};
+    }
+    if (pair.accountWarning)
+        return {IDS_ACCOUNT_WARNING, {}};
+    return {};
+}
+
+std::u16string FillIn(std::u16string text, const std::vector<std::u16string>& fillIns) {
+    std::size_t from = 0;
+    for (const std::u16string& fillIn : fillIns) {
+        const std::size_t at = text.find(u"%s", from);
+        if (at == std::u16string::npos)
+            break;
+        text.replace(at, 2, fillIn);
+        from = at + fillIn.size();
+    }
+    return text;
+}
+
 std::optional<long long> CheckDelay(std::u16string_view text) {
     if (text.empty() || text.size() > static_cast<std::size_t>(kDelayTextLimit))
         return std::nullopt;

@@ -105,14 +105,23 @@ void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder) {
     }
 }
 
-HResult CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem, const CTaskParams& record,
-                       const std::u16string& folder, const std::u16string& name, bool& accountWarning) {
+NewTaskPair CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem,
+                           const std::function<HResult()>& removeWorkItem, const CTaskParams& record,
+                           const std::u16string& folder, const std::u16string& name) {
+    NewTaskPair pair;
     const WorkItemSave save = saveWorkItem();
-    const bool stored = save.saved && (save.result == kOk || IsAccountError(save.result));
-    accountWarning = stored && save.result != kOk;
-    if (!stored)
-        return save.result;
-    return record.SaveNew(folder, name) ? save.result : kFail;
+    pair.result = save.result;
+    pair.workItemStored = save.saved && (save.result == kOk || IsAccountError(save.result));
+    pair.accountWarning = pair.workItemStored && save.result != kOk;
+    if (!pair.workItemStored)
+        return pair;
+    pair.fileWritten = record.SaveNew(folder, name);
+    if (!pair.fileWritten) {
+        const HResult removed = removeWorkItem();
+        // One that is gone already is no longer left behind.
+        pair.removal = removed >= 0 || removed == kFileNotFound || removed == kPathNotFound ? kOk : removed;
+    }
+    return pair;
 }
 
 HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, const std::u16string& name,
@@ -144,6 +153,24 @@ HResult DeleteTaskPair(SchedulerCalls& scheduler, const std::u16string& folder, 
     if (gone)
         CTaskParams::Remove(folder, bareName);
     return gone ? kOk : deleted;
+}
+
+HResult ReplaceTriggers(const TriggerCalls& calls, std::size_t formerCount, std::size_t newCount) {
+    std::size_t formersLeft = formerCount;
+    std::size_t added = 0;
+    HResult result = kOk;
+    while (formersLeft > 0 && (result = calls.remove(formersLeft - 1)) >= 0)
+        --formersLeft;
+    while (result >= 0 && added < newCount && (result = calls.addNew(added)) >= 0)
+        ++added;
+    if (result >= 0)
+        return result;
+    // Back to the former triggers: the new ones go, the former ones that went come back in order.
+    while (added > 0 && calls.remove(formersLeft + added - 1) >= 0)
+        --added;
+    for (std::size_t which = formersLeft; added == 0 && which < formerCount; ++which)
+        calls.addFormer(which);
+    return result;
 }
 
 void CheckSchedulerService(ServiceCalls& services, const std::function<bool()>& askToStart,

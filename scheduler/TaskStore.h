@@ -62,12 +62,23 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
 // programs' work items stay.
 void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder);
 
+// What storing a new task gave.
+struct NewTaskPair {
+    HResult result = kFail;       // the work item's save, or the step before it that failed
+    bool workItemStored = false;  // saved, perhaps without valid credentials
+    bool accountWarning = false;  // stored without valid credentials: it will not start
+    bool fileWritten = false;
+    HResult removal = kOk;  // the removal of a work item whose task file could not be written
+    bool stored() const { return workItemStored && fileWritten; }
+};
+
 // A new task: the work item is stored first; the task file follows when the work item was stored,
-// even without valid credentials (`accountWarning` then tells the caller to say so). A work item
-// that was never saved gets no task file. The task file is made new and protected: a file that
-// someone put at its name first fails the pair.
-HResult CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem, const CTaskParams& record,
-                       const std::u16string& folder, const std::u16string& name, bool& accountWarning);
+// even without valid credentials. A work item that was never saved gets no task file, and one
+// whose task file cannot be written is removed again: never a work item without its file. The task
+// file is made new and protected: a file that someone put at its name first fails the pair.
+NewTaskPair CreateTaskPair(const std::function<WorkItemSave()>& saveWorkItem,
+                           const std::function<HResult()>& removeWorkItem, const CTaskParams& record,
+                           const std::u16string& folder, const std::u16string& name);
 // A changed task: the task file first, then the work item, which is left alone when the file
 // cannot be written. When the work item cannot be updated (other than for its account), the task
 // file is put back as it was; `fileRestored` says whether that worked.
@@ -77,6 +88,17 @@ HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, 
 // Deletes the work item, then the task file. A work item that could not be deleted keeps its task
 // file, so the task stays whole and listed; one that was already gone loses its file too.
 HResult DeleteTaskPair(SchedulerCalls& scheduler, const std::u16string& folder, const std::u16string& bareName);
+
+// The trigger calls of one work item, by index; the trigger definitions stay with the caller.
+struct TriggerCalls {
+    std::function<HResult(std::size_t index)> remove;
+    std::function<HResult(std::size_t which)> addNew;     // the new trigger `which`, at the end
+    std::function<HResult(std::size_t which)> addFormer;  // the former trigger `which`, at the end
+};
+// Replaces a work item's `formerCount` triggers by `newCount` new ones. When a step fails the work
+// item gets its former triggers back, so it is never stored with part of either; the result is the
+// failed step's.
+HResult ReplaceTriggers(const TriggerCalls& calls, std::size_t formerCount, std::size_t newCount);
 
 enum class ServiceState { kStopped, kRunning, kOther };
 

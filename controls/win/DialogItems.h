@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "model/SecretText.h"
 #include "platform/win/WideText.h"
 namespace velmora {
 
@@ -17,6 +18,23 @@ inline std::u16string ItemText(HWND dialog, int control) {
 
 inline void SetItemText(HWND dialog, int control, const std::u16string& text) {
     ::SetDlgItemTextW(dialog, control, W(text));
+}
+
+// A secret's text read straight into a buffer that is wiped when it goes: no other copy is made.
+inline SecretText SecretItemText(HWND dialog, int control) {
+    const HWND item = ::GetDlgItem(dialog, control);
+    SecretText text;
+    const int room = ::GetWindowTextLengthW(item) + 1;
+    const int length =
+        ::GetWindowTextW(item, reinterpret_cast<wchar_t*>(text.Buffer(static_cast<std::size_t>(room))), room);
+    text.Resize(static_cast<std::size_t>(length > 0 ? length : 0));
+    return text;
+}
+
+// A refusal's flash: the title bar flashes once and is left as it was (active or not).
+inline void FlashOnce(HWND window) {
+    ::FlashWindow(window, TRUE);
+    ::FlashWindow(window, FALSE);
 }
 
 // An edit control's own copy of a secret is overwritten and emptied before the window goes.

@@ -7,7 +7,6 @@
 
 #include "controls/win/DialogItems.h"
 #include "manager/AccountLogic.h"
-#include "manager/ShellLogic.h"
 #include "manager/StringIds.h"
 #include "manager/win/SchedulePage.h"
 #include "manager/win/Shell.h"
@@ -22,15 +21,29 @@
 namespace velmora {
 namespace {
 
-std::u16string ComputerName() {
+// The computer's name, or nothing (with the system's error) when it cannot be read.
+std::optional<std::u16string> ComputerName(DWORD& error) {
     wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-    ::GetComputerNameW(name, &size);
+    if (!::GetComputerNameW(name, &size)) {
+        error = ::GetLastError();
+        return std::nullopt;
+    }
     return FromWide(name, size);
 }
 
-// The sheets are modal and owned by our own window, never by whatever is in the foreground.
-bool RunSheet(HWND owner, const std::wstring& caption, DWORD flags, std::vector<HPROPSHEETPAGE>& pages) {
+void SetWizardButtons(HWND sheet, WizardMoment moment) {
+    const unsigned buttons = WizardButtonsAt(moment);
+    DWORD flags = 0;
+    flags |= buttons & kWizardBack ? PSWIZB_BACK : 0;
+    flags |= buttons & kWizardNext ? PSWIZB_NEXT : 0;
+    flags |= buttons & kWizardFinish ? PSWIZB_FINISH : 0;
+    ::SendMessageW(sheet, PSM_SETWIZBUTTONS, 0, flags);
+}
+
+// The sheets are modal and owned by our own window, never by whatever is in the foreground. The
+// sheet's result: positive when it was accepted as a whole (OK, or Finish), 0 when cancelled.
+INT_PTR RunSheet(HWND owner, const std::wstring& caption, DWORD flags, std::vector<HPROPSHEETPAGE>& pages) {
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
     header.dwFlags = flags;
@@ -39,11 +52,12 @@ bool RunSheet(HWND owner, const std::wstring& caption, DWORD flags, std::vector<
     header.pszCaption = caption.c_str();
     header.nPages = static_cast<UINT>(pages.size());
     header.phpage = pages.data();
-    return ::PropertySheetW(&header) >= 0;
+    return ::PropertySheetW(&header);
 }
 
-constexpr DWORD kWizardFlags = 0x10A0;      // wizard, no Apply button, context help
-constexpr DWORD kPropertiesFlags = 0x0080;  // no Apply button
+constexpr int kWizardFinishButton = 0x3025;  // the wizard's own Finish button
+constexpr DWORD kWizardFlags = 0x10A0;       // wizard, no Apply button, context help
+constexpr DWORD kPropertiesFlags = 0x0080;   // no Apply button
 
 }  // namespace
 
@@ -56,10 +70,6 @@ CAccDlg::CAccDlg(ManagerContext& context, std::u16string name) : userName(std::m
         WipeItem(hwnd(), IDC_ACCOUNT_CONFIRM);
         End(IDCANCEL);
     });
-}
-
-CAccDlg::~CAccDlg() {
-    WipeText(password);
 }
 
 bool CAccDlg::Run(HWND owner) {
@@ -78,19 +88,20 @@ void CAccDlg::OnInitDialog() {
 }
 
 void CAccDlg::Accept() {
-    AccountInput input{ItemText(hwnd(), IDC_ACCOUNT_USER), ItemText(hwnd(), IDC_ACCOUNT_PASSWORD),
-                       ItemText(hwnd(), IDC_ACCOUNT_CONFIRM)};
-    const AccountCheck check = CheckAccount(input, ComputerName());
-    WipeText(input.confirmation);
+    AccountInput input{ItemText(hwnd(), IDC_ACCOUNT_USER), SecretItemText(hwnd(), IDC_ACCOUNT_PASSWORD),
+                       SecretItemText(hwnd(), IDC_ACCOUNT_CONFIRM)};
+    DWORD nameError = 0;
+    const AccountCheck check = CheckAccount(input, ComputerName(nameError));
     if (!check.accept) {
-        WipeText(input.password);
         const int field = check.focus == kAccountPassword       ? IDC_ACCOUNT_PASSWORD
                           : check.focus == kAccountConfirmation ? IDC_ACCOUNT_CONFIRM
                                                                 : IDC_ACCOUNT_USER;
-        if (check.messageId)
-            context_.messageBox(hwnd(), LoadText(check.messageId), MB_OK | MB_ICONEXCLAMATION);
+        if (check.messageId) {
+            const std::u16string text = FillIn(FromWide(LoadText(check.messageId)), {SystemMessageText(nameError)});
+            context_.messageBox(hwnd(), ToWide(text), MB_OK | MB_ICONEXCLAMATION);
+        }
         if (check.flash)
-            ::FlashWindow(hwnd(), TRUE);
+            FlashOnce(hwnd());
         ::SetFocus(Item(field));
         return;
     }
@@ -106,18 +117,23 @@ void CAccDlg::Accept() {
 CTaskProp::CTaskProp(EditorState& state, ManagerContext& context) : state_(state), context_(context) {
     OnNotifyCode(PSN_SETACTIVE, [this](NMHDR&) {
         if (state_.wizard)
-            ::SendMessageW(Sheet(), PSM_SETWIZBUTTONS, 0, PSWIZB_NEXT);
+            SetWizardButtons(Sheet(), WizardMoment::kTaskShown);
         ApplyRules();
         WriteControls();
         return 0;
     });
     OnNotifyCode(PSN_KILLACTIVE, [this](NMHDR&) { return ReadControls() ? FALSE : TRUE; });
-    OnNotifyCode(PSN_WIZNEXT, [this](NMHDR&) { return OnWizardNext(); });
+    OnNotifyCode(PSN_WIZNEXT, [this](NMHDR&) {
+        const LRESULT stay = OnWizardNext();
+        // The page that follows may be the system's Schedule page, which sets no buttons.
+        if (stay == 0)
+            SetWizardButtons(Sheet(), WizardMoment::kTaskLeft);
+        return stay;
+    });
+    // What the page read counts only when the whole sheet is accepted: the sheet's result says so.
     OnNotifyCode(PSN_APPLY, [this](NMHDR&) {
-        if (!ReadControls())
-            return static_cast<LRESULT>(PSNRET_INVALID_NOCHANGEPAGE);
-        applied_ = true;
-        return static_cast<LRESULT>(PSNRET_NOERROR);
+        // A refusal shows this page, wherever OK was pressed.
+        return static_cast<LRESULT>(ReadControls() ? PSNRET_NOERROR : PSNRET_INVALID);
     });
     OnNotifyCode(PSN_HELP, [this](NMHDR&) {
         if (context_.openHelp)
@@ -177,14 +193,17 @@ void CTaskProp::OnInitDialog() {
     WriteControls();
 }
 
-bool CTaskProp::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    // "Log file.." is drawn as a link.
-    if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == Item(kCtlLogFile)) {
-        ::SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 204));
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        SetResult(reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW)));
-        return true;
-    }
+// "Log file.." is drawn as a link. A dialog answers a control's colour with the brush itself.
+HBRUSH CTaskProp::OnControlColor(UINT message, HDC dc, HWND control) {
+    if (message != WM_CTLCOLORSTATIC || control != Item(kCtlLogFile))
+        return nullptr;
+    ::SetTextColor(dc, RGB(0, 0, 204));
+    ::SetBkMode(dc, TRANSPARENT);
+    // No fill of its own: the page's background, plain or themed, shows through.
+    return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
+}
+
+bool CTaskProp::OnMessage(UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_SETCURSOR && reinterpret_cast<HWND>(wParam) == Item(kCtlLogFile)) {
         ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
         SetResult(TRUE);
@@ -222,24 +241,20 @@ void CTaskProp::WriteControls() {
 }
 
 void CTaskProp::Refuse(int control) {
-    ::SetFocus(Item(control));
-    ::FlashWindow(Sheet(), TRUE);
+    // Posted: refused at apply with another page shown, the sheet shows this page first.
+    ::PostMessageW(Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(control)), TRUE);
+    FlashOnce(Sheet());
 }
 
 bool CTaskProp::ReadControls() {
     const std::u16string comment = ItemText(hwnd(), kCtlComment);
     const std::u16string message = ItemText(hwnd(), kCtlMessage);
     const std::u16string delay = ItemText(hwnd(), kCtlDelay);
-    if (!IsStorableText(comment)) {
-        Refuse(kCtlComment);
-        return false;
-    }
-    if (!IsStorableText(message)) {
-        Refuse(kCtlMessage);
-        return false;
-    }
-    if (::IsWindowVisible(Item(kCtlDelay)) && !CheckDelay(delay)) {
-        Refuse(kCtlDelay);
+    // What the user sees decides, not whether the page is the one shown.
+    const TaskPageView view =
+        ApplyTaskPageRules({SelectedAction(), state_.kind, state_.wizard, Checked(kCtlNoShow), Checked(kCtlForce)});
+    if (const int refused = RefusedTaskField(view, comment, message, delay)) {
+        Refuse(refused);
         return false;
     }
     state_.action = SelectedAction();
@@ -258,8 +273,8 @@ void CTaskProp::OnActionChanged() {
     state_.action = SelectedAction();
     state_.record.noshow = Checked(kCtlNoShow) ? 1 : 0;
     state_.record.force = Checked(kCtlForce) ? 1 : 0;
-    if (state_.kind == TaskKind::kRemote && state_.action != kActionWakeOnLan &&
-        (state_.userName.empty() || state_.password.empty())) {
+    if (TicksRunOnlyIfLoggedOn(
+            {state_.kind, state_.action, state_.accountStored, !state_.userName.empty(), !state_.password.empty()})) {
         state_.runOnlyIfLoggedOn = true;
         ::CheckDlgButton(hwnd(), kCtlRunOnlyIfLoggedOn, BST_CHECKED);
     }
@@ -273,8 +288,7 @@ void CTaskProp::OnRunOnlyIfLoggedOn() {
     CAccDlg account(context_, state_.userName);
     if (account.Run(Sheet())) {
         state_.userName = account.userName;
-        WipeText(state_.password);
-        state_.password = account.password;
+        state_.password = std::move(account.password);
         state_.accountChanged = true;
     } else {
         state_.runOnlyIfLoggedOn = true;
@@ -298,7 +312,16 @@ LRESULT CTaskProp::OnWizardNext() {
 
 CAddWiz3::CAddWiz3() {
     OnNotifyCode(PSN_SETACTIVE, [this](NMHDR&) {
-        ::SendMessageW(Sheet(), PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_FINISH);
+        SetWizardButtons(Sheet(), WizardMoment::kFinishShown);
+        // The Next button that brought the user here is gone, and the page has no field: the keys
+        // go to Finish, so Enter finishes and Escape cancels.
+        ::PostMessageW(Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(Sheet(), kWizardFinishButton)),
+                       TRUE);
+        return 0;
+    });
+    OnNotifyCode(PSN_WIZBACK, [this](NMHDR&) {
+        // The page before may be the system's Schedule page, which sets no buttons.
+        SetWizardButtons(Sheet(), WizardMoment::kFinishLeftBack);
         return 0;
     });
     OnNotifyCode(PSN_WIZFINISH, [this](NMHDR&) {
@@ -317,11 +340,8 @@ HPROPSHEETPAGE CAddWiz3::Create() {
 
 // --- the sheets -------------------------------------------------------------------------------
 
-void CAddWiz::Tell(HWND owner, int stringId, const std::u16string& path) {
-    std::wstring text = LoadText(stringId);
-    if (const auto at = text.find(L"%s"); at != std::wstring::npos)
-        text.replace(at, 2, ToWide(path));
-    context_.messageBox(owner, text, MB_OK | MB_ICONEXCLAMATION);
+void CAddWiz::Tell(HWND owner, int stringId, const std::vector<std::u16string>& fillIns) {
+    context_.messageBox(owner, ToWide(FillIn(FromWide(LoadText(stringId)), fillIns)), MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::optional<std::u16string> CAddWiz::RunNew(HWND owner, TaskKind kind, const std::optional<std::u16string>& iniPath) {
@@ -352,13 +372,11 @@ std::optional<std::u16string> CAddWiz::RunNew(HWND owner, TaskKind kind, const s
         pages.push_back(computersPage.Create());
     // The scheduler's own Schedule page where it has one, ours otherwise; it lives until the end.
     std::unique_ptr<CSchedulePage> ownSchedule;
-    pages.push_back(CreateSchedulePage(editor, true, ownSchedule));
+    pages.push_back(CreateSchedulePage(editor, true, ownSchedule, context_.systemSchedulePage));
     pages.push_back(finishPage.Create());
     RunSheet(owner, LoadText(IDS_WIZARD_CAPTION), kWizardFlags, pages);
-    if (!finishPage.finished()) {
-        WipeText(state.password);
-        return std::nullopt;  // the work item was never stored
-    }
+    if (!finishPage.finished())
+        return std::nullopt;  // cancelled: the work item was never stored
 
     state.record.action = state.action;
     state.record.local = kind == TaskKind::kLocal ? 1 : 0;
@@ -369,27 +387,17 @@ std::optional<std::u16string> CAddWiz::RunNew(HWND owner, TaskKind kind, const s
     WorkItemSettings settings{kind,           state.action,   state.runOnlyIfLoggedOn,
                               state.userName, state.password, state.accountChanged};
     const std::u16string name = editor.name();
-    bool stored = false;
-    bool accountWarning = false;
-    const HResult result = CreateTaskPair(
-        [&] {
-            const WorkItemSave saved = editor.FinishNew(settings);
-            stored = saved.saved && (saved.result == kOk || IsAccountError(saved.result));
-            return saved;
-        },
-        state.record, context_.taskFolder, name, accountWarning);
-    WipeText(settings.password);
-    WipeText(state.password);
-    if (stored && result == kFail) {
-        // Never a work item without its task file.
-        CScheduledTask().DeleteTask(name + u".job");
-        Tell(owner, IDS_TASK_FILE_UNWRITABLE, TaskFilePath(context_.taskFolder, name));
+    const NewTaskPair pair = CreateTaskPair([&] { return editor.FinishNew(settings); },
+                                            [&] { return CScheduledTask().DeleteTask(name + u".job"); }, state.record,
+                                            context_.taskFolder, name);
+    // Finish stores the task or says why not.
+    const EditorMessage message =
+        NewTaskMessage(pair, TaskFilePath(context_.taskFolder, name), JoinPath(context_.taskFolder, name + u".job"),
+                       [](HResult code) { return SystemMessageText(static_cast<std::uint32_t>(code)); });
+    if (message.stringId)
+        Tell(owner, message.stringId, message.fillIns);
+    if (!pair.workItemStored || !pair.fileWritten)
         return std::nullopt;
-    }
-    if (!stored)
-        return std::nullopt;
-    if (accountWarning)
-        Tell(owner, IDS_ACCOUNT_WARNING);
     return name;
 }
 
@@ -401,11 +409,12 @@ bool CAddWiz::RunProperties(HWND owner, const std::u16string& name) {
     if (FAILED(editor.BeginExisting(name, settings)))
         return false;
     state.runOnlyIfLoggedOn = settings.runOnlyIfLoggedOn;
+    state.accountStored = !settings.runOnlyIfLoggedOn;
     state.userName = settings.userName;
     state.wizard = false;
     if (!state.record.Load(context_.taskFolder, name, true)) {
         // Never open, and so never rewrite, a task whose file cannot be read.
-        Tell(owner, IDS_TASK_FILE_UNREADABLE, TaskFilePath(context_.taskFolder, name));
+        Tell(owner, IDS_TASK_FILE_UNREADABLE, {TaskFilePath(context_.taskFolder, name)});
         return false;
     }
     state.action = state.record.action;
@@ -416,12 +425,11 @@ bool CAddWiz::RunProperties(HWND owner, const std::u16string& name) {
     if (state.kind == TaskKind::kRemote)
         pages.push_back(computersPage.Create());
     std::unique_ptr<CSchedulePage> ownSchedule;
-    pages.push_back(CreateSchedulePage(editor, false, ownSchedule));
-    RunSheet(owner, LoadText(IDS_PROPERTIES_CAPTION), kPropertiesFlags, pages);
-    if (!taskPage.applied()) {
-        WipeText(state.password);
+    pages.push_back(CreateSchedulePage(editor, false, ownSchedule, context_.systemSchedulePage));
+    // A page's apply counts only when the whole sheet was accepted: after a refused OK, Cancel
+    // stores nothing.
+    if (RunSheet(owner, LoadText(IDS_PROPERTIES_CAPTION), kPropertiesFlags, pages) <= 0)
         return false;
-    }
 
     state.record.action = state.action;
     state.record.local = state.kind == TaskKind::kLocal ? 1 : 0;
@@ -445,10 +453,8 @@ bool CAddWiz::RunProperties(HWND owner, const std::u16string& name) {
             return editor.FinishExisting(changed);
         },
         accountWarning, &fileRestored);
-    WipeText(changed.password);
-    WipeText(state.password);
     if (!fileWritten) {
-        Tell(owner, IDS_TASK_FILE_UNWRITABLE, TaskFilePath(context_.taskFolder, name));
+        Tell(owner, IDS_TASK_FILE_UNWRITABLE, {TaskFilePath(context_.taskFolder, name)});
         return false;
     }
     if (accountWarning)
@@ -458,10 +464,8 @@ bool CAddWiz::RunProperties(HWND owner, const std::u16string& name) {
         // file stands.
         const std::u16string reason = ResultText(static_cast<std::uint32_t>(result), false) + u": " +
                                       SystemMessageText(static_cast<std::uint32_t>(result));
-        std::u16string text = FillPlaceholder(
-            FromWide(LoadText(fileRestored ? IDS_WORK_ITEM_NOT_SAVED : IDS_WORK_ITEM_NOT_SAVED_FILE_CHANGED)), reason);
-        text = FillPlaceholder(text, TaskFilePath(context_.taskFolder, name));
-        context_.messageBox(owner, ToWide(text), MB_OK | MB_ICONEXCLAMATION);
+        Tell(owner, fileRestored ? IDS_WORK_ITEM_NOT_SAVED : IDS_WORK_ITEM_NOT_SAVED_FILE_CHANGED,
+             {reason, TaskFilePath(context_.taskFolder, name)});
         return false;
     }
     return true;

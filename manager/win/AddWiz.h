@@ -9,6 +9,7 @@
 #include "controls/win/DialogBase.h"
 #include "manager/TaskPropLogic.h"
 #include "manager/win/ManagerContext.h"
+#include "model/SecretText.h"
 #include "model/TaskParams.h"
 #include "platform/win/Unique.h"
 #include "scheduler/win/ScheduledTask.h"
@@ -24,18 +25,19 @@ struct EditorState {
     // The account under which a remote task runs.
     bool runOnlyIfLoggedOn = true;
     std::u16string userName;
-    std::u16string password;
+    SecretText password;
     bool accountChanged = false;
+    // The properties of a task that runs under its stored account ("Run only if logon" clear).
+    bool accountStored = false;
 };
 
 class CAccDlg : public DialogBase {
 public:
     CAccDlg(ManagerContext& context, std::u16string userName);
-    ~CAccDlg() override;
     // True when the dialog ended with OK; the account is then in userName and password.
     bool Run(HWND owner);
     std::u16string userName;
-    std::u16string password;
+    SecretText password;
 
 private:
     void OnInitDialog() override;
@@ -47,11 +49,11 @@ class CTaskProp : public PropertyPage {
 public:
     CTaskProp(EditorState& state, ManagerContext& context);
     HPROPSHEETPAGE Create();
-    bool applied() const { return applied_; }
 
 private:
     void OnInitDialog() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    HBRUSH OnControlColor(UINT message, HDC dc, HWND control) override;
     void ApplyRules();
     void WriteControls();
     // Reads the controls into the state; false (and the field focused) when one is refused.
@@ -65,7 +67,6 @@ private:
 
     EditorState& state_;
     ManagerContext& context_;
-    bool applied_ = false;
     UniqueGdi<HFONT> linkFont_;
 };
 
@@ -91,7 +92,7 @@ public:
     bool RunProperties(HWND owner, const std::u16string& name);
 
 private:
-    void Tell(HWND owner, int stringId, const std::u16string& path = {});
+    void Tell(HWND owner, int stringId, const std::vector<std::u16string>& fillIns = {});
     ManagerContext& context_;
 };
 

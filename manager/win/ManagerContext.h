@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <prsht.h>
 
 #include <functional>
 #include <optional>
@@ -13,6 +14,8 @@
 #include "scheduler/WorkItem.h"
 
 namespace velmora {
+
+class WorkItemEditor;
 
 // The task editor's entry points, as the task lists call them.
 class TaskEditor {
@@ -55,6 +58,9 @@ struct ManagerContext {
     std::function<void()> enableHibernation;
     // Shows a task's log in the user's text editor.
     std::function<void(HWND owner, const std::u16string& text)> showLog;
+    // The Task Scheduler's own Schedule page of the work item being edited (IProvideTaskPage), or
+    // none where the scheduler has none and our own page takes its place. Unset: the scheduler's.
+    std::function<HPROPSHEETPAGE(WorkItemEditor& editor)> systemSchedulePage;
 };
 
 // The program's name for message boxes.

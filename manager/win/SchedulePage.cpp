@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "controls/win/DialogItems.h"
 #include "manager/win/res/SchedulePageIds.h"
 #include "platform/win/ResourceText.h"
 #include "platform/win/WideText.h"
@@ -200,9 +201,8 @@ void CSchedulePage::OnInitDialog() {
 }
 
 LRESULT CSchedulePage::OnSetActive() {
-    // The wizard goes on from here whether or not the page before offered Back.
-    if (newTask_)
-        ::PostMessageW(Sheet(), PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_NEXT);
+    // As the system's page, which it stands in for, it leaves the wizard's buttons to the wizard's
+    // own pages.
     return 0;
 }
 
@@ -464,12 +464,12 @@ bool CSchedulePage::Refuse(const TriggerRefusal& refusal) {
 }
 
 void CSchedulePage::FlashSheet() {
-    FLASHWINFO flash{sizeof flash, Sheet(), FLASHW_CAPTION, 1, 0};
-    ::FlashWindowEx(&flash);
+    FlashOnce(Sheet());
 }
 
-HPROPSHEETPAGE CreateSchedulePage(WorkItemEditor& editor, bool newTask, std::unique_ptr<CSchedulePage>& ownPage) {
-    if (HPROPSHEETPAGE system = editor.SchedulePage())
+HPROPSHEETPAGE CreateSchedulePage(WorkItemEditor& editor, bool newTask, std::unique_ptr<CSchedulePage>& ownPage,
+                                  const std::function<HPROPSHEETPAGE(WorkItemEditor&)>& systemPage) {
+    if (HPROPSHEETPAGE system = systemPage ? systemPage(editor) : editor.SchedulePage())
         return system;
     ownPage = std::make_unique<CSchedulePage>(editor, newTask);
     return ownPage->Create();

@@ -69,8 +69,9 @@ private:
     HRESULT applyResult_ = S_OK;
 };
 
-// The scheduler's own Schedule page where it provides one; ours, kept in `ownPage`, otherwise.
-// `ownPage` must outlive the sheet.
-HPROPSHEETPAGE CreateSchedulePage(WorkItemEditor& editor, bool newTask, std::unique_ptr<CSchedulePage>& ownPage);
+// The scheduler's own Schedule page where it provides one (through `systemPage` when given); ours,
+// kept in `ownPage`, otherwise. `ownPage` must outlive the sheet.
+HPROPSHEETPAGE CreateSchedulePage(WorkItemEditor& editor, bool newTask, std::unique_ptr<CSchedulePage>& ownPage,
+                                  const std::function<HPROPSHEETPAGE(WorkItemEditor&)>& systemPage = {});
 
 }  // namespace velmora

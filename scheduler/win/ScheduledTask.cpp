@@ -331,20 +331,23 @@ HResult WorkItemEditor::GetTriggers(std::vector<TASK_TRIGGER>& triggers) {
 }
 
 HResult WorkItemEditor::SetTriggers(const std::vector<TASK_TRIGGER>& triggers) {
-    WORD count = 0;
-    HRESULT hr = task_ ? task_->GetTriggerCount(&count) : E_POINTER;
-    while (SUCCEEDED(hr) && count > 0)
-        hr = task_->DeleteTrigger(--count);
-    for (TASK_TRIGGER definition : triggers) {
+    std::vector<TASK_TRIGGER> former;
+    if (const HRESULT hr = GetTriggers(former); FAILED(hr))
+        return hr;
+    const auto add = [this](TASK_TRIGGER definition) {
         ComPtr<ITaskTrigger> trigger;
         WORD index = 0;
         definition.cbTriggerSize = sizeof definition;
-        if (SUCCEEDED(hr))
-            hr = task_->CreateTrigger(&index, trigger.put());
-        if (SUCCEEDED(hr))
-            hr = trigger->SetTrigger(&definition);
-    }
-    return hr;
+        HRESULT hr = task_->CreateTrigger(&index, trigger.put());
+        if (SUCCEEDED(hr) && FAILED(hr = trigger->SetTrigger(&definition)))
+            task_->DeleteTrigger(index);  // a created trigger without its definition does not stay
+        return hr;
+    };
+    TriggerCalls calls;
+    calls.remove = [this](std::size_t index) { return task_->DeleteTrigger(static_cast<WORD>(index)); };
+    calls.addNew = [&](std::size_t which) { return add(triggers[which]); };
+    calls.addFormer = [&](std::size_t which) { return add(former[which]); };
+    return ReplaceTriggers(calls, former.size(), triggers.size());
 }
 
 HResult WorkItemEditor::SetSystemAccount() {
@@ -387,7 +390,9 @@ WorkItemSave WorkItemEditor::FinishNew(const WorkItemSettings& settings) {
             return {hr, false};
         const bool system =
             settings.userName.empty() || settings.kind == TaskKind::kLocal || settings.action == kActionWakeOnLan;
-        hr = system ? SetSystemAccount() : task_->SetAccountInformation(W(settings.userName), W(settings.password));
+        hr = system ? SetSystemAccount()
+                    : task_->SetAccountInformation(W(settings.userName),
+                                                   reinterpret_cast<const wchar_t*>(settings.password.c_str()));
         if (FAILED(hr))
             return {hr, false};
     }
@@ -406,7 +411,8 @@ HResult WorkItemEditor::FinishExisting(const WorkItemSettings& settings) {
         if (settings.kind == TaskKind::kLocal || settings.action == kActionWakeOnLan)
             hr = SetSystemAccount();
         else if (settings.accountChanged && !settings.userName.empty())
-            hr = task_->SetAccountInformation(W(settings.userName), W(settings.password));
+            hr = task_->SetAccountInformation(W(settings.userName),
+                                              reinterpret_cast<const wchar_t*>(settings.password.c_str()));
     }
     if (FAILED(hr))
         return hr;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "model/SecretText.h"
 #include "platform/win/Com.h"
 #include "scheduler/TaskStore.h"
 #include "scheduler/TriggerText.h"
@@ -56,7 +57,7 @@ struct WorkItemSettings {
     int action = 0;
     bool runOnlyIfLoggedOn = false;
     std::u16string userName;
-    std::u16string password;
+    SecretText password;
     bool accountChanged = false;  // the user edited the account in the properties
 };
 
@@ -79,7 +80,8 @@ public:
     // The scheduler's own Schedule page, or nothing where the platform does not provide it.
     HPROPSHEETPAGE SchedulePage();
     HResult GetTriggers(std::vector<TASK_TRIGGER>& triggers);
-    // Replaces the work item's triggers, for a schedule page of our own and for tests.
+    // Replaces the work item's triggers, for a schedule page of our own and for tests; when a step
+    // fails the work item keeps the triggers it had.
     HResult SetTriggers(const std::vector<TASK_TRIGGER>& triggers);
 
     // Stores a new work item: triggers normalised, flags and account set, saved. An account error

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "manager/AccountLogic.h"
 #include "manager/StringIds.h"
 #include "model/TaskParams.h"
@@ -94,6 +96,126 @@ TEST(TaskPage, KindComesFromTheNamesPrefix) {
     EXPECT_EQ(std::nullopt, TaskKindOfName(u"Quenep-0abc"));
 }
 
+TEST(TaskPage, OnlyAFieldTheUserSeesIsRefused) {
+    const std::u16string unstorable = u"a\u1E46b";  // the task file's marker of the log file
+    struct Case {
+        int action;
+        bool noShow;
+        std::u16string comment, message, delay;
+        int refused;
+    };
+    const Case cases[] = {
+        {kActionShutdown, false, u"ok", u"ok", u"20", 0},
+        {kActionShutdown, false, unstorable, u"ok", u"20", kCtlComment},
+        {kActionShutdown, false, u"ok", unstorable, u"20", kCtlMessage},
+        {kActionShutdown, false, u"ok", u"ok", u"x", kCtlDelay},
+        {kActionShutdown, true, u"ok", unstorable, u"x", 0},          // no dialog: message and countdown hidden
+        {kActionWakeUp, false, u"ok", unstorable, u"", 0},            // the action shows no dialog
+        {kActionPopup, false, u"ok", unstorable, u"x", kCtlMessage},  // a popup shows its message only
+        {kActionPopup, false, u"ok", u"ok", u"x", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "action " << c.action << " noshow " << c.noShow);
+        const TaskPageView view = ApplyTaskPageRules({c.action, TaskKind::kLocal, false, c.noShow, false});
+        EXPECT_EQ(c.refused, RefusedTaskField(view, c.comment, c.message, c.delay));
+    }
+}
+
+TEST(TaskPage, AnotherActionTicksRunOnlyIfLogonOnlyForARemoteTaskWithoutAnAccount) {
+    const TaskKind L = TaskKind::kLocal, R = TaskKind::kRemote;
+    struct Case {
+        ActionChangeAccount account;
+        bool ticks;
+    };
+    const Case cases[] = {
+        {{R, kActionRestart, false, true, false}, true},  // a new task without a password
+        {{R, kActionRestart, false, false, false}, true},
+        {{R, kActionRestart, false, true, true}, false},  // the account dialog gave one
+        {{R, kActionWakeOnLan, false, false, false}, false},
+        {{L, kActionRestart, false, false, false}, false},
+        {{R, kActionRestart, true, true, false}, false},  // properties: the stored account stays
+        {{R, kActionShutdown, true, false, false}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "action " << c.account.action << " stored " << c.account.accountStored);
+        EXPECT_EQ(c.ticks, TicksRunOnlyIfLoggedOn(c.account));
+    }
+}
+
+// The wizard as the sheet keeps its buttons: each page of ours sets them at its moments, the
+// system's Schedule page never does. Walked through every Next and Back, each page must show
+// exactly the buttons that lead on from it.
+TEST(Wizard, ButtonsAreRightOnEveryPageWhenTheSchedulePageSetsNone) {
+    enum Page { kTask, kComputers, kSchedule, kFinish };
+    for (const bool remote : {false, true}) {
+        SCOPED_TRACE(remote ? "remote" : "local");
+        std::vector<Page> pages = {kTask, kSchedule, kFinish};
+        if (remote)
+            pages.insert(pages.begin() + 1, kComputers);
+        const auto wanted = [](Page page) {
+            return page == kTask     ? kWizardNext
+                   : page == kFinish ? kWizardBack | kWizardFinish
+                                     : kWizardBack | kWizardNext;
+        };
+        unsigned buttons = 0;
+        // The sheet's page change: the page left has its say, then the page shown.
+        const auto show = [&](std::size_t from, std::size_t to) {
+            const bool forward = to > from;
+            if (forward && pages[from] == kTask)
+                buttons = WizardButtonsAt(WizardMoment::kTaskLeft);
+            if (!forward && pages[from] == kFinish)
+                buttons = WizardButtonsAt(WizardMoment::kFinishLeftBack);
+            if (pages[to] == kTask)
+                buttons = WizardButtonsAt(WizardMoment::kTaskShown);
+            if (pages[to] == kComputers)
+                buttons = WizardButtonsAt(WizardMoment::kComputersShown);
+            if (pages[to] == kFinish)
+                buttons = WizardButtonsAt(WizardMoment::kFinishShown);
+        };
+        show(0, 0);
+        std::size_t at = 0;
+        // Forward to the end and back to the start, twice, with a step back at every page.
+        const std::string walk = "NBNNBNNBNBBBBNNN";
+        for (const char step : walk) {
+            const std::size_t to = step == 'N' ? std::min(at + 1, pages.size() - 1) : (at == 0 ? 0 : at - 1);
+            if (to == at)
+                continue;
+            show(at, to);
+            at = to;
+            EXPECT_EQ(wanted(pages[at]), buttons) << "on page " << at << " after " << step;
+        }
+    }
+}
+
+TEST(Wizard, FinishTellsWhatWasNotStoredAndWhere) {
+    const auto systemText = [](HResult code) { return code == kAccessDenied ? u"Access denied." : u"Failed."; };
+    struct Case {
+        NewTaskPair pair;
+        int stringId;
+        std::vector<std::u16string> fillIns;
+    };
+    NewTaskPair stored{kOk, true, false, true, kOk};
+    NewTaskPair warned{kAccountNameNotFound, true, true, true, kOk};
+    NewTaskPair notSaved{kAccessDenied, false, false, false, kOk};
+    NewTaskPair removed{kOk, true, false, false, kOk};
+    NewTaskPair left{kOk, true, false, false, kAccessDenied};
+    const Case cases[] = {
+        {stored, 0, {}},
+        {warned, IDS_ACCOUNT_WARNING, {}},
+        {notSaved, IDS_TASK_NOT_STORED, {u"Access denied."}},
+        {removed, IDS_TASK_FILE_UNWRITABLE, {u"C:\\T\\q.dat"}},
+        {left, IDS_WORK_ITEM_LEFT, {u"C:\\T\\q.dat", u"C:\\T\\q.job", u"Access denied."}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stringId);
+        const EditorMessage message = NewTaskMessage(c.pair, u"C:\\T\\q.dat", u"C:\\T\\q.job", systemText);
+        EXPECT_EQ(c.stringId, message.stringId);
+        EXPECT_EQ(c.fillIns, message.fillIns);
+    }
+    EXPECT_EQ(u"file a, item b (c): left", FillIn(u"file %s, item %s (%s): left", {u"a", u"b", u"c"}));
+    EXPECT_EQ(u"a %s c b", FillIn(u"%s %s b", {u"a %s", u"c"})) << "a fill-in's own %s stays";
+}
+
 TEST(AccountDialog, ChecksInOrder) {
     struct Case {
         AccountInput input;
@@ -102,6 +224,7 @@ TEST(AccountDialog, ChecksInOrder) {
         bool flash;
         AccountField focus;
         std::u16string userName;
+        bool noComputerName = false;
     };
     const Case cases[] = {
         {{u"bob", u"  \t", u"  \t"}, false, IDS_BLANK_PASSWORD, false, kAccountPassword, u""},
@@ -115,9 +238,13 @@ TEST(AccountDialog, ChecksInOrder) {
         {{u"\\SyStEm", u"pw", u"pw"}, true, 0, false, kAccountUserName, u""},
         {{u"system", u"pw", u"pw"}, true, 0, false, kAccountUserName, u""},
         {{u"CORP\\SYSTEMSADMIN", u"pw", u"pw"}, true, 0, false, kAccountUserName, u"CORP\\SYSTEMSADMIN"},
+        // The computer's name could not be read: only a name with its domain is taken.
+        {{u"bob", u"pw", u"pw"}, false, IDS_COMPUTER_NAME_UNKNOWN, false, kAccountUserName, u"", true},
+        {{u"corp\\bob", u"pw", u"pw"}, true, 0, false, kAccountUserName, u"CORP\\BOB", true},
     };
     for (const Case& c : cases) {
-        const AccountCheck check = CheckAccount(c.input, u"LAB-PC");
+        const AccountCheck check =
+            CheckAccount(c.input, c.noComputerName ? std::nullopt : std::optional<std::u16string>(u"LAB-PC"));
         SCOPED_TRACE(std::string(c.input.userName.begin(), c.input.userName.end()));
         EXPECT_EQ(c.accept, check.accept);
         EXPECT_EQ(c.messageId, check.messageId);
@@ -127,6 +254,38 @@ TEST(AccountDialog, ChecksInOrder) {
         }
         EXPECT_EQ(c.userName, check.userName);
     }
+}
+
+// A password leaves nothing behind: not in the object's own short buffer, not in one it moved out of.
+TEST(AccountDialog, SecretTextsAreWipedWhenTheyGo) {
+    const std::u16string password = u"pw1";  // short enough to live inside the object
+    const auto holds = [&](const void* memory, std::size_t bytes) {
+        const std::u16string_view units(static_cast<const char16_t*>(memory), bytes / sizeof(char16_t));
+        return units.find(password) != std::u16string_view::npos;
+    };
+    alignas(SecretText) unsigned char storage[sizeof(SecretText)];
+    auto* secret = new (storage) SecretText(password);
+    ASSERT_TRUE(holds(storage, sizeof storage));
+    secret->~SecretText();
+    EXPECT_FALSE(holds(storage, sizeof storage));
+
+    alignas(SecretText) unsigned char movedFrom[sizeof(SecretText)];
+    auto* source = new (movedFrom) SecretText(password);
+    const SecretText taken(std::move(*source));
+    EXPECT_EQ(password, taken.view());
+    EXPECT_FALSE(holds(movedFrom, sizeof movedFrom));
+    source->~SecretText();
+
+    SecretText read;
+    char16_t* buffer = read.Buffer(16);
+    std::copy(password.begin(), password.end(), buffer);
+    read.Resize(password.size());
+    EXPECT_EQ(password, read.view());
+
+    std::u16string block = u"a longer secret than any short buffer";
+    WipingAllocator<char16_t>().deallocate(WipingAllocator<char16_t>().allocate(1), 1);
+    WipeMemory(block.data(), block.size() * sizeof(char16_t));
+    EXPECT_EQ(std::u16string(block.size(), u'\0'), block);
 }
 
 }  // namespace

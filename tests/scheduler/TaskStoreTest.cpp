@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -251,16 +253,15 @@ TEST_F(TaskStore, PairsSomeoneElseOwnsAreListedAsForeignAndNeverTouched) {
 // maker the new task's passwords. The new file is the system's and the administrators' alone.
 TEST_F(TaskStore, NewPairTakesNoFileThatWasThereFirst) {
     test::WriteBytes(dir.Path() / "quenep-0s.dat", "squatted");
-    bool warning = false;
     CTaskParams record;
     record.comment = u"secret";
-    EXPECT_EQ(kFail, CreateTaskPair(
-                         [] {
-                             return WorkItemSave{kOk, true};
-                         },
-                         record, dir.Folder(), u"quenep-0s", warning));
+    const auto saved = [] { return WorkItemSave{kOk, true}; };
+    int removals = 0;
+    const auto remove = [&] { return ++removals, kOk; };
+    EXPECT_FALSE(CreateTaskPair(saved, remove, record, dir.Folder(), u"quenep-0s").stored());
+    EXPECT_EQ(1, removals) << "the work item does not stay without its own file";
     EXPECT_EQ("squatted", test::ReadBytes(dir.Path() / "quenep-0s.dat"));
-    EXPECT_EQ(kOk, CreateTaskPair([] { return WorkItemSave{kOk, true}; }, record, dir.Folder(), u"quenep-0n", warning));
+    EXPECT_TRUE(CreateTaskPair(saved, remove, record, dir.Folder(), u"quenep-0n").stored());
 #ifndef _WIN32
     // (On Windows the file's access list says the same; the Wine tests read it.)
     EXPECT_EQ(std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
@@ -319,7 +320,6 @@ TEST_F(TaskStore, RemoveAllTakesOnlyTheExecutorsWorkItemsAndTheirFiles) {
 TEST_F(TaskStore, NewPairStoresTheWorkItemFirstAndTheFileWhenItWasStored) {
     CTaskParams record;
     record.comment = u"new";
-    bool warning = true;
     bool fileExistedDuringSave = true;
     const auto save = [&](HResult result) {
         return [&, result] {
@@ -327,19 +327,88 @@ TEST_F(TaskStore, NewPairStoresTheWorkItemFirstAndTheFileWhenItWasStored) {
             return WorkItemSave{result, true};
         };
     };
-    EXPECT_EQ(kOk, CreateTaskPair(save(kOk), record, dir.Folder(), u"quenep-0n", warning));
+    const auto noRemoval = [] { return kFail; };
+    NewTaskPair pair = CreateTaskPair(save(kOk), noRemoval, record, dir.Folder(), u"quenep-0n");
+    EXPECT_EQ(kOk, pair.result);
+    EXPECT_TRUE(pair.stored());
     EXPECT_FALSE(fileExistedDuringSave);
-    EXPECT_FALSE(warning);
+    EXPECT_FALSE(pair.accountWarning);
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "quenep-0n.dat"));
 
-    EXPECT_EQ(kAccountNameNotFound,
-              CreateTaskPair(save(kAccountNameNotFound), record, dir.Folder(), u"quenep-0w", warning));
-    EXPECT_TRUE(warning);
+    pair = CreateTaskPair(save(kAccountNameNotFound), noRemoval, record, dir.Folder(), u"quenep-0w");
+    EXPECT_EQ(kAccountNameNotFound, pair.result);
+    EXPECT_TRUE(pair.accountWarning);
     EXPECT_TRUE(std::filesystem::exists(dir.Path() / "quenep-0w.dat"));
 
-    EXPECT_EQ(kFail, CreateTaskPair(save(kFail), record, dir.Folder(), u"quenep-0f", warning));
-    EXPECT_FALSE(warning);
+    pair = CreateTaskPair(save(kFail), noRemoval, record, dir.Folder(), u"quenep-0f");
+    EXPECT_EQ(kFail, pair.result);
+    EXPECT_FALSE(pair.accountWarning);
+    EXPECT_FALSE(pair.stored());
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0f.dat"));
+}
+
+// A work item whose task file cannot be written is removed again, and what the removal gave is
+// kept for the message.
+TEST_F(TaskStore, NewWorkItemWhoseFileCannotBeWrittenIsRemovedAndItsRemovalChecked) {
+    std::filesystem::create_directory(dir.Path() / "quenep-0x.dat");
+    const std::pair<HResult, HResult> removals[] = {{kOk, kOk}, {kAccessDenied, kAccessDenied}, {kFileNotFound, kOk}};
+    for (const auto& [removal, left] : removals) {
+        SCOPED_TRACE(removal);
+        int removals = 0;
+        const NewTaskPair pair = CreateTaskPair(
+            [] {
+                return WorkItemSave{kOk, true};
+            },
+            [&] {
+                ++removals;
+                return removal;
+            },
+            CTaskParams(), dir.Folder(), u"quenep-0x");
+        EXPECT_TRUE(pair.workItemStored);
+        EXPECT_FALSE(pair.fileWritten);
+        EXPECT_EQ(1, removals);
+        EXPECT_EQ(left, pair.removal);
+    }
+}
+
+// A work item's triggers are replaced whole or not at all.
+TEST(Triggers, AReplacementThatFailsMidwayLeavesTheFormerTriggers) {
+    struct Case {
+        std::size_t failingStep;  // 0 for none; counted over the removals and additions
+        std::vector<std::string> after;
+    };
+    const std::vector<std::string> former = {"daily", "weekly"}, wanted = {"once", "monthly", "logon"};
+    const Case cases[] = {
+        {0, wanted}, {1, former},  // the first removal
+        {2, former},               // the second removal, with one former trigger gone
+        {3, former},               // the first addition
+        {5, former},               // the last addition
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failingStep);
+        std::vector<std::string> item = former;
+        std::size_t steps = 0;
+        const auto fails = [&] { return ++steps == c.failingStep; };
+        TriggerCalls calls;
+        calls.remove = [&](std::size_t index) {
+            if (fails() || index >= item.size())
+                return kFail;
+            item.erase(item.begin() + static_cast<std::ptrdiff_t>(index));
+            return kOk;
+        };
+        calls.addNew = [&](std::size_t which) {
+            if (fails())
+                return kFail;
+            item.push_back(wanted[which]);
+            return kOk;
+        };
+        calls.addFormer = [&](std::size_t which) {
+            item.push_back(former[which]);
+            return kOk;
+        };
+        EXPECT_EQ(c.failingStep ? kFail : kOk, ReplaceTriggers(calls, former.size(), wanted.size()));
+        EXPECT_EQ(c.after, item);
+    }
 }
 
 TEST_F(TaskStore, AChangeWhoseFileCannotBeWrittenLeavesTheWorkItem) {
@@ -362,13 +431,13 @@ TEST_F(TaskStore, AChangeWhoseFileCannotBeWrittenLeavesTheWorkItem) {
 TEST_F(TaskStore, WorkItemNeverSavedGetsNoTaskFile) {
     for (HResult result : {kAccessDenied, kAccountNameNotFound, kAccountInformationNotSet, kFail}) {
         SCOPED_TRACE(result);
-        bool warning = true;
-        EXPECT_EQ(result, CreateTaskPair(
-                              [result] {
-                                  return WorkItemSave{result, false};
-                              },
-                              CTaskParams(), dir.Folder(), u"quenep-0u", warning));
-        EXPECT_FALSE(warning);
+        const NewTaskPair pair = CreateTaskPair(
+            [result] {
+                return WorkItemSave{result, false};
+            },
+            [] { return kFail; }, CTaskParams(), dir.Folder(), u"quenep-0u");
+        EXPECT_EQ(result, pair.result);
+        EXPECT_FALSE(pair.accountWarning);
         EXPECT_FALSE(std::filesystem::exists(dir.Path() / "quenep-0u.dat"));
     }
 }

@@ -298,10 +298,9 @@ TEST_F(ScheduledTaskTest, NewTaskFileIsProtectedAndMadeOnlyWhereNoFileIs) {
     ASSERT_HRESULT_SUCCEEDED(editor.BeginNew(TaskKind::kLocal));
     const std::u16string name = editor.name();
     created_.push_back(name);
-    bool warning = false;
-    const HResult made =
-        CreateTaskPair([&] { return editor.FinishNew(WorkItemSettings{}); }, CTaskParams(), folder, name, warning);
-    ASSERT_TRUE(made >= 0 || warning) << std::hex << made;
+    const NewTaskPair made = CreateTaskPair([&] { return editor.FinishNew(WorkItemSettings{}); },
+                                            [] { return kOk; }, CTaskParams(), folder, name);
+    ASSERT_TRUE(made.stored()) << std::hex << made.result;
     ASSERT_TRUE(FileExists(TaskFilePath(folder, name)));
     EXPECT_EQ(FileOwner::kTrusted, CheckFileOwner(TaskFilePath(folder, name)));
     EXPECT_EQ(FileOwner::kTrusted, CheckFileOwner(folder + u"\\" + name + u".job"));
