@@ -351,8 +351,9 @@ TEST_F(TaskStore, NewPairStoresTheWorkItemFirstAndTheFileWhenItWasStored) {
 // kept for the message.
 TEST_F(TaskStore, NewWorkItemWhoseFileCannotBeWrittenIsRemovedAndItsRemovalChecked) {
     std::filesystem::create_directory(dir.Path() / "quenep-0x.dat");
-    const std::pair<HResult, HResult> removals[] = {{kOk, kOk}, {kAccessDenied, kAccessDenied}, {kFileNotFound, kOk}};
-    for (const auto& [removal, left] : removals) {
+    const std::pair<HResult, HResult> cases[] = {{kOk, kOk}, {kAccessDenied, kAccessDenied}, {kFileNotFound, kOk}};
+    for (const auto& c : cases) {
+        const HResult removal = c.first;
         SCOPED_TRACE(removal);
         int removals = 0;
         const NewTaskPair pair = CreateTaskPair(
@@ -367,7 +368,7 @@ TEST_F(TaskStore, NewWorkItemWhoseFileCannotBeWrittenIsRemovedAndItsRemovalCheck
         EXPECT_TRUE(pair.workItemStored);
         EXPECT_FALSE(pair.fileWritten);
         EXPECT_EQ(1, removals);
-        EXPECT_EQ(left, pair.removal);
+        EXPECT_EQ(c.second, pair.removal);
     }
 }
 
