@@ -16,12 +16,6 @@ enum class ShareMode {
     kReadWriteDelete  // others may read, write, and rename or delete it
 };
 
-// Who besides the system and the administrators may open a protected file.
-enum class FileProtection {
-    kMakerReads,           // its maker may read it
-    kMakerReadsAndWrites,  // its maker may read and write it
-};
-
 // Move-only file handle. The platform half lives in File_posix.cpp and win/File_win.cpp.
 class File {
 public:
@@ -40,8 +34,8 @@ public:
     // Creates a new, uniquely named file in the folder of `target`; its path goes to `path`.
     static File CreateTempBeside(const std::u16string& target, std::u16string& path);
     // Creates a file that must not exist yet, for writing, that only the system, the administrators
-    // and its maker may open, as `protection` says; nothing when a file is there already.
-    static File CreateNewProtected(const std::u16string& path, FileProtection protection = FileProtection::kMakerReads);
+    // and its maker may open; nothing when a file is there already.
+    static File CreateNewProtected(const std::u16string& path);
 
     bool IsOpen() const { return handle_ != kInvalid; }
     // Reads up to `size` bytes; 0 at the end of the file or on an error.

@@ -16,6 +16,20 @@ inline void WipeMemory(void* memory, std::size_t bytes) {
         units[i] = 0;
 }
 
+// Wipes a plain string's characters when it goes: for the few copies of a whole task file, whose
+// computers' passwords are in it.
+template <class String>
+class WipedWhenGone {
+public:
+    explicit WipedWhenGone(String& text) : text_(text) {}
+    WipedWhenGone(const WipedWhenGone&) = delete;
+    WipedWhenGone& operator=(const WipedWhenGone&) = delete;
+    ~WipedWhenGone() { WipeMemory(text_.data(), text_.size() * sizeof(typename String::value_type)); }
+
+private:
+    String& text_;
+};
+
 // An allocator whose every block is wiped before it is freed: a string that grows leaves no copy
 // in the block it moved out of.
 template <class T>

@@ -6,6 +6,7 @@
 
 #include "model/File.h"
 #include "model/IniFile.h"
+#include "model/SecretText.h"
 #include "model/Text.h"
 
 namespace velmora {
@@ -318,6 +319,7 @@ namespace {
 // The task file's bytes: the encoded record and a line feed, UTF-16 little-endian.
 std::string TaskFileBytes(const CTaskParams& record) {
     std::u16string text = record.Serialize();
+    const WipedWhenGone wipeText(text);
     EncodeRecordText(text);
     text += kLineFeed;
     std::string bytes(text.size() * 2, '\0');
@@ -335,7 +337,8 @@ bool CTaskParams::Save(const std::u16string& folder, std::u16string_view name) c
     // A replacement keeps the old file's permissions: never those of a file someone else made.
     if (CheckFileOwner(path) == FileOwner::kForeign)
         return false;
-    const std::string bytes = TaskFileBytes(*this);
+    std::string bytes = TaskFileBytes(*this);
+    const WipedWhenGone wipeBytes(bytes);
     return WriteFileReplacing(path, [&bytes](File& file) { return file.Write(bytes.data(), bytes.size()); });
 }
 
@@ -344,7 +347,8 @@ bool CTaskParams::SaveNew(const std::u16string& folder, std::u16string_view name
     File file = File::CreateNewProtected(path);
     if (!file.IsOpen())
         return false;
-    const std::string bytes = TaskFileBytes(*this);
+    std::string bytes = TaskFileBytes(*this);
+    const WipedWhenGone wipeBytes(bytes);
     const bool written = file.Write(bytes.data(), bytes.size()) && file.Flush();
     if (file.Close() && written)
         return true;
@@ -422,7 +426,8 @@ bool CTaskParams::ExportIni(const std::u16string& path) const {
         return false;
     // A new file may hold passwords: its maker's alone (and the administrators'), whatever the
     // folder would give it. The write that follows keeps the permissions of the file it replaces.
-    if (!FileExists(path) && !File::CreateNewProtected(path, FileProtection::kMakerReadsAndWrites).IsOpen())
+    const bool made = !FileExists(path);
+    if (made && !File::CreateNewProtected(path).IsOpen())
         return false;
     ini.DeleteSection(kSettings);
     ini.SetString(kSettings, u"action", DecimalText(action));
@@ -446,7 +451,12 @@ bool CTaskParams::ExportIni(const std::u16string& path) const {
                                          : e[kTextName] + u"," + e[kTextUser] + u"," + e[kTextPassword];
         ini.SetString(kList, DecimalText(static_cast<long long>(i)), value);
     }
-    return ini.Save(path);
+    // A file this export made and could not fill goes again, rather than stay empty.
+    if (ini.Save(path))
+        return true;
+    if (made)
+        DeleteFileAt(path);
+    return false;
 }
 
 }  // namespace velmora

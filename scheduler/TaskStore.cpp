@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "model/File.h"
+#include "model/SecretText.h"
 
 namespace velmora {
 namespace {
@@ -40,8 +41,7 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
             task.name = TaskNameOf(enumerated);
             // A pair that a user could have planted is shown for what it is, and never repaired,
             // deleted or read: its task file could ask for anything.
-            if (IsForeignPair(folder, task.name, steps.owner) ||
-                steps.owner(TaskFilePath(folder, TaskNameOf(task.info.parameters))) == FileOwner::kForeign) {
+            if (IsForeignPair(folder, task.name, task.info.parameters, steps.owner)) {
                 task.foreign = true;
                 task.fileReadable = false;
                 tasks.push_back(std::move(task));
@@ -81,10 +81,12 @@ std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16strin
     }
 }
 
-bool IsForeignPair(const std::u16string& folder, const std::u16string& bareName,
+bool IsForeignPair(const std::u16string& folder, const std::u16string& bareName, const std::u16string& parameters,
                    const std::function<FileOwner(const std::u16string&)>& owner) {
+    const std::u16string named = TaskNameOf(parameters);
     return owner(JoinPath(folder, bareName + u".job")) == FileOwner::kForeign ||
-           owner(TaskFilePath(folder, bareName)) == FileOwner::kForeign;
+           owner(TaskFilePath(folder, bareName)) == FileOwner::kForeign ||
+           (!named.empty() && named != bareName && owner(TaskFilePath(folder, named)) == FileOwner::kForeign);
 }
 
 void PauseBeforeReadRetry() {
@@ -130,7 +132,9 @@ HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, 
     if (fileRestored)
         *fileRestored = false;
     const std::u16string path = TaskFilePath(folder, name);
-    const std::optional<std::string> before = ReadWholeFile(path);
+    std::string before = ReadWholeFile(path).value_or(std::string());
+    const bool hadFile = FileExists(path) && !before.empty();
+    const WipedWhenGone wipeBefore(before);
     // A task file that cannot be written leaves the work item as it was: the pair stays whole.
     if (!record.Save(folder, name))
         return kFail;
@@ -138,9 +142,9 @@ HResult ChangeTaskPair(const CTaskParams& record, const std::u16string& folder, 
     accountWarning = IsAccountError(updated);
     // A work item that kept its old settings gets its old task file back, so the pair never
     // describes two different tasks.
-    if (updated < 0 && !accountWarning && before) {
+    if (updated < 0 && !accountWarning && hadFile) {
         const bool restored =
-            WriteFileReplacing(path, [&before](File& file) { return file.Write(before->data(), before->size()); });
+            WriteFileReplacing(path, [&before](File& file) { return file.Write(before.data(), before.size()); });
         if (fileRestored)
             *fileRestored = restored;
     }

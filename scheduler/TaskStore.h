@@ -40,8 +40,9 @@ struct ListedTask {
 
 void PauseBeforeReadRetry();
 
-// Whether someone we do not trust owns the task's work item or task file.
-bool IsForeignPair(const std::u16string& folder, const std::u16string& bareName,
+// Whether someone we do not trust owns the task's work item, its task file, or the task file that
+// the work item's parameters name.
+bool IsForeignPair(const std::u16string& folder, const std::u16string& bareName, const std::u16string& parameters,
                    const std::function<FileOwner(const std::u16string&)>& owner = CheckFileOwner);
 
 // The file-system steps of a listing; the real ones unless a test passes others.

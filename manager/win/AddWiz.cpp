@@ -97,7 +97,10 @@ void CAccDlg::Accept() {
                           : check.focus == kAccountConfirmation ? IDC_ACCOUNT_CONFIRM
                                                                 : IDC_ACCOUNT_USER;
         if (check.messageId) {
-            const std::u16string text = FillIn(FromWide(LoadText(check.messageId)), {SystemMessageText(nameError)});
+            const std::u16string text =
+                check.messageId == IDS_COMPUTER_NAME_UNKNOWN
+                    ? FillIn(FromWide(LoadText(check.messageId)), {SystemMessageText(nameError)})
+                    : FromWide(LoadText(check.messageId));
             context_.messageBox(hwnd(), ToWide(text), MB_OK | MB_ICONEXCLAMATION);
         }
         if (check.flash)
@@ -396,7 +399,7 @@ std::optional<std::u16string> CAddWiz::RunNew(HWND owner, TaskKind kind, const s
                        [](HResult code) { return SystemMessageText(static_cast<std::uint32_t>(code)); });
     if (message.stringId)
         Tell(owner, message.stringId, message.fillIns);
-    if (!pair.workItemStored || !pair.fileWritten)
+    if (!pair.stored())
         return std::nullopt;
     return name;
 }
@@ -409,7 +412,11 @@ bool CAddWiz::RunProperties(HWND owner, const std::u16string& name) {
     if (FAILED(editor.BeginExisting(name, settings)))
         return false;
     state.runOnlyIfLoggedOn = settings.runOnlyIfLoggedOn;
-    state.accountStored = !settings.runOnlyIfLoggedOn;
+    // A stored account of its own: the system account (every Wake-on-LAN task's) is none, and a
+    // remote shutdown must not keep it silently when the action changes.
+    WorkItemInfo info;
+    CScheduledTask().LoadInfo(name + u".job", info);
+    state.accountStored = !settings.runOnlyIfLoggedOn && !info.account.empty() && info.account != u"SYSTEM";
     state.userName = settings.userName;
     state.wizard = false;
     if (!state.record.Load(context_.taskFolder, name, true)) {

@@ -237,8 +237,9 @@ bool CTaskList::UpdateRow(CScheduledTask& scheduler, const std::u16string& name,
     CTaskParams record;
     const bool loaded = record.Load(context_.taskFolder, name, false);
     const CTaskParams* shown = loaded ? &record : nullptr;
-    ShowRow(MakeTaskRow(name, info, shown, TaskText(shown, IsForeignPair(context_.taskFolder, name)), locale_), index,
-            insert);
+    ShowRow(MakeTaskRow(name, info, shown, TaskText(shown, IsForeignPair(context_.taskFolder, name, info.parameters)),
+                        locale_),
+            index, insert);
     return true;
 }
 
@@ -301,7 +302,9 @@ std::u16string CTaskList::SelectedName() const {
 // that someone we do not trust made.
 std::u16string CTaskList::SelectedOwnName() {
     std::u16string name = SelectedName();
-    if (!name.empty() && IsForeignPair(context_.taskFolder, name)) {
+    WorkItemInfo info;
+    if (!name.empty() && CScheduledTask().LoadInfo(name + u".job", info) >= 0 &&
+        IsForeignPair(context_.taskFolder, name, info.parameters)) {
         context_.messageBox(Sheet(), LoadText(IDS_TASK_FOREIGN), MB_OK | MB_ICONWARNING);
         return {};
     }
@@ -346,17 +349,16 @@ void CTaskList::AddNewRow(const std::optional<std::u16string>& name) {
     if (!UpdateRow(scheduler, *name, list_.RowCount(), true))
         return;
     SortRows();
-    SelectName(*name);
+    list_.SelectRow(FindRow(*name));
 }
 
-void CTaskList::SelectName(const std::u16string& name) {
+int CTaskList::FindRow(const std::u16string& name) const {
     for (int row = 0; row < list_.RowCount(); ++row) {
         const std::u16string* data = list_.RowData(row);
-        if (data && EqualsIgnoringAsciiCase(RowDataText(*data, 0), name)) {
-            list_.SelectRow(row);
-            return;
-        }
+        if (data && EqualsIgnoringAsciiCase(RowDataText(*data, 0), name))
+            return row;
     }
+    return -1;
 }
 
 void CTaskList::Export() {
@@ -366,14 +368,16 @@ void CTaskList::Export() {
 }
 
 void CTaskList::Edit() {
-    const int row = list_.SelectedRow();
     const std::u16string name = SelectedOwnName();
     if (name.empty() || !context_.editor)
         return;
     context_.editor->Edit(Sheet(), name, kind_);
-    // Whatever the sheet stored, or failed to store, the row shows what is stored now.
-    CScheduledTask scheduler;
-    UpdateRow(scheduler, name, row, false);
+    // Whatever the sheet stored, or failed to store, the row shows what is stored now. The rows may
+    // have changed while the sheet was open (a refresh removes rows): find it again by its name.
+    if (const int now = FindRow(name); now >= 0) {
+        CScheduledTask scheduler;
+        UpdateRow(scheduler, name, now, false);
+    }
 }
 
 void CTaskList::Delete() {

@@ -48,7 +48,8 @@ private:
     // The Task column: the action's name, or that the task file could not be read, or that someone
     // we do not trust made the task.
     std::u16string TaskText(const CTaskParams* record, bool foreign) const;
-    void SelectName(const std::u16string& name);
+    // The row of a task, or -1.
+    int FindRow(const std::u16string& name) const;
     bool IsCurrentPage() const;
     void ShowRow(const TaskRow& row, int index, bool insert);
     void AddNewRow(const std::optional<std::u16string>& name);

@@ -122,8 +122,7 @@ std::u16string JoinPath(const std::u16string& folder, const std::u16string& name
     return folder + u'/' + name;
 }
 
-File File::CreateNewProtected(const std::u16string& path, FileProtection) {
-    // The maker is the owner here, who may always change the mode anyway.
+File File::CreateNewProtected(const std::u16string& path) {
     const int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     return File(fd < 0 ? -1 : fd);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "model/File.h"
+#include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 
 namespace velmora {
@@ -16,8 +17,9 @@ HANDLE AsHandle(std::intptr_t handle) {
     return reinterpret_cast<HANDLE>(handle);
 }
 
-std::intptr_t Open(const std::u16string& path, DWORD access, DWORD share, DWORD disposition) {
-    HANDLE h = ::CreateFileW(W(path), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+std::intptr_t Open(const std::u16string& path, DWORD access, DWORD share, DWORD disposition,
+                   SECURITY_ATTRIBUTES* security = nullptr) {
+    HANDLE h = ::CreateFileW(W(path), access, share, security, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     return h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(h);
 }
 
@@ -31,20 +33,27 @@ std::u16string HexText(unsigned long long value) {
     return text;
 }
 
-// The text form of the process's own user ("S-1-5-21-…"); empty when it cannot be read.
-std::u16string OwnUserSid() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token))
-        return {};
-    alignas(TOKEN_USER) unsigned char buffer[256];
-    DWORD size = 0;
-    const BOOL read = ::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size);
-    ::CloseHandle(token);
+// The text of a security identifier ("S-1-5-21-…"); empty when it cannot be made.
+std::u16string SidText(PSID sid) {
     wchar_t* text = nullptr;
-    if (!read || !::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text))
+    if (!sid || !::ConvertSidToStringSidW(sid, &text))
         return {};
-    std::u16string sid = FromWide(text);
-    ::LocalFree(text);
+    const UniqueLocal owner(text);
+    return FromWide(text);
+}
+
+// The process's own user, read once: it does not change while the process lives.
+const std::u16string& OwnUserSid() {
+    static const std::u16string sid = [] {
+        UniqueHandle token;
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()))
+            return std::u16string();
+        alignas(TOKEN_USER) unsigned char buffer[256];
+        DWORD size = 0;
+        if (!::GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size))
+            return std::u16string();
+        return SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+    }();
     return sid;
 }
 
@@ -179,23 +188,20 @@ std::u16string JoinPath(const std::u16string& folder, const std::u16string& name
     return folder + u'\\' + name;
 }
 
-File File::CreateNewProtected(const std::u16string& path, FileProtection protection) {
+File File::CreateNewProtected(const std::u16string& path) {
     // Protected from the folder's inherited entries: a folder where every user may create files
-    // (the Tasks folder) would otherwise decide who reads the task's passwords.
-    const std::u16string self = OwnUserSid();
+    // (the Tasks folder) would otherwise decide who reads the task's passwords. Its maker keeps
+    // full access: the executor runs a task made by an administrator as that user, often without
+    // the administrators' rights, and must still store the run's log in it.
     std::u16string text = u"D:P(A;;FA;;;SY)(A;;FA;;;BA)";
-    if (!self.empty())
-        text += (protection == FileProtection::kMakerReads ? u"(A;;FR;;;" : u"(A;;FA;;;") + self + u")";
+    if (!OwnUserSid().empty())
+        text += u"(A;;FA;;;" + OwnUserSid() + u")";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(W(text), SDDL_REVISION_1, &descriptor, nullptr))
         return File();
+    const UniqueLocal descriptorOwner(descriptor);
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-    const HANDLE h =
-        ::CreateFileW(W(path), GENERIC_WRITE, FILE_SHARE_READ, &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    const DWORD error = ::GetLastError();
-    ::LocalFree(descriptor);
-    ::SetLastError(error);
-    return File(h == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<std::intptr_t>(h));
+    return File(Open(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW, &attributes));
 }
 
 FileOwner CheckFileOwner(const std::u16string& path) {
@@ -204,13 +210,8 @@ FileOwner CheckFileOwner(const std::u16string& path) {
     if (::GetNamedSecurityInfoW(W(path), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
                                 &descriptor) != ERROR_SUCCESS)
         return FileOwner::kUnknown;
-    wchar_t* text = nullptr;
-    std::u16string ownerSid;
-    if (owner && ::ConvertSidToStringSidW(owner, &text)) {
-        ownerSid = FromWide(text);
-        ::LocalFree(text);
-    }
-    ::LocalFree(descriptor);
+    const UniqueLocal descriptorOwner(descriptor);
+    const std::u16string ownerSid = SidText(owner);
     if (ownerSid.empty())
         return FileOwner::kUnknown;
     return IsTrustedOwner(ownerSid, OwnUserSid()) ? FileOwner::kTrusted : FileOwner::kForeign;

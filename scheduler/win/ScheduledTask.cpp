@@ -279,8 +279,12 @@ HResult WorkItemEditor::BeginNew(TaskKind kind) {
     if (FAILED(hr =
                    scheduler->NewWorkItem(W(name_), CLSID_CTask, IID_ITask, reinterpret_cast<IUnknown**>(task_.put()))))
         return hr;
-    if (FAILED(hr = task_->SetApplicationName(W(ExecutorPath(CScheduledTask().SystemFolder())))) ||
-        FAILED(hr = task_->SetParameters(W(name_))) || FAILED(hr = task_->SetMaxRunTime(kMaxRunTimeMs)))
+    // Never a bare name that the scheduler would search the path for.
+    const std::u16string executor = ExecutorPath(FromWide(SystemFolder()));
+    if (executor.find(u'\\') == std::u16string::npos)
+        return E_FAIL;
+    if (FAILED(hr = task_->SetApplicationName(W(executor))) || FAILED(hr = task_->SetParameters(W(name_))) ||
+        FAILED(hr = task_->SetMaxRunTime(kMaxRunTimeMs)))
         return hr;
     flags_ = kFlagHidden | (IsNtFamily() ? kFlagInteractive : 0);
     return S_OK;
@@ -420,7 +424,8 @@ HResult WorkItemEditor::FinishExisting(const WorkItemSettings& settings) {
     if (FAILED(hr = task_->SetFlags(flags_)))
         return hr;
     // A task made when work items named the executor by its bare name gets the full path now.
-    if (FAILED(hr = task_->SetApplicationName(W(ExecutorPath(CScheduledTask().SystemFolder())))))
+    if (const std::u16string executor = ExecutorPath(FromWide(SystemFolder()));
+        executor.find(u'\\') != std::u16string::npos && FAILED(hr = task_->SetApplicationName(W(executor))))
         return hr;
     return Save();
 }
