@@ -88,11 +88,15 @@ std::u16string QuotedPath(std::u16string_view path) {
     return u"\"" + std::u16string(path) + u"\"";
 }
 
-std::u16string FillPlaceholder(std::u16string_view pattern, std::u16string_view value) {
-    std::u16string text(pattern);
-    const std::size_t at = text.find(u"%s");
-    if (at != std::u16string::npos)
-        text.replace(at, 2, value);
+std::u16string FillIn(std::u16string text, const std::vector<std::u16string>& fillIns) {
+    std::size_t from = 0;
+    for (const std::u16string& fillIn : fillIns) {
+        const std::size_t at = text.find(u"%s", from);
+        if (at == std::u16string::npos)
+            break;
+        text.replace(at, 2, fillIn);
+        from = at + fillIn.size();
+    }
     return text;
 }
 

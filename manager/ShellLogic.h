@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -36,8 +37,8 @@ std::u16string CutOpenCommand(std::u16string_view command);
 std::optional<std::u16string> ViewerCommandLine(std::u16string_view openCommand, std::u16string_view path);
 std::u16string QuotedPath(std::u16string_view path);
 
-// The first "%s" of a string-table text replaced by `value`.
-std::u16string FillPlaceholder(std::u16string_view pattern, std::u16string_view value);
+// A string-table text with each "%s" replaced by the next fill-in; a fill-in's own "%s" stays.
+std::u16string FillIn(std::u16string text, const std::vector<std::u16string>& fillIns);
 
 // Export of one task into an INI file.
 enum class ExportOutcome {

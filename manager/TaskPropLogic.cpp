@@ -122,18 +122,6 @@ EditorMessage NewTaskMessage(const NewTaskPair& pair, const std::u16string& task
     return {};
 }
 
-std::u16string FillIn(std::u16string text, const std::vector<std::u16string>& fillIns) {
-    std::size_t from = 0;
-    for (const std::u16string& fillIn : fillIns) {
-        const std::size_t at = text.find(u"%s", from);
-        if (at == std::u16string::npos)
-            break;
-        text.replace(at, 2, fillIn);
-        from = at + fillIn.size();
-    }
-    return text;
-}
-
 std::optional<long long> CheckDelay(std::u16string_view text) {
     if (text.empty() || text.size() > static_cast<std::size_t>(kDelayTextLimit))
         return std::nullopt;

@@ -99,8 +99,6 @@ struct EditorMessage {
 EditorMessage NewTaskMessage(const NewTaskPair& pair, const std::u16string& taskFilePath,
                              const std::u16string& workItemPath,
                              const std::function<std::u16string(HResult)>& systemText);
-// The text with each "%s" replaced by the next fill-in.
-std::u16string FillIn(std::u16string text, const std::vector<std::u16string>& fillIns);
 
 // The countdown text checked: digits only, at most ten years. The seconds, or nothing when refused.
 std::optional<long long> CheckDelay(std::u16string_view text);

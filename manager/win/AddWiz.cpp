@@ -7,6 +7,7 @@
 
 #include "controls/win/DialogItems.h"
 #include "manager/AccountLogic.h"
+#include "manager/ShellLogic.h"
 #include "manager/StringIds.h"
 #include "manager/win/SchedulePage.h"
 #include "manager/win/Shell.h"

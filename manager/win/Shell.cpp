@@ -100,7 +100,7 @@ std::optional<std::wstring> AskIniPath(HWND owner, bool save) {
 }
 
 std::wstring Message(UINT id, const std::u16string& value) {
-    return ToWide(FillPlaceholder(FromWide(LoadText(id)), value));
+    return ToWide(FillIn(FromWide(LoadText(id)), {value}));
 }
 
 }  // namespace

@@ -411,10 +411,10 @@ void CTaskList::RunOrTerminate() {
     // The executor could not read the task either: say so instead of starting a run that fails.
     CTaskParams record;
     if (!record.Load(context_.taskFolder, name, false)) {
-        context_.messageBox(Sheet(),
-                            ToWide(FillPlaceholder(FromWide(LoadText(IDS_TASK_FILE_UNREADABLE)),
-                                                   TaskFilePath(context_.taskFolder, name))),
-                            MB_OK | MB_ICONEXCLAMATION);
+        context_.messageBox(
+            Sheet(),
+            ToWide(FillIn(FromWide(LoadText(IDS_TASK_FILE_UNREADABLE)), {TaskFilePath(context_.taskFolder, name)})),
+            MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     CScheduledTask().RunOrTerminate(name + u".job");

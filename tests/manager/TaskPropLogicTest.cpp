@@ -1,5 +1,6 @@
 // The task page's rules per action and task kind, the countdown check, and the account dialog's
 // checks.
+#include "manager/ShellLogic.h"
 #include "manager/TaskPropLogic.h"
 
 #include <gtest/gtest.h>
