@@ -21,7 +21,12 @@ failed=0
 for preset in linux linux-asan linux-tsan mingw; do
     say "tests: $preset"
     log="build/ctest-$preset.log"
-    ctest --preset "$preset" -j 2 2>&1 | tee "$log"
+    # Under Wine a test process now and then prints its last line and passes yet never ends (twice
+    # in about twenty runs, never when repeated alone): a test that timed out is run once more (and
+    # fails if it hangs again); a test that failed is not.
+    retry=()
+    [ "$preset" = mingw ] && retry=(--repeat after-timeout:2)
+    ctest --preset "$preset" -j 2 "${retry[@]}" 2>&1 | tee "$log"
     [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
     line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
     if [ -z "$line" ]; then
