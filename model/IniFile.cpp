@@ -50,11 +50,20 @@ bool IniFile::Load(const std::u16string& path) {
     // Others may be writing the file meanwhile, as with the platform's own INI functions.
     File file = File::OpenRead(path, ShareMode::kReadWriteDelete);
     CTextFileRead reader(file);
+    Read(reader);
+    return reader.IsOpen();
+}
+
+void IniFile::LoadBytes(std::string_view bytes) {
+    CTextFileRead reader(bytes);
+    Read(reader);
+}
+
+void IniFile::Read(CTextFileRead& reader) {
     std::u16string text;
     const bool opened = reader.ReadAll(text, u"\n");
     encoding_ = opened ? reader.GetEncoding() : kEncodingCodePage;
     Parse(text);
-    return opened;
 }
 
 void IniFile::Parse(std::u16string_view text) {
@@ -179,7 +188,7 @@ std::u16string IniFile::Text() const {
     return text;
 }
 
-bool IniFile::Save(const std::u16string& path) const {
+std::string IniFile::Bytes() const {
     const std::u16string text = Text();
     int encoding = encoding_;
     if (encoding == kEncodingCodePage) {
@@ -188,11 +197,16 @@ bool IniFile::Save(const std::u16string& path) const {
         if (lost)
             encoding = kEncodingUtf16LittleEndian;
     }
-    return WriteFileReplacing(path, [&](File& file) {
-        CTextFileWrite writer(file, encoding);
-        writer.Write(std::u16string_view(text));
-        return writer.Close();
-    });
+    std::string bytes;
+    CTextFileWrite writer(bytes, encoding);
+    writer.Write(std::u16string_view(text));
+    writer.Close();
+    return bytes;
+}
+
+bool IniFile::Save(const std::u16string& path) const {
+    const std::string bytes = Bytes();
+    return WriteFileReplacing(path, [&bytes](File& file) { return file.Write(bytes.data(), bytes.size()); });
 }
 
 }  // namespace velmora

@@ -11,11 +11,15 @@
 
 namespace velmora {
 
+class CTextFileRead;
+
 class IniFile {
 public:
     // Reads ANSI, UTF-8 with a byte-order mark and UTF-16 with a mark. False when the file could
     // not be opened; the object is then empty.
     bool Load(const std::u16string& path);
+    // Reads the bytes of a file held in memory, as Load reads the file.
+    void LoadBytes(std::string_view bytes);
     // Takes the lines of `text` as the file's content.
     void Parse(std::u16string_view text);
 
@@ -34,8 +38,13 @@ public:
     // Writes the whole file anew in one step. The file keeps the encoding it was read in; text
     // that the ANSI code page cannot show makes it UTF-16 with a mark, so nothing is lost.
     bool Save(const std::u16string& path) const;
+    // The bytes Save writes.
+    std::string Bytes() const;
 
 private:
+    // Takes the whole text of the reader and the encoding it was read in.
+    void Read(CTextFileRead& reader);
+
     struct Entry {
         std::u16string key;  // empty for a line that is no entry (blank, comment, junk)
         std::u16string value;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 
 #include "model/File.h"
 #include "model/IniFile.h"
@@ -161,23 +162,18 @@ namespace {
 // below it; a larger file is not a task file and is not read into memory.
 constexpr std::size_t kLongestRecordUnits = 32 * 1024 * 1024;
 
-// The record line of a task file: its units up to the first line feed, a carriage return before it
-// dropped. Others may go on reading, writing and replacing the file while we read it.
-std::optional<std::u16string> ReadRecordLine(const std::u16string& folder, std::u16string_view name) {
-    // A task file that someone other than the system or the administrators made is never taken
-    // for a task: it could name what the system account runs.
-    if (CheckFileOwner(TaskFilePath(folder, name)) == FileOwner::kForeign)
-        return std::nullopt;
-    File file = File::OpenRead(TaskFilePath(folder, name), ShareMode::kReadWriteDelete);
-    if (!file.IsOpen())
-        return std::nullopt;
+// The record line of a task file's bytes, which `read` hands out in chunks (0 at the end): its
+// units up to the first line feed, a carriage return before it dropped. `length` is the file's
+// length when known, to reserve room.
+std::optional<std::u16string> RecordLineFrom(const std::function<std::size_t(std::uint8_t*, std::size_t)>& read,
+                                             std::int64_t length) {
     std::u16string line;
-    if (const std::int64_t length = file.Length(); length > 0)
+    if (length > 0)
         line.reserve(std::min<std::size_t>(static_cast<std::size_t>(length / 2), kLongestRecordUnits));
     std::uint8_t chunk[65536];
     std::size_t carried = 0;  // a last odd byte waiting for its partner
     for (;;) {
-        const std::size_t n = file.Read(chunk + carried, sizeof chunk - carried);
+        const std::size_t n = read(chunk + carried, sizeof chunk - carried);
         if (n == 0)
             break;
         const std::size_t bytes = carried + n;
@@ -198,6 +194,20 @@ std::optional<std::u16string> ReadRecordLine(const std::u16string& folder, std::
             chunk[0] = chunk[i];
     }
     return line;
+}
+
+// The record line of a task file. Others may go on reading, writing and replacing the file while
+// we read it.
+std::optional<std::u16string> ReadRecordLine(const std::u16string& folder, std::u16string_view name) {
+    // A task file that someone other than the system or the administrators made is never taken
+    // for a task: it could name what the system account runs.
+    if (CheckFileOwner(TaskFilePath(folder, name)) == FileOwner::kForeign)
+        return std::nullopt;
+    File file = File::OpenRead(TaskFilePath(folder, name), ShareMode::kReadWriteDelete);
+    if (!file.IsOpen())
+        return std::nullopt;
+    return RecordLineFrom([&file](std::uint8_t* buffer, std::size_t size) { return file.Read(buffer, size); },
+                          file.Length());
 }
 
 // The decoded record text without its checksum, when the checksum matches.
@@ -302,6 +312,18 @@ bool CTaskParams::Load(const std::u16string& folder, std::u16string_view name, b
     return line && Parse(*line, full);
 }
 
+bool CTaskParams::ParseFileBytes(std::string_view bytes, bool full) {
+    const std::optional<std::u16string> line = RecordLineFrom(
+        [&bytes](std::uint8_t* buffer, std::size_t size) {
+            const std::size_t n = std::min(size, bytes.size());
+            std::copy_n(bytes.data(), n, reinterpret_cast<char*>(buffer));
+            bytes.remove_prefix(n);
+            return n;
+        },
+        static_cast<std::int64_t>(bytes.size()));
+    return line && Parse(*line, full);
+}
+
 std::optional<long long> LoadStoredAction(const std::u16string& folder, std::u16string_view name) {
     const std::optional<std::u16string> line = ReadRecordLine(folder, name);
     const std::optional<std::u16string> record = line ? CheckedRecord(*line) : std::nullopt;
@@ -331,6 +353,10 @@ std::string TaskFileBytes(const CTaskParams& record) {
 }
 
 }  // namespace
+
+std::string CTaskParams::FileBytes() const {
+    return TaskFileBytes(*this);
+}
 
 bool CTaskParams::Save(const std::u16string& folder, std::u16string_view name) const {
     const std::u16string path = TaskFilePath(folder, name);
@@ -383,6 +409,13 @@ bool CTaskParams::ImportIni(const std::u16string& path, int limit) {
     const bool loaded = ini.Load(path);
     if (!loaded && FileExists(path))
         return false;
+    FromIni(ini, limit);
+    // A missing file leaves the record as an empty INI gives it, but it is no task to run.
+    return loaded;
+}
+
+void CTaskParams::FromIni(const IniFile& ini, int limit) {
+    Reset();
     const auto text = [&ini](std::u16string_view key) { return ini.GetString(kSettings, key).value_or(u""); };
     const auto flag = [&ini](std::u16string_view key) { return ini.GetInt(kSettings, key, 0) != 0 ? 1 : 0; };
     action = ClampAction(ini.GetInt(kSettings, u"action", 0));
@@ -415,8 +448,6 @@ bool CTaskParams::ImportIni(const std::u16string& path, int limit) {
             entry[kTextPassword] = Cut(GetListField(value, kTextPassword), 50);
         }
     }
-    // A missing file leaves the record as an empty INI gives it, but it is no task to run.
-    return loaded;
 }
 
 bool CTaskParams::ExportIni(const std::u16string& path) const {
@@ -429,6 +460,16 @@ bool CTaskParams::ExportIni(const std::u16string& path) const {
     const bool made = !FileExists(path);
     if (made && !File::CreateNewProtected(path).IsOpen())
         return false;
+    IntoIni(ini);
+    // A file this export made and could not fill goes again, rather than stay empty.
+    if (ini.Save(path))
+        return true;
+    if (made)
+        DeleteFileAt(path);
+    return false;
+}
+
+void CTaskParams::IntoIni(IniFile& ini) const {
     ini.DeleteSection(kSettings);
     ini.SetString(kSettings, u"action", DecimalText(action));
     ini.SetString(kSettings, u"comment", comment);
@@ -451,12 +492,6 @@ bool CTaskParams::ExportIni(const std::u16string& path) const {
                                          : e[kTextName] + u"," + e[kTextUser] + u"," + e[kTextPassword];
         ini.SetString(kList, DecimalText(static_cast<long long>(i)), value);
     }
-    // A file this export made and could not fill goes again, rather than stay empty.
-    if (ini.Save(path))
-        return true;
-    if (made)
-        DeleteFileAt(path);
-    return false;
 }
 
 }  // namespace velmora

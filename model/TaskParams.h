@@ -63,6 +63,8 @@ std::u16string TaskFilePath(const std::u16string& folder, std::u16string_view na
 // units are written as U+FFFD; dialogs can refuse them up front with this test.
 bool IsStorableText(std::u16string_view text);
 
+class IniFile;
+
 class CTaskParams {
 public:
     CTaskParams();
@@ -83,12 +85,19 @@ public:
     // administrators alone; false when a file of that name is there already.
     bool SaveNew(const std::u16string& folder, std::u16string_view name) const;
     static bool Remove(const std::u16string& folder, std::u16string_view name);
+    // Reads a task file's bytes held in memory, as Load reads the file.
+    bool ParseFileBytes(std::string_view bytes, bool full);
+    // The bytes Save writes; they hold the passwords in the clear, so wipe them after use.
+    std::string FileBytes() const;
 
     // Reads the INI form; at most `limit` computers are read. False when the file is missing (the
     // record is then reset with cancel 0) or cannot be read (the record is reset).
     bool ImportIni(const std::u16string& path, int limit);
     // Writes the INI form into `path`, keeping the file's other sections; false when it cannot.
     bool ExportIni(const std::u16string& path) const;
+    // The INI form's fields, read from and written into an INI file's content.
+    void FromIni(const IniFile& ini, int limit);
+    void IntoIni(IniFile& ini) const;
 
     // Field `n` of a comma-separated list value (field 0 skips leading commas).
     static std::u16string GetListField(std::u16string_view value, int n);

@@ -44,13 +44,15 @@ void CTextFileBase::AttachBorrowed(File& file) {
 
 bool CTextFileBase::ReleaseFile() {
     file_ = nullptr;
+    input_.reset();
+    output_ = nullptr;
     return ownedFile_.Close();
 }
 
 std::size_t CTextFileBase::EstimatedLength() const {
     if (!IsOpen())
         return 0;
-    const std::int64_t bytes = file_->Length();
+    const std::int64_t bytes = input_ ? static_cast<std::int64_t>(input_->size()) : file_ ? file_->Length() : 0;
     if (bytes <= 0)
         return 0;
     const bool wide = encoding_ == kEncodingUtf16BigEndian || encoding_ == kEncodingUtf16LittleEndian;
@@ -66,6 +68,11 @@ CTextFileWrite::CTextFileWrite(const std::u16string& path, int encoding) : CText
 
 CTextFileWrite::CTextFileWrite(File& file, int encoding) : CTextFileBase(encoding) {
     AttachBorrowed(file);
+    WriteMark();
+}
+
+CTextFileWrite::CTextFileWrite(std::string& bytes, int encoding) : CTextFileBase(encoding) {
+    output_ = &bytes;
     WriteMark();
 }
 
@@ -171,7 +178,9 @@ void CTextFileWrite::PutBytes(const void* data, std::size_t size) {
 }
 
 bool CTextFileWrite::FlushBuffer() {
-    if (bufferUsed_ > 0 && !file_->Write(buffer_, bufferUsed_))
+    if (bufferUsed_ > 0 && output_ != nullptr)
+        output_->append(reinterpret_cast<const char*>(buffer_), bufferUsed_);
+    else if (bufferUsed_ > 0 && !file_->Write(buffer_, bufferUsed_))
         failed_ = true;
     bufferUsed_ = 0;
     return !failed_;
@@ -197,6 +206,11 @@ CTextFileRead::CTextFileRead(File& file) : CTextFileBase(kEncodingCodePage) {
     DetectEncoding();
 }
 
+CTextFileRead::CTextFileRead(std::string_view bytes) : CTextFileBase(kEncodingCodePage) {
+    input_ = bytes;
+    DetectEncoding();
+}
+
 CTextFileRead::~CTextFileRead() {
     Close();
 }
@@ -213,7 +227,7 @@ void CTextFileRead::DetectEncoding() {
         return;
     }
     while (bufferBytes_ < 3 && !sourceDone_) {
-        const std::size_t n = file_->Read(buffer_ + bufferBytes_, kBufferSize - bufferBytes_);
+        const std::size_t n = ReadSource(buffer_ + bufferBytes_, kBufferSize - bufferBytes_);
         if (n == 0)
             sourceDone_ = true;
         bufferBytes_ += n;
@@ -236,10 +250,19 @@ void CTextFileRead::DetectEncoding() {
     }
 }
 
+std::size_t CTextFileRead::ReadSource(void* buffer, std::size_t size) {
+    if (!input_)
+        return file_->Read(buffer, size);
+    const std::size_t n = std::min(size, input_->size());
+    std::memcpy(buffer, input_->data(), n);
+    input_->remove_prefix(n);
+    return n;
+}
+
 bool CTextFileRead::FillBuffer() {
     if (sourceDone_ || !IsOpen())
         return false;
-    const std::size_t n = file_->Read(buffer_, kBufferSize);
+    const std::size_t n = ReadSource(buffer_, kBufferSize);
     if (n == 0) {
         sourceDone_ = true;  // a read error counts as the end of the file
         return false;

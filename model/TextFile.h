@@ -1,4 +1,5 @@
-// Line-oriented text files in four encodings, with their own 1024-byte buffering.
+// Line-oriented text files in four encodings, with their own 1024-byte buffering. A reader also
+// takes bytes already in memory, and a writer also writes into memory, as into a file of that content.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +24,7 @@ public:
     CTextFileBase& operator=(const CTextFileBase&) = delete;
     virtual ~CTextFileBase();
 
-    bool IsOpen() const { return file_ != nullptr && file_->IsOpen(); }
+    bool IsOpen() const { return (file_ != nullptr && file_->IsOpen()) || input_ || output_ != nullptr; }
     int GetEncoding() const { return encoding_; }
 
     unsigned GetCodePage() const { return codePage_; }
@@ -46,6 +47,8 @@ protected:
 
     File* file_ = nullptr;
     File ownedFile_;
+    std::optional<std::string_view> input_;  // a reader's bytes in memory, those not read yet
+    std::string* output_ = nullptr;          // a writer's bytes in memory
     int encoding_ = kEncodingCodePage;
     std::uint8_t buffer_[kBufferSize] = {};
     std::size_t bufferUsed_ = 0;  // bytes of the buffer consumed (reader) or filled (writer)
@@ -60,6 +63,8 @@ public:
     CTextFileWrite(const std::u16string& path, int encoding);
     // Writes into a file the caller opened, from its current position; the caller keeps it.
     CTextFileWrite(File& file, int encoding);
+    // Appends the bytes a file would hold, its mark included, to `bytes`.
+    CTextFileWrite(std::string& bytes, int encoding);
     ~CTextFileWrite() override;
 
     void Write(std::u16string_view text);
@@ -86,6 +91,8 @@ public:
     explicit CTextFileRead(const std::u16string& path);
     // Reads from a file the caller opened; the caller keeps it.
     explicit CTextFileRead(File& file);
+    // Reads bytes held in memory as the content of a file; the caller keeps them.
+    explicit CTextFileRead(std::string_view bytes);
     ~CTextFileRead() override;
 
     // One line without its line end; false once the end has been reached.
@@ -99,6 +106,8 @@ public:
 private:
     void DetectEncoding();
     bool FillBuffer();
+    // Up to `size` bytes from the file or from memory; 0 at the end.
+    std::size_t ReadSource(void* buffer, std::size_t size);
     // True when every byte of the file has been used; reads ahead when the buffer is spent.
     bool InputUsedUp();
     bool ReadByte(std::uint8_t& byte);

@@ -110,6 +110,21 @@ TEST(IniFile, ReadsEveryEncodingWithItsMark) {
     }
 }
 
+// The bytes in memory are the file's: what Save writes, and what Load reads from them.
+TEST(IniFile, MemoryFormIsTheFilesBytes) {
+    test::TempDir dir;
+    for (const char* golden : {"export_shutdown.ini", "export_wol.ini", "text_mixed_enc1.txt", "text_mixed_enc3.txt"}) {
+        SCOPED_TRACE(golden);
+        IniFile fromFile, fromBytes;
+        ASSERT_TRUE(fromFile.Load(test::GoldenPath(golden).u16string()));
+        fromBytes.LoadBytes(test::Golden(golden));
+        EXPECT_EQ(fromFile.Text(), fromBytes.Text());
+        fromBytes.SetString(u"settings", u"comment", u"\u00fcber");
+        ASSERT_TRUE(fromBytes.Save(dir.File("s.ini")));
+        EXPECT_EQ(test::ReadBytes(dir.Path() / "s.ini"), fromBytes.Bytes());
+    }
+}
+
 TEST(IniFile, NewFileIsPlainTextWhenItCanBe) {
     TempDir dir;
     IniFile ini;

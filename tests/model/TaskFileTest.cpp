@@ -72,6 +72,21 @@ TEST(TaskFile, SavesTheGoldenBytes) {
     }
 }
 
+// The bytes in memory are the file's: what Save writes, and what Load reads from them.
+TEST(TaskFile, MemoryFormIsTheFilesBytes) {
+    TempDir dir;
+    for (const char* golden : {"task_empty.dat", "task_two_computers.dat", "task_history_cut.dat"}) {
+        SCOPED_TRACE(golden);
+        CTaskParams fromFile, fromBytes;
+        test::WriteBytes(dir.Path() / "quenep-0m.dat", Golden(golden));
+        ASSERT_TRUE(fromFile.Load(dir.Folder(), u"quenep-0m", true));
+        ASSERT_TRUE(fromBytes.ParseFileBytes(Golden(golden), true));
+        ExpectSameRecord(fromFile, fromBytes);
+        EXPECT_EQ(Golden(golden), fromBytes.FileBytes());
+    }
+    EXPECT_FALSE(CTaskParams().ParseFileBytes(Golden("task_two_computers.dat").substr(0, 300), true));
+}
+
 TEST(TaskFile, EmptyRecordIsLeadInBodyAndChecksum) {
     const std::u16string text = CTaskParams().Serialize();
     EXPECT_EQ(std::u16string(111, u'\t'), text.substr(0, 111));

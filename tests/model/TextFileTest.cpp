@@ -63,6 +63,26 @@ TEST(TextFile, ReadsTheGoldenFilesAndDetectsTheirMarks) {
     }
 }
 
+// A reader of bytes in memory and a writer into memory behave as they do on a file of those bytes.
+TEST(TextFile, MemoryFormIsTheFilesBytes) {
+    TempDir dir;
+    for (int encoding : {kEncodingCodePage, kEncodingUtf16BigEndian, kEncodingUtf16LittleEndian, kEncodingUtf8}) {
+        SCOPED_TRACE(encoding);
+        const std::u16string text = encoding == kEncodingCodePage ? u"abc\r\nd" : kMixed;
+        std::string bytes;
+        CTextFileWrite writer(bytes, encoding);
+        writer.Write(std::u16string_view(text));
+        EXPECT_TRUE(writer.Close());
+        EXPECT_EQ(Written(dir, encoding, text), bytes);
+        CTextFileRead reader(std::string_view{bytes});
+        std::u16string read;
+        EXPECT_TRUE(reader.ReadAll(read));
+        EXPECT_EQ(encoding, reader.GetEncoding());
+        EXPECT_EQ(ReadAllOf(dir, bytes), read);
+        EXPECT_EQ(text, read);
+    }
+}
+
 TEST(TextFile, LineEndsOfEveryKindEndOneLine) {
     TempDir dir;
     test::WriteBytes(dir.Path() / "r.txt", "a\r\nb\nc\rd\r\n\r\ne");
