@@ -2,8 +2,8 @@
 // picture>\n" then the year, month, weekday, day, hour and minute as 16-bit numbers, as the system
 // gives them (month 13 and weekday 9 included). Each picture is expanded from a buffer of exactly its
 // length, so a read past its end shows; each picture unit writes at most 9 units (the longest name
-// of the locale; a 16-bit number has 5 digits), and the C library's date, when the picture gives
-// none, at most 63: expansion always ends with output within that bound.
+// of the locale; a 16-bit number has 5 digits), and the date written when the picture gives none
+// (the C library's, or the stored numbers) at most 63: expansion always ends within that bound.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>

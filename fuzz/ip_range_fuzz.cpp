@@ -3,9 +3,8 @@
 // The range gives the unsigned difference end − start of addresses, cut to the free room and to
 // 5000 and never beyond either; the addresses go up one by one from the start (past
 // 255.255.255.255 comes 0.0.0.0), never reach the end, and each is written so that the address
-// reader reads it back. An address text that
-// is read back holds four numbers and three dots only, and is the dotted text of what was read but
-// for leading zeros.
+// reader reads it back. An address text that is read holds four numbers and three dots only, and
+// is the dotted text of what was read but for leading zeros.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
