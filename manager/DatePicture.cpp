@@ -3,10 +3,14 @@
 
 #include <ctime>
 
+#include "manager/ScheduleLogic.h"
 #include "model/Text.h"
+#include "scheduler/TriggerText.h"
 
 namespace velmora {
 namespace {
+
+constexpr int kLibraryFirstYear = 1900;  // the C library's calendar counts from here
 
 std::u16string TwoDigits(int value, std::size_t run) {
     std::u16string text = DecimalText(value);
@@ -108,15 +112,21 @@ std::u16string FormatRunTime(const ScheduleTime& time, const LocalePictures& loc
     if (time.year == 0)
         return {};
     std::u16string date = ExpandDatePicture(locale.shortDatePicture, time, locale);
-    if (date.empty()) {
+    if (date.empty() && IsValidDate(time.year, time.month, time.day) && time.year >= kLibraryFirstYear) {
         std::tm calendar{};
         calendar.tm_year = time.year - 1900;
         calendar.tm_mon = time.month - 1;
         calendar.tm_mday = time.day;
-        calendar.tm_wday = time.dayOfWeek;
+        calendar.tm_wday = DayOfWeek(time.year, time.month, time.day);
         char buffer[64] = {};
         const std::size_t length = std::strftime(buffer, sizeof buffer, "%x", &calendar);
         date.assign(buffer, buffer + length);
+    } else if (date.empty()) {
+        // Some C runtimes end the program on a field outside their range: such a date is written as
+        // it is stored, as the trigger texts write it.
+        date = DecimalText(time.year) + u"-" + DecimalText(time.month) + u"-" + DecimalText(time.day);
+        if (!IsValidDate(time.year, time.month, time.day))
+            date += u" (not a valid date)";
     }
     return ExpandTimePicture(locale.timePicture, time, 0, locale) + u" " + date;
 }

@@ -24,7 +24,8 @@ std::u16string ExpandTimePicture(std::u16string_view picture, const ScheduleTime
 std::u16string ExpandDatePicture(std::u16string_view picture, const ScheduleTime& time, const LocalePictures& locale);
 
 // "<time> <date>" for a run time, seconds 0; the C library's "%x" when the date picture gives
-// nothing; empty when the time has no year (no run).
+// nothing (a date the library cannot take is written year-month-day, and said to be not valid when
+// it is none); empty when the time has no year (no run).
 std::u16string FormatRunTime(const ScheduleTime& time, const LocalePictures& locale);
 
 }  // namespace velmora

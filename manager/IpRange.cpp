@@ -19,10 +19,14 @@ std::u16string DottedHostOrder(std::uint32_t address) {
     return std::u16string(text.begin(), text.end());
 }
 
-std::vector<std::u16string> RangeAddresses(std::uint32_t start, std::uint32_t end, int freeRoom) {
+std::uint32_t RangeSize(std::uint32_t start, std::uint32_t end, int freeRoom) {
     std::uint32_t count = end - start;  // unsigned: an end below the start wraps
     count = std::min<std::uint32_t>(count, static_cast<std::uint32_t>(std::max(freeRoom, 0)));
-    count = std::min<std::uint32_t>(count, kRangeLimit);
+    return std::min<std::uint32_t>(count, kRangeLimit);
+}
+
+std::vector<std::u16string> RangeAddresses(std::uint32_t start, std::uint32_t end, int freeRoom) {
+    const std::uint32_t count = RangeSize(start, end, freeRoom);
     std::vector<std::u16string> addresses;
     addresses.reserve(count);
     for (std::uint32_t k = 0; k < count; ++k)

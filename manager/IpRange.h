@@ -21,9 +21,11 @@ int FreeRoom(std::size_t listed);
 // An address in host order as four decimal octets separated by dots.
 std::u16string DottedHostOrder(std::uint32_t address);
 
-// The addresses from `start` upwards, as many as the unsigned difference end − start, cut to the
-// free room and to 5000; the end address itself is never among them. An end below the start wraps
-// the difference; start equal to end gives none.
+// How many addresses a range gives: the unsigned difference end − start, cut to the free room and
+// to 5000. An end below the start wraps the difference; start equal to end gives none.
+std::uint32_t RangeSize(std::uint32_t start, std::uint32_t end, int freeRoom);
+// The addresses from `start` upwards, RangeSize of them; the end address itself is never among
+// them.
 std::vector<std::u16string> RangeAddresses(std::uint32_t start, std::uint32_t end, int freeRoom);
 
 }  // namespace velmora

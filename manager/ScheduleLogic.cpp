@@ -232,6 +232,74 @@ std::optional<std::uint32_t> ParseDaysOfMonth(std::u16string_view text) {
     return days;
 }
 
+TriggerForm FormOf(const TriggerSpec& t) {
+    TriggerForm form;
+    form.kind = IsKnownType(t.type) ? static_cast<int>(t.type) : -1;
+    form.beginDateShown = IsValidDate(t.beginYear, t.beginMonth, t.beginDay);
+    form.beginYear = t.beginYear;
+    form.beginMonth = t.beginMonth;
+    form.beginDay = t.beginDay;
+    form.startTimeShown = t.startHour >= 0 && t.startHour <= 23 && t.startMinute >= 0 && t.startMinute <= 59;
+    form.startHour = t.startHour;
+    form.startMinute = t.startMinute;
+    form.daysInterval = static_cast<std::uint32_t>(t.daysInterval);
+    form.weeksInterval = static_cast<std::uint32_t>(t.weeksInterval);
+    form.week = t.whichWeek >= 1 && t.whichWeek <= kLastWeek ? t.whichWeek - 1 : -1;
+    form.daysOfMonth = DaysOfMonthText(t.daysOfTheMonth);
+    form.weekdays = t.daysOfTheWeek & kAllWeekdays;
+    form.months = t.months & kAllMonths;
+    form.hasEnd = (t.flags & kTriggerHasEndDate) != 0;
+    form.endDateShown = form.hasEnd && IsValidDate(t.endYear, t.endMonth, t.endDay);
+    form.endYear = t.endYear;
+    form.endMonth = t.endMonth;
+    form.endDay = t.endDay;
+    form.repeats = t.minutesInterval > 0 || t.minutesDuration > 0;
+    form.repeatInterval = form.repeats ? t.minutesInterval : 0;
+    form.repeatDuration = form.repeats ? t.minutesDuration : 0;
+    return form;
+}
+
+TriggerSpec TriggerOfForm(const TriggerForm& form, const TriggerSpec& stored) {
+    TriggerSpec t = stored;
+    if (form.kind >= 0)
+        t.type = static_cast<TriggerType>(form.kind);
+    if (form.beginDateShown) {
+        t.beginYear = form.beginYear;
+        t.beginMonth = form.beginMonth;
+        t.beginDay = form.beginDay;
+    }
+    if (form.startTimeShown) {
+        t.startHour = form.startHour;
+        t.startMinute = form.startMinute;
+    }
+    t.daysInterval = static_cast<int>(form.daysInterval);
+    t.weeksInterval = static_cast<int>(form.weeksInterval);
+    if (form.week >= 0)
+        t.whichWeek = form.week + 1;
+    // A text that is no list of days chooses none, which the check refuses on this field.
+    if (form.daysOfMonth != DaysOfMonthText(stored.daysOfTheMonth))
+        t.daysOfTheMonth = ParseDaysOfMonth(form.daysOfMonth).value_or(0);
+    if (form.weekdays != (stored.daysOfTheWeek & kAllWeekdays))
+        t.daysOfTheWeek = form.weekdays;
+    if (form.months != (stored.months & kAllMonths))
+        t.months = form.months;
+    if (!form.hasEnd) {
+        t.flags &= ~kTriggerHasEndDate;
+        if (stored.flags & kTriggerHasEndDate)
+            t.endYear = t.endMonth = t.endDay = 0;
+    } else {
+        t.flags |= kTriggerHasEndDate;
+        if (form.endDateShown) {
+            t.endYear = form.endYear;
+            t.endMonth = form.endMonth;
+            t.endDay = form.endDay;
+        }
+    }
+    t.minutesInterval = form.repeats ? form.repeatInterval : 0;
+    t.minutesDuration = form.repeats ? form.repeatDuration : 0;
+    return t;
+}
+
 ScheduleLogic::ScheduleLogic(std::vector<TriggerSpec> triggers)
     : triggers_(std::move(triggers)), selection_(triggers_.empty() ? -1 : 0) {}
 

@@ -78,6 +78,32 @@ TriggerSpec WithRepetition(TriggerSpec trigger, bool on);
 std::u16string DaysOfMonthText(std::uint32_t days);
 std::optional<std::uint32_t> ParseDaysOfMonth(std::u16string_view text);
 
+// What the page's fields show of a trigger. A value a field cannot show (a kind or week outside
+// its list, a date or time that is none, weekday, month or day bits beyond the boxes and the days'
+// text) leaves that field without it; the value is kept as stored until the user changes the field,
+// and the check refuses it where the kind uses it.
+struct TriggerForm {
+    int kind = -1;  // index in the kind list; -1 for none
+    bool beginDateShown = false;
+    int beginYear = 0, beginMonth = 0, beginDay = 0;
+    bool startTimeShown = false;
+    int startHour = 0, startMinute = 0;
+    std::uint32_t daysInterval = 0, weeksInterval = 0;
+    int week = -1;  // index in the week list, 0 the first to 4 the last; -1 for none
+    std::u16string daysOfMonth;
+    std::uint32_t weekdays = 0;  // the seven boxes, bit 0 Sunday
+    std::uint32_t months = 0;    // the twelve boxes, bit 0 January
+    bool hasEnd = false;
+    bool endDateShown = false;
+    int endYear = 0, endMonth = 0, endDay = 0;
+    bool repeats = false;
+    std::uint32_t repeatInterval = 0, repeatDuration = 0;
+};
+TriggerForm FormOf(const TriggerSpec& trigger);
+// The trigger the fields hold, starting from the stored one: what the page does not show (the
+// disabled flag) and what a field could not show while it stays as shown are kept as stored.
+TriggerSpec TriggerOfForm(const TriggerForm& form, const TriggerSpec& stored);
+
 struct TriggerRefusal {
     int index = -1;  // the first impossible trigger; -1 when all are possible
     TriggerField field = TriggerField::kNone;

@@ -37,6 +37,7 @@ struct TriggerSpec {
     std::uint32_t daysOfTheMonth = 0;  // monthly by date: bit 0 day 1 .. bit 30 day 31
     int whichWeek = 1;                 // monthly by weekday: 1 to 4, 5 the last
     std::uint32_t months = 0;          // bit 0 January .. bit 11 December
+    bool operator==(const TriggerSpec&) const = default;
 };
 
 // Times and dates as the user's locale writes them.

@@ -255,35 +255,37 @@ void CSchedulePage::ShowSelected() {
     loading_ = true;
     const int selected = logic_.selection();
     const TriggerSpec t = selected >= 0 ? logic_.triggers()[selected] : DefaultTrigger(clock_());
+    const TriggerForm form = FormOf(t);
     // A kind or week the lists do not hold leaves them without a choice (an index past the end
     // leaves Wine's list on its old choice), and the stored value is kept.
-    const int kind = static_cast<int>(t.type);
     const int kinds = static_cast<int>(::SendMessageW(Item(IDC_SCHEDULE_TYPE), CB_GETCOUNT, 0, 0));
-    ::SendMessageW(Item(IDC_SCHEDULE_TYPE), CB_SETCURSEL, kind >= 0 && kind < kinds ? kind : -1, 0);
+    ::SendMessageW(Item(IDC_SCHEDULE_TYPE), CB_SETCURSEL, form.kind < kinds ? form.kind : -1, 0);
     // A date or time the pickers cannot show is kept as stored until the user picks another; the
     // check refuses it, and a note beside a date says that it is not valid.
-    beginDateKept_ = !SetPickerTime(Item(IDC_SCHEDULE_DATE), t.beginYear, t.beginMonth, t.beginDay);
+    beginDateKept_ =
+        !form.beginDateShown || !SetPickerTime(Item(IDC_SCHEDULE_DATE), form.beginYear, form.beginMonth, form.beginDay);
     // The time picker shows the time alone: any date carries it.
-    startTimeKept_ = !SetPickerTime(Item(IDC_SCHEDULE_TIME), 2000, 1, 1, t.startHour, t.startMinute);
-    ::SetDlgItemInt(hwnd(), IDC_SCHEDULE_DAYS_INTERVAL, t.daysInterval, FALSE);
-    ::SetDlgItemInt(hwnd(), IDC_SCHEDULE_WEEKS_INTERVAL, t.weeksInterval, FALSE);
-    const bool knownWeek = t.whichWeek >= 1 && t.whichWeek <= kLastWeek;
-    ::SendMessageW(Item(IDC_SCHEDULE_WHICH_WEEK), CB_SETCURSEL, knownWeek ? t.whichWeek - 1 : -1, 0);
-    ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_DAYS, ToWide(DaysOfMonthText(t.daysOfTheMonth)).c_str());
+    startTimeKept_ =
+        !form.startTimeShown || !SetPickerTime(Item(IDC_SCHEDULE_TIME), 2000, 1, 1, form.startHour, form.startMinute);
+    ::SetDlgItemInt(hwnd(), IDC_SCHEDULE_DAYS_INTERVAL, form.daysInterval, FALSE);
+    ::SetDlgItemInt(hwnd(), IDC_SCHEDULE_WEEKS_INTERVAL, form.weeksInterval, FALSE);
+    ::SendMessageW(Item(IDC_SCHEDULE_WHICH_WEEK), CB_SETCURSEL, form.week, 0);
+    ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_DAYS, ToWide(form.daysOfMonth).c_str());
     for (int day = 0; day < 7; ++day)
-        SetChecked(Item(IDC_SCHEDULE_SUNDAY + day), (t.daysOfTheWeek & (1u << day)) != 0);
+        SetChecked(Item(IDC_SCHEDULE_SUNDAY + day), (form.weekdays & (1u << day)) != 0);
     for (int month = 0; month < 12; ++month)
-        SetChecked(Item(IDC_SCHEDULE_JANUARY + month), (t.months & (1u << month)) != 0);
+        SetChecked(Item(IDC_SCHEDULE_JANUARY + month), (form.months & (1u << month)) != 0);
 
-    const bool hasEnd = (t.flags & kTriggerHasEndDate) != 0;
-    SetChecked(Item(IDC_SCHEDULE_HAS_END), hasEnd);
-    endDateKept_ = hasEnd && !SetPickerTime(Item(IDC_SCHEDULE_END_DATE), t.endYear, t.endMonth, t.endDay);
-    if (!hasEnd || endDateKept_)
+    SetChecked(Item(IDC_SCHEDULE_HAS_END), form.hasEnd);
+    endDateKept_ = form.hasEnd && (!form.endDateShown || !SetPickerTime(Item(IDC_SCHEDULE_END_DATE), form.endYear,
+                                                                        form.endMonth, form.endDay));
+    if (!form.hasEnd || endDateKept_)
         SetPickerTime(Item(IDC_SCHEDULE_END_DATE), t.beginYear, t.beginMonth, t.beginDay);
-    const bool repeats = t.minutesInterval > 0 || t.minutesDuration > 0;
-    SetChecked(Item(IDC_SCHEDULE_REPEAT), repeats);
-    ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_REPEAT_INTERVAL, repeats ? std::to_wstring(t.minutesInterval).c_str() : L"");
-    ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_REPEAT_DURATION, repeats ? std::to_wstring(t.minutesDuration).c_str() : L"");
+    SetChecked(Item(IDC_SCHEDULE_REPEAT), form.repeats);
+    ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_REPEAT_INTERVAL,
+                      form.repeats ? std::to_wstring(form.repeatInterval).c_str() : L"");
+    ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_REPEAT_DURATION,
+                      form.repeats ? std::to_wstring(form.repeatDuration).c_str() : L"");
 
     ShowFields(t.type, selected >= 0);
     loading_ = wasLoading;
@@ -324,53 +326,47 @@ TriggerSpec CSchedulePage::ReadForm() const {
     const int selected = logic_.selection();
     if (selected < 0)
         return {};
-    // Starting from the trigger keeps what the page does not show (disabled, stop at the end of
-    // the repetition).
-    TriggerSpec t = logic_.triggers()[selected];
+    TriggerForm form;
     const LRESULT kind = ::SendMessageW(Item(IDC_SCHEDULE_TYPE), CB_GETCURSEL, 0, 0);
-    if (kind != CB_ERR)
-        t.type = static_cast<TriggerType>(kind);
-    if (!beginDateKept_) {
+    form.kind = kind == CB_ERR ? -1 : static_cast<int>(kind);
+    form.beginDateShown = !beginDateKept_;
+    if (form.beginDateShown) {
         const SYSTEMTIME date = PickerTime(Item(IDC_SCHEDULE_DATE));
-        t.beginYear = date.wYear;
-        t.beginMonth = date.wMonth;
-        t.beginDay = date.wDay;
+        form.beginYear = date.wYear;
+        form.beginMonth = date.wMonth;
+        form.beginDay = date.wDay;
     }
-    if (!startTimeKept_) {
+    form.startTimeShown = !startTimeKept_;
+    if (form.startTimeShown) {
         const SYSTEMTIME time = PickerTime(Item(IDC_SCHEDULE_TIME));
-        t.startHour = time.wHour;
-        t.startMinute = time.wMinute;
+        form.startHour = time.wHour;
+        form.startMinute = time.wMinute;
     }
-    t.daysInterval = static_cast<int>(::GetDlgItemInt(hwnd(), IDC_SCHEDULE_DAYS_INTERVAL, nullptr, FALSE));
-    t.weeksInterval = static_cast<int>(::GetDlgItemInt(hwnd(), IDC_SCHEDULE_WEEKS_INTERVAL, nullptr, FALSE));
+    form.daysInterval = ::GetDlgItemInt(hwnd(), IDC_SCHEDULE_DAYS_INTERVAL, nullptr, FALSE);
+    form.weeksInterval = ::GetDlgItemInt(hwnd(), IDC_SCHEDULE_WEEKS_INTERVAL, nullptr, FALSE);
     const LRESULT week = ::SendMessageW(Item(IDC_SCHEDULE_WHICH_WEEK), CB_GETCURSEL, 0, 0);
-    if (week != CB_ERR)
-        t.whichWeek = static_cast<int>(week) + 1;
+    form.week = week == CB_ERR ? -1 : static_cast<int>(week);
     wchar_t days[kDaysTextLength + 1] = {};
     ::GetDlgItemTextW(hwnd(), IDC_SCHEDULE_DAYS, days, kDaysTextLength + 1);
-    // A text that is no list of days chooses none, which the check refuses on this field.
-    t.daysOfTheMonth = ParseDaysOfMonth(FromWide(days)).value_or(0);
-    t.daysOfTheWeek = 0;
+    form.daysOfMonth = FromWide(days);
     for (int day = 0; day < 7; ++day)
-        t.daysOfTheWeek |= Checked(Item(IDC_SCHEDULE_SUNDAY + day)) ? 1u << day : 0;
-    t.months = 0;
+        form.weekdays |= Checked(Item(IDC_SCHEDULE_SUNDAY + day)) ? 1u << day : 0;
     for (int month = 0; month < 12; ++month)
-        t.months |= Checked(Item(IDC_SCHEDULE_JANUARY + month)) ? 1u << month : 0;
-
-    if (!Checked(Item(IDC_SCHEDULE_HAS_END))) {
-        t.flags &= ~kTriggerHasEndDate;
-        t.endYear = t.endMonth = t.endDay = 0;
-    } else if (!endDateKept_) {
+        form.months |= Checked(Item(IDC_SCHEDULE_JANUARY + month)) ? 1u << month : 0;
+    form.hasEnd = Checked(Item(IDC_SCHEDULE_HAS_END));
+    form.endDateShown = form.hasEnd && !endDateKept_;
+    if (form.endDateShown) {
         const SYSTEMTIME end = PickerTime(Item(IDC_SCHEDULE_END_DATE));
-        t.flags |= kTriggerHasEndDate;
-        t.endYear = end.wYear;
-        t.endMonth = end.wMonth;
-        t.endDay = end.wDay;
+        form.endYear = end.wYear;
+        form.endMonth = end.wMonth;
+        form.endDay = end.wDay;
     }
-    const bool repeats = Checked(Item(IDC_SCHEDULE_REPEAT));
-    t.minutesInterval = repeats ? ::GetDlgItemInt(hwnd(), IDC_SCHEDULE_REPEAT_INTERVAL, nullptr, FALSE) : 0;
-    t.minutesDuration = repeats ? ::GetDlgItemInt(hwnd(), IDC_SCHEDULE_REPEAT_DURATION, nullptr, FALSE) : 0;
-    return t;
+    form.repeats = Checked(Item(IDC_SCHEDULE_REPEAT));
+    form.repeatInterval = form.repeats ? ::GetDlgItemInt(hwnd(), IDC_SCHEDULE_REPEAT_INTERVAL, nullptr, FALSE) : 0;
+    form.repeatDuration = form.repeats ? ::GetDlgItemInt(hwnd(), IDC_SCHEDULE_REPEAT_DURATION, nullptr, FALSE) : 0;
+    // Starting from the trigger keeps what the page does not show (disabled, stop at the end of
+    // the repetition) and what a field could not show while the user leaves it.
+    return TriggerOfForm(form, logic_.triggers()[static_cast<std::size_t>(selected)]);
 }
 
 void CSchedulePage::CommitForm() {

@@ -210,6 +210,60 @@ TEST(ScheduleLogic, RepetitionSwitchedOnStartsWithValuesTheCheckAccepts) {
     EXPECT_EQ(0u, WithRepetition(on, false).minutesInterval + WithRepetition(on, false).minutesDuration);
 }
 
+// Any tool can write a work item. The page's fields show what they can of a stored trigger; the
+// trigger they give back is the stored one until the user changes a field, so a value no field can
+// show is refused where its kind uses it, and kept where it does not, never dropped unseen.
+TEST(ScheduleLogic, AStoredTriggerComesBackFromTheFieldsAsItWas) {
+    using F = TriggerField;
+    using T = TriggerType;
+    struct Case {
+        const char* what;
+        TriggerSpec stored;
+        TriggerField field;
+    };
+    const Case cases[] = {
+        {"weekly on Monday and Friday", Weekly(), F::kNone},
+        {"weekday bit 7", Changed(T::kWeekly, [](TriggerSpec& t) { t.daysOfTheWeek = 0x82; }), F::kWeekdays},
+        {"month bits 12 to 15", Changed(T::kMonthlyDayOfWeek, [](TriggerSpec& t) { t.months = 0xF001; }), F::kMonths},
+        {"day bit 31", Changed(T::kMonthlyDate, [](TriggerSpec& t) { t.daysOfTheMonth = 0x80000001; }),
+         F::kDaysOfMonth},
+        {"weekdays a daily trigger does not use", Changed(T::kDaily, [](TriggerSpec& t) { t.daysOfTheWeek = 0xFF80; }),
+         F::kNone},
+        {"an end date not asked for",
+         Changed(T::kDaily, [](TriggerSpec& t) { t.endYear = 2027, t.endMonth = 1, t.endDay = 1; }), F::kNone},
+        {"end in month 14",
+         Changed(T::kDaily,
+                 [](TriggerSpec& t) { t.flags = kTriggerHasEndDate, t.endYear = 2027, t.endMonth = 14, t.endDay = 1; }),
+         F::kEndDate},
+        {"month 13", Changed(T::kOnce, [](TriggerSpec& t) { t.beginMonth = 13; }), F::kBeginDate},
+        {"day 0", Changed(T::kOnce, [](TriggerSpec& t) { t.beginDay = 0; }), F::kBeginDate},
+        {"hour 24", Changed(T::kDaily, [](TriggerSpec& t) { t.startHour = 24; }), F::kStartTime},
+        {"week 7", Changed(T::kMonthlyDayOfWeek, [](TriggerSpec& t) { t.whichWeek = 7; }), F::kWhichWeek},
+        {"kind 9", Changed(static_cast<T>(9), [](TriggerSpec&) {}), F::kType},
+        {"disabled, repeating",
+         Changed(T::kOnce,
+                 [](TriggerSpec& t) { t.flags = kTriggerDisabled, t.minutesInterval = 15, t.minutesDuration = 120; }),
+         F::kNone},
+    };
+    for (const Case& c : cases) {
+        const TriggerSpec back = TriggerOfForm(FormOf(c.stored), c.stored);
+        EXPECT_TRUE(back == c.stored) << c.what;
+        EXPECT_EQ(c.field, CheckTrigger(back)) << c.what;
+    }
+    // The user's choice in a field replaces what it could not show.
+    TriggerSpec stored = Changed(T::kWeekly, [](TriggerSpec& t) { t.daysOfTheWeek = 0x82; });
+    TriggerForm form = FormOf(stored);
+    form.weekdays = 0x06;
+    EXPECT_EQ(0x06u, TriggerOfForm(form, stored).daysOfTheWeek);
+    stored = Changed(T::kMonthlyDate, [](TriggerSpec& t) { t.daysOfTheMonth = 0x80000001; });
+    form = FormOf(stored);
+    form.daysOfMonth = u"1, 2";
+    EXPECT_EQ(0x3u, TriggerOfForm(form, stored).daysOfTheMonth);
+    form.hasEnd = false;
+    stored.flags = kTriggerHasEndDate;
+    EXPECT_EQ(0u, TriggerOfForm(form, stored).flags & kTriggerHasEndDate);
+}
+
 TEST(ScheduleLogic, DaysOfTheMonthAsText) {
     EXPECT_EQ(1u | 1u << 14 | 1u << 30, ParseDaysOfMonth(u"1, 15, 31"));
     EXPECT_EQ(0x17u, ParseDaysOfMonth(u"1-3, 5"));

@@ -47,8 +47,26 @@ TEST(RunTimeText, PicturesOfTimesAndDates) {
     }
 }
 
+// Any tool can write a work item, so a run time may hold a date that is none. The C library is
+// given only dates it can take: some runtimes end the program on a month or year outside their
+// range.
 TEST(RunTimeText, EmptyDatePictureFallsBackToTheCLibraryDateAndNoYearIsNoRun) {
-    EXPECT_EQ(FormatRunTime({2026, 12, 2, 8, 22, 56}, EnglishPictures(u"HH:mm", u"")), u"22:56 12/08/26");
+    struct Case {
+        ScheduleTime when;
+        std::u16string expected;
+    };
+    const Case cases[] = {
+        {{2026, 12, 2, 8, 22, 56}, u"22:56 12/08/26"},
+        {{2026, 12, 9, 8, 22, 56}, u"22:56 12/08/26"},  // a weekday that is none
+        {{2026, 13, 2, 8, 22, 56}, u"22:56 2026-13-8 (not a valid date)"},
+        {{2026, 2, 2, 30, 22, 56}, u"22:56 2026-2-30 (not a valid date)"},
+        {{65535, 0, 2, 0, 22, 56}, u"22:56 65535-0-0 (not a valid date)"},
+        {{1700, 3, 2, 1, 22, 56}, u"22:56 1700-3-1"},  // a date, before the years the library takes
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FormatRunTime(c.when, EnglishPictures(u"HH:mm", u"")), c.expected)
+            << c.when.year << "-" << c.when.month << "-" << c.when.day;
+    }
     EXPECT_EQ(FormatRunTime({0, 12, 2, 8, 22, 56}, EnglishPictures(u"HH:mm", u"M/d")), u"");
 }
 
