@@ -126,16 +126,16 @@ std::vector<std::u16string> RunLines(const std::u16string& stored) {
     return lines;
 }
 
-std::u16string ReadLog(const std::u16string& path) {
-    CTextFileRead reader(path);
-    std::u16string text;
-    EXPECT_TRUE(reader.ReadAll(text));
-    return text;
-}
-
 std::u16string WriteIni(const TempDir& dir, const std::string& name, const std::string& settings) {
     test::WriteBytes(dir.Path() / name, "[settings]\r\n" + settings);
     return dir.File(name);
+}
+
+// Wine's user is an administrator, so every run here has high rights; and Wine gives every folder
+// that user as owner, with full access, whatever permissions it was made with. A run from an INI file
+// therefore refuses its log file here: the action runs, and the file is never made.
+void ExpectLogRefused(const std::u16string& log) {
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(W(log))) << "a log written where others may write";
 }
 
 const std::u16string kSuccess = u"result=0: " + SystemText(0);
@@ -158,8 +158,7 @@ TEST(Quenex, PopupFromAnIniFileClosedWithEnter) {
     });
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_EQ(u"Lunch\r\nis ready", shown);
-    EXPECT_EQ((std::vector<std::u16string>{u"Start action=popup", u"Dialog: result=Ok", kSuccess}),
-              RunLines(ReadLog(log)));
+    ExpectLogRefused(log);
 }
 
 TEST(Quenex, LockThatWineRefusesIsLoggedWithItsError) {
@@ -167,8 +166,7 @@ TEST(Quenex, LockThatWineRefusesIsLoggedWithItsError) {
     const std::u16string log = dir.File("lock.log");
     const auto ini = WriteIni(dir, "lock.ini", "action=5\r\nnoshow=1\r\nlog file=" + Utf16ToUtf8(log) + "\r\n");
     EXPECT_EQ(0u, RunQuenex(ini, false).exitCode);
-    EXPECT_EQ((std::vector<std::u16string>{u"Start action=lock", u"result=120: " + SystemText(120)}),
-              RunLines(ReadLog(log)));
+    ExpectLogRefused(log);
 }
 
 TEST(Quenex, CountdownRunsOutClosesItselfAndEndsWith300) {
@@ -180,10 +178,7 @@ TEST(Quenex, CountdownRunsOutClosesItselfAndEndsWith300) {
     const Started run = RunQuenex(ini, true);
     EXPECT_EQ(300u, run.exitCode);
     EXPECT_GE(run.milliseconds, 1900u);
-    EXPECT_EQ(
-        (std::vector<std::u16string>{u"Start action=lock", u"Dialog: time to show=2, allow cancel=1, message=Locking",
-                                     u"result=120: " + SystemText(120)}),
-        RunLines(ReadLog(log)));
+    ExpectLogRefused(log);
 }
 
 TEST(Quenex, EscapeCancelsAndNothingHappens) {
@@ -197,9 +192,7 @@ TEST(Quenex, EscapeCancelsAndNothingHappens) {
         ::PostMessageW(::GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
     });
     EXPECT_EQ(0u, run.exitCode);
-    EXPECT_EQ((std::vector<std::u16string>{u"Start action=lock", u"Dialog: time to show=60, allow cancel=1, message=",
-                                           u"Dialog: result=Cancel", kSuccess}),
-              RunLines(ReadLog(log)));
+    ExpectLogRefused(log);
 }
 
 class QuenexTaskFile : public ::testing::Test {
@@ -342,18 +335,13 @@ TEST(Quenex, WakeOnLanTaskSendsEveryEntryByteForByte) {
     const std::vector<std::uint8_t> brokenPair = Receive(listener);
     ASSERT_EQ(108u, brokenPair.size());
     EXPECT_EQ(0x00, brokenPair[8]);
-    std::vector<std::u16string> expected = {u"Start action=wol"};
-    for (const char16_t* name : {u"pc-a", u"pc-b", u"pc-c", u"pc-d"})
-        expected.push_back(std::u16string(name) + u" result=0: " + SystemText(0));
     if (discard) {
         EXPECT_EQ(Packet(u"001122AABBCC", u""), Receive(discard)) << "port 9";
         EXPECT_EQ(Packet(u"001122AABBCC", u""), Receive(discard)) << "port 9.7 goes to 9";
-        expected.push_back(u"pc-e result=0: " + SystemText(0));
-        expected.push_back(u"pc-f result=0: " + SystemText(0));
     } else {
         std::printf("port 9 could not be bound: the entries for ports 9 and 9.7 were left out\n");
     }
-    EXPECT_EQ(expected, RunLines(ReadLog(log)));
+    ExpectLogRefused(log);
 }
 
 UniqueService OpenTemporaryService(DWORD access) {
@@ -556,9 +544,9 @@ TEST(QuenexSessions, WineShowsInteractiveServicesAtTheConsole) {
 }
 
 // The part that Windows Vista and later run in the console user's session: a real quenex.exe started
-// with the session's token on the interactive desktop, given the record through its pipe, handing
-// back its lines. Under Wine the session's token is the test's own.
-TEST(QuenexSessions, SessionPartShowsTheCountdownAndHandsBackItsLines) {
+// with the session's token on the interactive desktop, given the record through its pipe, answering
+// with the user's choice only. Under Wine the session's token is the test's own.
+TEST(QuenexSessions, SessionPartShowsTheCountdownAndAnswersOnly) {
     CTaskParams task;
     task.action = kActionPopup;
     task.message = u"In the user's session " + Stamp();
@@ -572,16 +560,26 @@ TEST(QuenexSessions, SessionPartShowsTheCountdownAndHandsBackItsLines) {
         else
             ADD_FAILURE() << "the session part showed no countdown";
     });
-    const SessionOutcome outcome = platform.RunInSession(session, record);
+    SessionStart started = platform.StartSessionPart(session, record);
+    ASSERT_EQ(0u, started.error);
+    ASSERT_NE(nullptr, started.channel);
+    std::string answer;
+    while (answer.size() < kSessionMessageBytes) {
+        const SessionEvent event = started.channel->Wait(30000u, kSessionMessageBytes - answer.size());
+        ASSERT_EQ(SessionEventKind::kBytes, event.kind);
+        answer += event.bytes;
+    }
     user.join();
-    EXPECT_EQ(0u, outcome.error);
-    EXPECT_EQ((std::vector<std::u16string>{u"Dialog: result=Ok", kSuccess}),
-              RunLines(u"\r\n//------------------------------------------------------------//\r\n" + outcome.log));
+    EXPECT_EQ(kSessionAnswerOk, answer);
+    // Then it waits for the task's word, which a popup never gets, and ends with its pipe.
+    EXPECT_EQ(SessionEventKind::kTime, started.channel->Wait(200u, kSessionMessageBytes).kind);
+    started.channel->End();
+    EXPECT_EQ(SessionEventKind::kEnded, started.channel->Wait(200u, kSessionMessageBytes).kind);
 
-    // A record that is none: the part runs nothing and hands back nothing.
-    const SessionOutcome broken = platform.RunInSession(session, u"no record");
-    EXPECT_EQ(0u, broken.error);
-    EXPECT_EQ(u"", broken.log);
+    // A record that is none: the part shows nothing, says nothing and ends.
+    SessionStart broken = platform.StartSessionPart(session, u"no record");
+    ASSERT_NE(nullptr, broken.channel);
+    EXPECT_EQ(SessionEventKind::kEnded, broken.channel->Wait(20000u, kSessionMessageBytes).kind);
 }
 
 TEST_F(QuenexWorkItem, RemovalModeTakesOnlyTheExecutorsTasks) {
