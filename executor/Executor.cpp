@@ -258,8 +258,14 @@ std::uint32_t Executor::RunLocal(ActionEngine& actions) {
     // The result line reports the thread's last error. Without this, a run whose action succeeded,
     // was cancelled or does nothing would report whatever error earlier calls left behind.
     platform_.ClearLastError();
-    if (act && session && ActsInUserSession(task_.action))
-        return ActInSession(*session);
+    if (act && session && ActsInUserSession(task_.action)) {
+        const SessionActReport report = ActInSession(*session);
+        // A log off must not wait on the user's goodwill: where the user's process did not report
+        // one, the system logs the session off itself.
+        if (!report.reported && task_.action == kActionLogOff)
+            return platform_.LogOffSession(dialogPlace_.session);
+        return report.code;
+    }
     if (act)
         PerformLocal(actions);
     return platform_.LastError();
@@ -297,30 +303,31 @@ CountdownOutcome Executor::CountInSession(CountdownLogic& countdown, SessionChan
 }
 
 // The other process does the action and reports its result code. An answer it sent while this
-// process's clock ran out first comes before the report and is passed over, once.
-std::uint32_t Executor::ActInSession(SessionChannel& part) {
+// process's clock ran out first comes before the report and is passed over, once. What keeps a
+// report from coming (the process ended, sent something else, or took too long) is the second part.
+SessionActReport Executor::ActInSession(SessionChannel& part) {
     if (!part.Send(kSessionAct))
-        return kErrorBrokenPipe;
+        return {false, kErrorBrokenPipe};
     const std::uint32_t start = platform_.TickMs();
     for (int message = 0; message < 2; ++message) {
         std::string report;
         while (report.size() < kSessionMessageBytes) {
             const std::uint32_t waited = platform_.TickMs() - start;
             if (waited >= kSessionActionWaitMs)
-                return kErrorWaitTimeout;
+                return {false, kErrorWaitTimeout};
             const SessionEvent event = part.Wait(kSessionActionWaitMs - waited, kSessionMessageBytes - report.size());
             if (event.kind == SessionEventKind::kEnded)
-                return kErrorBrokenPipe;
+                return {false, kErrorBrokenPipe};
             if (event.bytes.size() > kSessionMessageBytes - report.size())
-                return kErrorInvalidData;
+                return {false, kErrorInvalidData};
             report += event.bytes;
         }
         if (const std::optional<std::uint32_t> code = ReadSessionDone(report))
-            return *code;
+            return {true, *code};
         if (report != kSessionAnswerOk && report != kSessionAnswerCancel)
-            return kErrorInvalidData;
+            return {false, kErrorInvalidData};
     }
-    return kErrorInvalidData;
+    return {false, kErrorInvalidData};
 }
 
 // Nobody is logged on to see the countdown: it runs out all the same and the action follows. A

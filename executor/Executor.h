@@ -23,6 +23,12 @@ std::u16string AppendRunLog(std::u16string_view oldLog, std::u16string_view runL
 // True for the scheduler's name of the system account, exactly.
 bool IsSystemAccountName(std::u16string_view account);
 
+// What came back after the word to act in the user's session: its report, or why there was none.
+struct SessionActReport {
+    bool reported = false;
+    std::uint32_t code = 0;
+};
+
 class Executor {
 public:
     explicit Executor(ExecutorPlatform& platform) : platform_(platform) {}
@@ -63,7 +69,7 @@ private:
     std::uint32_t RunLocal(ActionEngine& actions);
     CountdownOutcome CountUnseen(CountdownLogic& logic);
     CountdownOutcome CountInSession(CountdownLogic& logic, SessionChannel& part);
-    std::uint32_t ActInSession(SessionChannel& part);
+    SessionActReport ActInSession(SessionChannel& part);
     bool PerformLocal(ActionEngine& actions);
     bool StoreInLogFile(bool privileged);
     bool StoreInTaskFile(const std::u16string& argument, bool privileged);

@@ -61,6 +61,8 @@ public:
     // Starts the countdown's part of a task (its encoded record, as a task file holds it) in a
     // session, as the session's user on its interactive desktop.
     virtual SessionStart StartSessionPart(std::uint32_t session, const std::u16string& record) = 0;
+    // Logs a session's user off, from the system account; 0 or the system's error.
+    virtual std::uint32_t LogOffSession(std::uint32_t session) = 0;
     virtual void PrintUsage() = 0;
     // Writes text to the console the executor was started from, when there is one.
     virtual void PrintText(const std::u16string& text) = 0;

@@ -374,6 +374,17 @@ SessionStart SystemExecutorPlatform::StartSessionPart(std::uint32_t session, con
     return outcome;
 }
 
+using WtsLogoffSessionFn = BOOL(WINAPI*)(HANDLE, DWORD, BOOL);
+
+std::uint32_t SystemExecutorPlatform::LogOffSession(std::uint32_t session) {
+    UniqueModule wts(LoadSystemLibrary(L"wtsapi32.dll"));
+    const auto logOff = Entry<WtsLogoffSessionFn>(wts.get(), "WTSLogoffSession");
+    if (!logOff)
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    // The local server's handle is null (WTS_CURRENT_SERVER_HANDLE); the call returns at once.
+    return logOff(nullptr, session, FALSE) ? 0 : ::GetLastError();
+}
+
 int RunSessionPartMode() {
     const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
     const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);

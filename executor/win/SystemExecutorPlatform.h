@@ -25,6 +25,7 @@ public:
     std::uint32_t RunThroughService(const std::u16string& argument) override;
     SessionFacts Sessions() override;
     SessionStart StartSessionPart(std::uint32_t session, const std::u16string& record) override;
+    std::uint32_t LogOffSession(std::uint32_t session) override;
     void PrintUsage() override;
     void PrintText(const std::u16string& text) override;
     bool RunsPrivileged() override;

@@ -142,6 +142,10 @@ public:
     std::vector<std::string> sessionSent;
     bool sessionSendWorks = true;
     std::uint32_t sessionStartError = 0;
+    std::uint32_t LogOffSession(std::uint32_t session) override {
+        Record("LogOffSession " + std::to_string(session));
+        return 0;
+    }
     SessionStart StartSessionPart(std::uint32_t session, const std::u16string& record) override {
         CTaskParams part;
         EXPECT_TRUE(part.Parse(record, true));
@@ -655,6 +659,15 @@ TEST_F(ExecutorRun, WithoutInteractiveServicesTheUsersSessionOnlyAnswers) {
          {tick, tick, tick, bytes(SessionDoneMessage(0))},
          {"Send act ", "End"},
          {opening, success},
+         {}},
+        // A log off that the part does not report is the system's to do.
+        {"a log off the part ends instead of doing",
+         kActionLogOff,
+         0,
+         u"3",
+         {tick, tick, tick},
+         {"Send act ", "LogOffSession 2", "End"},
+         {openingNoCancel, success},
          {}},
         {"a log off whose report is an error",
          kActionLogOff,
