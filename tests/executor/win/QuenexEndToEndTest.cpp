@@ -582,6 +582,58 @@ TEST(QuenexSessions, SessionPartShowsTheCountdownAndAnswersOnly) {
     EXPECT_EQ(SessionEventKind::kEnded, broken.channel->Wait(20000u, kSessionMessageBytes).kind);
 }
 
+// The process for the user's session gets its two pipe ends and no other handle of the system's
+// process: an inheritable event of this process does not reach it. The probe's answer tells; the same
+// probe started the plain way, inheriting everything, shows that it would see the event.
+TEST(QuenexSessions, SessionPartInheritsOnlyItsPipes) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    const UniqueHandle event(::CreateEventW(&inheritable, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    const std::u16string number = U(std::to_string(reinterpret_cast<std::uintptr_t>(event.get())));
+    const auto answer = [](SessionChannel& part) {
+        std::string bytes;
+        while (bytes.size() < kSessionMessageBytes) {
+            const SessionEvent got = part.Wait(20000u, kSessionMessageBytes - bytes.size());
+            if (got.kind != SessionEventKind::kBytes)
+                break;
+            bytes += got.bytes;
+        }
+        return bytes;
+    };
+
+    SystemExecutorPlatform platform(U(INHERIT_PROBE_PATH));
+    SessionStart started = platform.StartSessionPart(platform.Sessions().console.value_or(0), number);
+    ASSERT_NE(nullptr, started.channel) << started.error;
+    EXPECT_EQ(kSessionAnswerCancel, answer(*started.channel));
+    EXPECT_EQ(WAIT_TIMEOUT, ::WaitForSingleObject(event.get(), 0));
+
+    // The plain way: every inheritable handle goes along.
+    SECURITY_ATTRIBUTES pipes{sizeof pipes, nullptr, TRUE};
+    UniqueHandle toRead, toWrite, fromRead, fromWrite;
+    ASSERT_TRUE(::CreatePipe(toRead.put(), toWrite.put(), &pipes, 4096) &&
+                ::CreatePipe(fromRead.put(), fromWrite.put(), &pipes, 0));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = toRead.get();
+    startup.hStdOutput = fromWrite.get();
+    PROCESS_INFORMATION process{};
+    std::wstring command = L"probe";
+    ASSERT_TRUE(::CreateProcessW(ToWide(U(INHERIT_PROBE_PATH)).c_str(), command.data(), nullptr, nullptr, TRUE, 0,
+                                 nullptr, nullptr, &startup, &process));
+    const ProcessHandles plain(process);
+    const std::string record = SessionRecordMessage(number);
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(toWrite.get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr));
+    fromWrite.reset();
+    char bytes[8] = {};
+    DWORD read = 0;
+    EXPECT_TRUE(::ReadFile(fromRead.get(), bytes, 8, &read, nullptr) && read == 8);
+    EXPECT_EQ(kSessionAnswerOk, std::string_view(bytes, read));
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(event.get(), 0));
+    ::WaitForSingleObject(plain.process.get(), 10000);
+}
+
 TEST_F(QuenexWorkItem, RemovalModeTakesOnlyTheExecutorsTasks) {
     CTaskParams record;
     record.action = kActionShutdown;
