@@ -128,28 +128,9 @@ bool Executor::RunServiceTask(const std::u16string& argument) {
 
 namespace {
 
-// Reads exactly `size` bytes from the other process; false when it ended before.
-bool ReadExactly(SessionChannel& from, std::size_t size, std::string& bytes) {
-    bytes.clear();
-    while (bytes.size() < size) {
-        const SessionEvent event = from.Wait(std::nullopt, size - bytes.size());
-        if (event.kind != SessionEventKind::kBytes || event.bytes.empty() || event.bytes.size() > size - bytes.size())
-            return false;
-        bytes += event.bytes;
-    }
-    return true;
-}
-
 // Whether a wrapping millisecond count has reached a moment.
 bool Reached(std::uint32_t now, std::uint32_t moment) {
     return static_cast<std::int32_t>(now - moment) >= 0;
-}
-
-std::uint32_t LittleEndian32(std::string_view bytes) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << (8 * i);
-    return value;
 }
 
 }  // namespace
@@ -157,17 +138,8 @@ std::uint32_t LittleEndian32(std::string_view bytes) {
 // The process that runs the task keeps the clock and the log: this part tells it only what the user
 // answered, and acts only on its word, on the actions that must be done in the user's session.
 int Executor::RunSessionPart(SessionChannel& task) {
-    std::string bytes;
-    if (!ReadExactly(task, 4, bytes))
-        return kExitNormal;
-    const std::uint32_t size = LittleEndian32(bytes);
-    if (size > kSessionRecordLimitBytes || size % 2 != 0 || !ReadExactly(task, size, bytes))
-        return kExitNormal;
-    std::u16string record(size / 2, u'\0');
-    for (std::size_t i = 0; i < record.size(); ++i)
-        record[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                          (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-    if (!task_.Parse(record, true))
+    const std::optional<std::u16string> record = ReadSessionRecord(task);
+    if (!record || !task_.Parse(*record, true))
         return kExitNormal;
     if (ShowsCountdown(task_.action, task_.noshow)) {
         CountdownLogic countdown(task_.action, task_.delay, task_.message, task_.cancel, [](const std::u16string&) {});
@@ -179,7 +151,7 @@ int Executor::RunSessionPart(SessionChannel& task) {
         if (!outcome.endedByTimer)
             task.Send(outcome.result == kDialogOk ? kSessionAnswerOk : kSessionAnswerCancel);
     }
-    if (ReadExactly(task, kSessionMessageBytes, bytes) && bytes == kSessionAct && ActsInUserSession(task_.action)) {
+    if (ReadSessionBytes(task, kSessionMessageBytes) == kSessionAct && ActsInUserSession(task_.action)) {
         const std::unique_ptr<ActionEngine> actions = platform_.CreateActions();
         platform_.ClearLastError();
         PerformLocal(*actions);

@@ -39,6 +39,37 @@ std::string SessionRecordMessage(const std::u16string& record) {
     return message;
 }
 
+std::optional<std::string> ReadSessionBytes(SessionChannel& from, std::size_t size) {
+    std::string bytes;
+    while (bytes.size() < size) {
+        const SessionEvent event = from.Wait(std::nullopt, size - bytes.size());
+        if (event.kind != SessionEventKind::kBytes || event.bytes.empty() || event.bytes.size() > size - bytes.size())
+            return std::nullopt;
+        bytes += event.bytes;
+    }
+    return bytes;
+}
+
+std::optional<std::u16string> ReadSessionRecord(SessionChannel& from) {
+    const std::optional<std::string> length = ReadSessionBytes(from, 4);
+    if (!length)
+        return std::nullopt;
+    std::uint32_t size = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        size |= static_cast<std::uint32_t>(static_cast<unsigned char>((*length)[i])) << (8 * i);
+    if (size > kSessionRecordLimitBytes || size % 2 != 0)
+        return std::nullopt;
+    const std::optional<std::string> bytes = ReadSessionBytes(from, size);
+    if (!bytes)
+        return std::nullopt;
+    std::u16string record(size / 2, u'\0');
+    for (std::size_t i = 0; i < record.size(); ++i) {
+        record[i] = static_cast<char16_t>(static_cast<unsigned char>((*bytes)[2 * i]) |
+                                          (static_cast<unsigned char>((*bytes)[2 * i + 1]) << 8));
+    }
+    return record;
+}
+
 bool ActsInUserSession(int action) {
     return action == kActionLock || action == kActionLogOff || action == kActionMonitorOff ||
            action == kActionMonitorOn;

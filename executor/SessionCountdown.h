@@ -61,6 +61,12 @@ public:
     virtual void End() = 0;
 };
 
+// Exactly `size` bytes from the other process; nothing when it ended first or sent more than asked.
+std::optional<std::string> ReadSessionBytes(SessionChannel& from, std::size_t size);
+// The record that starts the user's process; nothing when it is longer than the limit, cut short or
+// no whole number of 16-bit units.
+std::optional<std::u16string> ReadSessionRecord(SessionChannel& from);
+
 enum class SessionVerdict {
     kWaiting,  // go on waiting
     kAct,      // the countdown has ended: the action follows
