@@ -397,8 +397,14 @@ int RunSessionPartMode() {
     return executor.RunSessionPart(task);
 }
 
+// The stream is in text mode, which makes every line feed CR LF itself.
 void SystemExecutorPlatform::PrintText(const std::u16string& text) {
-    std::printf("%s", Utf16ToUtf8(text).c_str());
+    std::u16string lines;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n'))
+            lines += text[i];
+    }
+    std::printf("%s", Utf16ToUtf8(lines).c_str());
     std::fflush(stdout);
 }
 
