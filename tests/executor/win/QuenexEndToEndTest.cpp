@@ -169,6 +169,50 @@ TEST(Quenex, LockThatWineRefusesIsLoggedWithItsError) {
     ExpectLogRefused(log);
 }
 
+// Started from a program without a console, the executor's standard output is the pipe it was
+// given: a run whose log file was refused writes its log there, the refusal last.
+std::string RunQuenexForItsOutput(const std::u16string& parameters) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    UniqueHandle read, write;
+    if (!::CreatePipe(read.put(), write.put(), &inheritable, 0))
+        return "no pipe";
+    ::SetHandleInformation(read.get(), HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = write.get();
+    startup.hStdError = write.get();
+    // cmd.exe without a console stands between, so the executor finds no console to attach to.
+    std::wstring line = L"cmd.exe /c \"\"" + ToWide(U(QUENEX_PATH)) + L"\" \"" + ToWide(parameters) + L"\"\"";
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr, &startup,
+                          &process))
+        return "not started";
+    const ProcessHandles started(process);
+    write.reset();
+    std::string output;
+    char buffer[512];
+    DWORD got = 0;
+    while (::ReadFile(read.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+        output.append(buffer, got);
+    ::WaitForSingleObject(started.process.get(), 60000);
+    return output;
+}
+
+TEST(Quenex, RefusedLogFileLeavesTheRunLogOnTheConsole) {
+    TempDir dir;
+    const std::u16string log = dir.File("lock.log");
+    const auto ini = WriteIni(dir, "lock.ini", "action=5\r\nnoshow=1\r\nlog file=" + Utf16ToUtf8(log) + "\r\n");
+    const std::string output = RunQuenexForItsOutput(ini);
+    std::vector<std::u16string> lines =
+        RunLines(u"\r\n//------------------------------------------------------------//\r\n" + U(output));
+    ASSERT_EQ(3u, lines.size()) << output;
+    EXPECT_EQ(u"Start action=lock", lines[0]);
+    EXPECT_EQ(u"result=120: " + SystemText(120), lines[1]);
+    EXPECT_EQ(0u, lines[2].find(u"log file=" + log + u" refused: ")) << output;
+    ExpectLogRefused(log);
+}
+
 TEST(Quenex, CountdownRunsOutClosesItselfAndEndsWith300) {
     TempDir dir;
     const std::u16string log = dir.File("count.log");

@@ -173,3 +173,56 @@ TEST(SystemPlatform, AnAdministratorRunsPrivileged) {
 
 }  // namespace
 }  // namespace velmora
+
+#include "executor/Executor.h"
+
+namespace velmora {
+namespace {
+
+// The real folders, held as for a run with high rights, but taken for the administrators' alone:
+// Wine gives every folder its user as owner, whatever it was made with.
+class AdministratorsFolders : public PathInspector {
+public:
+    std::optional<std::u16string> FullPath(const std::u16string& path) override { return real_.FullPath(path); }
+    bool IsNetworkDrive(const std::u16string& root) override { return real_.IsNetworkDrive(root); }
+    PathStep HoldFolder(const std::u16string& path) override {
+        PathStep step = real_.HoldFolder(path);
+        step.owner = u"S-1-5-32-544";
+        step.entries = {{u"S-1-5-18", 0x1F01FF, true, false}, {u"S-1-5-32-544", 0x1F01FF, true, false}};
+        return step;
+    }
+    PathStep LookAtFile(const std::u16string& path) override { return real_.LookAtFile(path); }
+
+private:
+    SystemPathInspector real_;
+};
+
+class HeldFoldersPlatform : public SystemExecutorPlatform {
+public:
+    bool RunsPrivileged() override { return true; }
+    std::unique_ptr<PathInspector> InspectPaths() override { return std::make_unique<AdministratorsFolders>(); }
+};
+
+// The log of a run with high rights is made and then replaced beside the folders it holds.
+TEST(PrivilegedLog, IsWrittenAndReplacedWhileItsFoldersAreHeld) {
+    test::TempDir dir;
+    const std::u16string log = dir.File("run.log");
+    test::WriteBytes(dir.Path() / "run.log", "older run\r\n");
+    HeldFoldersPlatform platform;
+    for (const char16_t* line : {u"first", u"second"}) {
+        Executor executor(platform);
+        executor.SetIniMode(true);
+        executor.task().logFile = JoinPath(dir.File(""), u".\\run.log");
+        executor.AddLogLine(line);
+        EXPECT_TRUE(executor.StoreLog(u"lab.ini")) << Utf16ToUtf8(line);
+    }
+    const std::string text = test::ReadBytes(dir.Path() / "run.log");
+    EXPECT_EQ(0u, text.find("older run\r\n"));
+    EXPECT_NE(std::string::npos, text.find(" first\r\n"));
+    EXPECT_NE(std::string::npos, text.find(" second\r\n"));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir.Path()), {})) << "a file was left behind";
+    EXPECT_TRUE(FileExists(log));
+}
+
+}  // namespace
+}  // namespace velmora
