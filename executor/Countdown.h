@@ -45,6 +45,7 @@ public:
     bool OnCancel();
 
     int action() const { return action_; }
+    const LogLine& log() const { return log_; }
 
 private:
     std::u16string TimeBeforeText(const std::u16string& amount) const;

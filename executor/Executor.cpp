@@ -126,13 +126,37 @@ bool Executor::RunServiceTask(const std::u16string& argument) {
     return RunTask(argument);
 }
 
-// The record comes from the process that started this one, which keeps the log: every line goes
-// back to it as it is logged, so a run that the action itself ends (a log off) still leaves its lines.
-int Executor::RunSessionPart(const std::u16string& record) {
-    if (!task_.Parse(record, true))
+namespace {
+
+// Whether a wrapping millisecond count has reached a moment.
+bool Reached(std::uint32_t now, std::uint32_t moment) {
+    return static_cast<std::int32_t>(now - moment) >= 0;
+}
+
+}  // namespace
+
+// The process that runs the task keeps the clock and the log: this part tells it only what the user
+// answered, and acts only on its word, on the actions that must be done in the user's session.
+int Executor::RunSessionPart(SessionChannel& task) {
+    const std::optional<std::u16string> record = ReadSessionRecord(task);
+    if (!record || !task_.Parse(*record, true))
         return kExitNormal;
-    const std::unique_ptr<ActionEngine> actions = platform_.CreateActions();
-    AddLogLine(u"result=" + FormatResult(RunLocal(*actions)));
+    if (ShowsCountdown(task_.action, task_.noshow)) {
+        CountdownLogic countdown(task_.action, task_.delay, task_.message, task_.cancel, [](const std::u16string&) {});
+        const CountdownOutcome outcome = platform_.RunCountdown(countdown);
+        if (outcome.error != 0)
+            return kExitNormal;
+        countdownEndedByTimer_ = outcome.endedByTimer;
+        // The time running out is the task's process's own business: its clock ends the countdown.
+        if (!outcome.endedByTimer)
+            task.Send(outcome.result == kDialogOk ? kSessionAnswerOk : kSessionAnswerCancel);
+    }
+    if (ReadSessionBytes(task, kSessionMessageBytes) == kSessionAct && ActsInUserSession(task_.action)) {
+        const std::unique_ptr<ActionEngine> actions = platform_.CreateActions();
+        platform_.ClearLastError();
+        PerformLocal(*actions);
+        task.Send(SessionDoneMessage(platform_.LastError()));
+    }
     return countdownEndedByTimer_ ? kExitCountdownEnded : kExitNormal;
 }
 
@@ -143,10 +167,7 @@ bool Executor::RunTask(const std::u16string& argument) {
         // A remote task without computers does nothing, and its run is not stored.
         if (Contains(argument, kRemotePrefix))
             return false;
-        if (dialogPlace_.place == DialogPlace::kUserSession)
-            RunInUserSession();
-        else
-            AddLogLine(u"result=" + FormatResult(RunLocal(*actions)));
+        AddLogLine(u"result=" + FormatResult(RunLocal(*actions)));
     } else if (task_.action == kActionWakeOnLan) {
         for (const ComputerEntry& entry : task_.computers) {
             const std::uint32_t code =
@@ -163,10 +184,35 @@ bool Executor::RunTask(const std::u16string& argument) {
 std::uint32_t Executor::RunLocal(ActionEngine& actions) {
     CountdownLogic countdown(task_.action, task_.delay, task_.message, task_.cancel,
                              [this](const std::u16string& line) { AddLogLine(line); });
+    // In the console user's session a process of that user shows the countdown; this one keeps the
+    // clock and acts. Only that process can act on the user's session itself.
+    std::unique_ptr<SessionChannel> session;
+    if (dialogPlace_.place == DialogPlace::kUserSession &&
+        (ShowsCountdown(task_.action, task_.noshow) || ActsInUserSession(task_.action))) {
+        CTaskParams part = task_;
+        part.history.clear();
+        part.logFile.clear();
+        std::u16string record = part.Serialize();
+        EncodeRecordText(record);
+        SessionStart started = platform_.StartSessionPart(dialogPlace_.session, record);
+        if (!started.channel)
+            return started.error != 0 ? started.error : kErrorInternal;
+        session = std::move(started.channel);
+    }
+    struct SessionEnd {
+        std::unique_ptr<SessionChannel>& session;
+        ~SessionEnd() {
+            if (session)
+                session->End();
+        }
+    } sessionEnd{session};
+
     std::uint32_t dialogError = 0;
     const auto showCountdown = [&] {
-        const CountdownOutcome outcome =
-            dialogPlace_.place == DialogPlace::kUnseen ? CountUnseen(countdown) : platform_.RunCountdown(countdown);
+        const CountdownOutcome outcome = session ? CountInSession(countdown, *session)
+                                         : dialogPlace_.place == DialogPlace::kUnseen
+                                             ? CountUnseen(countdown)
+                                             : platform_.RunCountdown(countdown);
         countdownEndedByTimer_ = outcome.endedByTimer;
         dialogError = outcome.error;
         return outcome.result == kDialogOk;
@@ -184,9 +230,76 @@ std::uint32_t Executor::RunLocal(ActionEngine& actions) {
     // The result line reports the thread's last error. Without this, a run whose action succeeded,
     // was cancelled or does nothing would report whatever error earlier calls left behind.
     platform_.ClearLastError();
+    if (act && session && ActsInUserSession(task_.action)) {
+        const SessionActReport report = ActInSession(*session);
+        // A log off must not wait on the user's goodwill: where the user's process did not report
+        // one, the system logs the session off itself.
+        if (!report.reported && task_.action == kActionLogOff)
+            return platform_.LogOffSession(dialogPlace_.session);
+        return report.code;
+    }
     if (act)
         PerformLocal(actions);
     return platform_.LastError();
+}
+
+// The task's clock runs here, a tick each second from its start, however often the other process
+// wakes this one; that process only answers.
+CountdownOutcome Executor::CountInSession(CountdownLogic& countdown, SessionChannel& part) {
+    SessionCountdownLogic logic(countdown);
+    const CountdownView view = logic.Start();
+    std::uint32_t nextTick = platform_.TickMs() + kCountdownTimerMs;
+    while (logic.verdict() == SessionVerdict::kWaiting) {
+        std::optional<unsigned> timeout;
+        if (view.timerRunning) {
+            const std::uint32_t now = platform_.TickMs();
+            timeout = Reached(now, nextTick) ? 0 : nextTick - now;
+        }
+        const SessionEvent event = part.Wait(timeout, logic.BytesWanted());
+        switch (event.kind) {
+            case SessionEventKind::kTime:
+                if (view.timerRunning && Reached(platform_.TickMs(), nextTick)) {
+                    logic.OnTick();
+                    nextTick += kCountdownTimerMs;
+                }
+                break;
+            case SessionEventKind::kBytes:
+                logic.OnBytes(event.bytes);
+                break;
+            case SessionEventKind::kEnded:
+                logic.OnEnded();
+                break;
+        }
+    }
+    return {logic.verdict() == SessionVerdict::kAct ? kDialogOk : kDialogCancel, false, 0};
+}
+
+// The other process does the action and reports its result code. An answer it sent while this
+// process's clock ran out first comes before the report and is passed over, once. What keeps a
+// report from coming (the process ended, sent something else, or took too long) is the second part.
+SessionActReport Executor::ActInSession(SessionChannel& part) {
+    if (!part.Send(kSessionAct))
+        return {false, kErrorBrokenPipe};
+    const std::uint32_t start = platform_.TickMs();
+    for (int message = 0; message < 2; ++message) {
+        std::string report;
+        while (report.size() < kSessionMessageBytes) {
+            const std::uint32_t waited = platform_.TickMs() - start;
+            if (waited >= kSessionActionWaitMs)
+                return {false, kErrorWaitTimeout};
+            const SessionEvent event = part.Wait(kSessionActionWaitMs - waited, kSessionMessageBytes - report.size());
+            if (event.kind == SessionEventKind::kEnded)
+                return {false, kErrorBrokenPipe};
+            if (event.bytes.size() > kSessionMessageBytes - report.size())
+                return {false, kErrorInvalidData};
+            report += event.bytes;
+        }
+        if (const std::optional<std::uint32_t> code = ReadSessionDone(report))
+            return {true, *code};
+        if (report != kSessionAnswerOk && report != kSessionAnswerCancel)
+            return {false, kErrorInvalidData};
+    }
+    return {false, kErrorInvalidData};
 }
 
 // Nobody is logged on to see the countdown: it runs out all the same and the action follows. A
@@ -202,19 +315,6 @@ CountdownOutcome Executor::CountUnseen(CountdownLogic& logic) {
         while (!logic.OnTimer().finished);
     }
     return {kDialogOk, false, 0};
-}
-
-// The session's process shows the countdown and acts; its lines join this run's log, which is
-// stored here, where the task file can be written.
-void Executor::RunInUserSession() {
-    CTaskParams part = task_;
-    part.history.clear();
-    std::u16string record = part.Serialize();
-    EncodeRecordText(record);
-    const SessionOutcome outcome = platform_.RunInSession(dialogPlace_.session, record);
-    runLog_ += outcome.log;
-    if (outcome.error != 0)
-        AddLogLine(u"result=" + FormatResult(outcome.error));
 }
 
 bool Executor::PerformLocal(ActionEngine& actions) {
@@ -292,8 +392,6 @@ std::uint32_t Executor::RemoteWorker(std::size_t index) {
 void Executor::AddLogLine(const std::u16string& text) {
     const std::u16string line = platform_.TimeText() + u" " + text + u"\r\n";
     runLog_ += line;
-    if (lineSink_)
-        lineSink_(line);
 }
 
 std::u16string Executor::FormatResult(std::uint32_t code) {
@@ -302,16 +400,34 @@ std::u16string Executor::FormatResult(std::uint32_t code) {
     return DecimalText(static_cast<std::int32_t>(code)) + u": " + platform_.MessageText(code);
 }
 
+// A run with high rights writes nothing in place: a write in place follows whatever link its name
+// leads to.
 bool Executor::StoreLog(const std::u16string& argument) {
+    const bool privileged = platform_.RunsPrivileged();
     if (iniMode_)
-        return !task_.logFile.empty() && StoreInLogFile();
-    return StoreInTaskFile(argument);
+        return !task_.logFile.empty() && StoreInLogFile(privileged);
+    return StoreInTaskFile(argument, privileged);
 }
 
 // The log file is written anew beside the old one and then replaces it, so a crash or a full disk
-// never loses the older log. A log file that exists but cannot be read is left as it is.
-bool Executor::StoreInLogFile() {
-    const std::u16string& path = task_.logFile;
+// never loses the older log. A log file that exists but cannot be read is left as it is. A run with
+// high rights writes only where no one else could have led it; a refused path keeps nothing but a
+// line on the console, if there is one.
+bool Executor::StoreInLogFile(bool privileged) {
+    std::u16string path = task_.logFile;
+    ReplaceSteps steps;
+    std::unique_ptr<PathInspector> heldFolders;  // until the log has been written
+    if (privileged) {
+        steps.inPlace = false;
+        heldFolders = platform_.InspectPaths();
+        const LogPathCheck check = CheckPrivilegedLogPath(path, *heldFolders);
+        if (!check.refusal.empty()) {
+            AddLogLine(u"log file=" + task_.logFile + u" refused: " + check.refusal);
+            platform_.PrintText(runLog_);
+            return false;
+        }
+        path = check.path;
+    }
     std::u16string oldLog;
     if (FileExists(path)) {
         CTextFileRead reader(path);
@@ -320,16 +436,19 @@ bool Executor::StoreInLogFile() {
     }
     const std::u16string text = AppendRunLog(oldLog, runLog_);
     const int encoding = LogEncoding(text);
-    return WriteFileReplacing(path, [&text, encoding](File& file) {
-        CTextFileWrite writer(file, encoding);
-        writer.Write(std::u16string_view(text));
-        return writer.Close();
-    });
+    return WriteFileReplacing(
+        path,
+        [&text, encoding](File& file) {
+            CTextFileWrite writer(file, encoding);
+            writer.Write(std::u16string_view(text));
+            return writer.Close();
+        },
+        steps);
 }
 
 // The task file is read again just before the log is stored: a countdown can last hours, and an
 // edit made in the manager meanwhile must not be undone. A task deleted meanwhile stays deleted.
-bool Executor::StoreInTaskFile(const std::u16string& argument) {
+bool Executor::StoreInTaskFile(const std::u16string& argument, bool privileged) {
     const std::u16string folder = platform_.TaskFolder();
     const std::u16string name = TaskNameOf(argument);
     CTaskParams current;
@@ -339,7 +458,9 @@ bool Executor::StoreInTaskFile(const std::u16string& argument) {
         current = task_;  // unreadable now: keep the record as it was loaded for this run
     }
     current.history = AppendRunLog(current.history, runLog_);
-    return current.Save(folder, name);
+    ReplaceSteps steps;
+    steps.inPlace = !privileged;
+    return current.Save(folder, name, steps);
 }
 
 }  // namespace velmora

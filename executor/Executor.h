@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -24,6 +23,12 @@ std::u16string AppendRunLog(std::u16string_view oldLog, std::u16string_view runL
 // True for the scheduler's name of the system account, exactly.
 bool IsSystemAccountName(std::u16string_view account);
 
+// What came back after the word to act in the user's session: its report, or why there was none.
+struct SessionActReport {
+    bool reported = false;
+    std::uint32_t code = 0;
+};
+
 class Executor {
 public:
     explicit Executor(ExecutorPlatform& platform) : platform_(platform) {}
@@ -34,11 +39,10 @@ public:
 
     // The service process's part: loads the task named by the argument and runs it.
     bool RunServiceTask(const std::u16string& argument);
-    // The dialog-and-action part that a process of the system account runs in the console user's
-    // session: the task's record comes from that process; returns the exit status.
-    int RunSessionPart(const std::u16string& record);
-    // Receives every log line as it is added, besides the run log.
-    void SetLineSink(std::function<void(const std::u16string& line)> sink) { lineSink_ = std::move(sink); }
+    // The part that a process of the system account runs in the console user's session: shows the
+    // countdown, sends the user's answer to `task`, the process that runs the task, and does a lock,
+    // log off or monitor action on its word. Returns the exit status.
+    int RunSessionPart(SessionChannel& task);
 
     // The run log and where it goes, open to the tests of its storing.
     void AddLogLine(const std::u16string& text);
@@ -64,10 +68,11 @@ private:
     // Runs the dialog and the local action; the code for the run's result line.
     std::uint32_t RunLocal(ActionEngine& actions);
     CountdownOutcome CountUnseen(CountdownLogic& logic);
-    void RunInUserSession();
+    CountdownOutcome CountInSession(CountdownLogic& logic, SessionChannel& part);
+    SessionActReport ActInSession(SessionChannel& part);
     bool PerformLocal(ActionEngine& actions);
-    bool StoreInLogFile();
-    bool StoreInTaskFile(const std::u16string& argument);
+    bool StoreInLogFile(bool privileged);
+    bool StoreInTaskFile(const std::u16string& argument, bool privileged);
 
     ExecutorPlatform& platform_;
     CTaskParams task_;
@@ -75,7 +80,6 @@ private:
     std::u16string runLog_;
     DialogPlaceChoice dialogPlace_;
     bool countdownEndedByTimer_ = false;
-    std::function<void(const std::u16string&)> lineSink_;
 };
 
 }  // namespace velmora

@@ -9,6 +9,8 @@
 #include "actions/Actions.h"
 #include "executor/Countdown.h"
 #include "executor/DialogPlace.h"
+#include "executor/LogPath.h"
+#include "executor/SessionCountdown.h"
 
 namespace velmora {
 
@@ -25,10 +27,10 @@ struct AccountRead {
     std::uint32_t error = 0;
 };
 
-// What the dialog-and-action part run in another session gave back.
-struct SessionOutcome {
-    std::u16string log;       // the lines it logged, each with its time and line end
-    std::uint32_t error = 0;  // it could not be started, or ended abnormally: the system's code
+// The countdown's process started in another session, or the system's error that kept it from starting.
+struct SessionStart {
+    std::unique_ptr<SessionChannel> channel;
+    std::uint32_t error = 0;
 };
 
 class ExecutorPlatform {
@@ -42,6 +44,8 @@ public:
     virtual std::uint32_t LastError() = 0;
     virtual void ClearLastError() = 0;
     virtual void Sleep(unsigned milliseconds) = 0;
+    // A millisecond count that may wrap; only differences are used.
+    virtual std::uint32_t TickMs() = 0;
     virtual std::u16string TaskFolder() = 0;
 
     // One engine per caller and thread.
@@ -54,10 +58,18 @@ public:
     // from doing so.
     virtual std::uint32_t RunThroughService(const std::u16string& argument) = 0;
     virtual SessionFacts Sessions() = 0;
-    // Runs the dialog-and-action part of a task (its encoded record, as a task file holds it) in a
-    // session, as the session's user on its interactive desktop, and waits until it has ended.
-    virtual SessionOutcome RunInSession(std::uint32_t session, const std::u16string& record) = 0;
+    // Starts the countdown's part of a task (its encoded record, as a task file holds it) in a
+    // session, as the session's user on its interactive desktop.
+    virtual SessionStart StartSessionPart(std::uint32_t session, const std::u16string& record) = 0;
+    // Logs a session's user off, from the system account; 0 or the system's error.
+    virtual std::uint32_t LogOffSession(std::uint32_t session) = 0;
     virtual void PrintUsage() = 0;
+    // Writes text to the console the executor was started from, when there is one.
+    virtual void PrintText(const std::u16string& text) = 0;
+    // Whether this process runs with high rights: as the system account, or as an administrator
+    // (elevated, where the system separates the two).
+    virtual bool RunsPrivileged() = 0;
+    virtual std::unique_ptr<PathInspector> InspectPaths() = 0;
 };
 
 }  // namespace velmora

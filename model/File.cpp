@@ -30,6 +30,8 @@ bool FillAndClose(File& file, const std::function<bool(File&)>& write) {
 }
 
 bool WriteInPlace(const std::u16string& path, const std::function<bool(File&)>& write, const ReplaceSteps& steps) {
+    if (!steps.inPlace)
+        return false;
     File file = steps.openInPlace(path);
     return file.IsOpen() && FillAndClose(file, write);
 }

@@ -91,11 +91,14 @@ struct ReplaceSteps {
     std::function<bool(const std::u16string& path)> remove = DeleteFileAt;
     // Opens the target itself for a write in place: created or truncated.
     std::function<File(const std::u16string& path)> openInPlace = File::CreateTruncate;
+    // Whether a write in place may stand in for a replacement. A write in place opens whatever the
+    // name leads to, through any link: a program with high rights never takes it.
+    bool inPlace = true;
 };
 
 // Writes a whole new version of `path` so that a crash or a full disk never leaves a half-written
 // file: `write` fills a temporary file beside it, which then replaces the old file in one step.
-// Where no file can be created beside it, the file is written in place. False when the new
+// Where no file can be created beside it, the file is written in place, when the steps allow it. False when the new
 // version could not be stored: the old file then stays as it was, unless the platform's replace took
 // it away or a write in place failed halfway; no step ever deletes the last copy of the new text.
 bool WriteFileReplacing(const std::u16string& path, const std::function<bool(File&)>& write,

@@ -24,8 +24,10 @@ constexpr HResult kWbemNotFound = static_cast<HResult>(0x80041002);
 
 // Windows error codes, as GetLastError, the network functions and the sockets report them.
 constexpr std::uint32_t kErrorNotEnoughMemory = 8;
+constexpr std::uint32_t kErrorInvalidData = 13;
 constexpr std::uint32_t kErrorNotSupported = 50;
 constexpr std::uint32_t kErrorBadNetPath = 53;
+constexpr std::uint32_t kErrorBrokenPipe = 109;
 constexpr std::uint32_t kErrorWaitTimeout = 258;
 constexpr std::uint32_t kErrorIoPending = 997;
 constexpr std::uint32_t kErrorInvalidServiceControl = 1052;

@@ -358,14 +358,15 @@ std::string CTaskParams::FileBytes() const {
     return TaskFileBytes(*this);
 }
 
-bool CTaskParams::Save(const std::u16string& folder, std::u16string_view name) const {
+bool CTaskParams::Save(const std::u16string& folder, std::u16string_view name, const ReplaceSteps& steps) const {
     const std::u16string path = TaskFilePath(folder, name);
     // A replacement keeps the old file's permissions: never those of a file someone else made.
     if (CheckFileOwner(path) == FileOwner::kForeign)
         return false;
     std::string bytes = TaskFileBytes(*this);
     const WipedWhenGone wipeBytes(bytes);
-    return WriteFileReplacing(path, [&bytes](File& file) { return file.Write(bytes.data(), bytes.size()); });
+    return WriteFileReplacing(
+        path, [&bytes](File& file) { return file.Write(bytes.data(), bytes.size()); }, steps);
 }
 
 bool CTaskParams::SaveNew(const std::u16string& folder, std::u16string_view name) const {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/File.h"
+
 namespace velmora {
 
 enum ActionCode : int {
@@ -79,8 +81,8 @@ public:
     // False also for a task file whose owner is not trusted (see CheckFileOwner).
     bool Load(const std::u16string& folder, std::u16string_view name, bool full);
     // Never leaves a half-written task file: false, and the old file as it was, on any failure. A
-    // file whose owner is not trusted is not replaced.
-    bool Save(const std::u16string& folder, std::u16string_view name) const;
+    // file whose owner is not trusted is not replaced. `steps` may forbid a write in place.
+    bool Save(const std::u16string& folder, std::u16string_view name, const ReplaceSteps& steps = {}) const;
     // The task file of a new task: created only where no file is, readable by the system and the
     // administrators alone; false when a file of that name is there already.
     bool SaveNew(const std::u16string& folder, std::u16string_view name) const;

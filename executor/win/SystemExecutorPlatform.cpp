@@ -4,14 +4,18 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <string_view>
+#include <vector>
 
 #include "actions/PowerApi.h"
 #include "actions/win/SystemApis.h"
 #include "executor/CommandLine.h"
 #include "executor/Executor.h"
 #include "executor/win/KvDlg.h"
+#include "executor/win/SystemPathInspector.h"
 #include "executor/win/TemporaryService.h"
 #include "model/Utf.h"
 #include "model/win/TaskFolder.h"
@@ -48,6 +52,10 @@ void SystemExecutorPlatform::ClearLastError() {
 
 void SystemExecutorPlatform::Sleep(unsigned milliseconds) {
     ::Sleep(milliseconds);
+}
+
+std::uint32_t SystemExecutorPlatform::TickMs() {
+    return ::GetTickCount();
 }
 
 std::u16string SystemExecutorPlatform::TaskFolder() {
@@ -111,20 +119,9 @@ DWORD ServicesSession(ProcessIdToSessionIdFn toSession) {
     return 0;
 }
 
-std::u16string ReadAll(HANDLE from) {
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(from, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    std::u16string text(bytes.size() / 2, u'\0');
-    std::memcpy(text.data(), bytes.data(), text.size() * 2);
-    return text;
-}
-
-bool WriteAll(HANDLE to, const std::u16string& text) {
-    const char* bytes = reinterpret_cast<const char*>(text.data());
-    std::size_t left = text.size() * 2;
+bool WriteAll(HANDLE to, std::string_view text) {
+    const char* bytes = text.data();
+    std::size_t left = text.size();
     while (left > 0) {
         DWORD written = 0;
         if (!::WriteFile(to, bytes, static_cast<DWORD>(left), &written, nullptr) || written == 0)
@@ -169,11 +166,139 @@ SessionFacts SystemExecutorPlatform::Sessions() {
     return facts;
 }
 
-// The session part runs as the session's user on its interactive desktop. The record goes to it
-// through one pipe and its log lines come back through another, so this process, which may write the
-// task file, keeps the log.
-SessionOutcome SystemExecutorPlatform::RunInSession(std::uint32_t session, const std::u16string& record) {
-    SessionOutcome outcome;
+namespace {
+
+// How often a wait for the session's process looks at its pipe: anonymous pipes cannot be waited on.
+constexpr DWORD kSessionPollMs = 50;
+
+// The session's process from the task's side. Its pipe is only peeked at and read by what is there,
+// never more than asked: nothing it does can make this process wait longer than it means to.
+class SessionPartProcess : public SessionChannel {
+public:
+    SessionPartProcess(const PROCESS_INFORMATION& started, UniqueHandle toPart, UniqueHandle fromPart)
+        : process_(started), toPart_(std::move(toPart)), fromPart_(std::move(fromPart)) {}
+    ~SessionPartProcess() override { End(); }
+
+    SessionEvent Wait(std::optional<unsigned> timeoutMs, std::size_t maxBytes) override {
+        const DWORD start = ::GetTickCount();
+        for (;;) {
+            DWORD available = 0;
+            if (!fromPart_ || !::PeekNamedPipe(fromPart_.get(), nullptr, 0, nullptr, &available, nullptr))
+                return {SessionEventKind::kEnded, {}};
+            if (available > 0 && maxBytes > 0) {
+                std::string bytes(std::min<std::size_t>(available, maxBytes), '\0');
+                DWORD read = 0;
+                if (!::ReadFile(fromPart_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                    read == 0)
+                    return {SessionEventKind::kEnded, {}};
+                bytes.resize(read);
+                return {SessionEventKind::kBytes, std::move(bytes)};
+            }
+            if (!process_.process || ::WaitForSingleObject(process_.process.get(), 0) == WAIT_OBJECT_0) {
+                // What it wrote before it ended is still read first.
+                if (::PeekNamedPipe(fromPart_.get(), nullptr, 0, nullptr, &available, nullptr) && available > 0)
+                    continue;
+                return {SessionEventKind::kEnded, {}};
+            }
+            const DWORD waited = ::GetTickCount() - start;
+            if (timeoutMs && waited >= *timeoutMs)
+                return {SessionEventKind::kTime, {}};
+            const DWORD slice = timeoutMs ? std::min<DWORD>(kSessionPollMs, *timeoutMs - waited) : kSessionPollMs;
+            ::WaitForSingleObject(process_.process.get(), slice);
+        }
+    }
+
+    // The pipe to the part holds every message this process sends it: a part that reads nothing
+    // cannot hold this process up in a write.
+    bool Send(std::string_view bytes) override { return toPart_ && WriteAll(toPart_.get(), bytes); }
+
+    void End() override {
+        if (process_.process && ::WaitForSingleObject(process_.process.get(), 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(process_.process.get(), 0);
+        toPart_.reset();
+        fromPart_.reset();
+    }
+
+private:
+    ProcessHandles process_;
+    UniqueHandle toPart_;
+    UniqueHandle fromPart_;
+};
+
+// The task's process from the session's part: its standard input and output.
+class TaskPipes : public SessionChannel {
+public:
+    TaskPipes(HANDLE input, HANDLE output) : input_(input), output_(output) {}
+
+    // Blocks until bytes come or the task's process has closed its pipe; it never waits with a limit.
+    SessionEvent Wait(std::optional<unsigned>, std::size_t maxBytes) override {
+        std::string bytes(maxBytes, '\0');
+        DWORD read = 0;
+        if (maxBytes == 0 || !::ReadFile(input_, bytes.data(), static_cast<DWORD>(maxBytes), &read, nullptr) ||
+            read == 0)
+            return {SessionEventKind::kEnded, {}};
+        bytes.resize(read);
+        return {SessionEventKind::kBytes, std::move(bytes)};
+    }
+    bool Send(std::string_view bytes) override { return WriteAll(output_, bytes); }
+    void End() override {}
+
+private:
+    HANDLE input_;
+    HANDLE output_;
+};
+
+using InitializeAttributesFn = BOOL(WINAPI*)(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD, PSIZE_T);
+using UpdateAttributeFn = BOOL(WINAPI*)(LPPROC_THREAD_ATTRIBUTE_LIST, DWORD, DWORD_PTR, PVOID, SIZE_T, PVOID, PSIZE_T);
+using DeleteAttributesFn = VOID(WINAPI*)(LPPROC_THREAD_ATTRIBUTE_LIST);
+
+// The list of the only handles a new process inherits; from Windows Vista on. Before, the part
+// inherits every inheritable handle of this process, which holds no others.
+class InheritedHandles {
+public:
+    InheritedHandles(HANDLE first, HANDLE second) : handles_{first, second} {
+        kernel_.reset(LoadSystemLibrary(L"kernel32.dll"));
+        const auto initialize = Entry<InitializeAttributesFn>(kernel_.get(), "InitializeProcThreadAttributeList");
+        const auto update = Entry<UpdateAttributeFn>(kernel_.get(), "UpdateProcThreadAttribute");
+        remove_ = Entry<DeleteAttributesFn>(kernel_.get(), "DeleteProcThreadAttributeList");
+        if (!initialize || !update || !remove_)
+            return;
+        SIZE_T size = 0;
+        initialize(nullptr, 1, 0, &size);
+        buffer_.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
+        if (size == 0 || !initialize(list, 1, 0, &size))
+            return;
+        list_ = list;
+        if (!update(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_, sizeof handles_, nullptr, nullptr))
+            error_ = ::GetLastError();
+    }
+    ~InheritedHandles() {
+        if (list_)
+            remove_(list_);
+    }
+    InheritedHandles(const InheritedHandles&) = delete;
+    InheritedHandles& operator=(const InheritedHandles&) = delete;
+
+    LPPROC_THREAD_ATTRIBUTE_LIST list() const { return list_; }
+    // The list exists but could not be filled: the part must not start without it.
+    DWORD error() const { return error_; }
+
+private:
+    HANDLE handles_[2];
+    UniqueModule kernel_;
+    DeleteAttributesFn remove_ = nullptr;
+    std::vector<unsigned char> buffer_;
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+    DWORD error_ = 0;
+};
+
+}  // namespace
+
+// The session part runs as the session's user on its interactive desktop. Its standard input is
+// this process's pipe to it, its standard output the pipe back; it inherits nothing else.
+SessionStart SystemExecutorPlatform::StartSessionPart(std::uint32_t session, const std::u16string& record) {
+    SessionStart outcome;
     UniqueModule wts(LoadSystemLibrary(L"wtsapi32.dll"));
     const auto queryToken = Entry<WtsQueryUserTokenFn>(wts.get(), "WTSQueryUserToken");
     if (!queryToken) {
@@ -188,16 +313,22 @@ SessionOutcome SystemExecutorPlatform::RunInSession(std::uint32_t session, const
         outcome.error = ::GetLastError();
         return outcome;
     }
+    const std::string recordMessage = SessionRecordMessage(record);
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    UniqueHandle recordRead, recordWrite, logRead, logWrite;
-    if (!::CreatePipe(recordRead.put(), recordWrite.put(), &inherited, 0) ||
-        !::CreatePipe(logRead.put(), logWrite.put(), &inherited, 0)) {
+    UniqueHandle toPartRead, toPartWrite, fromPartRead, fromPartWrite;
+    const DWORD toPartSize = static_cast<DWORD>(recordMessage.size() + 2 * kSessionMessageBytes);
+    if (!::CreatePipe(toPartRead.put(), toPartWrite.put(), &inherited, toPartSize) ||
+        !::CreatePipe(fromPartRead.put(), fromPartWrite.put(), &inherited, 0)) {
         outcome.error = ::GetLastError();
         return outcome;
     }
-    // Only the child's ends are inherited.
-    ::SetHandleInformation(recordWrite.get(), HANDLE_FLAG_INHERIT, 0);
-    ::SetHandleInformation(logRead.get(), HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(toPartWrite.get(), HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(fromPartRead.get(), HANDLE_FLAG_INHERIT, 0);
+    const InheritedHandles inheritedOnly(toPartRead.get(), fromPartWrite.get());
+    if (inheritedOnly.error() != 0) {
+        outcome.error = inheritedOnly.error();
+        return outcome;
+    }
 
     UniqueModule userenv(LoadSystemLibrary(L"userenv.dll"));
     const auto createEnvironment = Entry<CreateEnvironmentBlockFn>(userenv.get(), "CreateEnvironmentBlock");
@@ -210,17 +341,20 @@ SessionOutcome SystemExecutorPlatform::RunInSession(std::uint32_t session, const
     ::GetModuleFileNameW(nullptr, own, MAX_PATH);
     const std::wstring path = program_.empty() ? std::wstring(own) : ToWide(program_);
     std::wstring command = L"\"" + path + L"\" " + ToWide(kSessionPartArgument);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.lpDesktop = const_cast<wchar_t*>(L"winsta0\\default");
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = recordRead.get();
-    startup.hStdOutput = logWrite.get();
-    startup.hStdError = nullptr;
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = inheritedOnly.list() ? sizeof startup : sizeof startup.StartupInfo;
+    startup.StartupInfo.lpDesktop = const_cast<wchar_t*>(L"winsta0\\default");
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = toPartRead.get();
+    startup.StartupInfo.hStdOutput = fromPartWrite.get();
+    startup.StartupInfo.hStdError = nullptr;
+    startup.lpAttributeList = inheritedOnly.list();
+    DWORD flags = environment ? CREATE_UNICODE_ENVIRONMENT : 0;
+    if (inheritedOnly.list())
+        flags |= EXTENDED_STARTUPINFO_PRESENT;
     PROCESS_INFORMATION process{};
-    const BOOL started =
-        ::CreateProcessAsUserW(token.get(), path.c_str(), command.data(), nullptr, nullptr, TRUE,
-                               environment ? CREATE_UNICODE_ENVIRONMENT : 0, environment, nullptr, &startup, &process);
+    const BOOL started = ::CreateProcessAsUserW(token.get(), path.c_str(), command.data(), nullptr, nullptr, TRUE,
+                                                flags, environment, nullptr, &startup.StartupInfo, &process);
     const DWORD startError = ::GetLastError();
     if (environment)
         destroyEnvironment(environment);
@@ -228,19 +362,27 @@ SessionOutcome SystemExecutorPlatform::RunInSession(std::uint32_t session, const
         outcome.error = startError;
         return outcome;
     }
-    const ProcessHandles child(process);
-    // This process's copies of the child's ends go, so each pipe ends when the child's end does.
-    recordRead.reset();
-    logWrite.reset();
-    WriteAll(recordWrite.get(), record);
-    recordWrite.reset();
-    outcome.log = ReadAll(logRead.get());
-    ::WaitForSingleObject(child.process.get(), INFINITE);
-    DWORD exitCode = 0;
-    ::GetExitCodeProcess(child.process.get(), &exitCode);
-    if (exitCode != kExitNormal && exitCode != kExitCountdownEnded)
-        outcome.error = exitCode;
+    // This process's copies of the part's ends go, so each pipe ends when the part's end does.
+    toPartRead.reset();
+    fromPartWrite.reset();
+    auto part = std::make_unique<SessionPartProcess>(process, std::move(toPartWrite), std::move(fromPartRead));
+    if (!part->Send(recordMessage)) {
+        outcome.error = ERROR_BROKEN_PIPE;
+        return outcome;
+    }
+    outcome.channel = std::move(part);
     return outcome;
+}
+
+using WtsLogoffSessionFn = BOOL(WINAPI*)(HANDLE, DWORD, BOOL);
+
+std::uint32_t SystemExecutorPlatform::LogOffSession(std::uint32_t session) {
+    UniqueModule wts(LoadSystemLibrary(L"wtsapi32.dll"));
+    const auto logOff = Entry<WtsLogoffSessionFn>(wts.get(), "WTSLogoffSession");
+    if (!logOff)
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    // The local server's handle is null (WTS_CURRENT_SERVER_HANDLE); the call returns at once.
+    return logOff(nullptr, session, FALSE) ? 0 : ::GetLastError();
 }
 
 int RunSessionPartMode() {
@@ -249,11 +391,51 @@ int RunSessionPartMode() {
     // Started by hand, there is no pipe to read a record from.
     if (!input || input == INVALID_HANDLE_VALUE || ::GetFileType(input) != FILE_TYPE_PIPE)
         return kExitNormal;
-    const std::u16string record = ReadAll(input);
+    TaskPipes task(input, output);
     SystemExecutorPlatform platform;
     Executor executor(platform);
-    executor.SetLineSink([output](const std::u16string& line) { WriteAll(output, line); });
-    return executor.RunSessionPart(record);
+    return executor.RunSessionPart(task);
+}
+
+// The stream is in text mode, which makes every line feed CR LF itself.
+void SystemExecutorPlatform::PrintText(const std::u16string& text) {
+    std::u16string lines;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n'))
+            lines += text[i];
+    }
+    std::printf("%s", Utf16ToUtf8(lines).c_str());
+    std::fflush(stdout);
+}
+
+// The system account, an elevated token, or a member of the administrators whose membership counts
+// (before Windows Vista every administrator's does). A token that cannot be read counts as
+// privileged: the careful way is the safe one.
+bool SystemExecutorPlatform::RunsPrivileged() {
+    UniqueHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()))
+        return true;
+    alignas(TOKEN_USER) unsigned char buffer[256];
+    DWORD size = 0;
+    if (!::GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size))
+        return true;
+    if (::IsWellKnownSid(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, WinLocalSystemSid))
+        return true;
+    TOKEN_ELEVATION elevation{};
+    if (::GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) &&
+        elevation.TokenIsElevated)
+        return true;
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof administrators;
+    BOOL member = FALSE;
+    if (!::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidSize) ||
+        !::CheckTokenMembership(nullptr, administrators, &member))
+        return true;
+    return member != FALSE;
+}
+
+std::unique_ptr<PathInspector> SystemExecutorPlatform::InspectPaths() {
+    return std::make_unique<SystemPathInspector>();
 }
 
 void SystemExecutorPlatform::PrintUsage() {

@@ -17,21 +17,26 @@ public:
     std::uint32_t LastError() override;
     void ClearLastError() override;
     void Sleep(unsigned milliseconds) override;
+    std::uint32_t TickMs() override;
     std::u16string TaskFolder() override;
     std::unique_ptr<ActionEngine> CreateActions() override;
     CountdownOutcome RunCountdown(CountdownLogic& logic) override;
     AccountRead WorkItemAccount(const std::u16string& argument) override;
     std::uint32_t RunThroughService(const std::u16string& argument) override;
     SessionFacts Sessions() override;
-    SessionOutcome RunInSession(std::uint32_t session, const std::u16string& record) override;
+    SessionStart StartSessionPart(std::uint32_t session, const std::u16string& record) override;
+    std::uint32_t LogOffSession(std::uint32_t session) override;
     void PrintUsage() override;
+    void PrintText(const std::u16string& text) override;
+    bool RunsPrivileged() override;
+    std::unique_ptr<PathInspector> InspectPaths() override;
 
 private:
     std::u16string program_;
 };
 
-// The session-part process: reads the task's record from its standard input, runs the dialog and the
-// action, and writes every log line to its standard output as it is logged.
+// The session-part process: reads the task's record from its standard input, shows the countdown,
+// writes the user's answer to its standard output and acts on the task's word.
 int RunSessionPartMode();
 
 }  // namespace velmora

@@ -112,15 +112,71 @@ public:
     // By default the console is where services run and a user is logged on: the service path.
     SessionFacts sessions{0, 0, 0, ConsoleUser::kLoggedOn};
     SessionFacts Sessions() override { return sessions; }
+    // The session's part as the task's process sees it: what it does at each wait, in order; once
+    // the script is spent, it has ended.
+    struct FakeSession : SessionChannel {
+        FakePlatform& platform;
+        std::size_t next = 0;
+        explicit FakeSession(FakePlatform& p) : platform(p) {}
+        SessionEvent Wait(std::optional<unsigned> timeoutMs, std::size_t maxBytes) override {
+            platform.Record("Wait " + (timeoutMs ? std::to_string(*timeoutMs) : std::string("-")) + " max " +
+                            std::to_string(maxBytes));
+            if (next >= platform.sessionScript.size())
+                return {SessionEventKind::kEnded, {}};
+            SessionEvent event = platform.sessionScript[next++];
+            // The clock moves by the whole wait when nothing came, and by 400 ms before bytes came.
+            platform.tickMs += event.kind == SessionEventKind::kTime ? timeoutMs.value_or(0) : 400;
+            return event;
+        }
+        bool Send(std::string_view bytes) override {
+            platform.Record("Send " + std::string(bytes.substr(0, 4)));
+            platform.sessionSent.emplace_back(bytes);
+            return platform.sessionSendWorks;
+        }
+        void End() override { platform.Record("End"); }
+    };
+    std::uint32_t tickMs = 0xFFFFF000u;  // near the wrap, which the clock must survive
+    std::uint32_t TickMs() override { return tickMs; }
     std::vector<std::pair<std::uint32_t, CTaskParams>> sessionRuns;
-    SessionOutcome sessionOutcome;
-    SessionOutcome RunInSession(std::uint32_t session, const std::u16string& record) override {
+    std::vector<SessionEvent> sessionScript;
+    std::vector<std::string> sessionSent;
+    bool sessionSendWorks = true;
+    std::uint32_t sessionStartError = 0;
+    std::uint32_t LogOffSession(std::uint32_t session) override {
+        Record("LogOffSession " + std::to_string(session));
+        return 0;
+    }
+    SessionStart StartSessionPart(std::uint32_t session, const std::u16string& record) override {
         CTaskParams part;
         EXPECT_TRUE(part.Parse(record, true));
         sessionRuns.emplace_back(session, part);
-        return sessionOutcome;
+        if (sessionStartError != 0)
+            return {nullptr, sessionStartError};
+        return {std::make_unique<FakeSession>(*this), 0};
     }
     void PrintUsage() override { ++usages; }
+    std::u16string printed;
+    void PrintText(const std::u16string& text) override { printed += text; }
+    bool privileged = false;
+    bool RunsPrivileged() override { return privileged; }
+    // Every path is a full one on a local drive, in folders of the administrators alone.
+    struct FakeInspector : PathInspector {
+        std::optional<std::u16string> FullPath(const std::u16string& path) override { return path; }
+        bool IsNetworkDrive(const std::u16string&) override { return false; }
+        PathStep HoldFolder(const std::u16string&) override {
+            PathStep step;
+            step.folder = true;
+            step.owner = u"S-1-5-32-544";
+            step.entries = {{u"S-1-5-32-545", 0x1200A9, true, false}};
+            return step;
+        }
+        PathStep LookAtFile(const std::u16string&) override {
+            PathStep missing;
+            missing.error = 2;
+            return missing;
+        }
+    };
+    std::unique_ptr<PathInspector> InspectPaths() override { return std::make_unique<FakeInspector>(); }
 };
 
 bool FakeEngine::Local(const std::string& name, bool flag) {
@@ -491,45 +547,220 @@ TEST_F(ExecutorRun, AccountThatCannotBeReadIsNoSystemAccountAndRunsHere) {
               LinesOf(LastRunIn(Stored(u"quenep-0r").history)));
 }
 
-// Without interactive services the process of the console's user shows the countdown and acts; its
-// lines join this run's log, which is stored here.
-TEST_F(ExecutorRun, WithoutInteractiveServicesTheConsoleUsersSessionRunsTheDialogAndAction) {
-    CTaskParams task = SavedTask(u"quenep-0c", kActionLogOff, 0);
-    task.force = 1;
-    task.cancel = 0;
-    task.history = u"older runs";
-    ASSERT_TRUE(task.Save(dir.Folder(), u"quenep-0c"));
+// Without interactive services a process of the console's user shows the countdown and answers; this
+// process keeps the clock, the log and the action. Each case is what that process does, wait by wait.
+TEST_F(ExecutorRun, WithoutInteractiveServicesTheUsersSessionOnlyAnswers) {
+    using K = SessionEventKind;
+    const SessionEvent tick{K::kTime, {}};
+    const auto bytes = [](std::string_view b) { return SessionEvent{K::kBytes, std::string(b)}; };
+    const SessionEvent ended{K::kEnded, {}};
+    const std::u16string success = u"result=0: The operation completed successfully. ";
+    const std::u16string opening = u"Dialog: time to show=3, allow cancel=1, message=Going";
+    const std::u16string openingNoCancel = u"Dialog: time to show=3, allow cancel=0, message=Going";
+    struct Case {
+        const char* what;
+        int action;
+        int cancel;
+        std::u16string delay;
+        std::vector<SessionEvent> script;  // after it, the part has ended
+        std::vector<std::string> calls;    // besides the waits
+        Lines lines;                       // after the start line
+        std::vector<std::string> waits;    // the first waits, when they matter
+    };
+    const Case cases[] = {
+        {"the time runs out on this process's clock",
+         kActionRestart,
+         1,
+         u"3",
+         {tick, tick, tick},
+         {"Restart 1", "End"},
+         {opening, success},
+         {"Wait 1000 max 8", "Wait 1000 max 8", "Wait 1000 max 8"}},
+        {"OK",
+         kActionRestart,
+         1,
+         u"3",
+         {bytes(kSessionAnswerOk)},
+         {"Restart 1", "End"},
+         {opening, u"Dialog: result=Ok", success},
+         {}},
+        {"Cancel where the task allows it",
+         kActionRestart,
+         1,
+         u"3",
+         {tick, bytes(kSessionAnswerCancel)},
+         {"End"},
+         {opening, u"Dialog: result=Cancel", success},
+         {}},
+        {"Cancel where the task does not allow it",
+         kActionRestart,
+         0,
+         u"3",
+         {bytes(kSessionAnswerCancel)},
+         {"Restart 1", "End"},
+         {openingNoCancel, u"Dialog: result=none, the task cannot be cancelled", success},
+         {}},
+        // Bytes come as the pipe gives them; the clock keeps its seconds from the start however often
+        // they wake this process, and a read never takes more than the rest of one message.
+        {"an answer in pieces",
+         kActionRestart,
+         1,
+         u"3",
+         {bytes("c"), bytes("ance"), tick, bytes("l  ")},
+         {"End"},
+         {opening, u"Dialog: result=Cancel", success},
+         {"Wait 1000 max 8", "Wait 600 max 7", "Wait 200 max 3", "Wait 1000 max 3"}},
+        {"anything else",
+         kActionRestart,
+         1,
+         u"3",
+         {bytes("ok     \n")},
+         {"Restart 1", "End"},
+         {opening, u"Dialog: result=none, the dialog sent something that is no answer", success},
+         {}},
+        {"more than was asked for",
+         kActionRestart,
+         1,
+         u"3",
+         {bytes("ok      ok")},
+         {"Restart 1", "End"},
+         {opening, u"Dialog: result=none, the dialog sent more than an answer", success},
+         {}},
+        {"the part ends before an answer",
+         kActionPowerOff,
+         1,
+         u"3",
+         {tick},
+         {"PowerOff 1", "End"},
+         {opening, u"Dialog: result=none, the dialog ended without an answer", success},
+         {}},
+        {"no time: only the user ends it",
+         kActionShutdown,
+         1,
+         u"0",
+         {bytes(kSessionAnswerOk)},
+         {"Shutdown 1", "End"},
+         {u"Dialog: time to show=0, allow cancel=1, message=Going", u"Dialog: result=Ok", success},
+         {"Wait - max 8"}},
+        {"a popup only shows its message",
+         kActionPopup,
+         0,
+         u"3",
+         {bytes(kSessionAnswerOk)},
+         {"End"},
+         {u"Dialog: result=Ok", success},
+         {}},
+        // Lock, log off and the monitor act in the user's session: the part does them on this
+        // process's word and reports the result, which is this run's.
+        {"a lock done by the part",
+         kActionLock,
+         1,
+         u"3",
+         {tick, tick, tick, bytes(SessionDoneMessage(0))},
+         {"Send act ", "End"},
+         {opening, success},
+         {}},
+        // A log off that the part does not report is the system's to do.
+        {"a log off the part ends instead of doing",
+         kActionLogOff,
+         0,
+         u"3",
+         {tick, tick, tick},
+         {"Send act ", "LogOffSession 2", "End"},
+         {openingNoCancel, success},
+         {}},
+        {"a log off whose report is an error",
+         kActionLogOff,
+         1,
+         u"3",
+         {bytes(kSessionAnswerOk), bytes(SessionDoneMessage(1314))},
+         {"Send act ", "End"},
+         {opening, u"Dialog: result=Ok", u"result=1314: text of 1314"},
+         {}},
+        {"an answer that came after the clock, then the report",
+         kActionLock,
+         0,
+         u"1",
+         {tick, bytes(kSessionAnswerOk), bytes(SessionDoneMessage(5))},
+         {"Send act ", "End"},
+         {u"Dialog: time to show=1, allow cancel=0, message=Going", u"result=5: text of 5"},
+         {}},
+        {"a part that ends instead of acting",
+         kActionLock,
+         1,
+         u"3",
+         {bytes(kSessionAnswerOk)},
+         {"Send act ", "End"},
+         {opening, u"Dialog: result=Ok", u"result=109: text of 109"},
+         {}},
+        {"a report that is none",
+         kActionLock,
+         1,
+         u"3",
+         {bytes(kSessionAnswerOk), bytes("dune1234")},
+         {"Send act ", "End"},
+         {opening, u"Dialog: result=Ok", u"result=13: text of 13"},
+         {}},
+        {"the monitor acts at once",
+         kActionMonitorOff,
+         1,
+         u"3",
+         {bytes(SessionDoneMessage(0))},
+         {"Send act ", "End"},
+         {success},
+         {}},
+    };
     platform.account = u"SYSTEM";
     platform.sessions = {2, 0, 0, ConsoleUser::kLoggedOn};
-    const std::u16string partLog =
-        u"12/06/26 21:30:09 Dialog: time to show=5, allow cancel=0, message=Going\r\n"
-        u"12/06/26 21:30:14 result=0: done\r\n";
-    platform.sessionOutcome = {partLog, 0};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CTaskParams task = SavedTask(u"quenep-0c", c.action, 0);
+        task.force = 1;
+        task.cancel = c.cancel;
+        task.delay = c.delay;
+        task.history = u"older runs";
+        task.logFile = u"C:\\ProgramData\\Velmora\\lab.log";
+        ASSERT_TRUE(task.Save(dir.Folder(), u"quenep-0c"));
+        platform.calls.clear();
+        platform.sessionRuns.clear();
+        platform.sessionSent.clear();
+        platform.sessionScript = c.script;
+        Executor executor(platform);
+        EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0c"));
+
+        ASSERT_EQ(1u, platform.sessionRuns.size());
+        EXPECT_EQ(2u, platform.sessionRuns[0].first);
+        const CTaskParams& part = platform.sessionRuns[0].second;
+        EXPECT_EQ((std::vector<int>{c.action, 1, c.cancel}), (std::vector<int>{part.action, part.force, part.cancel}));
+        EXPECT_TRUE(part.history.empty() && part.logFile.empty()) << "the part gets only what it shows";
+        std::vector<std::string> calls, waits;
+        for (const std::string& call : platform.calls)
+            (call.starts_with("Wait ") ? waits : calls).push_back(call);
+        EXPECT_EQ(c.calls, calls);
+        waits.resize(std::min(waits.size(), c.waits.size()));
+        EXPECT_EQ(c.waits, waits);
+        EXPECT_EQ(0, platform.dialogs);
+        const Lines expected = [&] {
+            Lines lines{u"account=SYSTEM", u"session=2", u"Start action=" + ActionName(c.action)};
+            lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+            return lines;
+        }();
+        const std::u16string history = Stored(u"quenep-0c").history;
+        EXPECT_EQ(0u, history.find(u"older runs"));
+        EXPECT_EQ(expected, LinesOf(LastRunIn(history)));
+    }
+}
+
+TEST_F(ExecutorRun, SessionPartThatCannotStartIsTheResultAndNothingHappens) {
+    SavedTask(u"quenep-0f", kActionRestart, 0);
+    platform.account = u"SYSTEM";
+    platform.sessions = {2, 0, 0, ConsoleUser::kLoggedOn};
+    platform.sessionStartError = 1314;
     Executor executor(platform);
-    EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0c"));
-
-    ASSERT_EQ(1u, platform.sessionRuns.size());
-    EXPECT_EQ(2u, platform.sessionRuns[0].first);
-    const CTaskParams& part = platform.sessionRuns[0].second;
-    EXPECT_EQ((std::vector<int>{kActionLogOff, 1, 0}), (std::vector<int>{part.action, part.force, part.cancel}));
-    EXPECT_EQ(u"Going", part.message);
-    EXPECT_TRUE(part.history.empty()) << "the history stays with the process that stores it";
-    EXPECT_EQ(0, platform.dialogs + static_cast<int>(platform.serviceRuns.size() + platform.calls.size()))
-        << "no dialog, service or action here: they are the session's";
-    const std::u16string history = Stored(u"quenep-0c").history;
-    EXPECT_EQ(0u, history.find(u"older runs"));
-    EXPECT_EQ(std::u16string(kTime) + u" account=SYSTEM\r\n" + kTime + u" session=2\r\n" + kTime + u" Start action=" +
-                  ActionName(kActionLogOff) + u"\r\n" + partLog,
-              LastRunIn(history));
-
-    // A session part that could not be started: the run's log says why nothing happened.
-    platform.sessionOutcome = {u"", 1314};
-    Executor failed(platform);
-    failed.Start(u"quenep-0c");
-    EXPECT_EQ((Lines{u"account=SYSTEM", u"session=2", u"Start action=" + ActionName(kActionLogOff),
-                     u"result=1314: text of 1314"}),
-              LinesOf(failed.runLog()));
+    executor.Start(u"quenep-0f");
     EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ((Lines{u"account=SYSTEM", u"session=2", u"Start action=restart", u"result=1314: text of 1314"}),
+              LinesOf(executor.runLog()));
 }
 
 // With nobody logged on, the countdown runs out unseen and the action follows; a popup has nobody
@@ -573,35 +804,110 @@ TEST_F(ExecutorRun, NobodyLoggedOnTheCountdownRunsOutUnseen) {
     EXPECT_TRUE(platform.sessionRuns.empty());
 }
 
-// The part run in the console user's session: its lines go back as they are logged, so a run that
-// its own action ends (a log off) has handed back all it logged before.
-TEST_F(ExecutorRun, SessionPartHandsBackEveryLineAsItIsLogged) {
+// The task's process as the part in the user's session sees it: the bytes it sends, then its end.
+struct FakeTask : SessionChannel {
+    std::string input;
+    std::vector<std::string> sent;
+    SessionEvent Wait(std::optional<unsigned>, std::size_t maxBytes) override {
+        if (input.empty())
+            return {SessionEventKind::kEnded, {}};
+        // A pipe gives at most three bytes at a time here, so every read is made whole.
+        const std::string bytes = input.substr(0, std::min<std::size_t>({maxBytes, 3}));
+        input.erase(0, bytes.size());
+        return {SessionEventKind::kBytes, bytes};
+    }
+    bool Send(std::string_view bytes) override {
+        sent.emplace_back(bytes);
+        return true;
+    }
+    void End() override {}
+};
+
+// The part shows the countdown, tells only the user's answer, and acts only where the session is the
+// place to act, on the task's word. It never logs: the log is the task's process's.
+TEST_F(ExecutorRun, SessionPartAnswersAndActsOnlyOnTheTasksWord) {
+    const std::string ok(kSessionAnswerOk), cancel(kSessionAnswerCancel), act(kSessionAct);
+    struct Case {
+        const char* what;
+        int action;
+        int noshow;
+        std::string dialog;  // "": no countdown is shown
+        std::string word;    // what the task's process says after the answer
+        std::vector<std::string> sent;
+        std::vector<std::string> calls;
+        int exit;
+        std::uint32_t lockError = 0;
+    };
+    const Case cases[] = {
+        {"OK", kActionRestart, 0, "ok", "", {ok}, {}, kExitNormal},
+        {"Cancel", kActionRestart, 0, "cancel", "", {cancel}, {}, kExitNormal},
+        {"the time ran out: the task's clock says so", kActionRestart, 0, "time", "", {}, {}, kExitCountdownEnded},
+        {"a system action is never the part's", kActionRestart, 0, "ok", act, {ok}, {}, kExitNormal},
+        {"a lock on the task's word", kActionLock, 0, "ok", act, {ok, SessionDoneMessage(0)}, {"Lock"}, kExitNormal},
+        {"a failed lock reports its error",
+         kActionLock,
+         0,
+         "time",
+         act,
+         {SessionDoneMessage(120)},
+         {"Lock"},
+         kExitCountdownEnded,
+         120},
+        {"no word, no lock", kActionLock, 0, "ok", "", {ok}, {}, kExitNormal},
+        {"a word that is none", kActionLock, 0, "ok", "act    !", {ok}, {}, kExitNormal},
+        {"the monitor shows no countdown",
+         kActionMonitorOff,
+         0,
+         "",
+         act,
+         {SessionDoneMessage(0)},
+         {"MonitorPower 0"},
+         kExitNormal},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CTaskParams task;
+        task.action = c.action;
+        task.noshow = c.noshow;
+        task.delay = u"5";
+        task.message = u"Going";
+        std::u16string record = task.Serialize();
+        EncodeRecordText(record);
+        FakeTask from;
+        from.input = SessionRecordMessage(record) + c.word;
+        platform.calls.clear();
+        platform.dialogs = 0;
+        platform.lockError = c.lockError;
+        platform.dialogAnswer = c.dialog.empty() ? "ok" : c.dialog;
+        Executor part(platform);
+        EXPECT_EQ(c.exit, part.RunSessionPart(from));
+        EXPECT_EQ(c.dialog.empty() ? 0 : 1, platform.dialogs);
+        EXPECT_EQ(c.sent, from.sent);
+        EXPECT_EQ(c.calls, platform.calls);
+        EXPECT_TRUE(part.runLog().empty());
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path())) << "the session part stores nothing";
+}
+
+// What comes before the record is checked before anything is read or shown.
+TEST_F(ExecutorRun, SessionPartRefusesARecordThatIsNone) {
     CTaskParams task;
     task.action = kActionLock;
-    task.noshow = 0;
-    task.delay = u"5";
-    task.message = u"Going";
-    platform.dialogAnswer = "time";
-    std::u16string handedBack;
-    Executor part(platform);
-    part.SetLineSink([&](const std::u16string& line) {
-        handedBack += line;
-        platform.Record("line");
-    });
     std::u16string record = task.Serialize();
     EncodeRecordText(record);
-    EXPECT_EQ(kExitCountdownEnded, part.RunSessionPart(record));
-    EXPECT_EQ((std::vector<std::string>{"line", "Lock", "line"}), platform.calls);
-    EXPECT_EQ(part.runLog(), handedBack);
-    EXPECT_EQ((Lines{u"Dialog: time to show=5, allow cancel=1, message=Going",
-                     u"result=0: The operation completed successfully. "}),
-              LinesOf(handedBack));
-    EXPECT_TRUE(std::filesystem::is_empty(dir.Path())) << "the session part stores nothing";
-
-    platform.calls.clear();
-    Executor broken(platform);
-    EXPECT_EQ(kExitNormal, broken.RunSessionPart(u"not a record"));
-    EXPECT_TRUE(broken.runLog().empty());
+    const std::string good = SessionRecordMessage(record);
+    const std::string tooLong = std::string("\x01\x00\x10\x00", 4) + good.substr(4);  // 1 MiB and a byte
+    const std::string odd = std::string("\x03\x00\x00\x00", 4) + "abc";
+    const std::string cut = good.substr(0, good.size() - 1);
+    for (const std::string& input :
+         {tooLong, odd, cut, std::string("\x08\x00\x00\x00", 4) + "notarecd", std::string("\x02", 1)}) {
+        FakeTask from;
+        from.input = input + std::string(kSessionAct);
+        Executor part(platform);
+        EXPECT_EQ(kExitNormal, part.RunSessionPart(from));
+        EXPECT_TRUE(from.sent.empty());
+    }
+    EXPECT_EQ(0, platform.dialogs);
     EXPECT_TRUE(platform.calls.empty());
 }
 
@@ -718,6 +1024,38 @@ TEST_F(ExecutorRun, LogFileKeepsEveryCharacter) {
         EXPECT_EQ(AppendRunLog(c.oldLog, executor.runLog()), text);
         EXPECT_TRUE(c.encoding < 0 || c.encoding == reader.GetEncoding());
     }
+}
+
+// A run with high rights writes its log only along a path no one else could have laid; a refused
+// one keeps the log from the file, says why on the console, and the action has run all the same.
+TEST_F(ExecutorRun, PrivilegedIniRunRefusesALogPathOthersCouldLay) {
+    platform.privileged = true;
+    const std::string log = "\\\\server\\logs\\lab.log";
+    const auto ini = WriteIni(dir, "p.ini", "action=5\r\nnoshow=1\r\nlog file=" + log + "\r\n");
+    Executor executor(platform);
+    EXPECT_EQ(kExitNormal, executor.Start(ini));
+    EXPECT_EQ((std::vector<std::string>{"Lock"}), platform.calls);
+    const Lines lines{u"Start action=lock", u"result=0: The operation completed successfully. ",
+                      u"log file=\\\\server\\logs\\lab.log refused: it is a network or device path"};
+    EXPECT_EQ(lines, LinesOf(executor.runLog()));
+    EXPECT_EQ(executor.runLog(), platform.printed);
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir.Path()), {})) << "only the INI file";
+
+    // A path that the inspector cannot take for a full local one is refused too; without high rights
+    // the same path is written as before.
+    const std::string local = (dir.Path() / "run.log").string();
+    const auto other = WriteIni(dir, "q.ini", "action=5\r\nnoshow=1\r\nlog file=" + local + "\r\n");
+    platform.printed.clear();
+    Executor refused(platform);
+    refused.Start(other);
+    EXPECT_EQ(u"log file=" + Text(local) + u" refused: it is not a full local path", LinesOf(platform.printed).back());
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "run.log"));
+    platform.privileged = false;
+    platform.printed.clear();
+    Executor plain(platform);
+    plain.Start(other);
+    EXPECT_EQ(u"", platform.printed);
+    EXPECT_NE(std::string::npos, test::ReadBytes(dir.Path() / "run.log").find("Start action=lock"));
 }
 
 TEST_F(ExecutorRun, IniTaskWithoutLogFileStoresNothing) {

@@ -31,15 +31,20 @@ TEST(ReplacingWrite, FailedStepsNeverDeleteTheLastCopyOfTheNewText) {
         bool moveWorks, inPlaceWorks, stored;
         const char* target;  // its content afterwards, "" when it is gone
         bool tempKept;
+        bool inPlaceAllowed = true;
     } cases[] = {
         {false, ReplaceOutcome::kReplaced, true, true, true, "new", false},    // no file beside it: in place
         {true, ReplaceOutcome::kUnchanged, false, true, false, "old", false},  // the old file stays
         {true, ReplaceOutcome::kTargetGone, true, true, true, "new", false},
         {true, ReplaceOutcome::kTargetGone, false, true, true, "new", false},
         {true, ReplaceOutcome::kTargetGone, false, false, false, "", true},
+        // A program with high rights never writes in place, even where that is the only way.
+        {false, ReplaceOutcome::kReplaced, true, true, false, "old", false, false},
+        {true, ReplaceOutcome::kTargetGone, false, true, false, "", true, false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << static_cast<int>(c.replace) << c.moveWorks << c.inPlaceWorks);
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.replace) << c.moveWorks << c.inPlaceWorks
+                                        << c.inPlaceAllowed);
         test::TempDir dir;
         test::WriteBytes(dir.Path() / "t.dat", "old");
         std::u16string temp;
@@ -58,8 +63,10 @@ TEST(ReplacingWrite, FailedStepsNeverDeleteTheLastCopyOfTheNewText) {
             return c.moveWorks && MoveFileOver(from, to);
         };
         steps.openInPlace = [&](const std::u16string& path) {
+            EXPECT_TRUE(c.inPlaceAllowed) << "written in place";
             return c.inPlaceWorks ? File::CreateTruncate(path) : File();
         };
+        steps.inPlace = c.inPlaceAllowed;
         EXPECT_EQ(c.stored, WriteFileReplacing(dir.File("t.dat"), WriteNew, steps));
         EXPECT_EQ(c.target, FileExists(dir.File("t.dat")) ? test::ReadBytes(dir.Path() / "t.dat") : "");
         EXPECT_EQ(c.tempKept ? "new" : "", FileExists(temp) ? test::ReadBytes(std::filesystem::path(temp)) : "");

@@ -1,5 +1,6 @@
 // The executor's real platform and the real privilege step, where Wine implements them.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,127 @@ TEST(TemporaryService, CreatedOnceWithItsSettingsAndRemovedAgain) {
     for (int i = 0; i < 100 && ServiceIsThere(); ++i)
         ::Sleep(20);
     EXPECT_FALSE(ServiceIsThere());
+}
+
+}  // namespace
+}  // namespace velmora
+
+#include "executor/win/SystemPathInspector.h"
+#include "model/File.h"
+#include "tests/support/TestSupport.h"
+
+namespace velmora {
+namespace {
+
+bool UnderWine() {
+    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// A folder looked at on the way to a log stays where it is until the log is written: nobody can
+// rename it and put a link in its place meanwhile. Files inside can still be made and looked at.
+TEST(SystemPathInspector, HeldFolderCannotBeRenamedUntilTheInspectorGoes) {
+    test::TempDir dir;
+    const std::u16string folder = dir.File("logs");
+    const std::u16string moved = dir.File("moved");
+    ASSERT_TRUE(::CreateDirectoryW(W(folder), nullptr));
+    {
+        SystemPathInspector inspector;
+        const PathStep step = inspector.HoldFolder(folder);
+        EXPECT_EQ(0u, step.error);
+        EXPECT_TRUE(step.folder);
+        EXPECT_FALSE(step.reparsePoint);
+        EXPECT_FALSE(step.owner.empty());
+        EXPECT_TRUE(step.hasAccessList);
+        EXPECT_FALSE(step.entries.empty());
+        test::WriteBytes(dir.Path() / "logs" / "a.log", "a");
+        EXPECT_EQ(2u, inspector.LookAtFile(JoinPath(folder, u"missing.log")).error);
+        EXPECT_EQ(0u, inspector.LookAtFile(JoinPath(folder, u"a.log")).error);
+        if (UnderWine())
+            GTEST_SKIP() << "Wine renames a folder that is held open without delete sharing; Windows refuses";
+        EXPECT_FALSE(::MoveFileW(W(folder), W(moved)));
+        EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), ::GetLastError());
+    }
+    EXPECT_TRUE(::MoveFileW(W(folder), W(moved)));
+}
+
+// A link on the way is seen as one, or cannot be opened as a folder at all: either way the path is
+// refused, and nothing is written through it.
+TEST(SystemPathInspector, FullPathTakesOutDotsAndAPathThroughALinkIsRefused) {
+    test::TempDir dir;
+    SystemPathInspector inspector;
+    EXPECT_EQ(u"C:\\Windows\\lab.log", inspector.FullPath(u"C:\\Windows\\System32\\..\\.\\lab.log").value_or(u""));
+    EXPECT_FALSE(inspector.IsNetworkDrive(u"C:\\"));
+    const std::u16string target = dir.File("target");
+    const std::u16string link = dir.File("link");
+    ASSERT_TRUE(::CreateDirectoryW(W(target), nullptr));
+    if (!::CreateSymbolicLinkW(W(link), W(target), SYMBOLIC_LINK_FLAG_DIRECTORY))
+        GTEST_SKIP() << "no symbolic link to a folder can be made here: " << ::GetLastError();
+    const PathStep step = inspector.HoldFolder(link);
+    EXPECT_TRUE(step.reparsePoint || step.error != 0);
+    EXPECT_FALSE(inspector.HoldFolder(target).reparsePoint);
+    SystemPathInspector fresh;
+    const LogPathCheck check = CheckPrivilegedLogPath(JoinPath(link, u"lab.log"), fresh);
+    EXPECT_FALSE(check.refusal.empty());
+    EXPECT_FALSE(FileExists(JoinPath(target, u"lab.log")));
+}
+
+// Under Wine the user is an administrator; the system account and elevated administrators count
+// on Windows too.
+TEST(SystemPlatform, AnAdministratorRunsPrivileged) {
+    EXPECT_EQ(::IsUserAnAdmin() != FALSE, SystemExecutorPlatform().RunsPrivileged());
+}
+
+}  // namespace
+}  // namespace velmora
+
+#include "executor/Executor.h"
+
+namespace velmora {
+namespace {
+
+// The real folders, held as for a run with high rights, but taken for the administrators' alone:
+// Wine gives every folder its user as owner, whatever it was made with.
+class AdministratorsFolders : public PathInspector {
+public:
+    std::optional<std::u16string> FullPath(const std::u16string& path) override { return real_.FullPath(path); }
+    bool IsNetworkDrive(const std::u16string& root) override { return real_.IsNetworkDrive(root); }
+    PathStep HoldFolder(const std::u16string& path) override {
+        PathStep step = real_.HoldFolder(path);
+        step.owner = u"S-1-5-32-544";
+        step.entries = {{u"S-1-5-18", 0x1F01FF, true, false}, {u"S-1-5-32-544", 0x1F01FF, true, false}};
+        return step;
+    }
+    PathStep LookAtFile(const std::u16string& path) override { return real_.LookAtFile(path); }
+
+private:
+    SystemPathInspector real_;
+};
+
+class HeldFoldersPlatform : public SystemExecutorPlatform {
+public:
+    bool RunsPrivileged() override { return true; }
+    std::unique_ptr<PathInspector> InspectPaths() override { return std::make_unique<AdministratorsFolders>(); }
+};
+
+// The log of a run with high rights is made and then replaced beside the folders it holds.
+TEST(PrivilegedLog, IsWrittenAndReplacedWhileItsFoldersAreHeld) {
+    test::TempDir dir;
+    const std::u16string log = dir.File("run.log");
+    test::WriteBytes(dir.Path() / "run.log", "older run\r\n");
+    HeldFoldersPlatform platform;
+    for (const char16_t* line : {u"first", u"second"}) {
+        Executor executor(platform);
+        executor.SetIniMode(true);
+        executor.task().logFile = JoinPath(dir.File(""), u".\\run.log");
+        executor.AddLogLine(line);
+        EXPECT_TRUE(executor.StoreLog(u"lab.ini")) << Utf16ToUtf8(line);
+    }
+    const std::string text = test::ReadBytes(dir.Path() / "run.log");
+    EXPECT_EQ(0u, text.find("older run\r\n"));
+    EXPECT_NE(std::string::npos, text.find(" first\r\n"));
+    EXPECT_NE(std::string::npos, text.find(" second\r\n"));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir.Path()), {})) << "a file was left behind";
+    EXPECT_TRUE(FileExists(log));
 }
 
 }  // namespace
