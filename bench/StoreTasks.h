@@ -1,18 +1,42 @@
-// Fills the Task Scheduler's store with N local tasks for the benchmarks that list them, and empties
-// it again when they end.
+// Fills the Task Scheduler's store with N local tasks for the benchmarks that list them. A benchmark
+// removes only the tasks it made: a user's own tasks stay (and are listed beside the benchmark's).
 #pragma once
+
+#include <cstdio>
 
 #include "model/win/TaskFolder.h"
 #include "scheduler/TaskStore.h"
 #include "scheduler/win/ScheduledTask.h"
+#include "tests/support/win/OwnTasks.h"
 
 namespace velmora::bench {
 
-// Makes the store hold exactly `count` local tasks of one action.
+// The benchmark program's own tasks, removed when it ends. It says so when it starts.
+inline test::OwnTasks& BenchmarkTasks() {
+    static test::OwnTasks own;
+    static const bool said = [] {
+        std::printf("This benchmark removes only the tasks it makes; the %zu Velmora tasks stored before it "
+                    "started stay.\n",
+                    own.before().size());
+        return true;
+    }();
+    (void)said;
+    return own;
+}
+
+// How many local tasks a list shows once the benchmark made `count`: the user's stay beside them.
+inline int LocalTasksListedWith(int count) {
+    int listed = count;
+    for (const std::u16string& name : BenchmarkTasks().before())
+        listed += name.starts_with(kLocalPrefix) ? 1 : 0;
+    return listed;
+}
+
+// Makes the benchmark's own tasks exactly `count` local tasks of one action.
 inline void FillStoreWithTasks(int count, int action) {
+    BenchmarkTasks().RemoveMade();
     CScheduledTask scheduler;
     scheduler.KeepSchedulerOpen();
-    RemoveAllTasks(scheduler, TaskStoreFolder());
     CTaskParams record;
     record.action = action;
     record.comment = u"benchmark";
@@ -21,16 +45,15 @@ inline void FillStoreWithTasks(int count, int action) {
         if (FAILED(editor.BeginNew(TaskKind::kLocal)))
             return;
         editor.FinishNew(WorkItemSettings{});
-        record.Save(TaskStoreFolder(), editor.name());
+        record.SaveNew(TaskStoreFolder(), editor.name());
     }
 }
 
-// A benchmark program's static one leaves the store empty when the program ends.
-struct StoreEmptiedAtExit {
-    ~StoreEmptiedAtExit() {
-        CScheduledTask scheduler;
-        RemoveAllTasks(scheduler, TaskStoreFolder());
-    }
+// A benchmark program's static one notes the tasks stored before it and removes the others when
+// the program ends.
+struct OwnTasksRemovedAtExit {
+    OwnTasksRemovedAtExit() { BenchmarkTasks(); }
+    ~OwnTasksRemovedAtExit() { BenchmarkTasks().RemoveMade(); }
 };
 
 }  // namespace velmora::bench

@@ -28,13 +28,13 @@ void BM_ListTasks(benchmark::State& state) {
     scheduler.KeepSchedulerOpen();
     for (auto _ : state) {
         const std::vector<ListedTask> tasks = ListTasks(scheduler, TaskStoreFolder(), kLocalPrefix);
-        if (static_cast<int>(tasks.size()) != count)
+        if (static_cast<int>(tasks.size()) != bench::LocalTasksListedWith(count))
             state.SkipWithError("the listing missed tasks");
     }
     state.SetComplexityN(count);
 }
 
-bench::StoreEmptiedAtExit cleanup;
+bench::OwnTasksRemovedAtExit cleanup;
 
 }  // namespace
 

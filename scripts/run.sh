@@ -50,17 +50,24 @@ say "running quenex.exe on $example"
 cd "$work"
 set +e
 if [ "$VELMORA_PRIVATE_DISPLAY" = 1 ]; then
-    wine "$VELMORA_ROOT/build/mingw/executor/quenex.exe" "$example" &
+    wine "$VELMORA_ROOT/build/mingw/executor/quenex.exe" "$example" >"$work/quenex-output.txt" &
     quenex=$!
     sleep 4
     import -window root "$work/countdown.png" && say "screenshot of the countdown: $work/countdown.png"
     wait "$quenex"
 else
-    wine "$VELMORA_ROOT/build/mingw/executor/quenex.exe" "$example"
+    wine "$VELMORA_ROOT/build/mingw/executor/quenex.exe" "$example" >"$work/quenex-output.txt"
 fi
 status=$?
 set -e
 say "quenex.exe ended with status $status (44 is the low byte of 300: the countdown ran out; 0: a button ended it)"
-say "the log it stored in $work/velmora-example.log:"
-cat "$work/velmora-example.log"
+# A run with administrator rights (every run under Wine is one) writes its log only into a folder
+# that no one else can change, and prints it when it may not write it.
+if [ -f "$work/velmora-example.log" ]; then
+    say "the log it stored in $work/velmora-example.log:"
+    cat "$work/velmora-example.log"
+else
+    say "the log it printed (a run with administrator rights keeps no log in a folder others can change):"
+    cat "$work/quenex-output.txt"
+fi
 echo

@@ -14,6 +14,7 @@
 #include "platform/win/Com.h"
 #include "scheduler/TaskStore.h"
 #include "scheduler/win/ScheduledTask.h"
+#include "tests/support/win/OwnTasks.h"
 
 namespace velmora {
 namespace {
@@ -32,8 +33,9 @@ std::vector<CTaskParams> StoredTasks(const std::u16string& prefix) {
 
 TEST(ExampleTasks, BothListsGetTasksAndTheRemoteOnesTheirComputers) {
     const ComInit com;
-    CScheduledTask scheduler;
-    RemoveAllTasks(scheduler, TaskStoreFolder());
+    // The tests' own prefix holds no task when the test starts; it removes only what it made.
+    const test::OwnTasks own;
+    ASSERT_TRUE(own.before().empty()) << "the Task Scheduler holds tasks no test made: run the tests in their own prefix";
 
     std::string report;
     ASSERT_TRUE(MakeExampleTasks(report)) << report;
@@ -59,7 +61,6 @@ TEST(ExampleTasks, BothListsGetTasksAndTheRemoteOnesTheirComputers) {
     ASSERT_TRUE(MakeExampleTasks(report)) << report;
     EXPECT_EQ(4u, StoredTasks(kLocalPrefix).size());
     EXPECT_EQ(remote.size(), StoredTasks(kRemotePrefix).size());
-    RemoveAllTasks(scheduler, TaskStoreFolder());
 }
 
 }  // namespace

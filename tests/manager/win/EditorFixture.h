@@ -16,12 +16,15 @@
 #include "platform/win/Com.h"
 #include "scheduler/TaskStore.h"
 #include "scheduler/win/ScheduledTask.h"
+#include "tests/support/win/OwnTasks.h"
 #include "tests/support/win/SheetDriver.h"
 
 namespace velmora::test {
 
 class EditorTest : public ::testing::Test {
 protected:
+    // The tests' own prefix holds no task when a test starts; a test removes only what it made.
+    test::OwnTasks own;
     void SetUp() override {
         owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         context.taskFolder = TaskStoreFolder();
@@ -33,13 +36,11 @@ protected:
         context.hibernationAllowed = [this] { return hibernation; };
         context.enableHibernation = [] {};
         context.showLog = [this](HWND, const std::u16string& text) { shownLog = text; };
-        CScheduledTask scheduler;
-        RemoveAllTasks(scheduler, TaskStoreFolder());
+        ASSERT_TRUE(own.before().empty()) << "the Task Scheduler holds tasks no test made: run the tests in their own prefix";
     }
     void TearDown() override {
         driver.Join();
-        CScheduledTask scheduler;
-        RemoveAllTasks(scheduler, TaskStoreFolder());
+        own.RemoveMade();
         ::DestroyWindow(owner);
     }
     void Drive(std::function<void(HWND sheet)> steps) { driver.Drive(owner, std::move(steps)); }

@@ -21,6 +21,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/support/win/Input.h"
 #include "tests/support/win/Messages.h"
+#include "tests/support/win/OwnTasks.h"
 #include "tests/support/win/PopupMenu.h"
 #include "tests/support/win/SheetDriver.h"
 #include "tests/support/win/TaskPairs.h"
@@ -53,10 +54,11 @@ POINT Middle(const RECT& rect) {
 
 class ManagerSheet : public ::testing::Test {
 protected:
+    // The tests' own prefix holds no task when a test starts; a test removes only what it made.
+    test::OwnTasks own;
     void SetUp() override {
         ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Corvane");
-        CScheduledTask scheduler;
-        RemoveAllTasks(scheduler, TaskStoreFolder());
+        ASSERT_TRUE(own.before().empty()) << "the Task Scheduler holds tasks no test made: run the tests in their own prefix";
         context.taskFolder = TaskStoreFolder();
         context.editor = &editor;
         context.messageBox = [this](HWND, const std::wstring& text, UINT) {
@@ -66,8 +68,7 @@ protected:
     }
     void TearDown() override {
         sheet.reset();
-        CScheduledTask scheduler;
-        RemoveAllTasks(scheduler, TaskStoreFolder());
+        own.RemoveMade();
         ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Corvane");
     }
     CTaskList& Open(bool remoteTab = true) {

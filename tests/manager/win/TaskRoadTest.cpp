@@ -32,6 +32,7 @@
 #include "scheduler/TaskStore.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/win/Input.h"
+#include "tests/support/win/OwnTasks.h"
 #include "tests/support/win/PopupMenu.h"
 #include "tests/support/win/SheetDriver.h"
 #include "tests/support/win/TaskPairs.h"
@@ -156,9 +157,10 @@ struct RecordingViewer : SystemViewerPlatform {
 
 class TaskRoad : public ::testing::Test {
 protected:
+    // The tests' own prefix holds no task when a test starts; a test removes only what it made.
+    test::OwnTasks own;
     void SetUp() override {
-        CScheduledTask scheduler;
-        RemoveAllTasks(scheduler, TaskStoreFolder());
+        ASSERT_TRUE(own.before().empty()) << "the Task Scheduler holds tasks no test made: run the tests in their own prefix";
         context.taskFolder = TaskStoreFolder();
         context.editor = &editor;
         context.messageBox = [this](HWND, const std::wstring& text, UINT) {
@@ -179,8 +181,7 @@ protected:
             PumpUntil([&] { return AnswerExecutorDialogs(message) == 0 && !ExecutorRunning(); }, 10000);
         driver.Join();
         sheet.reset();
-        CScheduledTask scheduler;
-        RemoveAllTasks(scheduler, TaskStoreFolder());
+        own.RemoveMade();
         ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Corvane");
     }
     CTaskList& tasks() { return sheet->tasks(); }
