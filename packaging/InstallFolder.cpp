@@ -99,6 +99,10 @@ bool IsVelmoraFileName(std::u16string_view name) {
     return false;
 }
 
+bool TakesInstallDescriptor(const std::vector<std::u16string>& entries) {
+    return std::all_of(entries.begin(), entries.end(), IsVelmoraFileName);
+}
+
 FolderCheck CheckInstallFolder(const std::vector<FolderFacts>& existing, bool installFolderExists,
                                std::u16string_view self) {
     for (std::size_t i = 0; i < existing.size(); ++i) {

@@ -69,6 +69,12 @@ bool IsInstallTrustee(std::u16string_view sid, std::u16string_view self);
 // a replacement; any other name was put there by someone else.
 bool IsVelmoraFileName(std::u16string_view name);
 
+// Whether an existing install folder gets the installer's descriptor: only when it holds nothing
+// but Velmora's own files. Setting it passes it on to everything the folder holds, so a folder with
+// other things in it (someone chose "C:\\Program Files" itself) keeps its own, which lets only
+// administrators change it, or the check would have refused it.
+bool TakesInstallDescriptor(const std::vector<std::u16string>& entries);
+
 // Decides over the existing folders of the chain, root first; the last one is the install folder
 // when `installFolderExists`.
 FolderCheck CheckInstallFolder(const std::vector<FolderFacts>& existing, bool installFolderExists,

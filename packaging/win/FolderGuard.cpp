@@ -98,8 +98,12 @@ std::vector<FolderFacts> ExistingFolders(const std::vector<std::u16string>& chai
 }
 
 // Makes the missing folders with the installer's descriptor and gives it to an install folder that
-// was there. Setting it on a folder passes its entries on to what the folder already holds.
-bool Protect(const std::vector<std::u16string>& chain, std::size_t existing) {
+// was there and holds only Velmora's files. Setting it on a folder passes its entries on to what the
+// folder already holds.
+bool Protect(const std::vector<std::u16string>& chain, const std::vector<FolderFacts>& existingFolders) {
+    const std::size_t existing = existingFolders.size();
+    if (existing == chain.size() && !TakesInstallDescriptor(existingFolders.back().entries))
+        return true;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(W(std::u16string(kInstallFolderDescriptor)),
                                                                 SDDL_REVISION_1, &descriptor, nullptr))
@@ -137,7 +141,7 @@ int Run(const std::wstring& mode, const std::wstring& folder) {
     const FolderCheck check = CheckInstallFolder(existing, existing.size() == chain.size(), OwnAccountSid());
     if (check.verdict != FolderVerdict::kUsable || !protect)
         return FolderExitCode(check.verdict);
-    return Protect(chain, existing.size()) ? kFolderExitUsable : kFolderExitNotProtected;
+    return Protect(chain, existing) ? kFolderExitUsable : kFolderExitNotProtected;
 }
 
 }  // namespace

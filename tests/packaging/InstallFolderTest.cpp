@@ -217,6 +217,19 @@ TEST(InstallFolderCheck, TheInstallingAccountIsTrustedOnlyAsItself) {
     EXPECT_EQ(FolderVerdict::kReplaceable, CheckInstallFolder({kSystemDrive, own}, false, u"").verdict);
 }
 
+// A folder that holds other things keeps its own descriptor: setting the installer's would pass
+// it on to all of them.
+TEST(InstallFolderCheck, OnlyAFolderOfVelmorasOwnFilesTakesTheInstallersDescriptor) {
+    const std::pair<Texts, bool> cases[] = {
+        {{}, true},
+        {{u"Velmora.exe", u"quenex.exe.old", u"uninstall.exe"}, true},
+        {{u"Velmora.exe", u"Common Files"}, false},
+        {{u"readme.txt"}, false},
+    };
+    for (const auto& [entries, takes] : cases)
+        EXPECT_EQ(takes, TakesInstallDescriptor(entries)) << entries.size();
+}
+
 TEST(InstallFolderCheck, EveryVerdictHasItsOwnExitCode) {
     const FolderVerdict verdicts[] = {FolderVerdict::kUsable, FolderVerdict::kUnreadable, FolderVerdict::kReparsePoint,
                                       FolderVerdict::kReplaceable, FolderVerdict::kOthersContent};
