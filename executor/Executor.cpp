@@ -55,16 +55,17 @@ int Executor::Start(const std::optional<std::u16string>& argument) {
 int Executor::RunTaskMode(const std::u16string& argument) {
     if (!task_.Load(platform_.TaskFolder(), TaskNameOf(argument), true))
         return kExitNormal;  // nothing is run and nothing is logged
+    // The log names the work item's account; whether this process is the system's, and so cannot
+    // show a window on the user's desktop itself, its own token says.
     const AccountRead account = platform_.WorkItemAccount(argument);
-    if (account.error != 0) {
-        // An account that cannot be read is no reason to take the task for the system's: it runs
-        // here, in the account it was started in.
-        AddLogLine(u"account=? could not be read: " + FormatResult(account.error));
-    } else if (NeedsService(argument, account.name)) {
-        if (HandedOver(argument, account.name))
+    const std::u16string accountLine = account.error != 0
+                                           ? u"account=? could not be read: " + FormatResult(account.error)
+                                           : u"account=" + account.name;
+    if (NeedsService(argument)) {
+        if (HandedOver(argument, accountLine))
             return kExitNormal;
     } else {
-        AddLogLine(u"account=" + account.name);
+        AddLogLine(accountLine);
     }
     RunTask(argument);
     return countdownEndedByTimer_ ? kExitCountdownEnded : kExitNormal;
@@ -73,18 +74,21 @@ int Executor::RunTaskMode(const std::u16string& argument) {
 // A work item of the system account runs where nobody sees its windows. Where interactive services
 // reach the console, the service shows the countdown; elsewhere the countdown goes to the user at
 // the console, or runs out unseen when there is none.
-bool Executor::HandedOver(const std::u16string& argument, const std::u16string& account) {
+bool Executor::HandedOver(const std::u16string& argument, const std::u16string& accountLine) {
     dialogPlace_ = ChooseDialogPlace(platform_.Sessions());
     if (dialogPlace_.place == DialogPlace::kService) {
         // When the service could not take the task, the task's log says why it did not run.
-        if (const std::uint32_t error = platform_.RunThroughService(argument); error != 0) {
-            AddLogLine(u"account=" + account);
-            AddLogLine(u"result=" + FormatResult(error));
+        if (const HandOverOutcome outcome = platform_.RunThroughService(argument); outcome.error != 0) {
+            AddLogLine(accountLine);
+            if (!outcome.foreignLockOwner.empty())
+                AddLogLine(u"service lock made by " + outcome.foreignLockOwner +
+                           u", not by the system or the administrators: not waited for");
+            AddLogLine(u"result=" + FormatResult(outcome.error));
             StoreLog(argument);
         }
         return true;
     }
-    AddLogLine(u"account=" + account);
+    AddLogLine(accountLine);
     if (dialogPlace_.place == DialogPlace::kUserSession)
         AddLogLine(u"session=" + DecimalText(dialogPlace_.session));
     else if (dialogPlace_.place == DialogPlace::kUnseen)
@@ -107,16 +111,16 @@ int Executor::RunIniMode(const std::u16string& argument) {
     return countdownEndedByTimer_ ? kExitCountdownEnded : kExitNormal;
 }
 
-// A local task run under the system account cannot show its countdown on the user's desktop by
-// itself. Remote tasks show no dialog and never need the service.
-bool Executor::NeedsService(const std::u16string& argument, const std::u16string& account) const {
-    return Contains(argument, kLocalPrefix) && task_.noshow == 0 && IsSystemAccountName(account);
+// A local task run in a process of the system account cannot show its countdown on the user's
+// desktop by itself. Remote tasks show no dialog and never need the service. The process's token
+// decides, not a name: a user may be called anything ("LAB\SYSTEMS"), and a task of the system
+// account started by a user (a shortcut) runs as that user, on the user's desktop.
+bool Executor::NeedsService(const std::u16string& argument) {
+    return Contains(argument, kLocalPrefix) && task_.noshow == 0 && IsSystemAccountSid(platform_.ProcessAccountSid());
 }
 
-// The scheduler's name of the system account, as it stands: a user whose name only holds the word
-// ("LAB\SYSTEMS") is a user, and must not have a task of theirs run by the system's service.
-bool IsSystemAccountName(std::u16string_view account) {
-    return EqualsIgnoringAsciiCase(account, u"SYSTEM") || EqualsIgnoringAsciiCase(account, u"NT AUTHORITY\\SYSTEM");
+bool IsSystemAccountSid(std::u16string_view sid) {
+    return sid == u"S-1-5-18";
 }
 
 bool Executor::RunServiceTask(const std::u16string& argument) {

@@ -20,8 +20,8 @@ constexpr std::size_t kLogReserve = 73;
 // history limit.
 std::u16string AppendRunLog(std::u16string_view oldLog, std::u16string_view runLog);
 
-// True for the scheduler's name of the system account, exactly.
-bool IsSystemAccountName(std::u16string_view account);
+// True for the system account's security identifier, "S-1-5-18".
+bool IsSystemAccountSid(std::u16string_view sid);
 
 // What came back after the word to act in the user's session: its report, or why there was none.
 struct SessionActReport {
@@ -58,13 +58,13 @@ private:
     bool RunTask(const std::u16string& argument);
     void RunComputers();
     std::uint32_t RemoteWorker(std::size_t index);
-    // True for a local task that shows its dialog and runs under the system account.
-    bool NeedsService(const std::u16string& argument, const std::u16string& account) const;
+    // True for a local task that shows its dialog in a process of the system account.
+    bool NeedsService(const std::u16string& argument);
     int RunTaskMode(const std::u16string& argument);
     int RunIniMode(const std::u16string& argument);
     // Chooses where the countdown of a task of the system account goes; true when it is handed
     // to the service, which then runs the whole task.
-    bool HandedOver(const std::u16string& argument, const std::u16string& account);
+    bool HandedOver(const std::u16string& argument, const std::u16string& accountLine);
     // Runs the dialog and the local action; the code for the run's result line.
     std::uint32_t RunLocal(ActionEngine& actions);
     CountdownOutcome CountUnseen(CountdownLogic& logic);

@@ -11,6 +11,7 @@
 #include "executor/DialogPlace.h"
 #include "executor/LogPath.h"
 #include "executor/SessionCountdown.h"
+#include "executor/TemporaryService.h"
 
 namespace velmora {
 
@@ -53,10 +54,12 @@ public:
     // Shows the countdown dialog modally on the calling thread.
     virtual CountdownOutcome RunCountdown(CountdownLogic& logic) = 0;
     virtual AccountRead WorkItemAccount(const std::u16string& argument) = 0;
+    // The account this process runs as, from its token ("S-1-5-18" for the system account); empty
+    // when it cannot be read.
+    virtual std::u16string ProcessAccountSid() = 0;
     // Hands a task to the temporary service, which runs it on the user's desktop, and waits until
-    // the service's run has ended; 0 when the service took it, else the Windows error that kept it
-    // from doing so.
-    virtual std::uint32_t RunThroughService(const std::u16string& argument) = 0;
+    // the service's run has ended.
+    virtual HandOverOutcome RunThroughService(const std::u16string& argument) = 0;
     virtual SessionFacts Sessions() = 0;
     // Starts the countdown's part of a task (its encoded record, as a task file holds it) in a
     // session, as the session's user on its interactive desktop.

@@ -3,6 +3,8 @@
 
 #include <optional>
 
+#include "model/File.h"
+
 namespace velmora {
 namespace {
 
@@ -39,10 +41,16 @@ std::uint32_t WaitUntilGone(ServiceManager& manager, std::uint32_t start, std::o
 
 }  // namespace
 
-std::uint32_t HandToService(ServiceManager& manager, const std::u16string& argument) {
+HandOverOutcome HandToService(ServiceManager& manager, const std::u16string& argument) {
     const std::uint32_t start = manager.TickMs();
+    // Only the system and the administrators may make the lock: they alone can create the service.
+    const OwnershipLock lock = manager.OpenOwnership();
+    if (lock.existed && !IsTrustedOwner(lock.owner, u""))
+        return {kErrorAccessDenied, lock.owner.empty() ? u"?" : lock.owner};
+    if (lock.error != 0)
+        return {lock.error, {}};
     if (const std::uint32_t error = manager.TakeOwnership(kWaitForEarlierRunMs); error != 0)
-        return error;
+        return {error, {}};
     struct Ownership {
         ServiceManager& manager;
         ~Ownership() { manager.GiveUpOwnership(); }
@@ -51,12 +59,12 @@ std::uint32_t HandToService(ServiceManager& manager, const std::u16string& argum
     std::uint32_t created;
     do {
         if (const std::uint32_t error = WaitUntilGone(manager, start, kWaitForEarlierRunMs); error != 0)
-            return error;
+            return {error, {}};
         // A service made meanwhile by a program that does not take ownership is waited for too.
         created = manager.Create();
     } while (Busy(created) && manager.TickMs() - start < kWaitForEarlierRunMs);
     if (created != 0)
-        return created;
+        return {created, {}};
 
     const std::uint32_t started = manager.Start(argument);
     if (started != 0)
@@ -64,7 +72,7 @@ std::uint32_t HandToService(ServiceManager& manager, const std::u16string& argum
     // The run goes on in the service's own process, which removes the service after it. Ownership is
     // kept until the service is gone, so no other run can take this run's service for debris.
     WaitUntilGone(manager, start, std::nullopt);
-    return started;
+    return {started, {}};
 }
 
 void ServiceRun::Main(const std::u16string& argument) {

@@ -23,13 +23,30 @@ constexpr std::uint32_t kStoppedServiceGoneMs = 30000;
 enum class TemporaryServiceState { kGone, kStopped, kStarting, kRunning, kStopping };
 enum class ServiceControl { kStop, kInterrogate, kOther };
 
+// The machine-wide lock through which one run at a time owns the service, as a run finds it.
+struct OwnershipLock {
+    std::uint32_t error = 0;  // it could be neither made nor opened: the system's error
+    bool existed = false;     // another process had made it
+    std::u16string owner;     // the account that made it ("S-1-5-18"); empty when unreadable
+};
+
+// How handing a task to the service ended.
+struct HandOverOutcome {
+    std::uint32_t error = 0;  // 0 when the service took the task
+    // The account that made the lock, when that was neither the system nor the administrators
+    // ("?" when it could not be read): the run did not wait for it.
+    std::u16string foreignLockOwner;
+};
+
 // The service manager's calls for the one temporary service, and the machine-wide ownership of it.
 class ServiceManager {
 public:
     virtual ~ServiceManager() = default;
 
-    // Waits up to `timeoutMs` to own the service; 0, or the error (258 when the time ran out). An
-    // owner that ended without giving it up has left it free.
+    // Makes the lock, or opens it when another process made it first.
+    virtual OwnershipLock OpenOwnership() = 0;
+    // Waits up to `timeoutMs` to own the service through the opened lock; 0, or the error (258 when
+    // the time ran out). An owner that ended without giving it up has left it free.
     virtual std::uint32_t TakeOwnership(std::uint32_t timeoutMs) = 0;
     virtual void GiveUpOwnership() = 0;
     // 0, or the error: 1073 when the service exists, 1072 when it is marked for deletion.
@@ -44,8 +61,9 @@ public:
 };
 
 // Creates and starts the service for a task, then waits until the service's run has ended and the
-// service is gone. 0 when the service took the task, else the error that kept it from doing so.
-std::uint32_t HandToService(ServiceManager& manager, const std::u16string& argument);
+// service is gone. A lock that someone else made is not waited for: anyone may make an object of
+// that name, and hold it for ever.
+HandOverOutcome HandToService(ServiceManager& manager, const std::u16string& argument);
 
 // The service manager's side of the service process.
 class ServiceHost {

@@ -1,6 +1,9 @@
 // Shortcut names and targets, the export of a task, and the log viewer's order of attempts.
 #include "manager/ShellLogic.h"
 
+#include <algorithm>
+
+#include "model/File.h"
 #include "model/TaskParams.h"
 #include "model/TextFile.h"
 #include "model/Text.h"
@@ -128,17 +131,53 @@ ExportResult ExportTaskFile(const std::u16string& folder, const std::u16string& 
     return result;
 }
 
+std::u16string ViewedFileName(std::uint64_t number, std::u16string_view ending) {
+    static const char16_t kDigits[] = u"0123456789abcdef";
+    std::u16string name = u"velmora-log-";
+    for (int shift = 60; shift >= 0; shift -= 4)
+        name += kDigits[(number >> shift) & 0xF];
+    return name + std::u16string(ending);
+}
+
+bool IsViewedFileName(std::u16string_view name) {
+    constexpr std::u16string_view kPrefix = u"velmora-log-";
+    if (!name.starts_with(kPrefix) || name.size() < kPrefix.size() + 18)
+        return false;
+    const std::u16string_view digits = name.substr(kPrefix.size(), 16);
+    const std::u16string_view ending = name.substr(kPrefix.size() + 16);
+    const auto hex = [](char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f'); };
+    const auto alnum = [](char16_t c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    };
+    return std::all_of(digits.begin(), digits.end(), hex) && ending[0] == u'.' &&
+           std::all_of(ending.begin() + 1, ending.end(), alnum);
+}
+
 ShowTextOutcome ShowTextWith(ViewerPlatform& platform, std::u16string_view text, const std::u16string& ending) {
     ShowTextOutcome outcome;
-    outcome.path = platform.TempFolder() + u"tmp000" + ending;
-    {
-        CTextFileWrite writer(outcome.path, kEncodingCodePage);
+    const std::u16string folder = platform.TempFolder();
+    for (int attempt = 0; attempt < kViewedFileAttempts; ++attempt) {
+        outcome.path = folder + ViewedFileName(platform.RandomNumber(), ending);
+        File file = File::CreateNewProtected(outcome.path);
+        if (!file.IsOpen())
+            continue;  // taken, by a file, a folder or anyone's link: never written, never deleted
+        CTextFileWrite writer(file, kEncodingCodePage);
         writer.Write(text);
-        outcome.written = writer.Close();
+        const bool written = writer.Close();
+        outcome.written = file.Close() && written;
+        if (!outcome.written)
+            DeleteFileAt(outcome.path);  // a part of the text would pass for the whole
+        break;
     }
     if (!outcome.written)
         return outcome;
 
+    const std::u16string notepad = platform.SystemFolder() + u"\\notepad.exe";
+    if (platform.Elevated()) {
+        if (platform.StartProgram(notepad, QuotedPath(notepad) + u' ' + QuotedPath(outcome.path)))
+            outcome.viewer = Viewer::kNotepad;
+        return outcome;
+    }
     outcome.shellResult = platform.ShellOpen(outcome.path);
     if (outcome.shellResult > 32) {
         outcome.viewer = Viewer::kShell;
@@ -151,7 +190,6 @@ ShowTextOutcome ShowTextWith(ViewerPlatform& platform, std::u16string_view text,
             return outcome;
         }
     }
-    const std::u16string notepad = platform.SystemFolder() + u"\\notepad.exe";
     if (platform.StartProgram(notepad, QuotedPath(notepad) + u' ' + QuotedPath(outcome.path)))
         outcome.viewer = Viewer::kNotepad;
     return outcome;

@@ -63,6 +63,11 @@ ExportResult ExportTaskFile(const std::u16string& folder, const std::u16string& 
 class ViewerPlatform {
 public:
     virtual ~ViewerPlatform() = default;
+    // Whether this process runs with rights that the user's other programs lack (an elevated
+    // administrator's); true when that cannot be told.
+    virtual bool Elevated() = 0;
+    // A number from the system's cryptographic generator, for a file name nobody can foresee.
+    virtual std::uint64_t RandomNumber() = 0;
     // The user's temporary folder, ending with a separator.
     virtual std::u16string TempFolder() = 0;
     // Opens the file with the shell's "open" verb in a normal window; above 32 is success.
@@ -83,9 +88,19 @@ struct ShowTextOutcome {
     Viewer viewer = Viewer::kNone;  // what was started
 };
 
-// Writes the text to "tmp000<ending>" in the temporary folder and opens it: with the shell, else
-// with the registered open command, else with the system's Notepad. A file that could not be
-// written whole is never opened, so the user never sees an older text as the current one.
+// The file the viewer shows: "velmora-log-", sixteen hexadecimal digits and the ending.
+std::u16string ViewedFileName(std::uint64_t number, std::u16string_view ending);
+// Whether a name is one of ViewedFileName's (any number, an ending of letters and digits).
+bool IsViewedFileName(std::u16string_view name);
+constexpr int kViewedFileAttempts = 16;
+
+// Writes the text to a new file of a fresh name in the temporary folder, made so that only its
+// maker, the system and the administrators may open it, and opens it. An elevated manager opens it
+// with the system's Notepad by its full path alone: the shell and the registered command follow
+// the user's own file associations, which the user's programs can change, and would run what they
+// name with the manager's rights. Otherwise: the shell, else the registered open command, else the
+// system's Notepad. A file that could not be written whole is never opened, and a name that is
+// taken is never written (it may be anyone's link): the next fresh name is tried.
 ShowTextOutcome ShowTextWith(ViewerPlatform& platform, std::u16string_view text, const std::u16string& ending);
 
 }  // namespace velmora

@@ -64,6 +64,9 @@ enum class FileOwner { kTrusted, kForeign, kUnknown };  // kUnknown: no such fil
 FileOwner CheckFileOwner(const std::u16string& path);
 // The decision over security identifiers in their text form ("S-1-5-18").
 bool IsTrustedOwner(std::u16string_view owner, std::u16string_view self);
+// The account this process runs as, from its token, in the same text form ("S-1-5-18" for the
+// system account); empty when it cannot be read.
+std::u16string OwnAccountSid();
 // The whole content of a file; nothing when it cannot be opened or read to its end.
 std::optional<std::string> ReadWholeFile(const std::u16string& path);
 bool FileExists(const std::u16string& path);

@@ -23,6 +23,7 @@ constexpr HResult kTaskRunning = 0x00041301;                                    
 constexpr HResult kWbemNotFound = static_cast<HResult>(0x80041002);
 
 // Windows error codes, as GetLastError, the network functions and the sockets report them.
+constexpr std::uint32_t kErrorAccessDenied = 5;
 constexpr std::uint32_t kErrorNotEnoughMemory = 8;
 constexpr std::uint32_t kErrorInvalidData = 13;
 constexpr std::uint32_t kErrorNotSupported = 50;

@@ -5,8 +5,10 @@
 ;
 ; Command line: /S (silent), /D=folder (last, unquoted), /WAIT=seconds (how long a silent install or
 ; uninstall waits for a running executor or manager before it gives up; 60 unless given).
+;   makensis ... -DFOLDER_GUARD=velmora-folder.exe ...
 ; Exit codes: 0 done, 1 cancelled by the user, 2 stopped with nothing changed: a program file stayed
-; in use or could not be written, or (uninstaller) a Velmora task could not be removed.
+; in use or could not be written, the install folder was refused (others could change it), or
+; (uninstaller) a Velmora task could not be removed.
 
 Unicode true
 Target amd64-unicode
@@ -15,6 +17,9 @@ RequestExecutionLevel admin
 SetCompressor /SOLID lzma
 ; A file that cannot be written stops the install (a silent one too) instead of being skipped.
 AllowSkipFiles off
+
+; The install folder's helper runs in .onInit's time: packed first, it is unpacked at once.
+ReserveFile "${FOLDER_GUARD}"
 
 !include MUI2.nsh
 !include LogicLib.nsh
@@ -45,6 +50,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright © 2026 the Velmora devel
 
 !define MUI_WELCOMEPAGE_TEXT "This installs ${PRODUCT} ${VERSION}: the manager Velmora.exe, the executor quenex.exe and the help file.$\r$\n$\r$\nEvery Velmora task runs the copy of quenex.exe that goes into the Windows system folder, named by its full path, so the Task Scheduler never searches the path for it.$\r$\n$\r$\nTasks made with an older version are kept.$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
+!define MUI_DIRECTORYPAGE_TEXT_TOP "The uninstaller and the manager run from this folder with administrators' rights, so only the system and the administrators may change it: Velmora makes it so. A folder that other users could change, rename or fill beforehand, or a junction on the way, is refused. $_CLICK"
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE CheckFolderPage
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -58,6 +65,45 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright © 2026 the Velmora devel
 Var waitSeconds
 Var oldDir
 Var failed
+
+; The install folder's helper (packaging/win/FolderGuard.cpp) runs from the plug-ins folder: "check"
+; says whether the folder may hold the programs, "protect" checks again and gives the folder, and
+; every folder it makes on the way, the installer's own descriptor (SYSTEM and Administrators full
+; control, Users read and run, nothing inherited). Sets $0 to its exit code.
+!macro RunFolderGuard mode
+    ExecWait '"$PLUGINSDIR\velmora-folder.exe" ${mode} "$INSTDIR"' $0
+    ${If} ${Errors}
+        StrCpy $0 7
+    ${EndIf}
+!macroend
+
+; The reason the helper's exit code $0 gives for refusing $INSTDIR, in $1.
+Function FolderRefusal
+    ${If} $0 == 4
+        StrCpy $1 "A folder on the way to $INSTDIR is a junction or a link, so the path could lead elsewhere."
+    ${ElseIf} $0 == 5
+        StrCpy $1 "Users other than the administrators could rename, delete or re-secure $INSTDIR or a folder on the way to it, and put their own programs where Velmora's would run with administrators' rights."
+    ${ElseIf} $0 == 6
+        StrCpy $1 "$INSTDIR holds files that Velmora did not put there, and users other than the administrators could write in it: such a file could run with administrators' rights."
+    ${ElseIf} $0 == 3
+        StrCpy $1 "Who may change $INSTDIR or a folder on the way to it could not be read."
+    ${ElseIf} $0 == 7
+        StrCpy $1 "$INSTDIR could not be made, or not given the rights that keep other users out."
+    ${Else}
+        StrCpy $1 "$INSTDIR is not the full path of a folder."
+    ${EndIf}
+FunctionEnd
+
+; The folder page keeps the user on it until the folder is one the programs may live in.
+Function CheckFolderPage
+    ClearErrors
+    !insertmacro RunFolderGuard check
+    ${If} $0 != 0
+        Call FolderRefusal
+        MessageBox MB_OK|MB_ICONEXCLAMATION "$1$\r$\n$\r$\nChoose another folder, for example one in $PROGRAMFILES64."
+        Abort
+    ${EndIf}
+FunctionEnd
 
 ; Reads /WAIT=seconds from the command line into $waitSeconds.
 !macro ReadWaitOption un
@@ -306,6 +352,8 @@ Function .onInit
     SetRegView 64
     SetShellVarContext all
     Call ReadWaitOption
+    InitPluginsDir
+    File "/oname=$PLUGINSDIR\velmora-folder.exe" "${FOLDER_GUARD}"
 FunctionEnd
 
 ; However the install stopped, no ".new" file stays.
@@ -320,6 +368,18 @@ Section "Velmora" SecMain
     !insertmacro ForEachProgramFile DropOld
     !insertmacro ForEachOldFolderFile DropOld
     Call StopIfFailed
+
+    ; A silent install never saw the folder page: the folder is checked here in any case, and made
+    ; the installer's own before anything is put in it.
+    ClearErrors
+    !insertmacro RunFolderGuard protect
+    ${If} $0 != 0
+        Call FolderRefusal
+        DetailPrint "$1 Nothing was installed."
+        MessageBox MB_OK|MB_ICONSTOP "$1$\r$\n$\r$\nNothing was installed: choose another folder, for example one in $PROGRAMFILES64." /SD IDOK
+        SetErrorLevel 2
+        Abort "$1 Nothing was installed."
+    ${EndIf}
 
     ; Work items name the system folder's copy by its full path; tasks of earlier versions name the
     ; bare "quenex", which the system folder also answers for every account at once.
@@ -392,13 +452,12 @@ Section "Uninstall"
     Call un.WaitForFreeFiles
 
     ; No task can run without the executor: take every Velmora task away first.
-    DetailPrint "Removing every Velmora task: quenex -r"
-    ; The system folder's copy first: only administrators can change it, while the install folder
-    ; may be one that others can write.
+    DetailPrint "Removing every Velmora task: $SYSDIR\quenex.exe -r"
+    ; Only the system folder's copy, by its full path: the uninstaller runs with administrators'
+    ; rights, and no other copy is known to be the administrators' own. Without it every task stays
+    ; and the check below stops the uninstall.
     ${If} ${FileExists} "$SYSDIR\quenex.exe"
         ExecWait '"$SYSDIR\quenex.exe" -r'
-    ${ElseIf} ${FileExists} "$INSTDIR\quenex.exe"
-        ExecWait '"$INSTDIR\quenex.exe" -r'
     ${EndIf}
     ; "quenex -r" ends with 0 whatever it removed; a task it left (the Task Scheduler was not
     ; running, or refused) keeps the executor and everything else in place.
@@ -407,7 +466,11 @@ Section "Uninstall"
     ${If} $1 != ""
         StrCpy $1 $1 -4
         DetailPrint "The Velmora task $1 could not be removed; Velmora stays installed."
-        MessageBox MB_OK|MB_ICONSTOP "The Velmora task $1 could not be removed, so Velmora stays installed: without the executor that task would fail.$\r$\n$\r$\nThe Task Scheduler must be running to remove its tasks: start the service $\"Task Scheduler$\" and uninstall again." /SD IDOK
+        ${If} ${FileExists} "$SYSDIR\quenex.exe"
+            MessageBox MB_OK|MB_ICONSTOP "The Velmora task $1 could not be removed, so Velmora stays installed: without the executor that task would fail.$\r$\n$\r$\nThe Task Scheduler must be running to remove its tasks: start the service $\"Task Scheduler$\" and uninstall again." /SD IDOK
+        ${Else}
+            MessageBox MB_OK|MB_ICONSTOP "The Velmora task $1 could not be removed, so Velmora stays installed: the executor $SYSDIR\quenex.exe, which removes the tasks, is missing.$\r$\n$\r$\nInstall Velmora again, then uninstall it." /SD IDOK
+        ${EndIf}
         SetErrorLevel 2
         Abort "The Velmora task $1 could not be removed; Velmora stays installed."
     ${EndIf}

@@ -17,6 +17,7 @@
 #include "executor/win/KvDlg.h"
 #include "executor/win/SystemPathInspector.h"
 #include "executor/win/TemporaryService.h"
+#include "model/File.h"
 #include "model/Utf.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/SystemFolder.h"
@@ -82,8 +83,12 @@ AccountRead SystemExecutorPlatform::WorkItemAccount(const std::u16string& argume
     return {info.account, 0};
 }
 
-std::uint32_t SystemExecutorPlatform::RunThroughService(const std::u16string& argument) {
-    SystemServiceManager manager;
+std::u16string SystemExecutorPlatform::ProcessAccountSid() {
+    return OwnAccountSid();
+}
+
+HandOverOutcome SystemExecutorPlatform::RunThroughService(const std::u16string& argument) {
+    SystemServiceManager manager(program_);
     return HandToService(manager, argument);
 }
 

@@ -9,7 +9,8 @@ namespace velmora {
 
 class SystemExecutorPlatform : public ExecutorPlatform {
 public:
-    // `program` is started for a session part; empty for this program itself.
+    // `program` is started for a session part and by the temporary service; empty for this program
+    // itself.
     explicit SystemExecutorPlatform(std::u16string program = {}) : program_(std::move(program)) {}
 
     std::u16string TimeText() override;
@@ -22,7 +23,8 @@ public:
     std::unique_ptr<ActionEngine> CreateActions() override;
     CountdownOutcome RunCountdown(CountdownLogic& logic) override;
     AccountRead WorkItemAccount(const std::u16string& argument) override;
-    std::uint32_t RunThroughService(const std::u16string& argument) override;
+    std::u16string ProcessAccountSid() override;
+    HandOverOutcome RunThroughService(const std::u16string& argument) override;
     SessionFacts Sessions() override;
     SessionStart StartSessionPart(std::uint32_t session, const std::u16string& record) override;
     std::uint32_t LogOffSession(std::uint32_t session) override;

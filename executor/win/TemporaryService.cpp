@@ -3,6 +3,7 @@
 #include "executor/win/TemporaryService.h"
 
 #include <windows.h>
+#include <aclapi.h>
 #include <sddl.h>
 #include <winsock2.h>
 
@@ -18,11 +19,30 @@ namespace {
 
 constexpr DWORD kServiceType = SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS;  // 0x110
 
-std::wstring ServiceCommandLine() {
+std::wstring ServiceCommandLine(const std::u16string& program) {
     wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (program.empty())
+        ::GetModuleFileNameW(nullptr, path, MAX_PATH);
     // Quoted: an unquoted path with blanks would make the system try its leading words as programs.
-    return L"\"" + std::wstring(path) + L"\" -service";
+    return L"\"" + (program.empty() ? std::wstring(path) : ToWide(program)) + L"\" -service";
+}
+
+std::u16string SidText(PSID sid) {
+    wchar_t* text = nullptr;
+    if (!sid || !::ConvertSidToStringSidW(sid, &text))
+        return {};
+    const UniqueLocal owner(text);
+    return FromWide(text);
+}
+
+std::u16string ObjectOwner(HANDLE object) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                          &descriptor) != ERROR_SUCCESS)
+        return {};
+    const UniqueLocal descriptorOwner(descriptor);
+    return SidText(owner);
 }
 
 UniqueService OpenTemporaryService(DWORD access, DWORD managerAccess = SC_MANAGER_CONNECT) {
@@ -110,8 +130,8 @@ void RunTaskOfService(const std::u16string& argument) {
 
 }  // namespace
 
-std::uint32_t InstallService() {
-    const std::wstring command = ServiceCommandLine();
+std::uint32_t InstallService(const std::u16string& program) {
+    const std::wstring command = ServiceCommandLine(program);
     UniqueService manager(::OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager)
         return ::GetLastError();
@@ -136,17 +156,33 @@ std::uint32_t RemoveService() {
     return ::DeleteService(service.get()) ? 0 : ::GetLastError();
 }
 
-// Only the system account and administrators may own the service: they alone can create it.
-std::uint32_t SystemServiceManager::TakeOwnership(std::uint32_t timeoutMs) {
+// The lock is made owned by the administrators, which the system account and an elevated
+// administrator may name as owner and nobody else may; only they may wait on it. A lock that is
+// there already keeps whatever descriptor its maker gave it, so its owner is read.
+OwnershipLock SystemServiceManager::OpenOwnership() {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;GA;;;SY)(A;;GA;;;BA)", SDDL_REVISION_1, &descriptor,
-                                                           nullptr);
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BAD:(A;;GA;;;SY)(A;;GA;;;BA)", SDDL_REVISION_1,
+                                                                &descriptor, nullptr))
+        return {::GetLastError(), false, {}};
     const UniqueLocal descriptorOwner(descriptor);
     SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
-    ownership_.reset(::CreateMutexW(descriptor ? &security : nullptr, FALSE, kServiceOwnershipName));
-    const DWORD created = ::GetLastError();
+    ownership_.reset(::CreateMutexW(&security, FALSE, kServiceOwnershipName));
+    const DWORD error = ::GetLastError();
+    if (!ownership_) {
+        if (error != ERROR_ACCESS_DENIED)
+            return {error, false, {}};
+        // Made by someone whose descriptor shuts this run out: whose it is may still be readable.
+        const UniqueHandle other(::OpenMutexW(READ_CONTROL, FALSE, kServiceOwnershipName));
+        return {error, true, other ? ObjectOwner(other.get()) : std::u16string()};
+    }
+    if (error != ERROR_ALREADY_EXISTS)
+        return {0, false, u"S-1-5-32-544"};
+    return {0, true, ObjectOwner(ownership_.get())};
+}
+
+std::uint32_t SystemServiceManager::TakeOwnership(std::uint32_t timeoutMs) {
     if (!ownership_)
-        return created;
+        return ERROR_INVALID_HANDLE;
     switch (::WaitForSingleObject(ownership_.get(), timeoutMs)) {
         case WAIT_OBJECT_0:
         case WAIT_ABANDONED:  // its owner ended without giving it up

@@ -15,8 +15,9 @@ constexpr wchar_t kServiceName[] = L"Velmora";
 // Held by the run that owns the service, from before its creation until it is gone.
 constexpr wchar_t kServiceOwnershipName[] = L"Global\\Velmora.TemporaryService";
 
-// Creates the service; 0, or the Windows error of the creation.
-std::uint32_t InstallService();
+// Creates the service, which runs `program` (this program when empty) with "-service"; 0, or the
+// Windows error of the creation.
+std::uint32_t InstallService(const std::u16string& program = {});
 // Starts the service with the task argument as its one service argument; 0 or the error.
 std::uint32_t LaunchService(const std::u16string& argument);
 // Marks the service for deletion; the system deletes it once it has stopped. 0 or the error.
@@ -24,9 +25,12 @@ std::uint32_t RemoveService();
 
 class SystemServiceManager : public ServiceManager {
 public:
+    explicit SystemServiceManager(std::u16string program = {}) : program_(std::move(program)) {}
+
+    OwnershipLock OpenOwnership() override;
     std::uint32_t TakeOwnership(std::uint32_t timeoutMs) override;
     void GiveUpOwnership() override;
-    std::uint32_t Create() override { return InstallService(); }
+    std::uint32_t Create() override { return InstallService(program_); }
     std::uint32_t Start(const std::u16string& argument) override { return LaunchService(argument); }
     TemporaryServiceState State() override;
     std::uint32_t Delete() override { return RemoveService(); }
@@ -34,6 +38,7 @@ public:
     std::uint32_t TickMs() override { return ::GetTickCount(); }
 
 private:
+    std::u16string program_;
     UniqueHandle ownership_;
 };
 

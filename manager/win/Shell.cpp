@@ -12,6 +12,7 @@
 #include "manager/win/res/ShellIds.h"
 #include "platform/win/Com.h"
 #include "platform/win/SystemFolder.h"
+#include "platform/win/SystemRandom.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 
@@ -137,6 +138,22 @@ ShowTextOutcome CShell::ShowText(const std::u16string& text, const std::u16strin
     return ShowTextWith(platform, text, ending);
 }
 
+bool SystemViewerPlatform::Elevated() {
+    UniqueHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()))
+        return true;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    // Systems before Vista know no elevation: counted as elevated, the safe side.
+    if (!::GetTokenInformation(token.get(), TokenElevationType, &type, sizeof type, &size))
+        return true;
+    return type == TokenElevationTypeFull;
+}
+
+std::uint64_t SystemViewerPlatform::RandomNumber() {
+    return SystemRandom64();
+}
+
 std::u16string SystemViewerPlatform::TempFolder() {
     wchar_t path[MAX_PATH + 1] = {};
     const DWORD length = ::GetTempPathW(MAX_PATH + 1, path);
@@ -216,6 +233,26 @@ HRESULT CreateTaskShortcut(HWND owner, const std::u16string& bareName, const std
     if (FAILED(hr))
         messageBox(TopLevel(owner), LoadText(IDS_SHELL_SHORTCUT_FAILED), MB_OK | MB_ICONEXCLAMATION);
     return hr;
+}
+
+ViewedFiles::ViewedFiles(std::u16string folder) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(W(folder + u"velmora-log-*"), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::u16string name = FromWide(found.cFileName);
+        if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+            IsViewedFileName(name))
+            ::DeleteFileW(W(folder + name));
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+}
+
+// A file a viewer still holds stays; the next start removes it.
+ViewedFiles::~ViewedFiles() {
+    for (const std::u16string& path : paths_)
+        ::DeleteFileW(W(path));
 }
 
 ShowTextOutcome ShowTaskLog(HWND owner, const std::u16string& history, const MessageBoxFn& messageBox) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "manager/ShellLogic.h"
 #include "platform/win/ResourceText.h"
@@ -26,13 +27,18 @@ public:
     static HRESULT CreateShortcut(const std::u16string& target, const std::u16string& arguments,
                                   const std::u16string& description, const std::u16string& title, int folderCsidl,
                                   std::u16string* savedPath = nullptr);
-    // Writes the text to "tmp000<ending>" in the temporary folder and opens it for the user.
+    // Writes the text to a new file of a fresh name in the temporary folder and opens it for the user.
     static ShowTextOutcome ShowText(const std::u16string& text, const std::u16string& ending);
 };
 
-// The system's side of the log viewer: temporary folder, shell, registry and processes.
+// The system's side of the log viewer: the process's token, the cryptographic generator, the
+// temporary folder, shell, registry and processes.
 class SystemViewerPlatform : public ViewerPlatform {
 public:
+    // An administrator's process that runs with the full token while the user's other programs run
+    // with the limited one, as a manager started with elevation does.
+    bool Elevated() override;
+    std::uint64_t RandomNumber() override;
     std::u16string TempFolder() override;
     std::intptr_t ShellOpen(const std::u16string& path) override;
     std::optional<std::u16string> OpenCommand(const std::u16string& ending) override;
@@ -56,5 +62,23 @@ HRESULT CreateTaskShortcut(HWND owner, const std::u16string& bareName, const std
                            std::u16string* savedPath = nullptr);
 // Shows the task's log; a log that could not be written is told with a message.
 ShowTextOutcome ShowTaskLog(HWND owner, const std::u16string& history, const MessageBoxFn& messageBox);
+
+// The files the log viewer wrote. A viewer started through the shell may be a program that hands the
+// file to another process and ends at once, so no viewer's end says when a file is read: the files
+// of one manager go when it ends, and those of a manager that ended without removing them go at
+// the next start.
+class ViewedFiles {
+public:
+    // Removes the viewed files left in `folder` (the temporary folder).
+    explicit ViewedFiles(std::u16string folder);
+    ~ViewedFiles();
+    ViewedFiles(const ViewedFiles&) = delete;
+    ViewedFiles& operator=(const ViewedFiles&) = delete;
+
+    void Add(const std::u16string& path) { paths_.push_back(path); }
+
+private:
+    std::vector<std::u16string> paths_;
+};
 
 }  // namespace velmora

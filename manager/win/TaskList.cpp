@@ -443,19 +443,14 @@ void CTaskList::CreateShortcut() {
                                     RowDataText(*data, 1 + kColumnComment));
 }
 
+// The power options through the control panel's own entry point rather than the ".cpl" file type,
+// and the system's remote shutdown dialog: both from the system folder, shown as they open.
 void CTaskList::SystemDialog() {
-    if (kind_ == TaskKind::kLocal) {
-        ::ShellExecuteW(Sheet(), L"open", SystemFilePath(L"powercfg.cpl").c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-        return;
-    }
-    // The system's remote shutdown dialog, from the system folder and shown as it opens.
-    std::wstring command = L"\"" + SystemFilePath(L"shutdown.exe") + L"\" -i";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        const ProcessHandles started(process);  // the dialog runs on its own
-    }
+    if (kind_ == TaskKind::kLocal)
+        StartProgramByPath(SystemFilePath(L"rundll32.exe"),
+                           L"shell32.dll,Control_RunDLL \"" + SystemFilePath(L"powercfg.cpl") + L"\"");
+    else
+        StartProgramByPath(SystemFilePath(L"shutdown.exe"), L"-i");
 }
 
 bool CTaskList::IsCurrentPage() const {

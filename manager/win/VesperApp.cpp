@@ -59,8 +59,11 @@ int CVesperApp::Run() {
     context_.isAdministrator = [] { return ::IsUserAnAdmin() != FALSE; };
     context_.hibernationAllowed = [] { return ::IsPwrHibernateAllowed() != FALSE; };
     context_.enableHibernation = [] { EnableHibernation(); };
-    context_.showLog = [this](HWND owner, const std::u16string& text) {
-        ShowTaskLog(owner, text, context_.messageBox);
+    ViewedFiles viewed(SystemViewerPlatform().TempFolder());
+    context_.showLog = [this, &viewed](HWND owner, const std::u16string& text) {
+        const ShowTextOutcome shown = ShowTaskLog(owner, text, context_.messageBox);
+        if (shown.written)
+            viewed.Add(shown.path);
     };
 
     SchedulerServiceCalls services;
@@ -75,6 +78,7 @@ int CVesperApp::Run() {
         CVesperPS sheet(context_, SheetOptions{::IsUserAnAdmin() != FALSE, false});
         sheet.Show();
     }
+    context_.showLog = nullptr;  // the viewed files go with this frame
     ::WSACleanup();
     return 0;
 }

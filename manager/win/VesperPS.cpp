@@ -7,6 +7,7 @@
 #include "manager/StringIds.h"
 #include "manager/win/ProcessNames.h"
 #include "manager/win/res/resource.h"
+#include "platform/win/SystemFolder.h"
 
 namespace velmora {
 namespace {
@@ -155,7 +156,8 @@ void CVesperPS::OpenHelp() {
         context_.messageBox(hwnd_, text, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    ::ShellExecuteW(hwnd_, L"open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    // The system's help viewer by its full path, not whatever the user's ".chm" file type names.
+    StartProgramByPath(WindowsFilePath(L"hh.exe"), L"\"" + help + L"\"");
 }
 
 }  // namespace velmora

@@ -133,8 +133,13 @@ FileOwner CheckFileOwner(const std::u16string& path) {
     if (::stat(NativePath(path).c_str(), &info) != 0)
         return FileOwner::kUnknown;
     const std::u16string owner = info.st_uid == 0 ? u"S-1-5-18" : u"uid-" + Utf8ToUtf16(std::to_string(info.st_uid));
-    const std::u16string self = u"uid-" + Utf8ToUtf16(std::to_string(::geteuid()));
-    return IsTrustedOwner(owner, self) ? FileOwner::kTrusted : FileOwner::kForeign;
+    return IsTrustedOwner(owner, OwnAccountSid()) ? FileOwner::kTrusted : FileOwner::kForeign;
+}
+
+// The super-user stands for the system account.
+std::u16string OwnAccountSid() {
+    const uid_t self = ::geteuid();
+    return self == 0 ? u"S-1-5-18" : u"uid-" + Utf8ToUtf16(std::to_string(self));
 }
 
 }  // namespace velmora

@@ -42,8 +42,10 @@ std::u16string SidText(PSID sid) {
     return FromWide(text);
 }
 
+}  // namespace
+
 // The process's own user, read once: it does not change while the process lives.
-const std::u16string& OwnUserSid() {
+std::u16string OwnAccountSid() {
     static const std::u16string sid = [] {
         UniqueHandle token;
         if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.put()))
@@ -56,8 +58,6 @@ const std::u16string& OwnUserSid() {
     }();
     return sid;
 }
-
-}  // namespace
 
 File File::OpenRead(const std::u16string& path, ShareMode share) {
     const DWORD shareFlags =
@@ -194,8 +194,8 @@ File File::CreateNewProtected(const std::u16string& path) {
     // full access: the executor runs a task made by an administrator as that user, often without
     // the administrators' rights, and must still store the run's log in it.
     std::u16string text = u"D:P(A;;FA;;;SY)(A;;FA;;;BA)";
-    if (!OwnUserSid().empty())
-        text += u"(A;;FA;;;" + OwnUserSid() + u")";
+    if (const std::u16string self = OwnAccountSid(); !self.empty())
+        text += u"(A;;FA;;;" + self + u")";
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(W(text), SDDL_REVISION_1, &descriptor, nullptr))
         return File();
@@ -214,7 +214,7 @@ FileOwner CheckFileOwner(const std::u16string& path) {
     const std::u16string ownerSid = SidText(owner);
     if (ownerSid.empty())
         return FileOwner::kUnknown;
-    return IsTrustedOwner(ownerSid, OwnUserSid()) ? FileOwner::kTrusted : FileOwner::kForeign;
+    return IsTrustedOwner(ownerSid, OwnAccountSid()) ? FileOwner::kTrusted : FileOwner::kForeign;
 }
 
 }  // namespace velmora

@@ -1,7 +1,6 @@
 // The Task Scheduler 1.0 calls behind the task store.
 #include "scheduler/win/ScheduledTask.h"
 
-#include <bcrypt.h>
 #define SECURITY_WIN32
 #include <security.h>
 
@@ -11,6 +10,7 @@
 #include "model/Text.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/SystemFolder.h"
+#include "platform/win/SystemRandom.h"
 #include "platform/win/WideText.h"
 #include "scheduler/TaskName.h"
 
@@ -97,16 +97,8 @@ std::u16string AccountOf(ITask* task, HRESULT& result) {
     return account.str();
 }
 
-// The system's cryptographic generator. Should it ever fail, the value still differs from call to
-// call: the task file's exclusive creation keeps a name that someone guessed from being taken over.
 std::uint32_t SystemRandom() {
-    std::uint32_t value = 0;
-    if (!BCRYPT_SUCCESS(::BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&value), sizeof value,
-                                          BCRYPT_USE_SYSTEM_PREFERRED_RNG))) {
-        static std::uint32_t fallback = ::GetTickCount();
-        value = fallback = fallback * 1664525u + 1013904223u;
-    }
-    return value;
+    return static_cast<std::uint32_t>(SystemRandom64() >> 32);
 }
 
 }  // namespace

@@ -20,6 +20,8 @@ using test::TempDir;
 using Lines = std::vector<std::u16string>;
 
 constexpr char16_t kTime[] = u"12/06/26 21:30:05";
+constexpr char16_t kSystemSid[] = u"S-1-5-18";
+constexpr char16_t kUserSid[] = u"S-1-5-21-1-2-3-1001";
 
 std::u16string Text(const std::string& s) {
     return std::u16string(s.begin(), s.end());
@@ -57,6 +59,7 @@ public:
     std::function<void()> duringDialog;
     std::optional<std::u16string> account;
     std::uint32_t accountError = 0;
+    std::u16string processSid = kUserSid;  // the account this process runs as
     std::uint32_t remoteResult = 0;
     std::map<std::u16string, std::function<void()>> remoteThrows;  // computer -> what its shutdown throws
     std::uint32_t lockError = 0;
@@ -104,10 +107,12 @@ public:
         return {kDialogOk, false};
     }
     AccountRead WorkItemAccount(const std::u16string&) override { return {account.value_or(u""), accountError}; }
+    std::u16string ProcessAccountSid() override { return processSid; }
     std::uint32_t serviceError = 0;
-    std::uint32_t RunThroughService(const std::u16string& argument) override {
+    std::u16string foreignLockOwner;
+    HandOverOutcome RunThroughService(const std::u16string& argument) override {
         serviceRuns.push_back(argument);
-        return serviceError;
+        return {serviceError, foreignLockOwner};
     }
     // By default the console is where services run and a user is logged on: the service path.
     SessionFacts sessions{0, 0, 0, ConsoleUser::kLoggedOn};
@@ -461,6 +466,7 @@ TEST_F(ExecutorRun, MissingOrBrokenTaskFileRunsNothing) {
 
 TEST_F(ExecutorRun, LocalTaskUnderTheSystemAccountGoesThroughTheService) {
     SavedTask(u"quenep-0s", kActionShutdown, 0);
+    platform.processSid = kSystemSid;
     platform.account = u"NT AUTHORITY\\SYSTEM";
     Executor executor(platform);
     EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0s"));
@@ -471,11 +477,23 @@ TEST_F(ExecutorRun, LocalTaskUnderTheSystemAccountGoesThroughTheService) {
 
 TEST_F(ExecutorRun, ServiceThatCannotTakeTheTaskIsLogged) {
     SavedTask(u"quenep-0t", kActionShutdown, 0);
+    platform.processSid = kSystemSid;
     platform.account = u"SYSTEM";
     platform.serviceError = 1073;
     Executor(platform).Start(u"quenep-0t");
     EXPECT_TRUE(platform.calls.empty());
     EXPECT_EQ((Lines{u"account=SYSTEM", u"result=1073: text of 1073"}),
+              LinesOf(LastRunIn(Stored(u"quenep-0t").history)));
+
+    // A lock of the service that someone else made: the log names its maker.
+    platform.serviceError = 5;
+    platform.foreignLockOwner = u"S-1-5-21-1-2-3-1001";
+    Executor(platform).Start(u"quenep-0t");
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ((Lines{u"account=SYSTEM",
+                     u"service lock made by S-1-5-21-1-2-3-1001, not by the system or the administrators: not "
+                     u"waited for",
+                     u"result=5: text of 5"}),
               LinesOf(LastRunIn(Stored(u"quenep-0t").history)));
 }
 
@@ -493,6 +511,7 @@ TEST_F(ExecutorRun, ServiceProcessRunsTheTaskUnderTheSystemAccount) {
 }
 
 TEST_F(ExecutorRun, ServiceOnlyForLocalTasksThatShowTheirDialog) {
+    platform.processSid = kSystemSid;
     platform.account = u"SYSTEM";
     SavedTask(u"quenep-0n", kActionLock, 1);  // no dialog: runs directly
     Executor direct(platform);
@@ -506,6 +525,7 @@ TEST_F(ExecutorRun, ServiceOnlyForLocalTasksThatShowTheirDialog) {
     remoteRun.Start(u"quenep-1n");
     EXPECT_EQ(u"account=SYSTEM", LinesOf(remoteRun.runLog()).front());
 
+    platform.processSid = kUserSid;
     platform.account = u"LAB\\operator";
     SavedTask(u"quenep-0u", kActionLock, 0);
     Executor user(platform);
@@ -514,37 +534,50 @@ TEST_F(ExecutorRun, ServiceOnlyForLocalTasksThatShowTheirDialog) {
     EXPECT_TRUE(platform.serviceRuns.empty());
 }
 
-// Only the system account's own name counts, in any case; a user whose name holds the word is a
-// user, and the system's service never runs a task of theirs.
-TEST(SystemAccountName, OnlyTheSystemsOwnName) {
-    const std::pair<std::u16string, bool> names[] = {
-        {u"SYSTEM", true},
-        {u"system", true},
-        {u"NT AUTHORITY\\SYSTEM", true},
-        {u"LAB\\SYSTEMS", false},
-        {u"LAB\\opsystem", false},
-        {u"SYSTEM\\admin", false},
-        {u"", false},
+// Whether the run goes through the service is the process token's word: a work item's account
+// name only goes into the log. A user whose name holds the word, or who starts a task of the system
+// account from a shortcut, runs it in their own process; an account that cannot be read changes
+// only the log line.
+TEST_F(ExecutorRun, TheProcessTokenDecidesTheServiceNotTheAccountName) {
+    const struct {
+        const char* what;
+        std::u16string sid;
+        std::u16string account;
+        std::uint32_t accountError;
+        bool service;
+        std::u16string firstLine;
+    } cases[] = {
+        {"the system's process", kSystemSid, u"SYSTEM", 0, true, u"account=SYSTEM"},
+        {"the system's process, any name", kSystemSid, u"LAB\\operator", 0, true, u"account=LAB\\operator"},
+        {"the system's process, account unread", kSystemSid, u"", 0x80070005, true,
+         u"account=? could not be read: -2147024891: text of 2147942405"},
+        {"a user started a system task", kUserSid, u"SYSTEM", 0, false, u"account=SYSTEM"},
+        {"a user named like the system", kUserSid, u"NT AUTHORITY\\SYSTEM", 0, false, u"account=NT AUTHORITY\\SYSTEM"},
+        {"a user whose name holds the word", u"S-1-5-21-1-2-3-1018", u"LAB\\SYSTEMS", 0, false,
+         u"account=LAB\\SYSTEMS"},
+        {"a token that cannot be read", u"", u"SYSTEM", 0, false, u"account=SYSTEM"},
+        {"a look-alike identifier", u"S-1-5-180", u"SYSTEM", 0, false, u"account=SYSTEM"},
+        {"a user, account unread", kUserSid, u"", 0x80070005, false,
+         u"account=? could not be read: -2147024891: text of 2147942405"},
     };
-    for (const auto& [name, system] : names)
-        EXPECT_EQ(system, IsSystemAccountName(name)) << std::string(name.begin(), name.end());
-}
-
-// The scheduler's answer could not be read: that is no system account, and the run goes on here.
-TEST_F(ExecutorRun, AccountThatCannotBeReadIsNoSystemAccountAndRunsHere) {
-    SavedTask(u"quenep-0r", kActionLock, 0);
-    platform.account = u"SYSTEM";  // whatever name comes with it counts for nothing
-    platform.accountError = 0x80070005;
-    Executor executor(platform);
-    EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0r"));
-    EXPECT_TRUE(platform.serviceRuns.empty());
-    EXPECT_TRUE(platform.sessionRuns.empty());
-    EXPECT_EQ(1, platform.dialogs);
-    EXPECT_EQ((std::vector<std::string>{"Lock"}), platform.calls);
-    EXPECT_EQ((Lines{u"account=? could not be read: -2147024891: text of 2147942405", u"Start action=lock",
-                     u"Dialog: time to show=5, allow cancel=1, message=Going", u"Dialog: result=Ok",
-                     u"result=0: The operation completed successfully. "}),
-              LinesOf(LastRunIn(Stored(u"quenep-0r").history)));
+    for (const auto& c : cases) {
+        SavedTask(u"quenep-0r", kActionLock, 0);
+        platform.processSid = c.sid;
+        platform.account = c.account;
+        platform.accountError = c.accountError;
+        platform.serviceError = 1073;  // the service's failure is logged, so its run shows the account line
+        platform.serviceRuns.clear();
+        platform.calls.clear();
+        Executor executor(platform);
+        EXPECT_EQ(kExitNormal, executor.Start(u"quenep-0r"));
+        EXPECT_EQ(c.service ? 1u : 0u, platform.serviceRuns.size()) << c.what;
+        EXPECT_EQ(c.service ? std::vector<std::string>{} : std::vector<std::string>{"Lock"}, platform.calls) << c.what;
+        const Lines lines = LinesOf(LastRunIn(Stored(u"quenep-0r").history));
+        ASSERT_FALSE(lines.empty()) << c.what;
+        EXPECT_EQ(c.firstLine, lines.front()) << c.what;
+    }
+    EXPECT_TRUE(IsSystemAccountSid(u"S-1-5-18"));
+    EXPECT_FALSE(IsSystemAccountSid(u"s-1-5-18 "));
 }
 
 // Without interactive services a process of the console's user shows the countdown and answers; this
@@ -710,6 +743,7 @@ TEST_F(ExecutorRun, WithoutInteractiveServicesTheUsersSessionOnlyAnswers) {
          {success},
          {}},
     };
+    platform.processSid = kSystemSid;
     platform.account = u"SYSTEM";
     platform.sessions = {2, 0, 0, ConsoleUser::kLoggedOn};
     for (const Case& c : cases) {
@@ -753,6 +787,7 @@ TEST_F(ExecutorRun, WithoutInteractiveServicesTheUsersSessionOnlyAnswers) {
 
 TEST_F(ExecutorRun, SessionPartThatCannotStartIsTheResultAndNothingHappens) {
     SavedTask(u"quenep-0f", kActionRestart, 0);
+    platform.processSid = kSystemSid;
     platform.account = u"SYSTEM";
     platform.sessions = {2, 0, 0, ConsoleUser::kLoggedOn};
     platform.sessionStartError = 1314;
@@ -766,6 +801,7 @@ TEST_F(ExecutorRun, SessionPartThatCannotStartIsTheResultAndNothingHappens) {
 // With nobody logged on, the countdown runs out unseen and the action follows; a popup has nobody
 // to show its message to and ends.
 TEST_F(ExecutorRun, NobodyLoggedOnTheCountdownRunsOutUnseen) {
+    platform.processSid = kSystemSid;
     platform.account = u"SYSTEM";
     platform.sessions = {1, 0, 0, ConsoleUser::kNone};
     const std::u16string success = u"result=0: The operation completed successfully. ";

@@ -27,6 +27,9 @@ struct FakeMachine {
     std::condition_variable changed;
     std::optional<Service> service;
     int owner = 0;
+    // The lock as the next run finds it; by default a run of ours made it, or nobody has.
+    std::optional<OwnershipLock> lock;
+    int opened = 0;
     int waitingForOwnership = 0;
     bool ownedForever = false;
     std::uint32_t now = 0;
@@ -75,6 +78,13 @@ public:
     FakeManager(FakeMachine& machine, int id, std::u16string argument = {}, bool handStarted = false)
         : m_(machine), id_(id), argument_(std::move(argument)), handStarted_(handStarted) {}
 
+    OwnershipLock OpenOwnership() override {
+        const std::lock_guard<std::mutex> lock(m_.mutex);
+        ++m_.opened;
+        if (m_.lock)
+            return *m_.lock;
+        return {0, m_.owner != 0, u"S-1-5-32-544"};
+    }
     std::uint32_t TakeOwnership(std::uint32_t timeoutMs) override {
         std::unique_lock<std::mutex> lock(m_.mutex);
         if (m_.ownedForever) {
@@ -178,7 +188,7 @@ protected:
     static std::string Narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
     std::uint32_t Hand(int run, const std::u16string& task) {
         FakeManager manager(machine, run);
-        return HandToService(manager, task);
+        return HandToService(manager, task).error;
     }
 
     FakeMachine machine;
@@ -298,7 +308,7 @@ TEST_F(TemporaryServiceTest, ServiceFoundByTheOwnerIsDebrisOnlyWhenStopped) {
             }
         };
         FakeManager manager(local, 1);
-        EXPECT_EQ(c.result, HandToService(manager, u"quenep-0x")) << c.what;
+        EXPECT_EQ(c.result, HandToService(manager, u"quenep-0x").error) << c.what;
         local.Join();
         EXPECT_EQ(c.result == 0 ? 1 : 0, local.creations) << c.what;
         EXPECT_EQ(0, local.deletesOfOthersServices) << c.what;
@@ -308,6 +318,47 @@ TEST_F(TemporaryServiceTest, ServiceFoundByTheOwnerIsDebrisOnlyWhenStopped) {
             EXPECT_GE(local.now, kWaitForEarlierRunMs) << c.what << ": gave up too early";
         } else if (c.result == kErrorServiceMarkedForDelete) {
             EXPECT_LT(local.now, kStoppedServiceGoneMs + 2 * kServicePollMs) << c.what;
+        }
+    }
+}
+
+// Anyone may make an object of the lock's name first and hold it for ever: a lock that neither the
+// system nor the administrators made is told and never waited for, and no service is made.
+TEST_F(TemporaryServiceTest, ALockMadeBySomeoneElseIsToldNotWaitedFor) {
+    const struct {
+        const char* what;
+        OwnershipLock lock;
+        std::uint32_t error;
+        std::u16string foreignOwner;
+        bool handedOver;
+    } cases[] = {
+        {"made by the system", {0, true, u"S-1-5-18"}, 0, u"", true},
+        {"made by the administrators", {0, true, u"S-1-5-32-544"}, 0, u"", true},
+        {"made by this run", {0, false, u"S-1-5-32-544"}, 0, u"", true},
+        {"made by a user", {0, true, u"S-1-5-21-1-2-3-1001"}, kErrorAccessDenied, u"S-1-5-21-1-2-3-1001", false},
+        {"made by a user who shut us out",
+         {kErrorAccessDenied, true, u"S-1-5-21-1-2-3-1001"},
+         kErrorAccessDenied,
+         u"S-1-5-21-1-2-3-1001",
+         false},
+        {"made by someone unreadable", {kErrorAccessDenied, true, u""}, kErrorAccessDenied, u"?", false},
+        {"an owner that is no account", {0, true, u""}, kErrorAccessDenied, u"?", false},
+        {"could not be made", {1307, false, u""}, 1307, u"", false},
+    };
+    for (const auto& c : cases) {
+        FakeMachine local;
+        local.lock = c.lock;
+        local.task = [](const std::u16string&) {};
+        FakeManager manager(local, 1);
+        const HandOverOutcome outcome = HandToService(manager, u"quenep-0x");
+        local.Join();
+        EXPECT_EQ(c.error, outcome.error) << c.what;
+        EXPECT_EQ(c.foreignOwner, outcome.foreignLockOwner) << c.what;
+        EXPECT_EQ(c.handedOver ? 1 : 0, local.creations) << c.what;
+        EXPECT_EQ(1, local.opened) << c.what;
+        if (!c.handedOver) {
+            EXPECT_EQ(0u, local.now) << c.what << ": waited";
+            EXPECT_EQ(0, local.owner) << c.what;
         }
     }
 }

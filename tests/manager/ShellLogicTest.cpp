@@ -85,6 +85,13 @@ TEST(OpenCommand, CutWhereTheFileArgumentBeginsAndTheFileQuoted) {
 struct FakeViewer : ViewerPlatform {
     FakeViewer(std::u16string t, std::intptr_t s, std::optional<std::u16string> c = {}, std::vector<bool> b = {})
         : temp(std::move(t)), shell(s), command(std::move(c)), starts(std::move(b)) {}
+    bool Elevated() override { return elevated; }
+    std::uint64_t RandomNumber() override {
+        const std::uint64_t number = numbers.empty() ? 0x0123456789abcdefu : numbers.front();
+        if (!numbers.empty())
+            numbers.erase(numbers.begin());
+        return number;
+    }
     std::u16string TempFolder() override { return temp; }
     std::intptr_t ShellOpen(const std::u16string& path) override { return calls.push_back(u"shell " + path), shell; }
     std::optional<std::u16string> OpenCommand(const std::u16string& e) override {
@@ -102,45 +109,100 @@ struct FakeViewer : ViewerPlatform {
     std::intptr_t shell = 0;
     std::optional<std::u16string> command;
     std::vector<bool> starts;
+    bool elevated = false;
+    std::vector<std::uint64_t> numbers;
     Texts calls;
 };
 
-TEST(ShowText, TriesTheShellThenTheRegisteredCommandThenNotepad) {
+TEST(ShowText, TriesTheShellThenTheRegisteredCommandThenNotepadAndAnElevatedManagerNotepadAlone) {
     test::TempDir dir;
-    test::WriteBytes(dir.Path() / "tmp000.txt", "an older and longer log text");
-    const std::u16string file = dir.Folder() + u"/tmp000.txt", quoted = u"\"" + file + u"\"";
+    const std::u16string file = dir.Folder() + u"/velmora-log-0123456789abcdef.txt", quoted = u"\"" + file + u"\"";
     const std::u16string shell = u"shell " + file, registry = u"registry .txt";
     const std::u16string notepad = u"start [C:\\W\\system32\\notepad.exe] \"C:\\W\\system32\\notepad.exe\" " + quoted;
     const struct {
+        bool elevated;
         std::intptr_t shell;
         std::optional<std::u16string> command;
         std::vector<bool> starts;
         Viewer viewer;
         Texts calls;
     } cases[] = {
-        {33, u"ed.exe %1", {}, Viewer::kShell, {shell}},
-        {31,
+        {false, 33, u"ed.exe %1", {}, Viewer::kShell, {shell}},
+        {false,
+         31,
          u"\"C:\\ed.exe\" \"%1\"",
          {true},
          Viewer::kRegistered,
          {shell, registry, u"start [] \"C:\\ed.exe\" " + quoted}},
-        {32, std::nullopt, {true}, Viewer::kNotepad, {shell, registry, notepad}},
-        {0, u"ed.exe %1", {false, true}, Viewer::kNotepad, {shell, registry, u"start [] ed.exe " + quoted, notepad}},
-        {2, u"\"%1\"", {true}, Viewer::kNotepad, {shell, registry, notepad}},
-        {2, std::nullopt, {false}, Viewer::kNone, {shell, registry, notepad}},
+        {false, 32, std::nullopt, {true}, Viewer::kNotepad, {shell, registry, notepad}},
+        {false,
+         0,
+         u"ed.exe %1",
+         {false, true},
+         Viewer::kNotepad,
+         {shell, registry, u"start [] ed.exe " + quoted, notepad}},
+        {false, 2, u"\"%1\"", {true}, Viewer::kNotepad, {shell, registry, notepad}},
+        {false, 2, std::nullopt, {false}, Viewer::kNone, {shell, registry, notepad}},
+        // The user's associations are never asked for a manager with more rights than the user's
+        // programs: a program of theirs would run with those rights.
+        {true, 33, u"ed.exe %1", {true}, Viewer::kNotepad, {notepad}},
+        {true, 33, u"ed.exe %1", {false}, Viewer::kNone, {notepad}},
     };
     for (const auto& c : cases) {
         FakeViewer viewer(dir.Folder() + u"/", c.shell, c.command, c.starts);
+        viewer.elevated = c.elevated;
         const ShowTextOutcome outcome = ShowTextWith(viewer, u"run 1\r\nrun 2", u".txt");
         EXPECT_TRUE(outcome.written);
+        EXPECT_EQ(file, outcome.path);
         EXPECT_EQ(c.viewer, outcome.viewer);
         EXPECT_EQ(c.calls, viewer.calls);
-        EXPECT_EQ("run 1\r\nrun 2", test::ReadBytes(dir.Path() / "tmp000.txt"));
+        EXPECT_EQ("run 1\r\nrun 2", test::ReadBytes(dir.Path() / "velmora-log-0123456789abcdef.txt"));
+        std::filesystem::remove(dir.Path() / "velmora-log-0123456789abcdef.txt");
     }
-    std::filesystem::create_directory(dir.Path() / "tmp000.log");  // a file that cannot be written
-    FakeViewer viewer(dir.Folder() + u"/", 42);
-    EXPECT_FALSE(ShowTextWith(viewer, u"text", u".log").written);
-    EXPECT_TRUE(viewer.calls.empty());
+}
+
+// Every view has a name of its own; a name that is there already, be it a file, a folder or a link
+// someone planted, is left as it is and the next fresh name is taken.
+TEST(ShowText, EveryViewWritesANewFileAndATakenNameIsLeftAlone) {
+    test::TempDir dir;
+    test::WriteBytes(dir.Path() / "velmora-log-0000000000000001.txt", "planted");
+    std::filesystem::create_directory(dir.Path() / "velmora-log-0000000000000002.txt");
+    FakeViewer viewer(dir.Folder() + u"/", 33);
+    viewer.numbers = {1, 2, 3, 3, 4};
+    const ShowTextOutcome first = ShowTextWith(viewer, u"first", u".txt");
+    const ShowTextOutcome second = ShowTextWith(viewer, u"second", u".txt");
+    ASSERT_TRUE(first.written && second.written);
+    EXPECT_EQ(dir.Folder() + u"/velmora-log-0000000000000003.txt", first.path);
+    EXPECT_EQ(dir.Folder() + u"/velmora-log-0000000000000004.txt", second.path);
+    EXPECT_EQ("planted", test::ReadBytes(dir.Path() / "velmora-log-0000000000000001.txt"));
+    EXPECT_EQ("first", test::ReadBytes(dir.Path() / "velmora-log-0000000000000003.txt"));
+    EXPECT_EQ("second", test::ReadBytes(dir.Path() / "velmora-log-0000000000000004.txt"));
+
+    // A folder where nothing can be written: a few names are tried, nothing is opened.
+    FakeViewer nowhere(dir.Folder() + u"/missing/", 33);
+    const ShowTextOutcome none = ShowTextWith(nowhere, u"text", u".log");
+    EXPECT_FALSE(none.written);
+    EXPECT_TRUE(nowhere.calls.empty());
+    EXPECT_EQ(kViewedFileAttempts, 16);
+}
+
+TEST(ShowText, ViewedFileNamesAreKnownAgainForTheirRemoval) {
+    EXPECT_EQ(u"velmora-log-00000000000000ff.txt", ViewedFileName(255, u".txt"));
+    EXPECT_EQ(u"velmora-log-ffffffffffffffff.txt", ViewedFileName(~std::uint64_t{0}, u".txt"));
+    const std::pair<std::u16string, bool> names[] = {
+        {u"velmora-log-0123456789abcdef.txt", true},
+        {u"velmora-log-0123456789abcdef.log", true},
+        {u"velmora-log-0123456789ABCDEF.txt", false},
+        {u"velmora-log-0123456789abcde.txt", false},
+        {u"velmora-log-0123456789abcdef", false},
+        {u"velmora-log-0123456789abcdef.", false},
+        {u"velmora-log-0123456789abcdef.txt.lnk", false},
+        {u"velmora-log-0123456789abcdefa.txt", false},
+        {u"tmp000.txt", false},
+        {u"notes.txt", false},
+    };
+    for (const auto& [name, viewed] : names)
+        EXPECT_EQ(viewed, IsViewedFileName(name)) << std::string(name.begin(), name.end());
 }
 
 }  // namespace

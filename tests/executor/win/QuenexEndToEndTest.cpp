@@ -2,15 +2,20 @@
 // monitor, wake-up and lock (which Wine refuses). The stored logs and task files are checked.
 #include <winsock2.h>
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <regex>
 #include <thread>
 
 #include "actions/WakeOnLan.h"
+#include "executor/Executor.h"
 #include "executor/win/SystemExecutorPlatform.h"
+#include "executor/win/TemporaryService.h"
+#include "model/File.h"
 #include "model/TaskParams.h"
 #include "model/TextFile.h"
 #include "model/Utf.h"
@@ -488,6 +493,7 @@ public:
         ::CloseHandle(process_.hProcess);
     }
     bool Running() const { return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+    DWORD Id() const { return process_.dwProcessId; }
     // The exit status, or 0xFFFFFFFF when the process has not ended within the time.
     DWORD Wait(DWORD milliseconds) const {
         DWORD code = 0xFFFFFFFF;
@@ -503,6 +509,39 @@ private:
 const std::vector<std::u16string> kServicePopupRun = {u"account=system", u"Start action=popup", u"Dialog: result=Ok",
                                                       kSuccess};
 
+// The task-mode part of a run started by the scheduler under the system account. Under Wine every
+// process runs as the one user, so this one runs in the test's process, on a thread, with a token
+// that reads as the system's; the service it makes starts the real quenex.exe.
+class SystemRun {
+public:
+    explicit SystemRun(const std::u16string& name)
+        : thread_([this, name] {
+              SystemTokenPlatform platform;
+              exitCode_ = static_cast<DWORD>(Executor(platform).Start(name));
+              done_ = true;
+          }) {}
+    ~SystemRun() {
+        if (thread_.joinable())
+            thread_.join();
+    }
+    bool Running() const { return !done_; }
+    // The exit status, or 0xFFFFFFFF when the run has not ended within the time.
+    DWORD Wait(DWORD milliseconds) const {
+        for (DWORD waited = 0; !done_ && waited < milliseconds; waited += 20)
+            ::Sleep(20);
+        return done_ ? exitCode_.load() : 0xFFFFFFFF;
+    }
+
+private:
+    struct SystemTokenPlatform : SystemExecutorPlatform {
+        SystemTokenPlatform() : SystemExecutorPlatform(U(QUENEX_PATH)) {}
+        std::u16string ProcessAccountSid() override { return u"S-1-5-18"; }
+    };
+    std::atomic<bool> done_{false};
+    std::atomic<DWORD> exitCode_{0xFFFFFFFF};
+    std::thread thread_;
+};
+
 std::u16string Stamp() {
     return U(std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount()));
 }
@@ -517,8 +556,8 @@ TEST_F(QuenexWorkItem, SystemAccountTaskRunsThroughTheTemporaryService) {
     ASSERT_HRESULT_SUCCEEDED(scheduler.LoadInfo(name, info));
     ASSERT_EQ(u"SYSTEM", info.account) << "the work item must read as the system account";
 
-    // The started process hands the task over and waits until the service's run has ended.
-    QuenexProcess run(name);
+    // The system's run hands the task over and waits until the service's run has ended.
+    SystemRun run(name);
     HWND dialog = DialogShowing(record.message);
     ASSERT_NE(nullptr, dialog) << "the service showed no countdown";
     EXPECT_EQ(static_cast<DWORD>(SERVICE_RUNNING), ServiceStateNow());
@@ -547,8 +586,8 @@ TEST_F(QuenexWorkItem, TwoSystemAccountTasksStartedTogetherBothRunAndLog) {
         messages.push_back(record.message);
         names.push_back(NewTask(TaskKind::kLocal, record));
     }
-    QuenexProcess first(names[0]);
-    QuenexProcess second(names[1]);
+    SystemRun first(names[0]);
+    SystemRun second(names[1]);
     std::vector<bool> closed(2, false);
     int shownTogether = 0;
     const DWORD start = ::GetTickCount();
@@ -574,6 +613,57 @@ TEST_F(QuenexWorkItem, TwoSystemAccountTasksStartedTogetherBothRunAndLog) {
         ASSERT_TRUE(stored.Load(TaskStoreFolder(), name, true));
         EXPECT_EQ(kServicePopupRun, RunLines(stored.history)) << Utf16ToUtf8(name);
     }
+}
+
+// A task of the system account started by a user, from a shortcut, runs in the user's process: the
+// token decides, not the work item's account name.
+TEST_F(QuenexWorkItem, SystemAccountTaskStartedByAUserRunsInTheUsersOwnProcess) {
+    CTaskParams record;
+    record.action = kActionPopup;
+    record.message = u"By the user " + Stamp();
+    const std::u16string name = NewTask(TaskKind::kLocal, record);
+    QuenexProcess run(name);
+    HWND dialog = DialogShowing(record.message);
+    ASSERT_NE(nullptr, dialog) << "the process showed no countdown";
+    EXPECT_EQ(dialog, DialogOf(run.Id())) << "another process showed the countdown";
+    EXPECT_FALSE(ServiceExists()) << "a user's run made the system's service";
+    PressOk(dialog);
+    EXPECT_EQ(0u, run.Wait(30000));
+    CTaskParams stored;
+    ASSERT_TRUE(stored.Load(TaskStoreFolder(), name, true));
+    EXPECT_EQ((std::vector<std::u16string>{u"account=SYSTEM", u"Start action=popup", u"Dialog: result=Ok", kSuccess}),
+              RunLines(stored.history));
+}
+
+// Anyone may make the service's lock first and hold it: the system's run says so in the task's log
+// at once and makes no service, where it used to wait 55 minutes for it.
+TEST_F(QuenexWorkItem, ALockOfTheServiceMadeBySomeoneElseIsLoggedNotWaitedFor) {
+    CTaskParams record;
+    record.action = kActionPopup;
+    record.message = u"Squatted " + Stamp();
+    const std::u16string name = NewTask(TaskKind::kLocal, record);
+    const std::u16string self = OwnAccountSid();
+    ASSERT_FALSE(self.empty());
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(W(u"O:" + self + u"D:(A;;GA;;;WD)"),
+                                                                       SDDL_REVISION_1, &descriptor, nullptr));
+    const UniqueLocal descriptorOwner(descriptor);
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    const UniqueHandle squatter(::CreateMutexW(&security, TRUE, kServiceOwnershipName));
+    ASSERT_TRUE(squatter);
+    ASSERT_NE(static_cast<DWORD>(ERROR_ALREADY_EXISTS), ::GetLastError()) << "a run holds the lock now";
+
+    SystemRun run(name);
+    EXPECT_EQ(0u, run.Wait(30000)) << "the run waited for the lock";
+    EXPECT_FALSE(ServiceExists());
+    EXPECT_EQ(nullptr, FindDialogShowing(record.message));
+    CTaskParams stored;
+    ASSERT_TRUE(stored.Load(TaskStoreFolder(), name, true));
+    EXPECT_EQ((std::vector<std::u16string>{
+                  u"account=SYSTEM",
+                  u"service lock made by " + self + u", not by the system or the administrators: not waited for",
+                  u"result=5: " + SystemText(ERROR_ACCESS_DENIED)}),
+              RunLines(stored.history));
 }
 
 // Where interactive services reach the console, as under Wine, a task of the system account keeps

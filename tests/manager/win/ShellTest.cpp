@@ -121,50 +121,119 @@ TEST_F(ShellTest, ASecondShortcutIsNumberedAndEachStartsTheExecutorWithTheTask) 
 
 // Opens nothing: the shell fails and the programs are only recorded; the rest is the system's.
 struct RecordingViewer : SystemViewerPlatform {
-    std::intptr_t ShellOpen(const std::u16string&) override { return 31; }
+    bool Elevated() override { return elevated; }
+    std::intptr_t ShellOpen(const std::u16string&) override { return ++shellOpens, 31; }
     bool StartProgram(const std::u16string&, const std::u16string& commandLine) override {
         return started.push_back(ToWide(commandLine)), true;
     }
+    bool elevated = false;
+    int shellOpens = 0;
     std::vector<std::wstring> started;
 };
 
-TEST_F(ShellTest, TheLogGoesToTmp000AndARegisteredCommandIsExpanded) {
-    RecordingViewer viewer;
-    Leftovers made{{TempFile(L"tmp000.txt"), TempFile(L"tmp000.vlmtest")}, {}};
-    const ShowTextOutcome outcome = ShowTextWith(viewer, u"Mon 10:00 Shutdown\r\nMon 11:00 Popup", u".txt");
-    EXPECT_TRUE(outcome.written);
-    EXPECT_EQ(made.files[0], ToWide(outcome.path));
-    EXPECT_EQ("Mon 10:00 Shutdown\r\nMon 11:00 Popup", test::ReadBytes(made.files[0]));
+std::u16string LeafOf(const std::u16string& path) {
+    return path.substr(path.find_last_of(u'\\') + 1);
+}
 
-    struct Keys {
-        ~Keys() {
-            ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L".vlmtest");
-            ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Velmora.TestLog");
-        }
-    } keys;
-    const std::wstring type = L"Velmora.TestLog", command = L"\"%SystemRoot%\\system32\\notepad.exe\" \"%1\" /x";
-    ASSERT_EQ(0, ::RegSetKeyValueW(HKEY_CLASSES_ROOT, L".vlmtest", nullptr, REG_SZ, type.c_str(),
-                                   static_cast<DWORD>((type.size() + 1) * sizeof(wchar_t))));
-    ASSERT_EQ(0, ::RegSetKeyValueW(HKEY_CLASSES_ROOT, L"Velmora.TestLog\\shell\\open\\command", nullptr, REG_EXPAND_SZ,
-                                   command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))));
+// A registered file type whose open command names the system's Notepad with an environment
+// variable; removed again at the end.
+struct TestFileType {
+    TestFileType() {
+        const std::wstring type = L"Velmora.TestLog", command = L"\"%SystemRoot%\\system32\\notepad.exe\" \"%1\" /x";
+        registered =
+            ::RegSetKeyValueW(HKEY_CLASSES_ROOT, L".vlmtest", nullptr, REG_SZ, type.c_str(),
+                              static_cast<DWORD>((type.size() + 1) * sizeof(wchar_t))) == 0 &&
+            ::RegSetKeyValueW(HKEY_CLASSES_ROOT, L"Velmora.TestLog\\shell\\open\\command", nullptr, REG_EXPAND_SZ,
+                              command.c_str(), static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) == 0;
+    }
+    ~TestFileType() {
+        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L".vlmtest");
+        ::RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Velmora.TestLog");
+    }
+    bool registered = false;
+};
+
+TEST_F(ShellTest, EveryLogGoesToAFreshFileAndARegisteredCommandIsExpanded) {
+    RecordingViewer viewer;
+    const ShowTextOutcome outcome = ShowTextWith(viewer, u"Mon 10:00 Shutdown\r\nMon 11:00 Popup", u".txt");
+    Leftovers made{{ToWide(outcome.path)}, {}};
+    EXPECT_TRUE(outcome.written);
+    EXPECT_EQ(TempFile(L""), ToWide(outcome.path.substr(0, outcome.path.size() - LeafOf(outcome.path).size())));
+    EXPECT_TRUE(IsViewedFileName(LeafOf(outcome.path))) << ToWide(outcome.path);
+    EXPECT_EQ("Mon 10:00 Shutdown\r\nMon 11:00 Popup", test::ReadBytes(ToWide(outcome.path)));
+    const ShowTextOutcome again = ShowTextWith(viewer, u"another", u".txt");
+    made.files.push_back(ToWide(again.path));
+    EXPECT_NE(outcome.path, again.path) << "every view has a name of its own";
+
+    const TestFileType type;
+    ASSERT_TRUE(type.registered);
     wchar_t windows[MAX_PATH] = {};
     ::GetEnvironmentVariableW(L"SystemRoot", windows, MAX_PATH);
     viewer.started.clear();
-    EXPECT_EQ(Viewer::kRegistered, ShowTextWith(viewer, u"log", u".vlmtest").viewer);
+    const ShowTextOutcome registered = ShowTextWith(viewer, u"log", u".vlmtest");
+    made.files.push_back(ToWide(registered.path));
+    EXPECT_EQ(Viewer::kRegistered, registered.viewer);
     EXPECT_EQ(std::vector<std::wstring>{L"\"" + std::wstring(windows) + L"\\system32\\notepad.exe\" \"" +
-                                        made.files[1] + L"\""},
+                                        ToWide(registered.path) + L"\""},
               viewer.started);
 }
 
+// Wine's processes run with an administrator's full token, as an elevated manager does on Windows:
+// the user's file associations are never asked, only the system's Notepad opens the log.
+TEST_F(ShellTest, AnElevatedManagerOpensTheLogWithTheSystemsNotepadAlone) {
+    EXPECT_TRUE(SystemViewerPlatform().Elevated());
+    const TestFileType type;
+    ASSERT_TRUE(type.registered);
+    RecordingViewer viewer;
+    viewer.elevated = true;
+    const ShowTextOutcome outcome = ShowTextWith(viewer, u"log", u".vlmtest");
+    Leftovers made{{ToWide(outcome.path)}, {}};
+    EXPECT_EQ(Viewer::kNotepad, outcome.viewer);
+    EXPECT_EQ(0, viewer.shellOpens);
+    wchar_t system[MAX_PATH] = {};
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring notepad = std::wstring(system) + L"\\notepad.exe";
+    EXPECT_EQ(std::vector<std::wstring>{L"\"" + notepad + L"\" \"" + ToWide(outcome.path) + L"\""}, viewer.started);
+}
+
 TEST_F(ShellTest, ALogThatCannotBeWrittenIsToldAndNothingIsShown) {
-    const std::wstring file = TempFile(L"tmp000.txt");
-    ::DeleteFileW(file.c_str());
-    ASSERT_TRUE(::CreateDirectoryW(file.c_str(), nullptr));
-    Leftovers made{{}, {file}};
-    EXPECT_EQ(Viewer::kNone, ShowTaskLog(nullptr, u"a log", RecordMessages()).viewer);
+    // The temporary folder is the one TMP names; here one that is not there.
+    test::TempDir dir;
+    const std::wstring missing = ToWide(dir.File("missing"));
+    wchar_t old[MAX_PATH] = {};
+    const DWORD oldLength = ::GetEnvironmentVariableW(L"TMP", old, MAX_PATH);
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"TMP", missing.c_str()));
+    const ShowTextOutcome outcome = ShowTaskLog(nullptr, u"a log", RecordMessages());
+    ::SetEnvironmentVariableW(L"TMP", oldLength ? old : nullptr);
+    EXPECT_EQ(Viewer::kNone, outcome.viewer);
+    EXPECT_FALSE(outcome.written);
+    EXPECT_EQ(0u, ToWide(outcome.path).find(missing + L"\\"));
     std::wstring expected = LoadText(IDS_SHELL_LOG_NOT_WRITTEN);
-    expected.replace(expected.find(L"%s"), 2, file);
+    expected.replace(expected.find(L"%s"), 2, ToWide(outcome.path));
     EXPECT_EQ(std::vector<std::wstring>{expected}, messages_);
+}
+
+// The files of the log viewer go when the manager ends; what a manager that did not end left goes
+// at the next start. Nothing else of the folder is touched.
+TEST_F(ShellTest, ViewedFilesGoWhenTheManagerEndsAndLeftoversAtTheNextStart) {
+    test::TempDir dir;
+    const std::u16string folder = dir.Folder() + u"\\";
+    test::WriteBytes(dir.Path() / "velmora-log-00000000000000aa.txt", "left by a crash");
+    test::WriteBytes(dir.Path() / "velmora-log-notes.txt", "someone's notes");
+    test::WriteBytes(dir.Path() / "tmp000.txt", "older manager");
+    std::filesystem::create_directory(dir.Path() / "velmora-log-00000000000000bb.txt");
+    {
+        ViewedFiles viewed(folder);
+        EXPECT_FALSE(std::filesystem::exists(dir.Path() / "velmora-log-00000000000000aa.txt"));
+        EXPECT_TRUE(std::filesystem::exists(dir.Path() / "velmora-log-notes.txt"));
+        EXPECT_TRUE(std::filesystem::exists(dir.Path() / "tmp000.txt"));
+        EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "velmora-log-00000000000000bb.txt"));
+        test::WriteBytes(dir.Path() / "velmora-log-00000000000000cc.txt", "shown now");
+        viewed.Add(folder + u"velmora-log-00000000000000cc.txt");
+        EXPECT_TRUE(std::filesystem::exists(dir.Path() / "velmora-log-00000000000000cc.txt"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "velmora-log-00000000000000cc.txt"));
+    EXPECT_TRUE(std::filesystem::exists(dir.Path() / "velmora-log-notes.txt"));
 }
 
 TEST_F(ShellTest, ExportAndImportThroughTheDialogsOfTheSheet) {

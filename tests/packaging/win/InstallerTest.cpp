@@ -1,8 +1,11 @@
 // The installer under Wine, in a throwaway prefix that tests/packaging/installer_test.sh makes for
 // this program alone: a silent install into a chosen folder, the executor found from the bare
 // command line with which the Task Scheduler starts it, an upgrade that keeps the tasks and waits
-// out a running executor, and a silent uninstall that removes the tasks and leaves nothing behind.
+// out a running executor, a silent uninstall that removes the tasks and leaves nothing behind, and
+// an install folder that is the administrators' alone.
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -13,9 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "model/File.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
 #include "platform/win/Unique.h"
+#include "platform/win/WideText.h"
 #include "scheduler/win/ScheduledTask.h"
 #include "tests/support/win/TaskPairs.h"
 
@@ -379,6 +384,143 @@ TEST_F(Installer, AnUninstallThatCannotRemoveATaskEndsWithExitCode2AndLeavesEver
     EXPECT_TRUE(Exists(StartMenuEntry()));
     EXPECT_TRUE(KeyExists(kUninstallKey));
     // With the work item free again, the uninstall goes through.
+    ASSERT_TRUE(UninstallSilently());
+    EXPECT_TRUE(LocalTasks().empty());
+}
+
+// A folder's owner, whether its access list is protected from its parent's, and the rights that
+// its entries allow on the folder itself, by account.
+struct FolderSecurity {
+    bool read = false;
+    std::wstring owner;
+    bool protectedList = false;
+    std::vector<std::pair<std::wstring, DWORD>> allowed;
+};
+
+std::wstring SidText(PSID sid) {
+    wchar_t* text = nullptr;
+    if (!sid || !::ConvertSidToStringSidW(sid, &text))
+        return L"";
+    const UniqueLocal owner(text);
+    return text;
+}
+
+FolderSecurity ReadFolderSecurity(const std::wstring& path) {
+    FolderSecurity security;
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return security;
+    const UniqueLocal descriptorOwner(descriptor);
+    security.read = dacl != nullptr;
+    security.owner = SidText(owner);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+    security.protectedList = (control & SE_DACL_PROTECTED) != 0;
+    for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+        void* ace = nullptr;
+        if (::GetAce(dacl, i, &ace) && static_cast<ACE_HEADER*>(ace)->AceType == ACCESS_ALLOWED_ACE_TYPE &&
+            !(static_cast<ACE_HEADER*>(ace)->AceFlags & INHERIT_ONLY_ACE)) {
+            const auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+            security.allowed.emplace_back(SidText(const_cast<DWORD*>(&allowed->SidStart)), allowed->Mask);
+        }
+    }
+    return security;
+}
+
+bool SetFolderDescriptor(const std::wstring& path, const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    const UniqueLocal descriptorOwner(descriptor);
+    PACL dacl = nullptr;
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    ::GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    std::wstring name = path;
+    return ::SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT,
+                                   DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                   dacl, nullptr) == ERROR_SUCCESS;
+}
+
+// Rights with which someone could put files in a folder, or another folder in its place.
+constexpr DWORD kChangingRights = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
+                                  WRITE_OWNER | GENERIC_ALL | GENERIC_WRITE;
+
+// The accounts other than the system, the administrators and the installing account that may
+// change the folder.
+std::vector<std::wstring> OthersWhoMayChange(const FolderSecurity& security) {
+    const std::wstring self = ToWide(OwnAccountSid());
+    std::vector<std::wstring> others;
+    for (const auto& [sid, rights] : security.allowed)
+        if (sid != L"S-1-5-18" && sid != L"S-1-5-32-544" && sid != self && (rights & kChangingRights))
+            others.push_back(sid);
+    return others;
+}
+
+// Whether the file system keeps a descriptor as it was given (Windows), or makes one up from what it
+// keeps itself (Wine maps the entries onto the Unix folder's mode and reads them back from it).
+bool SystemKeepsDescriptors() {
+    const std::wstring probe = L"C:\\velmora-descriptor-probe";
+    ::CreateDirectoryW(probe.c_str(), nullptr);
+    const bool set = SetFolderDescriptor(probe, L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)");
+    const FolderSecurity back = ReadFolderSecurity(probe);
+    ::RemoveDirectoryW(probe.c_str());
+    return set && back.protectedList && back.allowed.size() == 3 && back.allowed[2].first == L"S-1-5-32-545";
+}
+
+TEST_F(Installer, TheInstallFolderIsTheAdministratorsAlone) {
+    ASSERT_EQ(Install(L""), 0u);
+    for (const std::wstring& folder : {std::wstring(L"C:\\Tools"), std::wstring(kInstallDir)}) {
+        SCOPED_TRACE(std::string(folder.begin(), folder.end()));
+        const FolderSecurity security = ReadFolderSecurity(folder);
+        ASSERT_TRUE(security.read);
+        EXPECT_EQ(std::vector<std::wstring>{}, OthersWhoMayChange(security));
+        if (SystemKeepsDescriptors()) {
+            EXPECT_EQ(L"S-1-5-32-544", security.owner);
+            EXPECT_TRUE(security.protectedList) << "the folder inherits from its parent";
+        }
+    }
+}
+
+// A folder on the way that everyone may rename: someone could move it away and put one of their
+// own, with their own programs, in its place. The installer refuses it and changes nothing.
+TEST_F(Installer, AFolderOthersCouldReplaceIsRefusedAndNothingIsInstalled) {
+    const std::wstring open = L"C:\\Open To All";
+    ASSERT_TRUE(::CreateDirectoryW(open.c_str(), nullptr));
+    struct Remove {
+        std::wstring folder;
+        ~Remove() { ::RemoveDirectoryW(folder.c_str()); }
+    } remove{open};
+    ASSERT_TRUE(SetFolderDescriptor(open, L"D:P(A;OICI;FA;;;WD)"));
+    ASSERT_NE(std::vector<std::wstring>{}, OthersWhoMayChange(ReadFolderSecurity(open)))
+        << "the system keeps no right of everyone's on the folder";
+
+    EXPECT_EQ(Install(L"", open + L"\\Velmora"), 2u);
+    EXPECT_FALSE(Exists(open + L"\\Velmora"));
+    EXPECT_FALSE(Exists(SystemFolder() + L"\\quenex.exe"));
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_FALSE(Exists(StartMenuEntry()));
+}
+
+// The uninstaller runs with administrators' rights and trusts no executor but the system folder's:
+// without it the tasks stay, and so does Velmora, with a message saying why.
+TEST_F(Installer, WithoutTheSystemFoldersExecutorTheUninstallerRunsNoOtherAndKeepsEverything) {
+    ASSERT_EQ(Install(L""), 0u);
+    const std::u16string task = MakePopupTask();
+    ASSERT_FALSE(task.empty());
+    const std::wstring dir = kInstallDir;
+    const std::wstring system = SystemFolder() + L"\\quenex.exe";
+    ASSERT_TRUE(::MoveFileW(system.c_str(), (system + L".away").c_str()));
+    EXPECT_EQ(RunCommandLine(L"\"" + dir + L"\\uninstall.exe\" /S _?=" + dir), 2u);
+    ASSERT_TRUE(::MoveFileW((system + L".away").c_str(), system.c_str()));
+    EXPECT_EQ(LocalTasks().size(), 1u) << "the install folder's executor removed the tasks";
+    EXPECT_TRUE(Exists(TaskFile(task)));
+    EXPECT_TRUE(Exists(dir + L"\\quenex.exe"));
+    EXPECT_TRUE(KeyExists(kUninstallKey));
     ASSERT_TRUE(UninstallSilently());
     EXPECT_TRUE(LocalTasks().empty());
 }

@@ -39,5 +39,14 @@ TEST(SystemFolder, LibrariesByNameComeFromTheSystemFolderOnly) {
                      CSTR_EQUAL);
 }
 
+// A program is started from its full path alone: a bare name is not looked for along the search
+// path, and the Windows folder's programs are named by theirs.
+TEST(SystemFolder, ProgramsStartByTheirFullPathAlone) {
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(WindowsFilePath(L"hh.exe").c_str()));
+    EXPECT_TRUE(StartProgramByPath(SystemFilePath(L"cmd.exe"), L"/c exit"));
+    EXPECT_FALSE(StartProgramByPath(L"cmd.exe", L"/c exit")) << "the search path was used";
+    EXPECT_FALSE(StartProgramByPath(SystemFilePath(L"velmora-nowhere.exe"), L""));
+}
+
 }  // namespace
 }  // namespace velmora
