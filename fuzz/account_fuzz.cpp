@@ -1,9 +1,9 @@
 // Feeds the account dialog a user name as typed (16-bit units) after one byte choosing the
 // computer's name (or none, when it could not be read). The "@" rule (a logon name with "@" and no
 // "\" carries its own domain and is taken as typed, in capitals) and the system-account rule (a
-// name whose last part is SYSTEM) never both apply; a name kept as a user's is never one the
-// executor takes for the system account, and never a bare name; a name the executor takes for the
-// system account is the system account here too.
+// name whose last part is SYSTEM) never both apply; a name kept as a user's is never one of the
+// system account's own names, and never a bare name; the system account's own names, typed, are the
+// system account here.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +12,6 @@
 #include <optional>
 #include <string>
 
-#include "executor/Executor.h"
 #include "manager/AccountLogic.h"
 
 namespace {
@@ -30,9 +29,20 @@ std::u16string Trimmed(const std::u16string& text) {
     return std::u16string(begin, end);
 }
 
+char16_t Upper(char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+}
+
+bool SystemAccountsOwnName(const std::u16string& name) {
+    const auto same = [&name](std::u16string_view other) {
+        return name.size() == other.size() &&
+               std::equal(name.begin(), name.end(), other.begin(), [](char16_t a, char16_t b) { return Upper(a) == Upper(b); });
+    };
+    return same(u"SYSTEM") || same(u"NT AUTHORITY\\SYSTEM");
+}
+
 std::u16string Capitals(std::u16string text) {
-    for (char16_t& c : text)
-        c = c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+    std::transform(text.begin(), text.end(), text.begin(), Upper);
     return text;
 }
 }  // namespace
@@ -58,10 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (logonName)
         Require(check.accept && check.userName == Capitals(typed), "a logon name with @ not taken as typed");
     if (check.accept && !check.userName.empty()) {
-        Require(!IsSystemAccountName(check.userName), "a user's name that the executor takes as the system's");
+        Require(!SystemAccountsOwnName(check.userName), "the system account's own name kept as a user's");
         Require(check.userName.find_first_of(u"\\@") != std::u16string::npos, "a name without a domain");
     }
-    if (computer && IsSystemAccountName(typed))
+    if (computer && SystemAccountsOwnName(typed))
         Require(systemAccount, "the system's own name kept as a user");
     return 0;
 }
