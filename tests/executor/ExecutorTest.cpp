@@ -1077,15 +1077,18 @@ TEST_F(ExecutorRun, PrivilegedIniRunRefusesALogPathOthersCouldLay) {
     EXPECT_EQ(executor.runLog(), platform.printed);
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir.Path()), {})) << "only the INI file";
 
-    // A path that the inspector cannot take for a full local one is refused too; without high rights
-    // the same path is written as before.
-    const std::string local = (dir.Path() / "run.log").string();
-    const auto other = WriteIni(dir, "q.ini", "action=5\r\nnoshow=1\r\nlog file=" + local + "\r\n");
+    // A path that is not a full local one is refused too; without high rights a full local path is
+    // written as before.
+    const auto relative = WriteIni(dir, "r.ini", "action=5\r\nnoshow=1\r\nlog file=run.log\r\n");
     platform.printed.clear();
     Executor refused(platform);
-    refused.Start(other);
-    EXPECT_EQ(u"log file=" + Text(local) + u" refused: it is not a full local path", LinesOf(platform.printed).back());
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "run.log"));
+    refused.Start(relative);
+    const Lines printed = LinesOf(platform.printed);
+    ASSERT_FALSE(printed.empty());
+    EXPECT_EQ(u"log file=run.log refused: it is not a full local path", printed.back());
+    EXPECT_FALSE(std::filesystem::exists("run.log"));
+    const std::string local = (dir.Path() / "run.log").string();
+    const auto other = WriteIni(dir, "q.ini", "action=5\r\nnoshow=1\r\nlog file=" + local + "\r\n");
     platform.privileged = false;
     platform.printed.clear();
     Executor plain(platform);
