@@ -6,15 +6,16 @@
 #include <commctrl.h>
 
 #include "controls/win/DialogItems.h"
+#include "controls/win/SheetControls.h"
 #include "manager/AccountLogic.h"
 #include "manager/ShellLogic.h"
 #include "manager/StringIds.h"
+#include "manager/win/CompList.h"
 #include "manager/win/SchedulePage.h"
 #include "manager/win/Shell.h"
-#include "manager/win/CompList.h"
 #include "manager/win/res/resource.h"
-#include "model/win/TaskFolder.h"
 #include "model/File.h"
+#include "model/win/TaskFolder.h"
 #include "platform/win/SystemMessage.h"
 #include "platform/win/WideText.h"
 #include "scheduler/TaskStore.h"
@@ -56,9 +57,8 @@ INT_PTR RunSheet(HWND owner, const std::wstring& caption, DWORD flags, std::vect
     return ::PropertySheetW(&header);
 }
 
-constexpr int kWizardFinishButton = 0x3025;  // the wizard's own Finish button
-constexpr DWORD kWizardFlags = 0x10A0;       // wizard, no Apply button, context help
-constexpr DWORD kPropertiesFlags = 0x0080;   // no Apply button
+constexpr DWORD kWizardFlags = PSH_WIZARD | PSH_NOAPPLYNOW | PSH_WIZARDCONTEXTHELP;
+constexpr DWORD kPropertiesFlags = PSH_NOAPPLYNOW;
 
 }  // namespace
 

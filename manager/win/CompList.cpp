@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "controls/win/SheetControls.h"
 #include "manager/IpRange.h"
 #include "manager/NetworkBrowsing.h"
 #include "manager/StringIds.h"
@@ -18,7 +19,6 @@
 namespace velmora {
 namespace {
 
-constexpr int kWizardNextButton = 12324;
 constexpr int kComputerColumnWidth = 250;
 constexpr int kStateColumnWidth = 90;
 constexpr UINT kDragEnded = WM_APP + 14;

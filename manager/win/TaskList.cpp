@@ -8,6 +8,7 @@
 #include "manager/ShellLogic.h"
 #include "manager/StringIds.h"
 #include "manager/win/UserLocale.h"
+#include "manager/win/VesperPS.h"
 #include "manager/win/res/resource.h"
 #include "model/Text.h"
 #include "platform/win/SystemFolder.h"
@@ -27,7 +28,7 @@ CTaskList::CTaskList(TaskKind kind, ManagerContext& context)
     : kind_(kind),
       context_(context),
       barMessage_(::RegisterWindowMessageW(L"UINT WM_LOCALBAR_SELECTED")),
-      scanMessage_(::RegisterWindowMessageW(L"WM_SCAN_PROC")) {
+      scanMessage_(CVesperPS::ScanMessage()) {
     OnNotify(IDC_TASK_LIST, LVN_COLUMNCLICK, [this](NMHDR& header) {
         OnColumnClick(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
         return 0;

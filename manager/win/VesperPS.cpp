@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include "controls/win/SheetControls.h"
 #include "manager/ProcessWatch.h"
 #include "manager/StringIds.h"
 #include "manager/win/ProcessNames.h"
@@ -13,7 +14,6 @@ namespace velmora {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x5653;  // "VS"
-constexpr int kApplyButton = 0x3021;
 constexpr auto kWatchInterval = std::chrono::milliseconds(500);
 
 // The sheet being built on this thread: the sheet's callback carries no pointer of its own.
@@ -96,7 +96,7 @@ void CVesperPS::OnInitialized(HWND sheet) {
     hwnd_ = sheet;
     ::SetWindowSubclass(sheet, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
     ::SetWindowLongPtrW(sheet, GWL_STYLE, ::GetWindowLongPtrW(sheet, GWL_STYLE) | WS_MINIMIZEBOX);
-    ::ShowWindow(::GetDlgItem(sheet, kApplyButton), SW_HIDE);
+    ::ShowWindow(::GetDlgItem(sheet, kSheetApplyButton), SW_HIDE);
     ::ShowWindow(::GetDlgItem(sheet, IDCANCEL), SW_HIDE);
     // OK takes the place of the two hidden buttons.
     const HWND ok = ::GetDlgItem(sheet, IDOK);

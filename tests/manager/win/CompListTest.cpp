@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "controls/win/SheetControls.h"
 #include "manager/AddCompLogic.h"
 #include "manager/StringIds.h"
 #include "manager/TaskPropLogic.h"
@@ -631,7 +632,7 @@ TEST_F(CompListPage, TheListsKeysInTheSheetAndTheWizard) {
         Open(kActionShutdown, {Computer(L"alpha"), Computer(L"bravo"), Computer(L"charlie")}, wizard);
         ASSERT_TRUE(test::BringToFront(sheet));
         EXPECT_NE(0, ::SendMessageW(list, WM_GETDLGCODE, VK_TAB, 0) & DLGC_WANTALLKEYS);
-        const std::wstring next = std::to_wstring(wizard ? 12324 : IDOK);
+        const std::wstring next = std::to_wstring(wizard ? kWizardNextButton : IDOK);
         const std::wstring menu = L"&Edit|-|&Shutdown|&Ping|-|&Delete at";
         const HWND shown = list;
         const Row rows[] = {

@@ -10,12 +10,13 @@
 #include <optional>
 
 #include "controls/ColumnLayout.h"
-#include "model/TaskParams.h"
+#include "controls/win/SheetControls.h"
 #include "manager/StringIds.h"
 #include "manager/TaskListLogic.h"
 #include "manager/win/VesperPS.h"
 #include "manager/win/res/resource.h"
 #include "model/File.h"
+#include "model/TaskParams.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 #include "tests/support/TestSupport.h"
@@ -157,7 +158,7 @@ TEST_F(ManagerSheet, TabsTitleAndButtons) {
         ::GetWindowTextW(sheet->hwnd(), text, 64);
         EXPECT_STREQ(L"Velmora LT 3.3.1", text);
         EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(sheet->hwnd(), IDCANCEL)));
-        EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(sheet->hwnd(), 0x3021)));
+        EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(sheet->hwnd(), kSheetApplyButton)));
         EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(sheet->hwnd(), IDOK)));
         EXPECT_TRUE(::GetWindowLongPtrW(sheet->hwnd(), GWL_STYLE) & WS_MINIMIZEBOX);
         wchar_t bar[32] = {};

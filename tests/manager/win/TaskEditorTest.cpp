@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/win/SheetControls.h"
 #include "manager/TaskPropLogic.h"
 #include "manager/win/AddWiz.h"
 #include "manager/win/res/CompList.h"
@@ -179,9 +180,6 @@ TEST_F(TaskEditor, PropertiesOfATaskWhoseFileCannotBeReadOpenNothing) {
 
 // --- the wizard and the properties sheet as a person uses them ---------------------------------
 
-constexpr int kBackButton = 0x3023;
-constexpr int kNextButton = 0x3024;
-constexpr int kFinishButton = 0x3025;
 
 // The page shown, named by what it holds: our task page, our finish page, or a Schedule page (ours
 // or the stand-in for the system's); "end" once the sheet has gone.
@@ -201,7 +199,7 @@ std::string PageName(HWND sheet) {
 // The wizard's buttons a person can press: B back, N next, F finish.
 std::string Buttons(HWND sheet) {
     std::string shown;
-    for (const auto& [id, letter] : {std::pair{kBackButton, 'B'}, {kNextButton, 'N'}, {kFinishButton, 'F'}}) {
+    for (const auto& [id, letter] : {std::pair{kWizardBackButton, 'B'}, {kWizardNextButton, 'N'}, {kWizardFinishButton, 'F'}}) {
         const HWND button = ::GetDlgItem(sheet, id);
         if (button && ::IsWindowVisible(button) && ::IsWindowEnabled(button))
             shown += letter;
@@ -284,13 +282,13 @@ void Perform(HWND sheet, Act act) {
             test::PressKeys({VK_MENU, 'B'});
             break;
         case Act::kClickNext:
-            test::Click(::GetDlgItem(sheet, kNextButton));
+            test::Click(::GetDlgItem(sheet, kWizardNextButton));
             break;
         case Act::kClickBack:
-            test::Click(::GetDlgItem(sheet, kBackButton));
+            test::Click(::GetDlgItem(sheet, kWizardBackButton));
             break;
         case Act::kClickFinish:
-            test::Click(::GetDlgItem(sheet, kFinishButton));
+            test::Click(::GetDlgItem(sheet, kWizardFinishButton));
             break;
     }
 }
@@ -441,8 +439,7 @@ void ClickCheck(HWND page, int control, bool checked) {
 
 // Shows a page of the properties sheet as a person does: a click on its tab.
 void ClickTab(HWND sheet, int index) {
-    constexpr int kSheetTabs = 0x3020;
-    const HWND tabs = ::GetDlgItem(sheet, kSheetTabs);
+    const HWND tabs = ::GetDlgItem(sheet, kSheetTabControl);
     RECT tab{};
     ::SendMessageW(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&tab));
     test::ClickAt(tabs, {(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2});

@@ -7,13 +7,13 @@
 
 #include <string_view>
 
+#include "controls/win/SheetControls.h"
+
 namespace velmora::test {
 
 // A property sheet or wizard of the system's: it has the sheet's tab control or its Finish button.
 inline bool IsPropertySheet(HWND window) {
-    constexpr int kSheetTabs = 0x3020;
-    constexpr int kWizardFinish = 0x3025;
-    return ::GetDlgItem(window, kSheetTabs) || ::GetDlgItem(window, kWizardFinish);
+    return ::GetDlgItem(window, kSheetTabControl) || ::GetDlgItem(window, kWizardFinishButton);
 }
 
 // The dialog manager's turn at a message, as the product's loops give it: a property sheet's own
