@@ -4,7 +4,7 @@
 
 #include "controls/win/DialogItems.h"
 #include "manager/win/ManagerContext.h"
-#include "manager/win/res/CompList.h"
+#include "manager/win/res/CompListIds.h"
 #include "manager/win/res/resource.h"
 
 namespace velmora {

@@ -12,7 +12,7 @@
 #include "manager/StringIds.h"
 #include "manager/win/AddComp.h"
 #include "manager/win/IpRange.h"
-#include "manager/win/res/CompList.h"
+#include "manager/win/res/CompListIds.h"
 #include "manager/win/res/resource.h"
 #include "platform/win/WideText.h"
 

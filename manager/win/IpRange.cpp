@@ -2,7 +2,7 @@
 #include "manager/win/IpRange.h"
 
 #include "manager/IpRange.h"
-#include "manager/win/res/CompList.h"
+#include "manager/win/res/CompListIds.h"
 
 namespace velmora {
 

@@ -24,7 +24,7 @@
 #include "manager/win/AddWiz.h"
 #include "manager/win/CompList.h"
 #include "manager/win/IpRange.h"
-#include "manager/win/res/CompList.h"
+#include "manager/win/res/CompListIds.h"
 #include "manager/win/res/resource.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
