@@ -12,6 +12,7 @@
 
 #include "executor/Executor.h"
 #include "executor/win/SystemExecutorPlatform.h"
+#include "platform/win/SidText.h"
 #include "platform/win/WideText.h"
 
 namespace velmora {
@@ -25,14 +26,6 @@ std::wstring ServiceCommandLine(const std::u16string& program) {
         ::GetModuleFileNameW(nullptr, path, MAX_PATH);
     // Quoted: an unquoted path with blanks would make the system try its leading words as programs.
     return L"\"" + (program.empty() ? std::wstring(path) : ToWide(program)) + L"\" -service";
-}
-
-std::u16string SidText(PSID sid) {
-    wchar_t* text = nullptr;
-    if (!sid || !::ConvertSidToStringSidW(sid, &text))
-        return {};
-    const UniqueLocal owner(text);
-    return FromWide(text);
 }
 
 std::u16string ObjectOwner(HANDLE object) {

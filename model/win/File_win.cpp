@@ -7,6 +7,7 @@
 #include <string>
 
 #include "model/File.h"
+#include "platform/win/SidText.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 
@@ -31,15 +32,6 @@ std::u16string HexText(unsigned long long value) {
         value >>= 4;
     } while (value != 0);
     return text;
-}
-
-// The text of a security identifier ("S-1-5-21-…"); empty when it cannot be made.
-std::u16string SidText(PSID sid) {
-    wchar_t* text = nullptr;
-    if (!sid || !::ConvertSidToStringSidW(sid, &text))
-        return {};
-    const UniqueLocal owner(text);
-    return FromWide(text);
 }
 
 }  // namespace

@@ -14,19 +14,12 @@
 
 #include "model/File.h"
 #include "packaging/InstallFolder.h"
+#include "platform/win/SidText.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
-
-std::u16string SidText(PSID sid) {
-    wchar_t* text = nullptr;
-    if (!sid || !::ConvertSidToStringSidW(sid, &text))
-        return {};
-    const UniqueLocal owner(text);
-    return FromWide(text);
-}
 
 // The folder's owner and the entries that allow something on the folder itself; entries that only
 // pass on to what the folder holds do not count for it.

@@ -19,6 +19,7 @@
 #include "model/File.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
+#include "platform/win/SidText.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 #include "scheduler/win/ScheduledTask.h"
@@ -397,14 +398,6 @@ struct FolderSecurity {
     std::vector<std::pair<std::wstring, DWORD>> allowed;
 };
 
-std::wstring SidText(PSID sid) {
-    wchar_t* text = nullptr;
-    if (!sid || !::ConvertSidToStringSidW(sid, &text))
-        return L"";
-    const UniqueLocal owner(text);
-    return text;
-}
-
 FolderSecurity ReadFolderSecurity(const std::wstring& path) {
     FolderSecurity security;
     PSID owner = nullptr;
@@ -415,7 +408,7 @@ FolderSecurity ReadFolderSecurity(const std::wstring& path) {
         return security;
     const UniqueLocal descriptorOwner(descriptor);
     security.read = dacl != nullptr;
-    security.owner = SidText(owner);
+    security.owner = ToWide(SidText(owner));
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
     ::GetSecurityDescriptorControl(descriptor, &control, &revision);
@@ -425,7 +418,7 @@ FolderSecurity ReadFolderSecurity(const std::wstring& path) {
         if (::GetAce(dacl, i, &ace) && static_cast<ACE_HEADER*>(ace)->AceType == ACCESS_ALLOWED_ACE_TYPE &&
             !(static_cast<ACE_HEADER*>(ace)->AceFlags & INHERIT_ONLY_ACE)) {
             const auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
-            security.allowed.emplace_back(SidText(const_cast<DWORD*>(&allowed->SidStart)), allowed->Mask);
+            security.allowed.emplace_back(ToWide(SidText(const_cast<DWORD*>(&allowed->SidStart))), allowed->Mask);
         }
     }
     return security;
