@@ -420,10 +420,10 @@ bool Executor::StoreLog(const std::u16string& argument) {
 bool Executor::StoreInLogFile(bool privileged) {
     std::u16string path = task_.logFile;
     ReplaceSteps steps;
-    std::unique_ptr<PathInspector> heldFolders;  // until the log has been written
+    std::unique_ptr<PathExaminer> heldFolders;  // until the log has been written
     if (privileged) {
         steps.inPlace = false;
-        heldFolders = platform_.InspectPaths();
+        heldFolders = platform_.ExaminePaths();
         const LogPathCheck check = CheckPrivilegedLogPath(path, *heldFolders);
         if (!check.refusal.empty()) {
             AddLogLine(u"log file=" + task_.logFile + u" refused: " + check.refusal);

@@ -72,7 +72,7 @@ public:
     // Whether this process runs with high rights: as the system account, or as an administrator
     // (elevated, where the system separates the two).
     virtual bool RunsPrivileged() = 0;
-    virtual std::unique_ptr<PathInspector> InspectPaths() = 0;
+    virtual std::unique_ptr<PathExaminer> ExaminePaths() = 0;
 };
 
 }  // namespace velmora

@@ -49,20 +49,20 @@ bool OthersMayWrite(const PathStep& step) {
     return false;
 }
 
-LogPathCheck CheckPrivilegedLogPath(const std::u16string& path, PathInspector& inspector) {
+LogPathCheck CheckPrivilegedLogPath(const std::u16string& path, PathExaminer& examiner) {
     LogPathCheck check{path, {}};
     if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
         check.refusal = u"it is a network or device path";
         return check;
     }
-    const std::optional<std::u16string> full = inspector.FullPath(path);
+    const std::optional<std::u16string> full = examiner.FullPath(path);
     if (!full || full->size() < 4 || (*full)[1] != u':' || (*full)[2] != u'\\') {
         check.refusal = u"it is not a full local path";
         return check;
     }
     check.path = *full;
     const std::u16string root = full->substr(0, 3);
-    if (inspector.IsNetworkDrive(root)) {
+    if (examiner.IsNetworkDrive(root)) {
         check.refusal = u"it is on a network drive";
         return check;
     }
@@ -78,7 +78,7 @@ LogPathCheck CheckPrivilegedLogPath(const std::u16string& path, PathInspector& i
         folders.push_back(full->substr(0, at));
     PathStep folder;
     for (const std::u16string& prefix : folders) {
-        folder = inspector.HoldFolder(prefix);
+        folder = examiner.HoldFolder(prefix);
         if (folder.error != 0) {
             check.refusal = ErrorText(u"the folder " + prefix, folder.error);
             return check;
@@ -92,7 +92,7 @@ LogPathCheck CheckPrivilegedLogPath(const std::u16string& path, PathInspector& i
         check.refusal = u"others than the administrators may write its folder";
         return check;
     }
-    const PathStep file = inspector.LookAtFile(*full);
+    const PathStep file = examiner.LookAtFile(*full);
     if (file.error == 0 && file.reparsePoint)
         check.refusal = u"the file is a link";
     else if (file.error != 0 && file.error != 2)

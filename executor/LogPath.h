@@ -28,13 +28,13 @@ struct PathStep {
     std::vector<AccessEntry> entries;
 };
 
-class PathInspector {
+class PathExaminer {
 public:
-    virtual ~PathInspector() = default;
+    virtual ~PathExaminer() = default;
     // The full path as the system resolves it (".." and "." taken out); nothing when it cannot.
     virtual std::optional<std::u16string> FullPath(const std::u16string& path) = 0;
     virtual bool IsNetworkDrive(const std::u16string& root) = 0;
-    // Looks at a folder and holds it open until the inspector goes, so that nobody can rename or
+    // Looks at a folder and holds it open until the examiner goes, so that nobody can rename or
     // replace it while the log is written.
     virtual PathStep HoldFolder(const std::u16string& path) = 0;
     // Looks at the file itself without holding it; error 2 when there is none yet.
@@ -53,6 +53,6 @@ struct LogPathCheck {
 
 // A local path on a drive of this computer, through no junction or link, into a folder that only the
 // system and the administrators can write.
-LogPathCheck CheckPrivilegedLogPath(const std::u16string& path, PathInspector& inspector);
+LogPathCheck CheckPrivilegedLogPath(const std::u16string& path, PathExaminer& examiner);
 
 }  // namespace velmora

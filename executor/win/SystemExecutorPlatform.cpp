@@ -15,7 +15,7 @@
 #include "executor/CommandLine.h"
 #include "executor/Executor.h"
 #include "executor/win/KvDlg.h"
-#include "executor/win/SystemPathInspector.h"
+#include "executor/win/SystemPathExaminer.h"
 #include "executor/win/TemporaryService.h"
 #include "model/File.h"
 #include "model/Utf.h"
@@ -439,8 +439,8 @@ bool SystemExecutorPlatform::RunsPrivileged() {
     return member != FALSE;
 }
 
-std::unique_ptr<PathInspector> SystemExecutorPlatform::InspectPaths() {
-    return std::make_unique<SystemPathInspector>();
+std::unique_ptr<PathExaminer> SystemExecutorPlatform::ExaminePaths() {
+    return std::make_unique<SystemPathExaminer>();
 }
 
 void SystemExecutorPlatform::PrintUsage() {

@@ -31,7 +31,7 @@ public:
     void PrintUsage() override;
     void PrintText(const std::u16string& text) override;
     bool RunsPrivileged() override;
-    std::unique_ptr<PathInspector> InspectPaths() override;
+    std::unique_ptr<PathExaminer> ExaminePaths() override;
 
 private:
     std::u16string program_;

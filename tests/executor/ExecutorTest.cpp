@@ -165,7 +165,7 @@ public:
     bool privileged = false;
     bool RunsPrivileged() override { return privileged; }
     // Every path is a full one on a local drive, in folders of the administrators alone.
-    struct FakeInspector : PathInspector {
+    struct FakeExaminer : PathExaminer {
         std::optional<std::u16string> FullPath(const std::u16string& path) override { return path; }
         bool IsNetworkDrive(const std::u16string&) override { return false; }
         PathStep HoldFolder(const std::u16string&) override {
@@ -181,7 +181,7 @@ public:
             return missing;
         }
     };
-    std::unique_ptr<PathInspector> InspectPaths() override { return std::make_unique<FakeInspector>(); }
+    std::unique_ptr<PathExaminer> ExaminePaths() override { return std::make_unique<FakeExaminer>(); }
 };
 
 bool FakeEngine::Local(const std::string& name, bool flag) {

@@ -37,7 +37,7 @@ PathStep With(PathStep step, AccessEntry entry) {
     return step;
 }
 
-struct ScriptedInspector : PathInspector {
+struct ScriptedExaminer : PathExaminer {
     std::map<std::u16string, std::u16string> full;  // what FullPath gives; the path itself when absent
     std::map<std::u16string, PathStep> steps;       // folders and files; absent: an administrators' folder
     std::u16string networkRoot;
@@ -168,13 +168,13 @@ TEST(PrivilegedLogPath, RefusesWhatAnyoneButTheAdministratorsCouldLay) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ScriptedInspector inspector;
-        inspector.steps = c.steps;
-        inspector.networkRoot = u"N:\\";
-        inspector.full = {{u"..\\lab.log", u"C:\\Windows\\lab.log"}, {u"C:lab.log", u""}};
-        const LogPathCheck check = CheckPrivilegedLogPath(c.path, inspector);
+        ScriptedExaminer examiner;
+        examiner.steps = c.steps;
+        examiner.networkRoot = u"N:\\";
+        examiner.full = {{u"..\\lab.log", u"C:\\Windows\\lab.log"}, {u"C:lab.log", u""}};
+        const LogPathCheck check = CheckPrivilegedLogPath(c.path, examiner);
         EXPECT_EQ(c.refusal, check.refusal);
-        EXPECT_EQ(c.held, inspector.held);
+        EXPECT_EQ(c.held, examiner.held);
         if (c.refusal.empty()) {
             EXPECT_EQ(c.written.empty() ? c.path : c.written, check.path);
         }

@@ -106,7 +106,7 @@ TEST(TemporaryService, CreatedOnceWithItsSettingsAndRemovedAgain) {
 }  // namespace
 }  // namespace velmora
 
-#include "executor/win/SystemPathInspector.h"
+#include "executor/win/SystemPathExaminer.h"
 #include "model/File.h"
 #include "tests/support/TestSupport.h"
 
@@ -119,14 +119,14 @@ bool UnderWine() {
 
 // A folder looked at on the way to a log stays where it is until the log is written: nobody can
 // rename it and put a link in its place meanwhile. Files inside can still be made and looked at.
-TEST(SystemPathInspector, HeldFolderCannotBeRenamedUntilTheInspectorGoes) {
+TEST(SystemPathExaminer, HeldFolderCannotBeRenamedUntilTheExaminerGoes) {
     test::TempDir dir;
     const std::u16string folder = dir.File("logs");
     const std::u16string moved = dir.File("moved");
     ASSERT_TRUE(::CreateDirectoryW(W(folder), nullptr));
     {
-        SystemPathInspector inspector;
-        const PathStep step = inspector.HoldFolder(folder);
+        SystemPathExaminer examiner;
+        const PathStep step = examiner.HoldFolder(folder);
         EXPECT_EQ(0u, step.error);
         EXPECT_TRUE(step.folder);
         EXPECT_FALSE(step.reparsePoint);
@@ -134,8 +134,8 @@ TEST(SystemPathInspector, HeldFolderCannotBeRenamedUntilTheInspectorGoes) {
         EXPECT_TRUE(step.hasAccessList);
         EXPECT_FALSE(step.entries.empty());
         test::WriteBytes(dir.Path() / "logs" / "a.log", "a");
-        EXPECT_EQ(2u, inspector.LookAtFile(JoinPath(folder, u"missing.log")).error);
-        EXPECT_EQ(0u, inspector.LookAtFile(JoinPath(folder, u"a.log")).error);
+        EXPECT_EQ(2u, examiner.LookAtFile(JoinPath(folder, u"missing.log")).error);
+        EXPECT_EQ(0u, examiner.LookAtFile(JoinPath(folder, u"a.log")).error);
         if (UnderWine())
             GTEST_SKIP() << "Wine renames a folder that is held open without delete sharing; Windows refuses";
         EXPECT_FALSE(::MoveFileW(W(folder), W(moved)));
@@ -146,20 +146,20 @@ TEST(SystemPathInspector, HeldFolderCannotBeRenamedUntilTheInspectorGoes) {
 
 // A link on the way is seen as one, or cannot be opened as a folder at all: either way the path is
 // refused, and nothing is written through it.
-TEST(SystemPathInspector, FullPathTakesOutDotsAndAPathThroughALinkIsRefused) {
+TEST(SystemPathExaminer, FullPathTakesOutDotsAndAPathThroughALinkIsRefused) {
     test::TempDir dir;
-    SystemPathInspector inspector;
-    EXPECT_EQ(u"C:\\Windows\\lab.log", inspector.FullPath(u"C:\\Windows\\System32\\..\\.\\lab.log").value_or(u""));
-    EXPECT_FALSE(inspector.IsNetworkDrive(u"C:\\"));
+    SystemPathExaminer examiner;
+    EXPECT_EQ(u"C:\\Windows\\lab.log", examiner.FullPath(u"C:\\Windows\\System32\\..\\.\\lab.log").value_or(u""));
+    EXPECT_FALSE(examiner.IsNetworkDrive(u"C:\\"));
     const std::u16string target = dir.File("target");
     const std::u16string link = dir.File("link");
     ASSERT_TRUE(::CreateDirectoryW(W(target), nullptr));
     if (!::CreateSymbolicLinkW(W(link), W(target), SYMBOLIC_LINK_FLAG_DIRECTORY))
         GTEST_SKIP() << "no symbolic link to a folder can be made here: " << ::GetLastError();
-    const PathStep step = inspector.HoldFolder(link);
+    const PathStep step = examiner.HoldFolder(link);
     EXPECT_TRUE(step.reparsePoint || step.error != 0);
-    EXPECT_FALSE(inspector.HoldFolder(target).reparsePoint);
-    SystemPathInspector fresh;
+    EXPECT_FALSE(examiner.HoldFolder(target).reparsePoint);
+    SystemPathExaminer fresh;
     const LogPathCheck check = CheckPrivilegedLogPath(JoinPath(link, u"lab.log"), fresh);
     EXPECT_FALSE(check.refusal.empty());
     EXPECT_FALSE(FileExists(JoinPath(target, u"lab.log")));
@@ -181,7 +181,7 @@ namespace {
 
 // The real folders, held as for a run with high rights, but taken for the administrators' alone:
 // Wine gives every folder its user as owner, whatever it was made with.
-class AdministratorsFolders : public PathInspector {
+class AdministratorsFolders : public PathExaminer {
 public:
     std::optional<std::u16string> FullPath(const std::u16string& path) override { return real_.FullPath(path); }
     bool IsNetworkDrive(const std::u16string& root) override { return real_.IsNetworkDrive(root); }
@@ -194,13 +194,13 @@ public:
     PathStep LookAtFile(const std::u16string& path) override { return real_.LookAtFile(path); }
 
 private:
-    SystemPathInspector real_;
+    SystemPathExaminer real_;
 };
 
 class HeldFoldersPlatform : public SystemExecutorPlatform {
 public:
     bool RunsPrivileged() override { return true; }
-    std::unique_ptr<PathInspector> InspectPaths() override { return std::make_unique<AdministratorsFolders>(); }
+    std::unique_ptr<PathExaminer> ExaminePaths() override { return std::make_unique<AdministratorsFolders>(); }
 };
 
 // The log of a run with high rights is made and then replaced beside the folders it holds.

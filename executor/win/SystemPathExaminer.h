@@ -8,7 +8,7 @@
 
 namespace velmora {
 
-class SystemPathInspector : public PathInspector {
+class SystemPathExaminer : public PathExaminer {
 public:
     std::optional<std::u16string> FullPath(const std::u16string& path) override;
     bool IsNetworkDrive(const std::u16string& root) override;

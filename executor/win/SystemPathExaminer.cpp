@@ -1,22 +1,15 @@
 // Reading a folder's or file's kind and permissions through a handle that does not follow links.
-#include "executor/win/SystemPathInspector.h"
+#include "executor/win/SystemPathExaminer.h"
 
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
 
+#include "platform/win/SidText.h"
 #include "platform/win/WideText.h"
 
 namespace velmora {
 namespace {
-
-std::u16string SidText(PSID sid) {
-    wchar_t* text = nullptr;
-    if (!sid || !::ConvertSidToStringSidW(sid, &text))
-        return {};
-    const UniqueLocal owner(text);
-    return FromWide(text);
-}
 
 // Opened on the link itself where there is one: a junction or a symbolic link is looked at, not
 // followed. Without delete sharing, nobody can rename or delete it while the handle is open.
@@ -68,7 +61,7 @@ PathStep Examine(HANDLE handle) {
 
 }  // namespace
 
-std::optional<std::u16string> SystemPathInspector::FullPath(const std::u16string& path) {
+std::optional<std::u16string> SystemPathExaminer::FullPath(const std::u16string& path) {
     const DWORD needed = ::GetFullPathNameW(W(path), 0, nullptr, nullptr);
     if (needed == 0)
         return std::nullopt;
@@ -80,11 +73,11 @@ std::optional<std::u16string> SystemPathInspector::FullPath(const std::u16string
     return FromWide(full.c_str(), length);
 }
 
-bool SystemPathInspector::IsNetworkDrive(const std::u16string& root) {
+bool SystemPathExaminer::IsNetworkDrive(const std::u16string& root) {
     return ::GetDriveTypeW(W(root)) == DRIVE_REMOTE;
 }
 
-PathStep SystemPathInspector::HoldFolder(const std::u16string& path) {
+PathStep SystemPathExaminer::HoldFolder(const std::u16string& path) {
     UniqueFile folder = OpenStep(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
     if (!folder) {
         PathStep step;
@@ -96,7 +89,7 @@ PathStep SystemPathInspector::HoldFolder(const std::u16string& path) {
     return step;
 }
 
-PathStep SystemPathInspector::LookAtFile(const std::u16string& path) {
+PathStep SystemPathExaminer::LookAtFile(const std::u16string& path) {
     const UniqueFile file = OpenStep(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     if (!file) {
         PathStep step;
