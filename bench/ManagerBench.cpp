@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "bench/StoreTasks.h"
-#include "manager/win/AddWiz.h"
+#include "manager/win/TaskEditor.h"
 #include "manager/win/VesperPS.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"

@@ -18,6 +18,17 @@ std::vector<ActionChoice> ActionChoices(TaskKind kind) {
             {kActionWakeUp, IDS_ACT_WAKE_UP_LOCAL}, {kActionPopup, IDS_ACT_POPUP}};
 }
 
+int KnownAction(long long action) {
+    return action < kActionShutdown || action > kActionWakeOnLan ? kActionWakeUp : static_cast<int>(action);
+}
+
+std::u16string DelayShown(const std::u16string& stored) {
+    if (!stored.empty())
+        return stored;
+    const std::string digits = std::to_string(kDefaultDelaySeconds);
+    return std::u16string(digits.begin(), digits.end());
+}
+
 bool TaskPageView::Visible(int control) const {
     const auto found =
         std::find_if(visibility.begin(), visibility.end(), [&](const auto& c) { return c.first == control; });
@@ -91,6 +102,36 @@ bool TicksRunOnlyIfLoggedOn(const ActionChangeAccount& account) {
     if (account.kind != TaskKind::kRemote || account.action == kActionWakeOnLan || account.accountStored)
         return false;
     return !account.hasUserName || !account.hasPassword;
+}
+
+bool AsksForAccount(TaskKind kind, int action, bool runOnlyIfLoggedOn) {
+    return kind == TaskKind::kRemote && action != kActionWakeOnLan && !runOnlyIfLoggedOn;
+}
+
+bool HasOwnAccount(const WorkItemSettings& settings, std::u16string_view account) {
+    return !settings.runOnlyIfLoggedOn && !account.empty() && account != u"SYSTEM";
+}
+
+bool HibernationLetsPageGo(int action, TaskKind kind, const HibernationAnswers& answers) {
+    if (action != kActionHibernate || kind != TaskKind::kLocal)
+        return true;
+    if (answers.isAdministrator && answers.isAdministrator() && answers.enableHibernation)
+        answers.enableHibernation();
+    return !answers.hibernationAllowed || answers.hibernationAllowed();
+}
+
+bool ImportFitsKind(const CTaskParams& record, TaskKind kind) {
+    return (kind == TaskKind::kRemote) == !record.computers.empty();
+}
+
+WorkItemSettings PrepareToStore(EditorState& state) {
+    state.record.action = state.action;
+    state.record.local = state.kind == TaskKind::kLocal ? 1 : 0;
+    for (ComputerEntry& computer : state.record.computers) {
+        computer[kTextRangeAddress].clear();
+        computer[kTextState].clear();
+    }
+    return {state.kind, state.action, state.runOnlyIfLoggedOn, state.userName, state.password, state.accountChanged};
 }
 
 unsigned WizardButtonsAt(WizardMoment moment) {

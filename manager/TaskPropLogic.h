@@ -1,5 +1,6 @@
 // What the task page shows and decides: the actions offered per task kind, which controls a
-// chosen action shows, and the checks of the countdown.
+// chosen action shows, the checks of the countdown, what an action change does to the account,
+// when hibernation must be turned on, and what the wizard and the properties store.
 #pragma once
 
 #include <functional>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "manager/EditorState.h"
 #include "scheduler/TaskStore.h"
 #include "scheduler/WorkItem.h"
 
@@ -44,6 +46,10 @@ struct ActionChoice {
 };
 // The actions offered in the page's list, in order.
 std::vector<ActionChoice> ActionChoices(TaskKind kind);
+// The action a stored or listed value stands for: one the page does not know is shown as "Wake up".
+int KnownAction(long long action);
+// The countdown the page shows: the stored one, or the default for a task that has none.
+std::u16string DelayShown(const std::u16string& stored);
 
 struct TaskPageState {
     int action = 0;
@@ -81,6 +87,29 @@ struct ActionChangeAccount {
     bool hasPassword = false;
 };
 bool TicksRunOnlyIfLoggedOn(const ActionChangeAccount& account);
+// Whether clearing "Run only if logon" asks for the account a remote task runs under (a wake-up
+// task runs under the system account).
+bool AsksForAccount(TaskKind kind, int action, bool runOnlyIfLoggedOn);
+// Whether the task's work item keeps an account of its own: the system account (every Wake-on-LAN
+// task's) is none, and a remote shutdown must not keep it silently when the action changes.
+bool HasOwnAccount(const WorkItemSettings& settings, std::u16string_view account);
+
+// The system's answers the hibernation rule depends on.
+struct HibernationAnswers {
+    std::function<bool()> isAdministrator;
+    std::function<bool()> hibernationAllowed;
+    std::function<void()> enableHibernation;  // waits until it is done
+};
+// Whether Next may leave the task page: a local hibernation task needs hibernation on, which an
+// administrator's wizard turns on first. False: the page stays and says hibernation is off.
+bool HibernationLetsPageGo(int action, TaskKind kind, const HibernationAnswers& answers);
+
+// Whether a task read from an INI file fits the list it is imported into: computers only in a
+// remote task, and a remote task needs them.
+bool ImportFitsKind(const CTaskParams& record, TaskKind kind);
+// The record as Finish and OK store it (the action and kind chosen, no computer's range or state
+// text: those belong to one showing of the page) and the work item's settings that go with it.
+WorkItemSettings PrepareToStore(EditorState& state);
 
 // The wizard's buttons, as its PSWIZB_ bits.
 enum WizardButton : unsigned { kWizardBack = 1, kWizardNext = 2, kWizardFinish = 4 };

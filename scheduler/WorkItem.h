@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/ResultCodes.h"
+#include "model/SecretText.h"
 #include "model/TaskParams.h"
 
 namespace velmora {
@@ -29,6 +30,16 @@ struct ScheduleTime {
     int hour = 0;
     int minute = 0;
     bool operator==(const ScheduleTime&) const = default;
+};
+
+// What the task wizard and the task properties decide about a work item.
+struct WorkItemSettings {
+    TaskKind kind = TaskKind::kLocal;
+    int action = 0;
+    bool runOnlyIfLoggedOn = false;
+    std::u16string userName;
+    SecretText password;
+    bool accountChanged = false;  // the user edited the account in the properties
 };
 
 struct WorkItemInfo {

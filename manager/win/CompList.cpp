@@ -12,6 +12,7 @@
 #include "manager/StringIds.h"
 #include "manager/win/AddComp.h"
 #include "manager/win/IpRange.h"
+#include "manager/win/WizardButtons.h"
 #include "manager/win/res/CompListIds.h"
 #include "manager/win/res/resource.h"
 #include "platform/win/WideText.h"
@@ -210,7 +211,7 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
     OnNotify(IDC_COMP_LIST, LVN_ODSTATECHANGED, selectionChanged);
     OnNotifyCode(PSN_SETACTIVE, [this](NMHDR&) {
         if (wizard_)
-            ::SendMessageW(Sheet(), PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_NEXT);
+            SetWizardButtons(Sheet(), WizardMoment::kComputersShown);
         SetStateColumn();
         Fill();
         return 0;

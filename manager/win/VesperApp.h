@@ -1,7 +1,7 @@
 // The manager's application object: start-up, the scheduler service check and the main sheet.
 #pragma once
 
-#include "manager/win/AddWiz.h"
+#include "manager/win/TaskEditor.h"
 #include "manager/win/ManagerContext.h"
 
 namespace velmora {

@@ -51,16 +51,6 @@ private:
     ComPtr<ITaskScheduler> keptScheduler_;
 };
 
-// What the task wizard and the task properties decide about a work item.
-struct WorkItemSettings {
-    TaskKind kind = TaskKind::kLocal;
-    int action = 0;
-    bool runOnlyIfLoggedOn = false;
-    std::u16string userName;
-    SecretText password;
-    bool accountChanged = false;  // the user edited the account in the properties
-};
-
 // One work item held open while the wizard or the properties sheet edits it. Nothing is stored
 // before Finish; an editor dropped without it leaves a new work item unsaved.
 class WorkItemEditor {

@@ -143,6 +143,79 @@ TEST(TaskPage, AnotherActionTicksRunOnlyIfLogonOnlyForARemoteTaskWithoutAnAccoun
     }
 }
 
+TEST(TaskPage, HibernationIsTurnedOnByAnAdministratorAndAPageWithoutItStays) {
+    struct Case {
+        int action;
+        TaskKind kind;
+        bool administrator, allowedBefore;
+        bool leaves, enabled;
+    };
+    const TaskKind L = TaskKind::kLocal, R = TaskKind::kRemote;
+    const Case cases[] = {
+        {kActionHibernate, L, true, false, true, true},     // turned on, then allowed
+        {kActionHibernate, L, false, false, false, false},  // only an administrator may turn it on
+        {kActionHibernate, L, false, true, true, false},
+        {kActionShutdown, L, true, false, true, false},     // other actions never ask
+        {kActionHibernate, R, true, false, true, false},    // not offered remotely: nothing to ask
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "action " << c.action << " admin " << c.administrator);
+        bool on = c.allowedBefore;
+        bool enabled = false;
+        const bool leaves = HibernationLetsPageGo(
+            c.action, c.kind, {[&] { return c.administrator; }, [&] { return on; }, [&] { on = enabled = true; }});
+        EXPECT_EQ(c.leaves, leaves);
+        EXPECT_EQ(c.enabled, enabled);
+    }
+}
+
+TEST(TaskPage, StoredValuesThePageDoesNotKnowAndWhatFinishStores) {
+    EXPECT_EQ(kActionWakeOnLan, KnownAction(kActionWakeOnLan));
+    EXPECT_EQ(kActionWakeUp, KnownAction(kActionWakeOnLan + 1));
+    EXPECT_EQ(kActionWakeUp, KnownAction(-1));
+    EXPECT_EQ(kActionWakeUp, KnownAction(1LL << 40)) << "a list item's data is wider than an int";
+    EXPECT_EQ(u"20", DelayShown(u"")) << "a new task counts down 20 s";
+    EXPECT_EQ(u"0", DelayShown(u"0"));
+
+    EXPECT_TRUE(AsksForAccount(TaskKind::kRemote, kActionRestart, false));
+    EXPECT_FALSE(AsksForAccount(TaskKind::kRemote, kActionWakeOnLan, false)) << "wake-up runs as the system";
+    EXPECT_FALSE(AsksForAccount(TaskKind::kRemote, kActionRestart, true));
+    EXPECT_FALSE(AsksForAccount(TaskKind::kLocal, kActionRestart, false));
+    WorkItemSettings own;
+    EXPECT_TRUE(HasOwnAccount(own, u"LAB\\ADMIN"));
+    EXPECT_FALSE(HasOwnAccount(own, u"SYSTEM"));
+    EXPECT_FALSE(HasOwnAccount(own, u""));
+    own.runOnlyIfLoggedOn = true;
+    EXPECT_FALSE(HasOwnAccount(own, u"LAB\\ADMIN"));
+
+    EditorState state;
+    state.kind = TaskKind::kRemote;
+    state.action = kActionRestart;
+    state.record.action = kActionShutdown;
+    state.record.computers.resize(2);
+    EXPECT_TRUE(ImportFitsKind(state.record, TaskKind::kRemote));
+    EXPECT_FALSE(ImportFitsKind(state.record, TaskKind::kLocal));
+    EXPECT_FALSE(ImportFitsKind(CTaskParams{}, TaskKind::kRemote));
+    for (ComputerEntry& computer : state.record.computers) {
+        computer[kTextName] = u"pc";
+        computer[kTextRangeAddress] = u"10.0.0.1-10.0.0.9";
+        computer[kTextState] = u"not reply";
+    }
+    state.userName = u"LAB\\ADMIN";
+    state.runOnlyIfLoggedOn = false;
+    const WorkItemSettings settings = PrepareToStore(state);
+    EXPECT_EQ(kActionRestart, state.record.action);
+    EXPECT_EQ(0, state.record.local);
+    for (const ComputerEntry& computer : state.record.computers) {
+        EXPECT_EQ(u"pc", computer[kTextName]);
+        EXPECT_TRUE(computer[kTextRangeAddress].empty() && computer[kTextState].empty());
+    }
+    EXPECT_EQ(TaskKind::kRemote, settings.kind);
+    EXPECT_EQ(kActionRestart, settings.action);
+    EXPECT_FALSE(settings.runOnlyIfLoggedOn);
+    EXPECT_EQ(u"LAB\\ADMIN", settings.userName);
+}
+
 // The wizard as the sheet keeps its buttons: each page of ours sets them at its moments, the
 // system's Schedule page never does. Walked through every Next and Back, each page must show
 // exactly the buttons that lead on from it.

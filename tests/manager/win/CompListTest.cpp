@@ -21,7 +21,7 @@
 #include "manager/StringIds.h"
 #include "manager/TaskPropLogic.h"
 #include "manager/win/AddComp.h"
-#include "manager/win/AddWiz.h"
+#include "manager/win/TaskEditor.h"
 #include "manager/win/CompList.h"
 #include "manager/win/IpRange.h"
 #include "manager/win/res/CompListIds.h"

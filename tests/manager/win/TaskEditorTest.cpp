@@ -12,7 +12,7 @@
 
 #include "controls/win/SheetControls.h"
 #include "manager/TaskPropLogic.h"
-#include "manager/win/AddWiz.h"
+#include "manager/win/TaskEditor.h"
 #include "manager/win/res/CompListIds.h"
 #include "manager/win/res/SchedulePageIds.h"
 #include "manager/win/res/resource.h"

@@ -15,7 +15,7 @@
 #include "manager/ShellLogic.h"
 #include "manager/TaskListLogic.h"
 #include "manager/TaskPropLogic.h"
-#include "manager/win/AddWiz.h"
+#include "manager/win/TaskEditor.h"
 #include "manager/win/ProcessNames.h"
 #include "manager/win/Shell.h"
 #include "manager/win/VesperPS.h"

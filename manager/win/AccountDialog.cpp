@@ -1,0 +1,80 @@
+// The account dialog's controls mapped to the account checks.
+#include "manager/win/AccountDialog.h"
+
+#include "controls/win/DialogItems.h"
+#include "manager/AccountLogic.h"
+#include "manager/ShellLogic.h"
+#include "manager/StringIds.h"
+#include "manager/win/res/resource.h"
+#include "platform/win/SystemMessage.h"
+#include "platform/win/WideText.h"
+
+namespace velmora {
+namespace {
+
+// The computer's name, or nothing (with the system's error) when it cannot be read.
+std::optional<std::u16string> ComputerName(DWORD& error) {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!::GetComputerNameW(name, &size)) {
+        error = ::GetLastError();
+        return std::nullopt;
+    }
+    return FromWide(name, size);
+}
+
+}  // namespace
+
+CAccDlg::CAccDlg(ManagerContext& context, std::u16string name) : userName(std::move(name)), context_(context) {
+    OnCommand(IDOK, [this] { Accept(); });
+    OnCommand(IDCANCEL, [this] {
+        WipeItem(hwnd(), IDC_ACCOUNT_PASSWORD);
+        WipeItem(hwnd(), IDC_ACCOUNT_CONFIRM);
+        End(IDCANCEL);
+    });
+}
+
+bool CAccDlg::Run(HWND owner) {
+    return RunModal(IDD_ACCOUNT, owner) == IDOK;
+}
+
+void CAccDlg::OnInitDialog() {
+    ::SetWindowTextW(hwnd(), LoadText(IDS_ACCOUNT_TITLE).c_str());
+    ::SetDlgItemTextW(hwnd(), IDC_ACCOUNT_USER_LABEL, LoadText(IDS_COL_USER).c_str());
+    ::SetDlgItemTextW(hwnd(), IDC_ACCOUNT_PASSWORD_LABEL, LoadText(IDS_PASSWORD_LABEL).c_str());
+    ::SetDlgItemTextW(hwnd(), IDC_ACCOUNT_CONFIRM_LABEL, LoadText(IDS_CONFIRM_LABEL).c_str());
+    ::SendDlgItemMessageW(hwnd(), IDC_ACCOUNT_USER, EM_LIMITTEXT, 150, 0);
+    ::SendDlgItemMessageW(hwnd(), IDC_ACCOUNT_PASSWORD, EM_LIMITTEXT, 50, 0);
+    ::SendDlgItemMessageW(hwnd(), IDC_ACCOUNT_CONFIRM, EM_LIMITTEXT, 50, 0);
+    SetItemText(hwnd(), IDC_ACCOUNT_USER, userName);
+}
+
+void CAccDlg::Accept() {
+    AccountInput input{ItemText(hwnd(), IDC_ACCOUNT_USER), SecretItemText(hwnd(), IDC_ACCOUNT_PASSWORD),
+                       SecretItemText(hwnd(), IDC_ACCOUNT_CONFIRM)};
+    DWORD nameError = 0;
+    const AccountCheck check = CheckAccount(input, ComputerName(nameError));
+    if (!check.accept) {
+        const int field = check.focus == kAccountPassword       ? IDC_ACCOUNT_PASSWORD
+                          : check.focus == kAccountConfirmation ? IDC_ACCOUNT_CONFIRM
+                                                                : IDC_ACCOUNT_USER;
+        if (check.messageId) {
+            const std::u16string text =
+                check.messageId == IDS_COMPUTER_NAME_UNKNOWN
+                    ? FillIn(FromWide(LoadText(check.messageId)), {SystemMessageText(nameError)})
+                    : FromWide(LoadText(check.messageId));
+            context_.messageBox(hwnd(), ToWide(text), MB_OK | MB_ICONEXCLAMATION);
+        }
+        if (check.flash)
+            FlashOnce(hwnd());
+        ::SetFocus(Item(field));
+        return;
+    }
+    userName = check.userName;
+    password = std::move(input.password);
+    WipeItem(hwnd(), IDC_ACCOUNT_PASSWORD);
+    WipeItem(hwnd(), IDC_ACCOUNT_CONFIRM);
+    End(IDOK);
+}
+
+}  // namespace velmora
