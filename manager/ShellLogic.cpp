@@ -91,18 +91,6 @@ std::u16string QuotedPath(std::u16string_view path) {
     return u"\"" + std::u16string(path) + u"\"";
 }
 
-std::u16string FillIn(std::u16string text, const std::vector<std::u16string>& fillIns) {
-    std::size_t from = 0;
-    for (const std::u16string& fillIn : fillIns) {
-        const std::size_t at = text.find(u"%s", from);
-        if (at == std::u16string::npos)
-            break;
-        text.replace(at, 2, fillIn);
-        from = at + fillIn.size();
-    }
-    return text;
-}
-
 ExportResult ExportTaskFile(const std::u16string& folder, const std::u16string& bareName,
                             const std::function<std::optional<std::u16string>()>& askPath,
                             const std::function<bool()>& allowClearPasswords) {

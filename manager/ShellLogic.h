@@ -37,9 +37,6 @@ std::u16string CutOpenCommand(std::u16string_view command);
 std::optional<std::u16string> ViewerCommandLine(std::u16string_view openCommand, std::u16string_view path);
 std::u16string QuotedPath(std::u16string_view path);
 
-// A string-table text with each "%s" replaced by the next fill-in; a fill-in's own "%s" stays.
-std::u16string FillIn(std::u16string text, const std::vector<std::u16string>& fillIns);
-
 // Export of one task into an INI file.
 enum class ExportOutcome {
     kNoTask,      // no task was named: nothing to do

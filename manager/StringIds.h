@@ -1,8 +1,8 @@
 // String table numbers of the manager's texts, shared by the page logic and the resource script.
 // Every string id of the manager has a number of its own (the resource compiler keeps the later of
 // two texts under one number without a word; a test of the build checks it). Texts of our own have
-// a band each: 500-519 here, 520-559 the Schedule page, 560-579 the shell services, 580-599 the
-// computer list.
+// a band each: 500-519 and 600-619 here, 520-559 the Schedule page, 560-579 the shell services,
+// 580-599 the computer list.
 #pragma once
 
 #define IDS_COL_TASK 172
@@ -62,3 +62,6 @@
 #define IDS_COMPUTER_NAME_UNKNOWN 517
 #define IDS_TASK_NOT_STORED 518
 #define IDS_WORK_ITEM_LEFT 519
+#define IDS_OPERATION_FAILED 600
+#define IDS_OUT_OF_MEMORY 601
+#define IDS_UNEXPECTED_ERROR 602

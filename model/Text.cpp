@@ -44,4 +44,16 @@ std::u16string FoldedCase(std::u16string_view text) {
     return folded;
 }
 
+std::u16string FillIn(std::u16string text, const std::vector<std::u16string>& fillIns) {
+    std::size_t from = 0;
+    for (const std::u16string& fillIn : fillIns) {
+        const std::size_t at = text.find(u"%s", from);
+        if (at == std::u16string::npos)
+            break;
+        text.replace(at, 2, fillIn);
+        from = at + fillIn.size();
+    }
+    return text;
+}
+
 }  // namespace velmora

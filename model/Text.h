@@ -1,8 +1,10 @@
-// Numbers in texts, read and written the one way the whole system uses.
+// Numbers in texts, read and written the one way the whole system uses; case folds; the filling of
+// a message's places.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -21,5 +23,8 @@ bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
 // keys): A to Z, and the capitals of Latin-1, Greek and Cyrillic whose lower case is one unit.
 char16_t FoldCase(char16_t c);
 std::u16string FoldedCase(std::u16string_view text);
+
+// A string-table text with each "%s" replaced by the next fill-in; a fill-in's own "%s" stays.
+std::u16string FillIn(std::u16string text, const std::vector<std::u16string>& fillIns);
 
 }  // namespace velmora

@@ -1,6 +1,8 @@
 // The dialog procedures shared by all dialogs and property pages.
 #include "controls/win/DialogBase.h"
 
+#include "controls/win/Barrier.h"
+
 namespace velmora {
 
 DialogBase::~DialogBase() {
@@ -41,12 +43,30 @@ INT_PTR DialogBase::Dispatch(DialogBase* created, HWND hwnd, UINT message, WPARA
         self->hwnd_ = nullptr;
         return FALSE;
     }
-    try {
-        return self->Handle(message, wParam, lParam);
-    } catch (...) {
-        // No exception crosses the system's message dispatch.
-        return FALSE;
-    }
+    return Barrier(hwnd, INT_PTR{FALSE}, [&] { return self->Handle(message, wParam, lParam); });
+}
+
+void DialogBase::OnToolBarPress(UINT pressMessage, int firstId, std::function<void()> after) {
+    OnMessageNumber(pressMessage, [this, firstId, after = std::move(after)](WPARAM, LPARAM k) {
+        if (const auto handler = commands_.find({firstId + static_cast<int>(k), BN_CLICKED});
+            handler != commands_.end())
+            handler->second();
+        if (after)
+            after();
+        return true;
+    });
+}
+
+void DialogBase::OnContextMenu(int id, std::function<void(POINT at, bool byKey)> handler) {
+    OnMessageNumber(WM_CONTEXTMENU, [this, id, handler = std::move(handler)](WPARAM wParam, LPARAM lParam) {
+        if (reinterpret_cast<HWND>(wParam) != Item(id))
+            return false;
+        // The position's two halves, signed: from the keyboard they are (-1, -1), which 64-bit
+        // Windows sends as 0xFFFFFFFF rather than -1.
+        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        handler(at, at.x == -1 && at.y == -1);
+        return true;
+    });
 }
 
 INT_PTR DialogBase::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -80,7 +100,15 @@ INT_PTR DialogBase::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         }
+        case WM_TIMER:
+            if (const auto handler = timers_.find(wParam); handler != timers_.end()) {
+                handler->second();
+                return TRUE;
+            }
+            break;
         default:
+            if (const auto handler = messages_.find(message); handler != messages_.end())
+                return handler->second(wParam, lParam) ? TRUE : FALSE;
             break;
     }
     return OnMessage(message, wParam, lParam) ? TRUE : FALSE;
@@ -97,6 +125,14 @@ HPROPSHEETPAGE PropertyPage::CreatePage(int templateId, DWORD flags, std::wstrin
     page.pfnDlgProc = PageProcedure;
     page.lParam = reinterpret_cast<LPARAM>(this);
     return ::CreatePropertySheetPageW(&page);
+}
+
+void PropertyPage::HelpOpens(const std::function<void(HWND sheet)>& open) {
+    OnNotifyCode(PSN_HELP, [this, &open](NMHDR&) {
+        if (open)
+            open(Sheet());
+        return LRESULT{0};
+    });
 }
 
 INT_PTR CALLBACK PropertyPage::PageProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

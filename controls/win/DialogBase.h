@@ -1,5 +1,7 @@
-// Dialogs and property pages without a framework: one static procedure, handlers registered by
-// control id and notification code.
+// Dialogs and property pages without a framework: one static procedure, and every message a
+// dialog answers reaches it through a table: commands by control id and code, notifications by
+// control id and code or by code alone, timers by id, registered messages by their number, a
+// tool bar's presses as the commands of its buttons.
 #pragma once
 
 #include <windows.h>
@@ -39,6 +41,17 @@ protected:
     void OnNotify(int id, int code, NotifyHandler handler) { notifies_[{id, code}] = std::move(handler); }
     // A notification `code` from any control: property sheets send theirs with no control id.
     void OnNotifyCode(int code, NotifyHandler handler) { notifyCodes_[code] = std::move(handler); }
+    // The timer `id` of this window.
+    void OnTimer(UINT_PTR id, std::function<void()> handler) { timers_[id] = std::move(handler); }
+    // A message by its number (a registered one of the program's own); true when it was handled.
+    using MessageHandler = std::function<bool(WPARAM, LPARAM)>;
+    void OnMessageNumber(UINT message, MessageHandler handler) { messages_[message] = std::move(handler); }
+    // WM_CONTEXTMENU over the control `id`: the screen position, or with `byKey` the keyboard's
+    // request, which names no position.
+    void OnContextMenu(int id, std::function<void(POINT at, bool byKey)> handler);
+    // A tool bar's press message (second parameter the button's place k): the press runs the
+    // command handler of `firstId` + k, then `after`.
+    void OnToolBarPress(UINT pressMessage, int firstId, std::function<void()> after = {});
 
     virtual void OnInitDialog() {}
     // WM_CTLCOLOR* messages, whose result is the brush itself; null leaves the system's colours.
@@ -61,6 +74,8 @@ private:
     std::map<std::pair<int, int>, std::function<void()>> commands_;
     std::map<std::pair<int, int>, NotifyHandler> notifies_;
     std::map<int, NotifyHandler> notifyCodes_;
+    std::map<UINT_PTR, std::function<void()>> timers_;
+    std::map<UINT, MessageHandler> messages_;
 };
 
 // A page of a property sheet or wizard. The sheet creates the window from the page handle; the
@@ -73,6 +88,8 @@ public:
 protected:
     PropertyPage() = default;
     HWND Sheet() const { return ::GetParent(hwnd()); }
+    // The sheet's Help button opens what `open` holds when it is pressed (nothing while it is empty).
+    void HelpOpens(const std::function<void(HWND sheet)>& open);
 
 private:
     static INT_PTR CALLBACK PageProcedure(HWND, UINT, WPARAM, LPARAM);

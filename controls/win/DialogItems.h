@@ -1,12 +1,17 @@
-// Texts of a dialog's controls in the system's wide text, and the blanking of a secret one.
+// A dialog's controls: their texts in the system's wide text and from the string table, check
+// boxes, the refusal of a field, and the blanking of a secret one.
 #pragma once
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "model/SecretText.h"
+#include "platform/win/ResourceText.h"
 #include "platform/win/WideText.h"
+
 namespace velmora {
 
 inline std::u16string ItemText(HWND dialog, int control) {
@@ -35,6 +40,28 @@ inline SecretText SecretItemText(HWND dialog, int control) {
 inline void FlashOnce(HWND window) {
     ::FlashWindow(window, TRUE);
     ::FlashWindow(window, FALSE);
+}
+
+// A field the dialog refuses: the dialog manager moves the keys to it (selecting an edit control's
+// text) and `window`, the dialog or a page's sheet, flashes once. Posted, so a sheet that was
+// pressed on another page shows the refusing page first.
+inline void RefuseField(HWND window, HWND field, bool flash = true) {
+    ::PostMessageW(window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(field), TRUE);
+    if (flash)
+        FlashOnce(window);
+}
+
+inline bool IsChecked(HWND dialog, int control) {
+    return ::IsDlgButtonChecked(dialog, control) == BST_CHECKED;
+}
+inline void SetChecked(HWND dialog, int control, bool checked) {
+    ::CheckDlgButton(dialog, control, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+// Each control's text from the string table: pairs of control id and string id.
+inline void SetItemTexts(HWND dialog, std::initializer_list<std::pair<int, int>> controlTexts) {
+    for (const auto& [control, stringId] : controlTexts)
+        ::SetDlgItemTextW(dialog, control, LoadText(stringId).c_str());
 }
 
 // An edit control's own copy of a secret is overwritten and emptied before the window goes.

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "controls/win/Barrier.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 
@@ -58,8 +59,10 @@ LRESULT CALLBACK CFontStatic::SubclassProc(HWND hwnd, UINT message, WPARAM wPara
     auto* self = reinterpret_cast<CFontStatic*>(data);
     switch (message) {
         case WM_PAINT:
-            self->Paint();
-            return 0;
+            return Barrier(hwnd, LRESULT{0}, [&] {
+                self->Paint();
+                return LRESULT{0};
+            });
         case WM_ERASEBKGND:
             return 1;  // the paint fills the whole control
         case WM_NCDESTROY:

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "controls/SortTint.h"
+#include "controls/win/Barrier.h"
 
 namespace velmora {
 namespace {
@@ -455,6 +456,8 @@ LRESULT CALLBACK CListBase::SubclassProc(HWND hwnd, UINT message, WPARAM wParam,
     try {
         return reinterpret_cast<CListBase*>(self)->Handle(message, wParam, lParam);
     } catch (...) {
+        // The operation stops and the user is told; the list itself goes on as the system's.
+        TellCurrentFailure(hwnd);
         return ::DefSubclassProc(hwnd, message, wParam, lParam);
     }
 }

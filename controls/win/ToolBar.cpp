@@ -2,6 +2,8 @@
 // reach the owner as one registered message whatever the button.
 #include "controls/win/ToolBar.h"
 
+#include "controls/win/Barrier.h"
+
 namespace velmora {
 namespace {
 
@@ -85,7 +87,7 @@ LRESULT CALLBACK ToolBar::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     auto* self = reinterpret_cast<ToolBar*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self)
         return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    return self->Handle(message, wParam, lParam);
+    return Barrier(hwnd, LRESULT{0}, [&] { return self->Handle(message, wParam, lParam); });
 }
 
 LRESULT ToolBar::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

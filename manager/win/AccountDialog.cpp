@@ -3,7 +3,6 @@
 
 #include "controls/win/DialogItems.h"
 #include "manager/AccountLogic.h"
-#include "manager/ShellLogic.h"
 #include "manager/StringIds.h"
 #include "manager/win/res/resource.h"
 #include "platform/win/SystemMessage.h"
@@ -40,9 +39,9 @@ bool CAccDlg::Run(HWND owner) {
 
 void CAccDlg::OnInitDialog() {
     ::SetWindowTextW(hwnd(), LoadText(IDS_ACCOUNT_TITLE).c_str());
-    ::SetDlgItemTextW(hwnd(), IDC_ACCOUNT_USER_LABEL, LoadText(IDS_COL_USER).c_str());
-    ::SetDlgItemTextW(hwnd(), IDC_ACCOUNT_PASSWORD_LABEL, LoadText(IDS_PASSWORD_LABEL).c_str());
-    ::SetDlgItemTextW(hwnd(), IDC_ACCOUNT_CONFIRM_LABEL, LoadText(IDS_CONFIRM_LABEL).c_str());
+    SetItemTexts(hwnd(), {{IDC_ACCOUNT_USER_LABEL, IDS_COL_USER},
+                          {IDC_ACCOUNT_PASSWORD_LABEL, IDS_PASSWORD_LABEL},
+                          {IDC_ACCOUNT_CONFIRM_LABEL, IDS_CONFIRM_LABEL}});
     ::SendDlgItemMessageW(hwnd(), IDC_ACCOUNT_USER, EM_LIMITTEXT, 150, 0);
     ::SendDlgItemMessageW(hwnd(), IDC_ACCOUNT_PASSWORD, EM_LIMITTEXT, 50, 0);
     ::SendDlgItemMessageW(hwnd(), IDC_ACCOUNT_CONFIRM, EM_LIMITTEXT, 50, 0);
@@ -59,15 +58,12 @@ void CAccDlg::Accept() {
                           : check.focus == kAccountConfirmation ? IDC_ACCOUNT_CONFIRM
                                                                 : IDC_ACCOUNT_USER;
         if (check.messageId) {
-            const std::u16string text =
-                check.messageId == IDS_COMPUTER_NAME_UNKNOWN
-                    ? FillIn(FromWide(LoadText(check.messageId)), {SystemMessageText(nameError)})
-                    : FromWide(LoadText(check.messageId));
-            context_.messageBox(hwnd(), ToWide(text), MB_OK | MB_ICONEXCLAMATION);
+            const std::wstring text = check.messageId == IDS_COMPUTER_NAME_UNKNOWN
+                                          ? LoadFilledText(check.messageId, {SystemMessageText(nameError)})
+                                          : LoadText(check.messageId);
+            context_.messageBox(hwnd(), text, MB_OK | MB_ICONEXCLAMATION);
         }
-        if (check.flash)
-            FlashOnce(hwnd());
-        ::SetFocus(Item(field));
+        RefuseField(hwnd(), Item(field), check.flash);
         return;
     }
     userName = check.userName;

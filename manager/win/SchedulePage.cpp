@@ -84,14 +84,6 @@ int ControlOf(TriggerField field) {
     return 0;
 }
 
-bool Checked(HWND control) {
-    return ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-void SetChecked(HWND control, bool checked) {
-    ::SendMessageW(control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
 // Sets a date and time picker; false, leaving it as it was, for a date or time that is none (any
 // tool can write a work item).
 bool SetPickerTime(HWND picker, int year, int month, int day, int hour = 0, int minute = 0) {
@@ -223,8 +215,7 @@ LRESULT CSchedulePage::OnApply() {
     applyResult_ = editor_.SetTriggers(triggers);
     if (FAILED(applyResult_)) {
         // The sheet must not go on to store a work item with only part of its triggers.
-        ::SetFocus(Item(IDC_SCHEDULE_LIST));
-        FlashSheet();
+        RefuseField(Sheet(), Item(IDC_SCHEDULE_LIST));
         return PSNRET_INVALID_NOCHANGEPAGE;
     }
     return PSNRET_NOERROR;
@@ -272,16 +263,16 @@ void CSchedulePage::ShowSelected() {
     ::SendMessageW(Item(IDC_SCHEDULE_WHICH_WEEK), CB_SETCURSEL, form.week, 0);
     ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_DAYS, ToWide(form.daysOfMonth).c_str());
     for (int day = 0; day < 7; ++day)
-        SetChecked(Item(IDC_SCHEDULE_SUNDAY + day), (form.weekdays & (1u << day)) != 0);
+        SetChecked(hwnd(), IDC_SCHEDULE_SUNDAY + day, (form.weekdays & (1u << day)) != 0);
     for (int month = 0; month < 12; ++month)
-        SetChecked(Item(IDC_SCHEDULE_JANUARY + month), (form.months & (1u << month)) != 0);
+        SetChecked(hwnd(), IDC_SCHEDULE_JANUARY + month, (form.months & (1u << month)) != 0);
 
-    SetChecked(Item(IDC_SCHEDULE_HAS_END), form.hasEnd);
+    SetChecked(hwnd(), IDC_SCHEDULE_HAS_END, form.hasEnd);
     endDateKept_ = form.hasEnd && (!form.endDateShown || !SetPickerTime(Item(IDC_SCHEDULE_END_DATE), form.endYear,
                                                                         form.endMonth, form.endDay));
     if (!form.hasEnd || endDateKept_)
         SetPickerTime(Item(IDC_SCHEDULE_END_DATE), t.beginYear, t.beginMonth, t.beginDay);
-    SetChecked(Item(IDC_SCHEDULE_REPEAT), form.repeats);
+    SetChecked(hwnd(), IDC_SCHEDULE_REPEAT, form.repeats);
     ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_REPEAT_INTERVAL,
                       form.repeats ? std::to_wstring(form.repeatInterval).c_str() : L"");
     ::SetDlgItemTextW(hwnd(), IDC_SCHEDULE_REPEAT_DURATION,
@@ -296,7 +287,7 @@ void CSchedulePage::ShowDateNotes() {
     ::ShowWindow(Item(IDC_SCHEDULE_DATE_NOT_VALID), selected && beginDateKept_ ? SW_SHOW : SW_HIDE);
     // The page itself may not be visible yet: the box's own style tells whether its kind shows it.
     const bool endShown = (::GetWindowLongPtrW(Item(IDC_SCHEDULE_HAS_END), GWL_STYLE) & WS_VISIBLE) != 0 &&
-                          Checked(Item(IDC_SCHEDULE_HAS_END));
+                          IsChecked(hwnd(), IDC_SCHEDULE_HAS_END);
     ::ShowWindow(Item(IDC_SCHEDULE_END_DATE_NOT_VALID), selected && endShown && endDateKept_ ? SW_SHOW : SW_HIDE);
 }
 
@@ -314,8 +305,8 @@ void CSchedulePage::ShowFields(TriggerType type, bool editable) {
     for (int id = IDC_SCHEDULE_TYPE_LABEL; id <= IDC_SCHEDULE_DAYS_HINT; ++id)
         ::EnableWindow(Item(id), editable);
     if (editable) {
-        ::EnableWindow(Item(IDC_SCHEDULE_END_DATE), Checked(Item(IDC_SCHEDULE_HAS_END)));
-        const bool repeats = Checked(Item(IDC_SCHEDULE_REPEAT));
+        ::EnableWindow(Item(IDC_SCHEDULE_END_DATE), IsChecked(hwnd(), IDC_SCHEDULE_HAS_END));
+        const bool repeats = IsChecked(hwnd(), IDC_SCHEDULE_REPEAT);
         for (int id = IDC_SCHEDULE_REPEAT_INTERVAL; id <= IDC_SCHEDULE_REPEAT_UNIT; ++id)
             ::EnableWindow(Item(id), repeats);
     }
@@ -350,10 +341,10 @@ TriggerSpec CSchedulePage::ReadForm() const {
     ::GetDlgItemTextW(hwnd(), IDC_SCHEDULE_DAYS, days, kDaysTextLength + 1);
     form.daysOfMonth = FromWide(days);
     for (int day = 0; day < 7; ++day)
-        form.weekdays |= Checked(Item(IDC_SCHEDULE_SUNDAY + day)) ? 1u << day : 0;
+        form.weekdays |= IsChecked(hwnd(), IDC_SCHEDULE_SUNDAY + day) ? 1u << day : 0;
     for (int month = 0; month < 12; ++month)
-        form.months |= Checked(Item(IDC_SCHEDULE_JANUARY + month)) ? 1u << month : 0;
-    form.hasEnd = Checked(Item(IDC_SCHEDULE_HAS_END));
+        form.months |= IsChecked(hwnd(), IDC_SCHEDULE_JANUARY + month) ? 1u << month : 0;
+    form.hasEnd = IsChecked(hwnd(), IDC_SCHEDULE_HAS_END);
     form.endDateShown = form.hasEnd && !endDateKept_;
     if (form.endDateShown) {
         const SYSTEMTIME end = PickerTime(Item(IDC_SCHEDULE_END_DATE));
@@ -361,7 +352,7 @@ TriggerSpec CSchedulePage::ReadForm() const {
         form.endMonth = end.wMonth;
         form.endDay = end.wDay;
     }
-    form.repeats = Checked(Item(IDC_SCHEDULE_REPEAT));
+    form.repeats = IsChecked(hwnd(), IDC_SCHEDULE_REPEAT);
     form.repeatInterval = form.repeats ? ::GetDlgItemInt(hwnd(), IDC_SCHEDULE_REPEAT_INTERVAL, nullptr, FALSE) : 0;
     form.repeatDuration = form.repeats ? ::GetDlgItemInt(hwnd(), IDC_SCHEDULE_REPEAT_DURATION, nullptr, FALSE) : 0;
     // Starting from the trigger keeps what the page does not show (disabled, stop at the end of
@@ -414,7 +405,7 @@ void CSchedulePage::EndDateClicked() {
 void CSchedulePage::RepeatClicked() {
     if (loading_ || logic_.selection() < 0)
         return;
-    logic_.UpdateSelected(WithRepetition(ReadForm(), Checked(Item(IDC_SCHEDULE_REPEAT))));
+    logic_.UpdateSelected(WithRepetition(ReadForm(), IsChecked(hwnd(), IDC_SCHEDULE_REPEAT)));
     ShowSelected();
     Edited();
 }
@@ -452,15 +443,8 @@ bool CSchedulePage::Refuse(const TriggerRefusal& refusal) {
         ::SendMessageW(Item(IDC_SCHEDULE_LIST), LB_SETCURSEL, refusal.index, 0);
         ShowSelected();
     }
-    HWND field = Item(ControlOf(refusal.field));
-    ::SetFocus(field);
-    ::SendMessageW(field, EM_SETSEL, 0, -1);
-    FlashSheet();
+    RefuseField(Sheet(), Item(ControlOf(refusal.field)));
     return true;
-}
-
-void CSchedulePage::FlashSheet() {
-    FlashOnce(Sheet());
 }
 
 HPROPSHEETPAGE CreateSchedulePage(WorkItemEditor& editor, bool newTask, std::unique_ptr<CSchedulePage>& ownPage,

@@ -53,7 +53,6 @@ private:
     // nothing is refused.
     bool Refuse(const TriggerRefusal& refusal);
     // The sheet's title bar flashes once, as every page refuses.
-    void FlashSheet();
 
     WorkItemEditor& editor_;
     bool newTask_;

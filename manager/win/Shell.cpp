@@ -101,7 +101,7 @@ std::optional<std::wstring> AskIniPath(HWND owner, bool save) {
 }
 
 std::wstring Message(UINT id, const std::u16string& value) {
-    return ToWide(FillIn(FromWide(LoadText(id)), {value}));
+    return LoadFilledText(id, {value});
 }
 
 }  // namespace

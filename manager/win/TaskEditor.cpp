@@ -56,7 +56,7 @@ bool CAddWiz::RunSheet(HWND owner, EditorState& state, WorkItemEditor& editor) {
 }
 
 void CAddWiz::Tell(HWND owner, int stringId, const std::vector<std::u16string>& fillIns) {
-    context_.messageBox(owner, ToWide(FillIn(FromWide(LoadText(stringId)), fillIns)), MB_OK | MB_ICONEXCLAMATION);
+    context_.messageBox(owner, LoadFilledText(stringId, fillIns), MB_OK | MB_ICONEXCLAMATION);
 }
 
 std::optional<std::u16string> CAddWiz::RunNew(HWND owner, TaskKind kind, const std::optional<std::u16string>& iniPath) {

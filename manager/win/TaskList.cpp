@@ -26,9 +26,7 @@ constexpr int kImageDisabled = 2;
 
 CTaskList::CTaskList(TaskKind kind, ManagerContext& context)
     : kind_(kind),
-      context_(context),
-      barMessage_(::RegisterWindowMessageW(L"UINT WM_LOCALBAR_SELECTED")),
-      scanMessage_(CVesperPS::ScanMessage()) {
+      context_(context) {
     OnNotify(IDC_TASK_LIST, LVN_COLUMNCLICK, [this](NMHDR& header) {
         OnColumnClick(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
         return 0;
@@ -67,16 +65,49 @@ CTaskList::CTaskList(TaskKind kind, ManagerContext& context)
             SaveLayout();
         return 0;
     });
-    OnNotifyCode(PSN_HELP, [this](NMHDR&) {
-        if (context_.openHelp)
-            context_.openHelp(Sheet());
-        return 0;
-    });
+    HelpOpens(context_.openHelp);
     OnCommand(ID_TASK_EDIT, [this] { Edit(); });
     OnCommand(ID_TASK_DISABLE, [this] { EnableOrDisable(); });
     OnCommand(ID_TASK_SHORTCUT, [this] { CreateShortcut(); });
     OnCommand(ID_TASK_RUN, [this] { RunOrTerminate(); });
     OnCommand(ID_TASK_DELETE, [this] { Delete(); });
+    // The tool bar's buttons; after each the keys go back to the list.
+    OnCommand(IDC_BAR_CREATE, [this] { CreateNew(); });
+    OnCommand(IDC_BAR_IMPORT, [this] { Import(); });
+    OnCommand(IDC_BAR_EXPORT, [this] { Export(); });
+    OnCommand(IDC_BAR_RUN, [this] { RunOrTerminate(); });
+    OnCommand(IDC_BAR_EDIT, [this] { Edit(); });
+    OnCommand(IDC_BAR_DELETE, [this] { Delete(); });
+    OnCommand(IDC_BAR_SYSTEM, [this] { SystemDialog(); });
+    OnToolBarPress(BarMessage(), IDC_BAR_FIRST, [this] { FocusList(); });
+    OnMessageNumber(CVesperPS::ScanMessage(), [this](WPARAM, LPARAM) {
+        UpdateAllRows();
+        return true;
+    });
+    OnContextMenu(IDC_TASK_LIST, [this](POINT at, bool byKey) {
+        if (byKey) {
+            // Near the list's top left corner.
+            RECT rect{};
+            ::GetWindowRect(list_.hwnd(), &rect);
+            at = {rect.left + rect.left / 8, rect.top + rect.top / 8};
+        } else {
+            // From the mouse: only on a selected row.
+            LVHITTESTINFO hit{};
+            hit.pt = at;
+            ::ScreenToClient(list_.hwnd(), &hit.pt);
+            const int row =
+                static_cast<int>(::SendMessageW(list_.hwnd(), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+            if (row < 0 || !(::SendMessageW(list_.hwnd(), LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED))
+                return;
+        }
+        if (list_.SelectedRow() >= 0)
+            ShowContextMenu(at);
+    });
+}
+
+UINT CTaskList::BarMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"UINT WM_LOCALBAR_SELECTED");
+    return message;
 }
 
 HPROPSHEETPAGE CTaskList::Create() {
@@ -120,71 +151,10 @@ void CTaskList::OnInitDialog() {
         {local ? IDB_POWER_OPTIONS : IDB_REMOTE_SHUTDOWN,
          LoadText(local ? IDS_TIP_POWER_OPTIONS : IDS_TIP_REMOTE_SHUTDOWN)},
     };
-    bar_.Create(hwnd(), IDC_TASK_LIST_BAR, area, L"CTaskListBar", barMessage_, IDC_BAR_FIRST, std::move(buttons));
+    bar_.Create(hwnd(), IDC_TASK_LIST_BAR, area, L"CTaskListBar", BarMessage(), IDC_BAR_FIRST, std::move(buttons));
 
     RestoreLayout();
     Fill();
-}
-
-bool CTaskList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == scanMessage_) {
-        UpdateAllRows();
-        return true;
-    }
-    if (message == barMessage_) {
-        switch (static_cast<int>(lParam)) {
-            case IDC_BAR_CREATE - IDC_BAR_FIRST:
-                CreateNew();
-                break;
-            case IDC_BAR_IMPORT - IDC_BAR_FIRST:
-                Import();
-                break;
-            case IDC_BAR_EXPORT - IDC_BAR_FIRST:
-                Export();
-                break;
-            case IDC_BAR_RUN - IDC_BAR_FIRST:
-                RunOrTerminate();
-                break;
-            case IDC_BAR_EDIT - IDC_BAR_FIRST:
-                Edit();
-                break;
-            case IDC_BAR_DELETE - IDC_BAR_FIRST:
-                Delete();
-                break;
-            case IDC_BAR_SYSTEM - IDC_BAR_FIRST:
-                SystemDialog();
-                break;
-            default:
-                break;
-        }
-        FocusList();
-        return true;
-    }
-    if (message == WM_CONTEXTMENU && reinterpret_cast<HWND>(wParam) == list_.hwnd()) {
-        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        // From the keyboard the position is (-1, -1) in the parameter's two halves, whatever
-        // its upper bits hold.
-        const bool fromKeyboard = at.x == -1 && at.y == -1;
-        if (fromKeyboard) {
-            // Near the list's top left corner.
-            RECT rect{};
-            ::GetWindowRect(list_.hwnd(), &rect);
-            at = {rect.left + rect.left / 8, rect.top + rect.top / 8};
-        } else {
-            // From the mouse: only on a selected row.
-            LVHITTESTINFO hit{};
-            hit.pt = at;
-            ::ScreenToClient(list_.hwnd(), &hit.pt);
-            const int row =
-                static_cast<int>(::SendMessageW(list_.hwnd(), LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-            if (row < 0 || !(::SendMessageW(list_.hwnd(), LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED))
-                return true;
-        }
-        if (list_.SelectedRow() >= 0)
-            ShowContextMenu(at);
-        return true;
-    }
-    return false;
 }
 
 void CTaskList::Fill(const std::u16string& nameToSelect) {
@@ -394,10 +364,7 @@ void CTaskList::Delete() {
         // The work item stays, and so do its task file and its row.
         wchar_t code[16] = {};
         ::swprintf(code, 16, L"0x%08X", static_cast<unsigned>(result));
-        std::wstring text = LoadText(IDS_DELETE_FAILED);
-        if (const auto at = text.find(L"%s"); at != std::wstring::npos)
-            text.replace(at, 2, code);
-        context_.messageBox(Sheet(), text, MB_OK | MB_ICONERROR);
+        context_.messageBox(Sheet(), LoadFilledText(IDS_DELETE_FAILED, {FromWide(code)}), MB_OK | MB_ICONERROR);
         return;
     }
     const int countBefore = list_.RowCount();
@@ -414,7 +381,7 @@ void CTaskList::RunOrTerminate() {
     if (!record.Load(context_.taskFolder, name, false)) {
         context_.messageBox(
             Sheet(),
-            ToWide(FillIn(FromWide(LoadText(IDS_TASK_FILE_UNREADABLE)), {TaskFilePath(context_.taskFolder, name)})),
+            LoadFilledText(IDS_TASK_FILE_UNREADABLE, {TaskFilePath(context_.taskFolder, name)}),
             MB_OK | MB_ICONEXCLAMATION);
         return;
     }

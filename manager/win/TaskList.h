@@ -17,6 +17,8 @@ class CScheduledTask;
 
 class CTaskList : public PropertyPage {
 public:
+    // The tool bar's press message, "UINT WM_LOCALBAR_SELECTED".
+    static UINT BarMessage();
     CTaskList(TaskKind kind, ManagerContext& context);
 
     HPROPSHEETPAGE Create();
@@ -41,7 +43,6 @@ public:
 
 private:
     void OnInitDialog() override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     // Reads one task into row `index`: inserted or replacing the row there. A task whose work item
     // is gone loses its row instead (false).
     bool UpdateRow(CScheduledTask& scheduler, const std::u16string& name, int index, bool insert);
@@ -68,8 +69,6 @@ private:
     ToolBar bar_;
     UniqueImageList images_;
     LocalePictures locale_;
-    UINT barMessage_;
-    UINT scanMessage_;
     bool filled_ = false;
 };
 

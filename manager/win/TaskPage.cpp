@@ -32,17 +32,21 @@ CTaskProp::CTaskProp(EditorState& state, ManagerContext& context) : state_(state
         // A refusal shows this page, wherever OK was pressed.
         return static_cast<LRESULT>(ReadControls() ? PSNRET_NOERROR : PSNRET_INVALID);
     });
-    OnNotifyCode(PSN_HELP, [this](NMHDR&) {
-        if (context_.openHelp)
-            context_.openHelp(Sheet());
-        return 0;
-    });
+    HelpOpens(context_.openHelp);
     OnCommand(kCtlAction, CBN_SELCHANGE, [this] { OnActionChanged(); });
     OnCommand(kCtlNoShow, [this] {
         state_.record.noshow = Checked(kCtlNoShow) ? 1 : 0;
         ApplyRules();
     });
     OnCommand(kCtlRunOnlyIfLoggedOn, [this] { OnRunOnlyIfLoggedOn(); });
+    // The link's hand.
+    OnMessageNumber(WM_SETCURSOR, [this](WPARAM wParam, LPARAM) {
+        if (reinterpret_cast<HWND>(wParam) != Item(kCtlLogFile))
+            return false;
+        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+        SetResult(TRUE);
+        return true;
+    });
     OnCommand(kCtlLogFile, STN_CLICKED, [this] {
         if (context_.showLog)
             context_.showLog(Sheet(), state_.record.history);
@@ -99,14 +103,6 @@ HBRUSH CTaskProp::OnControlColor(UINT message, HDC dc, HWND control) {
     return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
 }
 
-bool CTaskProp::OnMessage(UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_SETCURSOR && reinterpret_cast<HWND>(wParam) == Item(kCtlLogFile)) {
-        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
-        SetResult(TRUE);
-        return true;
-    }
-    return false;
-}
 
 int CTaskProp::SelectedAction() const {
     const HWND actions = Item(kCtlAction);
@@ -122,24 +118,18 @@ void CTaskProp::ApplyRules() {
         ::ShowWindow(Item(control), visible ? SW_SHOW : SW_HIDE);
     state_.record.noshow = view.noShow ? 1 : 0;
     state_.record.force = view.force ? 1 : 0;
-    ::CheckDlgButton(hwnd(), kCtlNoShow, view.noShow ? BST_CHECKED : BST_UNCHECKED);
-    ::CheckDlgButton(hwnd(), kCtlForce, view.force ? BST_CHECKED : BST_UNCHECKED);
+    SetChecked(hwnd(), kCtlNoShow, view.noShow);
+    SetChecked(hwnd(), kCtlForce, view.force);
 }
 
 void CTaskProp::WriteControls() {
     SetItemText(hwnd(), kCtlComment, state_.record.comment);
     SetItemText(hwnd(), kCtlMessage, state_.record.message);
     SetItemText(hwnd(), kCtlDelay, state_.record.delay);
-    ::CheckDlgButton(hwnd(), kCtlNoShow, state_.record.noshow ? BST_CHECKED : BST_UNCHECKED);
-    ::CheckDlgButton(hwnd(), kCtlForce, state_.record.force ? BST_CHECKED : BST_UNCHECKED);
-    ::CheckDlgButton(hwnd(), kCtlAllowCancel, state_.record.cancel ? BST_CHECKED : BST_UNCHECKED);
-    ::CheckDlgButton(hwnd(), kCtlRunOnlyIfLoggedOn, state_.runOnlyIfLoggedOn ? BST_CHECKED : BST_UNCHECKED);
-}
-
-void CTaskProp::Refuse(int control) {
-    // Posted: refused at apply with another page shown, the sheet shows this page first.
-    ::PostMessageW(Sheet(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(control)), TRUE);
-    FlashOnce(Sheet());
+    SetChecked(hwnd(), kCtlNoShow, state_.record.noshow);
+    SetChecked(hwnd(), kCtlForce, state_.record.force);
+    SetChecked(hwnd(), kCtlAllowCancel, state_.record.cancel);
+    SetChecked(hwnd(), kCtlRunOnlyIfLoggedOn, state_.runOnlyIfLoggedOn);
 }
 
 bool CTaskProp::ReadControls() {
@@ -150,7 +140,7 @@ bool CTaskProp::ReadControls() {
     const TaskPageView view =
         ApplyTaskPageRules({SelectedAction(), state_.kind, state_.wizard, Checked(kCtlNoShow), Checked(kCtlForce)});
     if (const int refused = RefusedTaskField(view, comment, message, delay)) {
-        Refuse(refused);
+        RefuseField(Sheet(), Item(refused));
         return false;
     }
     state_.action = SelectedAction();
@@ -172,7 +162,7 @@ void CTaskProp::OnActionChanged() {
     if (TicksRunOnlyIfLoggedOn(
             {state_.kind, state_.action, state_.accountStored, !state_.userName.empty(), !state_.password.empty()})) {
         state_.runOnlyIfLoggedOn = true;
-        ::CheckDlgButton(hwnd(), kCtlRunOnlyIfLoggedOn, BST_CHECKED);
+        SetChecked(hwnd(), kCtlRunOnlyIfLoggedOn, true);
     }
     ApplyRules();
 }
@@ -188,7 +178,7 @@ void CTaskProp::OnRunOnlyIfLoggedOn() {
         state_.accountChanged = true;
     } else {
         state_.runOnlyIfLoggedOn = true;
-        ::CheckDlgButton(hwnd(), kCtlRunOnlyIfLoggedOn, BST_CHECKED);
+        SetChecked(hwnd(), kCtlRunOnlyIfLoggedOn, true);
     }
 }
 

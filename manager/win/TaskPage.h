@@ -3,6 +3,7 @@
 #pragma once
 
 #include "controls/win/DialogBase.h"
+#include "controls/win/DialogItems.h"
 #include "manager/EditorState.h"
 #include "manager/TaskPropLogic.h"
 #include "manager/win/ManagerContext.h"
@@ -17,18 +18,16 @@ public:
 
 private:
     void OnInitDialog() override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     HBRUSH OnControlColor(UINT message, HDC dc, HWND control) override;
     void ApplyRules();
     void WriteControls();
     // Reads the controls into the state; false (and the field focused) when one is refused.
     bool ReadControls();
-    void Refuse(int control);
     void OnActionChanged();
     void OnRunOnlyIfLoggedOn();
     LRESULT OnWizardNext();
     int SelectedAction() const;
-    bool Checked(int control) const { return ::IsDlgButtonChecked(hwnd(), control) == BST_CHECKED; }
+    bool Checked(int control) const { return IsChecked(hwnd(), control); }
 
     EditorState& state_;
     ManagerContext& context_;

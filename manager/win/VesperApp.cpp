@@ -8,6 +8,10 @@
 #include <shlobj.h>
 #include <powrprof.h>
 
+#include <new>
+
+#include "controls/win/Barrier.h"
+#include "model/Utf.h"
 #include "manager/StringIds.h"
 #include "manager/win/Shell.h"
 #include "manager/win/VesperPS.h"
@@ -15,6 +19,7 @@
 #include "platform/win/Com.h"
 #include "platform/win/SystemFolder.h"
 #include "platform/win/Unique.h"
+#include "platform/win/WideText.h"
 #include "scheduler/win/SchedulerService.h"
 
 namespace velmora {
@@ -37,12 +42,27 @@ void EnableHibernation() {
 
 }  // namespace
 
+std::wstring FailureText(const std::exception* failure) {
+    std::u16string why;
+    if (dynamic_cast<const std::bad_alloc*>(failure))
+        why = FromWide(LoadText(IDS_OUT_OF_MEMORY));
+    else if (failure && *failure->what())
+        why = Utf8ToUtf16(failure->what());
+    else
+        why = FromWide(LoadText(IDS_UNEXPECTED_ERROR));
+    return LoadFilledText(IDS_OPERATION_FAILED, {why});
+}
+
 int CVesperApp::Run() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     context_.messageBox = [](HWND owner, const std::wstring& text, UINT flags) {
         return ::MessageBoxW(owner, text.c_str(), kProgramTitle, flags);
     };
+    SetFailureTeller([this](HWND window, const std::exception* failure) {
+        context_.messageBox(window ? ::GetAncestor(window, GA_ROOT) : nullptr, FailureText(failure),
+                            MB_OK | MB_ICONERROR);
+    });
 
     WSADATA sockets;
     if (::WSAStartup(MAKEWORD(2, 2), &sockets) != 0) {

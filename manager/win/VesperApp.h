@@ -4,7 +4,13 @@
 #include "manager/win/TaskEditor.h"
 #include "manager/win/ManagerContext.h"
 
+#include <exception>
+#include <string>
+
 namespace velmora {
+
+// What the user is told of an operation stopped by an exception.
+std::wstring FailureText(const std::exception* failure);
 
 class CVesperApp {
 public:

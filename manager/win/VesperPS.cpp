@@ -3,6 +3,7 @@
 
 #include <shellapi.h>
 
+#include "controls/win/Barrier.h"
 #include "controls/win/SheetControls.h"
 #include "manager/ProcessWatch.h"
 #include "manager/StringIds.h"
@@ -21,12 +22,8 @@ thread_local CVesperPS* building = nullptr;
 
 }  // namespace
 
-CAbout::CAbout(ManagerContext& context) : context_(context) {
-    OnNotifyCode(PSN_HELP, [this](NMHDR&) {
-        if (context_.openHelp)
-            context_.openHelp(Sheet());
-        return 0;
-    });
+CAbout::CAbout(ManagerContext& context) {
+    HelpOpens(context.openHelp);
 }
 
 HPROPSHEETPAGE CAbout::Create() {
@@ -125,10 +122,12 @@ LRESULT CALLBACK CVesperPS::SubclassProc(HWND hwnd, UINT message, WPARAM wParam,
                                          DWORD_PTR data) {
     auto* self = reinterpret_cast<CVesperPS*>(data);
     if (message == ScanMessage()) {
-        ::SendMessageW(self->tasks_->hwnd(), message, 0, 0);
-        if (self->remote_ && self->remote_->hwnd())
-            ::SendMessageW(self->remote_->hwnd(), message, 0, 0);
-        return 0;
+        return Barrier(hwnd, LRESULT{0}, [&] {
+            ::SendMessageW(self->tasks_->hwnd(), message, 0, 0);
+            if (self->remote_ && self->remote_->hwnd())
+                ::SendMessageW(self->remote_->hwnd(), message, 0, 0);
+            return LRESULT{0};
+        });
     }
     if (message == WM_DESTROY)
         self->watcher_.Stop();
@@ -150,10 +149,7 @@ void CVesperPS::OpenHelp() {
         help.erase(dot);
     help += L".chm";
     if (::GetFileAttributesW(help.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        std::wstring text = LoadText(IDS_HELP_MISSING);
-        if (const auto at = text.find(L"%s"); at != std::wstring::npos)
-            text.replace(at, 2, help);
-        context_.messageBox(hwnd_, text, MB_OK | MB_ICONINFORMATION);
+        context_.messageBox(hwnd_, LoadFilledText(IDS_HELP_MISSING, {FromWide(help)}), MB_OK | MB_ICONINFORMATION);
         return;
     }
     // The system's help viewer by its full path, not whatever the user's ".chm" file type names.

@@ -18,9 +18,6 @@ class CAbout : public PropertyPage {
 public:
     explicit CAbout(ManagerContext& context);
     HPROPSHEETPAGE Create();
-
-private:
-    ManagerContext& context_;
 };
 
 struct SheetOptions {

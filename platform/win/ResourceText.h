@@ -4,6 +4,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "model/Text.h"
+#include "platform/win/WideText.h"
 
 namespace velmora {
 
@@ -14,6 +18,11 @@ inline std::wstring LoadText(int id) {
     const int length =
         ::LoadStringW(::GetModuleHandleW(nullptr), static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
     return length > 0 && text ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
+}
+
+// The text under `id` with its "%s" places filled in order.
+inline std::wstring LoadFilledText(int id, const std::vector<std::u16string>& fillIns) {
+    return ToWide(FillIn(FromWide(LoadText(id)), fillIns));
 }
 
 }  // namespace velmora

@@ -10,6 +10,7 @@
 #include "manager/AccountLogic.h"
 #include "manager/StringIds.h"
 #include "model/TaskParams.h"
+#include "model/Text.h"
 
 namespace velmora {
 namespace {

@@ -111,7 +111,12 @@ protected:
         EXPECT_NE(nullptr, sheet_);
         return reinterpret_cast<HWND>(::SendMessageW(sheet_, PSM_GETCURRENTPAGEHWND, 0, 0));
     }
-    bool Apply() { return ::SendMessageW(sheet_, PSM_APPLY, 0, 0) != FALSE; }
+    // The sheet's apply, and the messages it leaves (a refusal's move of the keys) handled.
+    bool Apply() {
+        const bool applied = ::SendMessageW(sheet_, PSM_APPLY, 0, 0) != FALSE;
+        test::Pump();
+        return applied;
+    }
     std::vector<TASK_TRIGGER> Stored() {
         std::vector<TASK_TRIGGER> triggers;
         EXPECT_HRESULT_SUCCEEDED(editor_.GetTriggers(triggers));
