@@ -53,14 +53,32 @@ TaskRow MakeTaskRow(const std::u16string& bareName, const WorkItemInfo& info, co
     if (record)
         row.texts[kColumnComment] = record->comment;
     row.texts[kColumnSchedule] = info.scheduleText;
-    row.texts[kColumnNextRun] = FormatRunTime(info.nextRun, locale);
-    row.texts[kColumnLastRun] = FormatRunTime(info.lastRun, locale);
     row.texts[kColumnUser] = info.account;
-    row.texts[kColumnResult] = info.status == kTaskRunning ? std::u16string(u"running") : info.resultText;
     for (std::u16string& text : row.texts) {
         if (text.empty())
             text.assign(1, u' ');
     }
+    return WithRunState(std::move(row), info, locale);
+}
+
+TaskRow WithRunState(TaskRow row, const WorkItemInfo& runState, const LocalePictures& locale) {
+    row.enabled = runState.enabled;
+    row.texts[kColumnNextRun] = FormatRunTime(runState.nextRun, locale);
+    row.texts[kColumnLastRun] = FormatRunTime(runState.lastRun, locale);
+    row.texts[kColumnResult] = runState.status == kTaskRunning ? std::u16string(u"running") : runState.resultText;
+    for (const int column : {kColumnNextRun, kColumnLastRun, kColumnResult}) {
+        if (row.texts[column].empty())
+            row.texts[column].assign(1, u' ');
+    }
+    return row;
+}
+
+TaskRow UnpackRowData(const std::u16string& data, bool enabled) {
+    TaskRow row;
+    row.name = RowDataText(data, 0);
+    row.enabled = enabled;
+    for (int column = 0; column < kTaskColumnCount; ++column)
+        row.texts[column] = RowDataText(data, column + 1);
     return row;
 }
 

@@ -50,8 +50,14 @@ struct TaskRow {
 TaskRow MakeTaskRow(const std::u16string& bareName, const WorkItemInfo& info, const CTaskParams* record,
                     const std::u16string& actionName, const LocalePictures& locale);
 
+// A shown row after a refresh: only what a run changes (next and last run, the result, enabled)
+// comes from `runState`; the texts only an edit changes stay as they are.
+TaskRow WithRunState(TaskRow row, const WorkItemInfo& runState, const LocalePictures& locale);
+
 // The row's data as kept with the list item: eight texts, each ended by a NUL.
 std::u16string PackRowData(const TaskRow& row);
+// The row whose data that is; `enabled` is not in the data.
+TaskRow UnpackRowData(const std::u16string& data, bool enabled);
 // Text `index` (0 the bare name, 1 to 7 the columns) of packed row data; empty when missing.
 std::u16string RowDataText(const std::u16string& data, int index);
 

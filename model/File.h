@@ -70,6 +70,14 @@ std::u16string OwnAccountSid();
 // The whole content of a file; nothing when it cannot be opened or read to its end.
 std::optional<std::string> ReadWholeFile(const std::u16string& path);
 bool FileExists(const std::u16string& path);
+// When a file was last written and how long it is: a file whose stamp is the same was not
+// rewritten in between. None for a file that is not there.
+struct FileStamp {
+    std::int64_t written = 0;
+    std::uint64_t size = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+std::optional<FileStamp> StampOf(const std::u16string& path);
 
 // How an attempt to put one file in the place of another ended.
 enum class ReplaceOutcome {

@@ -222,8 +222,12 @@ void CListBase::SetRow(int index, const std::vector<std::wstring>& cells, int im
     RowRecord* record = Record(index);
     if (!record)
         return;
-    record->cells = cells;
-    record->cells.resize(layout_.columns.size());
+    std::vector<std::wstring> shown = cells;
+    shown.resize(layout_.columns.size());
+    // A row that would look and sort the same is left alone: no redraw for it.
+    if (record->cells == shown && record->image == image && record->data == data)
+        return;
+    record->cells = std::move(shown);
     record->image = image;
     record->data = std::move(data);
     LVITEMW item{};

@@ -41,6 +41,7 @@ public:
     void ShowColumn(int column, bool show);
 
     int InsertRow(int index, const std::vector<std::wstring>& cells, int image, std::u16string data);
+    // Replaces a row; one whose cells, image and data are the same is not touched.
     void SetRow(int index, const std::vector<std::wstring>& cells, int image, std::u16string data);
     void DeleteRow(int index);
     void DeleteAllRows();

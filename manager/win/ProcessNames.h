@@ -6,9 +6,8 @@
 
 namespace velmora {
 
-// Every running process's program name: its first module's base name, or, where that cannot be
-// read (a process of another account, such as the system's), the name in the process snapshot;
-// "<unknown>" when neither can be had.
+// Every running process's program file name, as the system's process snapshot gives it; none
+// when no snapshot can be taken.
 std::vector<std::u16string> RunningProcessNames();
 
 }  // namespace velmora

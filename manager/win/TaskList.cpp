@@ -105,6 +105,8 @@ CTaskList::CTaskList(TaskKind kind, ManagerContext& context)
     });
 }
 
+CTaskList::~CTaskList() = default;
+
 UINT CTaskList::BarMessage() {
     static const UINT message = ::RegisterWindowMessageW(L"UINT WM_LOCALBAR_SELECTED");
     return message;
@@ -164,7 +166,11 @@ void CTaskList::Fill(const std::u16string& nameToSelect) {
     scheduler.KeepSchedulerOpen();
     const std::u16string prefix = kind_ == TaskKind::kLocal ? kLocalPrefix : kRemotePrefix;
     const std::vector<ListedTask> tasks = ListTasks(scheduler, context_.taskFolder, prefix);
+    readStamps_.clear();
     for (const ListedTask& task : tasks) {
+        // Taken just after the read: only a write within those moments would go unseen until the
+        // file's next change.
+        readStamps_[task.name] = StampsOf(task.name);
         const CTaskParams* record = task.fileReadable ? &task.record : nullptr;
         const TaskRow row = MakeTaskRow(task.name, task.info, record, TaskText(record, task.foreign), locale_);
         const int index = list_.RowCount();
@@ -195,7 +201,13 @@ std::u16string CTaskList::TaskText(const CTaskParams* record, bool foreign) cons
     return FromWide(LoadText(record ? ActionNameStringId(record->action) : IDS_ROW_FILE_UNREADABLE));
 }
 
+CTaskList::PairStamps CTaskList::StampsOf(const std::u16string& name) const {
+    return {StampOf(JoinPath(context_.taskFolder, name + u".job")), StampOf(TaskFilePath(context_.taskFolder, name))};
+}
+
 bool CTaskList::UpdateRow(CScheduledTask& scheduler, const std::u16string& name, int index, bool insert) {
+    // Taken before the read: a write after it shows at the next refresh.
+    readStamps_[name] = StampsOf(name);
     WorkItemInfo info;
     const HResult read = scheduler.LoadInfo(name + u".job", info);
     if (read == kFileNotFound || read == kPathNotFound) {
@@ -217,12 +229,36 @@ bool CTaskList::UpdateRow(CScheduledTask& scheduler, const std::u16string& name,
 void CTaskList::UpdateAllRows() {
     if (!filled_)
         return;
-    CScheduledTask scheduler;
-    scheduler.KeepSchedulerOpen();
+    // Kept open from one refresh to the next: opening the scheduler costs more than many rows.
+    if (!refreshScheduler_) {
+        refreshScheduler_ = std::make_unique<CScheduledTask>();
+        refreshScheduler_->KeepSchedulerOpen();
+    }
+    // A row whose work item and task file were not rewritten since they were read reads only what
+    // the clock and a run change (next and last run, the result); any other is read whole. A row
+    // that looks the same is not redrawn.
     for (int index = 0; index < list_.RowCount();) {
         const std::u16string* data = list_.RowData(index);
-        if (!data || UpdateRow(scheduler, RowDataText(*data, 0), index, false))
+        if (!data) {
             ++index;
+            continue;
+        }
+        const std::u16string name = RowDataText(*data, 0);
+        const auto known = readStamps_.find(name);
+        if (known == readStamps_.end() || !known->second.workItem || known->second != StampsOf(name)) {
+            if (UpdateRow(*refreshScheduler_, name, index, false))
+                ++index;
+            continue;
+        }
+        WorkItemInfo runState;
+        const HResult read = refreshScheduler_->LoadRunState(name + u".job", runState);
+        if (read == kFileNotFound || read == kPathNotFound) {
+            list_.DeleteRow(index);
+            continue;
+        }
+        ShowRow(WithRunState(UnpackRowData(*data, list_.RowImage(index) == kImageEnabled), runState, locale_), index,
+                false);
+        ++index;
     }
 }
 

@@ -1,6 +1,8 @@
 // The page that lists the tasks of one kind and carries every command on them.
 #pragma once
 
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -9,6 +11,7 @@
 #include "controls/win/ToolBar.h"
 #include "manager/TaskListLogic.h"
 #include "manager/win/ManagerContext.h"
+#include "model/File.h"
 #include "platform/win/Unique.h"
 
 namespace velmora {
@@ -20,6 +23,7 @@ public:
     // The tool bar's press message, "UINT WM_LOCALBAR_SELECTED".
     static UINT BarMessage();
     CTaskList(TaskKind kind, ManagerContext& context);
+    ~CTaskList() override;
 
     HPROPSHEETPAGE Create();
     TaskKind kind() const { return kind_; }
@@ -70,6 +74,15 @@ private:
     UniqueImageList images_;
     LocalePictures locale_;
     bool filled_ = false;
+    std::unique_ptr<CScheduledTask> refreshScheduler_;
+    // The stamps of each row's work item and task file when the row was last read whole.
+    struct PairStamps {
+        std::optional<FileStamp> workItem;
+        std::optional<FileStamp> taskFile;
+        bool operator==(const PairStamps&) const = default;
+    };
+    PairStamps StampsOf(const std::u16string& name) const;
+    std::map<std::u16string, PairStamps> readStamps_;
 };
 
 }  // namespace velmora

@@ -107,6 +107,14 @@ bool FileExists(const std::u16string& path) {
     return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::optional<FileStamp> StampOf(const std::u16string& path) {
+    struct stat st {};
+    if (::stat(NativePath(path).c_str(), &st) != 0)
+        return std::nullopt;
+    return FileStamp{static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                     static_cast<std::uint64_t>(st.st_size)};
+}
+
 // A rename either happens whole or not at all.
 ReplaceOutcome ReplaceFileWith(const std::u16string& source, const std::u16string& target) {
     return MoveFileOver(source, target) ? ReplaceOutcome::kReplaced : ReplaceOutcome::kUnchanged;

@@ -140,6 +140,15 @@ bool FileExists(const std::u16string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::optional<FileStamp> StampOf(const std::u16string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(W(path), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    return FileStamp{static_cast<std::int64_t>((std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                               data.ftLastWriteTime.dwLowDateTime),
+                     (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow};
+}
+
 // ReplaceFileW also succeeds while a reader holds the old file open with delete sharing, where a
 // plain rename over it is refused; it needs an existing target, so a new file is moved into place
 // by the caller. Two of its failures leave the old file away from its name while the new text is

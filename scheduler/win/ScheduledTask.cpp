@@ -143,6 +143,32 @@ HResult CScheduledTask::EnumTasks(const std::u16string& prefix, std::vector<std:
     return S_OK;
 }
 
+void CScheduledTask::ReadRunState(ITask* task, WorkItemInfo& info) const {
+    info.lastRun = {};
+    info.nextRun = {};
+    SYSTEMTIME time{};
+    if (task->GetMostRecentRunTime(&time) == S_OK)
+        info.lastRun = TimeOf(time);
+    if (task->GetNextRunTime(&time) == S_OK)
+        info.nextRun = TimeOf(time);
+    DWORD exitCode = 0;
+    task->GetExitCode(&exitCode);
+    info.resultText = ResultText(exitCode, executorCopy_);
+    HRESULT status = 0;
+    info.status = SUCCEEDED(task->GetStatus(&status)) ? status : 0;
+    DWORD flags = 0;
+    task->GetFlags(&flags);
+    info.enabled = (flags & TASK_FLAG_DISABLED) == 0;
+}
+
+HResult CScheduledTask::LoadRunState(const std::u16string& name, WorkItemInfo& info) {
+    OpenWorkItem item(*this, name);
+    if (FAILED(item.result))
+        return item.result;
+    ReadRunState(item.task.get(), info);
+    return S_OK;
+}
+
 HResult CScheduledTask::LoadInfo(const std::u16string& name, WorkItemInfo& info) {
     info_ = WorkItemInfo();
     info = info_;
@@ -158,14 +184,7 @@ HResult CScheduledTask::LoadInfo(const std::u16string& name, WorkItemInfo& info)
     };
     info_.parameters = text(&ITask::GetParameters);
     info_.comment = text(&IScheduledWorkItem::GetComment);
-    SYSTEMTIME time{};
-    if (task->GetMostRecentRunTime(&time) == S_OK)
-        info_.lastRun = TimeOf(time);
-    if (task->GetNextRunTime(&time) == S_OK)
-        info_.nextRun = TimeOf(time);
-    DWORD exitCode = 0;
-    task->GetExitCode(&exitCode);
-    info_.resultText = ResultText(exitCode, executorCopy_);
+    ReadRunState(task, info_);
     HRESULT accountRead;
     info_.account = AccountOf(task, accountRead);
     info_.accountRead = accountRead;
@@ -173,12 +192,6 @@ HResult CScheduledTask::LoadInfo(const std::u16string& name, WorkItemInfo& info)
         info_.account = u"SYSTEM";
     info_.application = text(&ITask::GetApplicationName);
     info_.creator = text(&IScheduledWorkItem::GetCreator);
-    HRESULT status = 0;
-    if (SUCCEEDED(task->GetStatus(&status)))
-        info_.status = status;
-    DWORD flags = 0;
-    task->GetFlags(&flags);
-    info_.enabled = (flags & TASK_FLAG_DISABLED) == 0;
     WORD triggers = 0;
     task->GetTriggerCount(&triggers);
     // The text of the last trigger remains.

@@ -32,6 +32,9 @@ public:
     HResult RepairTask(const std::u16string& name, const std::u16string& parameters) override;
     std::u16string CurrentUser() override;
     std::u16string SystemFolder() override;
+    // Only what a run changes (last and next run, status, result, enabled) into `info`; its other
+    // fields stay. For a refresh of rows whose other texts only an edit changes.
+    HResult LoadRunState(const std::u16string& name, WorkItemInfo& info);
     HResult RunOrTerminate(const std::u16string& name);
     HResult SetEnabled(const std::u16string& name, bool enable);
 
@@ -44,6 +47,7 @@ public:
 
 private:
     friend struct SchedulerAccess;
+    void ReadRunState(ITask* task, WorkItemInfo& info) const;
 
     bool executorCopy_;
     WorkItemInfo info_;

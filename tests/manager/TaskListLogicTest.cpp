@@ -111,6 +111,44 @@ TEST(TaskRows, TextsWithBlanksForEmptyValuesAndRunningWhileItRuns) {
     EXPECT_EQ(RowDataText(data, 8), u"");
 }
 
+// A refresh reads only what a run changes: the row it makes from the shown row is the row a full
+// read would make, whatever ran, ended or was disabled meanwhile.
+TEST(TaskRows, ARefreshFromTheShownRowEqualsAFullRead) {
+    const LocalePictures locale = EnglishPictures(u"HH:mm", u"d.M.yyyy");
+    WorkItemInfo before;
+    before.enabled = true;
+    before.account = u"LAB\\ADMIN";
+    before.scheduleText = u"At 22:00 every day";
+    before.nextRun = {2026, 12, 2, 8, 22, 0};
+    before.resultText = u"0x0";
+    CTaskParams record;
+    record.comment = u"night";
+    const TaskRow shown = MakeTaskRow(u"quenep-0ab", before, &record, u"Shutdown", locale);
+
+    WorkItemInfo running = before, ended = before, disabled = before, emptied = before;
+    running.status = kTaskRunning;
+    running.lastRun = {2026, 12, 2, 8, 22, 0};
+    ended.lastRun = running.lastRun;
+    ended.nextRun = {2026, 12, 3, 9, 22, 0};
+    ended.resultText = u"0x5";
+    disabled.enabled = false;
+    disabled.nextRun = {};
+    emptied.resultText.clear();
+    for (const WorkItemInfo& after : {before, running, ended, disabled, emptied}) {
+        WorkItemInfo runState;  // only the run's fields are read
+        runState.enabled = after.enabled;
+        runState.status = after.status;
+        runState.lastRun = after.lastRun;
+        runState.nextRun = after.nextRun;
+        runState.resultText = after.resultText;
+        const TaskRow refreshed = WithRunState(UnpackRowData(PackRowData(shown), shown.enabled), runState, locale);
+        const TaskRow full = MakeTaskRow(u"quenep-0ab", after, &record, u"Shutdown", locale);
+        EXPECT_EQ(full.texts, refreshed.texts);
+        EXPECT_EQ(full.enabled, refreshed.enabled);
+        EXPECT_EQ(PackRowData(full), PackRowData(refreshed));
+    }
+}
+
 TEST(TaskRows, ActionNames) {
     const std::pair<int, int> names[] = {{0, IDS_ACT_SHUTDOWN}, {2, IDS_ACT_STANDBY},    {3, IDS_ACT_REBOOT},
                                          {7, IDS_ACT_PING},     {8, IDS_ACT_MONITOR_ON}, {9, IDS_ACT_POPUP},
