@@ -60,7 +60,8 @@ bool DeleteFileAt(const std::u16string& path);
 
 // Whether a program that runs tasks with high rights may trust a file: its owner is the system, the
 // administrators, or the program's own account. Anyone else could have planted it.
-enum class FileOwner { kTrusted, kForeign, kUnknown };  // kUnknown: no such file, or unreadable
+// A file that is there but whose owner cannot be read (its maker may deny us that) is foreign.
+enum class FileOwner { kTrusted, kForeign, kMissing };
 FileOwner CheckFileOwner(const std::u16string& path);
 // The decision over security identifiers in their text form ("S-1-5-18").
 bool IsTrustedOwner(std::u16string_view owner, std::u16string_view self);

@@ -139,7 +139,7 @@ File File::CreateNewProtected(const std::u16string& path) {
 FileOwner CheckFileOwner(const std::u16string& path) {
     struct stat info {};
     if (::stat(NativePath(path).c_str(), &info) != 0)
-        return FileOwner::kUnknown;
+        return errno == ENOENT || errno == ENOTDIR ? FileOwner::kMissing : FileOwner::kForeign;
     const std::u16string owner = info.st_uid == 0 ? u"S-1-5-18" : u"uid-" + Utf8ToUtf16(std::to_string(info.st_uid));
     return IsTrustedOwner(owner, OwnAccountSid()) ? FileOwner::kTrusted : FileOwner::kForeign;
 }

@@ -208,13 +208,16 @@ File File::CreateNewProtected(const std::u16string& path) {
 FileOwner CheckFileOwner(const std::u16string& path) {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetNamedSecurityInfoW(W(path), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                                &descriptor) != ERROR_SUCCESS)
-        return FileOwner::kUnknown;
+    const DWORD status = ::GetNamedSecurityInfoW(W(path), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                                                 nullptr, nullptr, &descriptor);
+    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND)
+        return FileOwner::kMissing;
+    if (status != ERROR_SUCCESS)
+        return FileOwner::kForeign;
     const UniqueLocal descriptorOwner(descriptor);
     const std::u16string ownerSid = SidText(owner);
     if (ownerSid.empty())
-        return FileOwner::kUnknown;
+        return FileOwner::kForeign;
     return IsTrustedOwner(ownerSid, OwnAccountSid()) ? FileOwner::kTrusted : FileOwner::kForeign;
 }
 

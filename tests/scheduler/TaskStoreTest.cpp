@@ -2,6 +2,7 @@
 // in which a pair is created, changed and deleted.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -291,7 +292,12 @@ TEST(FileOwners, OwnFilesAreTrustedAndTheRuleKnowsItsAccounts) {
     TempDir dir;
     test::WriteBytes(dir.Path() / "own.dat", "x");
     EXPECT_EQ(FileOwner::kTrusted, CheckFileOwner(dir.File("own.dat")));
-    EXPECT_EQ(FileOwner::kUnknown, CheckFileOwner(dir.File("missing.dat")));
+    EXPECT_EQ(FileOwner::kMissing, CheckFileOwner(dir.File("missing.dat")));
+#ifndef _WIN32
+    // Something is there, but its owner cannot be read: not trusted.
+    std::filesystem::create_symlink("loop.dat", dir.Path() / "loop.dat");
+    EXPECT_EQ(FileOwner::kForeign, CheckFileOwner(dir.File("loop.dat")));
+#endif
     const std::u16string self = u"S-1-5-21-1-2-3-1001";
     const std::pair<std::u16string, bool> owners[] = {
         {u"S-1-5-18", true},      {u"S-1-5-32-544", true}, {self, true}, {u"S-1-5-21-1-2-3-1002", false},
