@@ -21,6 +21,7 @@
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
 #include "tests/packaging/win/InstallChecks.h"
+#include "tests/support/win/WorkItems.h"
 
 namespace velmora {
 namespace {
@@ -314,6 +315,27 @@ TEST_F(Installer, AnUninstallThatCannotRemoveATaskEndsWithExitCode2AndLeavesEver
     // With the work item free again, the uninstall goes through.
     ASSERT_TRUE(UninstallSilently());
     EXPECT_TRUE(LocalTasks().empty());
+}
+
+// Another program's work item whose name shares the prefix is not Velmora's: "quenex -r" leaves it,
+// and it neither keeps Velmora installed nor goes with it.
+TEST_F(Installer, AnotherProgramsWorkItemWithThePrefixNeitherStopsTheUninstallNorGoesWithIt) {
+    ASSERT_EQ(Install(L""), 0u);
+    ASSERT_FALSE(MakePopupTask().empty());
+    const std::u16string foreign = u"quenep-0f0e1d2c3b4a";
+    test::AddForeignWorkItem(foreign, L"C:\\windows\\system32\\cmd.exe");
+    const std::wstring dir = kInstallDir;
+
+    EXPECT_EQ(RunCommandLine(L"\"" + dir + L"\\uninstall.exe\" /S _?=" + dir), 0u);
+
+    EXPECT_EQ(LocalTasks(), std::vector<std::u16string>{foreign + u".job"});
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_FALSE(Exists(SystemFolder() + L"\\quenex.exe"));
+    // Run in place, the uninstaller leaves itself and its folder.
+    ::DeleteFileW((dir + L"\\uninstall.exe").c_str());
+    ::RemoveDirectoryW(dir.c_str());
+    ComInit com;
+    EXPECT_HRESULT_SUCCEEDED(CScheduledTask().DeleteTask(foreign + u".job"));
 }
 
 // A folder's owner, whether its access list is protected from its parent's, and the rights that

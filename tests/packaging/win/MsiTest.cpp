@@ -18,6 +18,7 @@
 #include "model/File.h"
 #include "platform/win/Unique.h"
 #include "tests/packaging/win/InstallChecks.h"
+#include "tests/support/win/WorkItems.h"
 
 namespace velmora {
 namespace {
@@ -243,6 +244,22 @@ TEST_F(Msi, SilentUninstallRemovesTheTasksAndEveryFile) {
     ExpectNothingInstalled(kDefaultDir);
     // With the executor gone, the bare command line finds nothing.
     EXPECT_FALSE(RunCommandLine(L"quenex -r"));
+}
+
+// Another program's work item whose name shares the prefix is not Velmora's: "quenex -r" leaves it,
+// and it neither keeps Velmora installed nor goes with it.
+TEST_F(Msi, AnotherProgramsWorkItemWithThePrefixNeitherStopsTheUninstallNorGoesWithIt) {
+    ASSERT_EQ(InstallSilently(Package()), 0u);
+    ASSERT_FALSE(test::MakePopupTask().empty());
+    const std::u16string foreign = u"quenep-0f0e1d2c3b4a";
+    test::AddForeignWorkItem(foreign, L"C:\\windows\\system32\\cmd.exe");
+
+    ASSERT_EQ(UninstallSilently(Package()), 0u);
+
+    EXPECT_EQ(test::LocalTasks(), std::vector<std::u16string>{foreign + u".job"});
+    ExpectNothingInstalled(kDefaultDir);
+    ComInit com;
+    EXPECT_HRESULT_SUCCEEDED(CScheduledTask().DeleteTask(foreign + u".job"));
 }
 
 // Windows ends a failed deferred custom action with 1603 and rolls the uninstall back; Wine's
