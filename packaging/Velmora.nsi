@@ -8,7 +8,8 @@
 ;   makensis ... -DFOLDER_GUARD=velmora-folder.exe -DTASKS_HELPER=velmora-tasks.exe ...
 ; Exit codes: 0 done, 1 cancelled by the user, 2 stopped with nothing changed: a program file stayed
 ; in use or could not be written, the install folder was refused (others could change it), or
-; (uninstaller) a Velmora task could not be removed.
+; (uninstaller) a Velmora task could not be removed; 3 refused with nothing changed: Velmora's
+; Windows Installer package is installed.
 
 Unicode true
 Target amd64-unicode
@@ -28,6 +29,8 @@ ReserveFile "${FOLDER_GUARD}"
 !define PRODUCT "Velmora"
 !define PUBLISHER "The Velmora developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora"
+; Where Velmora is and which version, for either installer to see the other (packaging/Velmora.wxs).
+!define VELMORA_KEY "Software\Velmora"
 !define WAIT_DEFAULT 60
 
 Name "${PRODUCT} ${VERSION}"
@@ -352,6 +355,17 @@ Function .onInit
     SetRegView 64
     SetShellVarContext all
     Call ReadWaitOption
+    ; Velmora's Windows Installer package registers where it put Velmora in ${VELMORA_KEY}; so does
+    ; this installer, with its own uninstall entry beside it. The two never share a computer: each
+    ; would take the other's files and tasks away on uninstall.
+    ReadRegStr $0 HKLM "${VELMORA_KEY}" "InstallDir"
+    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "UninstallString"
+    ${If} $0 != ""
+    ${AndIf} $1 == ""
+        MessageBox MB_OK|MB_ICONSTOP "Velmora is installed on this computer from its Windows Installer package, in $0.$\r$\n$\r$\nUpdate it with a later version of the package, or remove $\"Velmora$\" in the list of installed programs first and then run this setup program. Removing it removes every Velmora task: export the tasks you want to keep to INI files before." /SD IDOK
+        SetErrorLevel 3
+        Quit
+    ${EndIf}
     InitPluginsDir
     File "/oname=$PLUGINSDIR\velmora-folder.exe" "${FOLDER_GUARD}"
 FunctionEnd
@@ -433,6 +447,8 @@ Section "Velmora" SecMain
     ${GetSize} $SYSDIR "/M=quenex.exe /S=0K /G=0" $3 $1 $2
     IntOp $0 $0 + $3
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+    WriteRegStr HKLM "${VELMORA_KEY}" "InstallDir" "$INSTDIR\"
+    WriteRegStr HKLM "${VELMORA_KEY}" "Version" "${VERSION}"
 SectionEnd
 
 Function un.onInit
@@ -485,5 +501,6 @@ Section "Uninstall"
     StrCpy $0 "$INSTDIR\uninstall.exe"
     Call un.DeleteWithLeftovers
     RMDir $INSTDIR
+    DeleteRegKey HKLM "${VELMORA_KEY}"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

@@ -3,7 +3,8 @@
 // the system folder's copy, the Start menu's entry and the uninstall entry in place, and the bare
 // command line with which the Task Scheduler starts the executor finds it; an older version is
 // upgraded in place and its task kept; a silent uninstall removes the tasks and every file, and
-// stays installed when a task cannot be removed.
+// stays installed when a task cannot be removed; the package and the setup program refuse to
+// install beside each other.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -295,6 +296,43 @@ TEST_F(Msi, AnUninstallThatCannotRemoveATaskFailsAndLeavesTheProgramsInPlace) {
     ASSERT_EQ(UninstallSilently(Package()), 0u);
     EXPECT_TRUE(test::LocalTasks().empty());
     ExpectNothingInstalled(kDefaultDir);
+}
+
+// The setup program's uninstaller, run in place so that its exit code is the run's; it leaves
+// itself and its folder, which go afterwards.
+std::optional<DWORD> UninstallSetupProgram(const std::wstring& dir) {
+    const std::optional<DWORD> code = RunCommandLine(L"\"" + dir + L"\\uninstall.exe\" /S _?=" + dir);
+    ::DeleteFileW((dir + L"\\uninstall.exe").c_str());
+    ::RemoveDirectoryW(dir.c_str());
+    return code;
+}
+
+// The setup program and the package never share a computer: each refuses to install beside the
+// other, says why (silently: only its exit code) and changes nothing.
+TEST_F(Msi, TheSetupProgramAndThePackageRefuseToInstallBesideEachOther) {
+    const std::wstring setupDir = L"C:\\Tools\\Velmora Setup";
+    const std::wstring setupEntry = std::wstring(test::kUninstallRoot) + L"\\Velmora";
+    const std::wstring setup = L"\"" + test::Env("VELMORA_SETUP") + L"\" /S /D=" + setupDir;
+
+    // The package where the setup program's Velmora is: its launch condition ends it.
+    ASSERT_EQ(RunCommandLine(setup), 0u);
+    EXPECT_EQ(InstallSilently(Package()), static_cast<DWORD>(ERROR_INSTALL_FAILURE));
+    EXPECT_EQ(UninstallEntries(L"Velmora"), std::vector<std::wstring>{setupEntry});
+    EXPECT_FALSE(Exists(kDefaultDir));
+    EXPECT_EQ(RegText(kVelmoraKey, L"InstallDir"), setupDir + L"\\");
+    EXPECT_TRUE(Exists(setupDir + L"\\quenex.exe"));
+    ASSERT_EQ(UninstallSetupProgram(setupDir), 0u);
+    EXPECT_FALSE(KeyExists(kVelmoraKey)) << "the setup program's uninstaller leaves its registration";
+
+    // The setup program where the package's Velmora is: exit code 3.
+    ASSERT_EQ(InstallSilently(Package()), 0u);
+    EXPECT_EQ(RunCommandLine(setup), 3u);
+    EXPECT_FALSE(KeyExists(setupEntry));
+    EXPECT_FALSE(Exists(setupDir));
+    EXPECT_EQ(RegText(kVelmoraKey, L"InstallDir"), std::wstring(kDefaultDir) + L"\\");
+    EXPECT_EQ(RegText(kVelmoraKey, L"Version"), L"3.3.1");
+    for (const std::wstring& file : ProgramFiles(kDefaultDir))
+        EXPECT_TRUE(Exists(file)) << std::string(file.begin(), file.end());
 }
 
 }  // namespace
