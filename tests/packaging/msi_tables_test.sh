@@ -37,6 +37,7 @@ Manufacturer|The Velmora developers|The Velmora developers
 UpgradeCode|$upgrade|$upgrade
 ALLUSERS|1|1
 ARPNOMODIFY|1|1
+ARPNOREPAIR|1|1
 ARPPRODUCTICON|Velmora.ico|Velmora.ico
 REINSTALLMODE|amus|amus
 EOF

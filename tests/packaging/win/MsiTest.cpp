@@ -123,6 +123,7 @@ TEST_F(Msi, SilentInstallPutsEverythingInPlaceAndTheBareCommandLineFindsTheExecu
         EXPECT_EQ(RegText(entries[0], L"DisplayVersion"), L"3.3.1");
         EXPECT_EQ(RegText(entries[0], L"Publisher"), L"The Velmora developers");
         EXPECT_EQ(RegNumber(entries[0], L"NoModify"), 1u);
+        EXPECT_EQ(RegNumber(entries[0], L"NoRepair"), 1u);
         EXPECT_EQ(RegText(kVelmoraKey, L"InstallDir"), c.dir + L"\\");
         EXPECT_EQ(RegText(kVelmoraKey, L"Version"), L"3.3.1");
 
