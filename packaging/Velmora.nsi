@@ -362,6 +362,11 @@ Function .onInit
     ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "UninstallString"
     ${If} $0 != ""
     ${AndIf} $1 == ""
+        ; The package writes the folder with a closing backslash.
+        StrCpy $2 $0 1 -1
+        ${If} $2 == "\"
+            StrCpy $0 $0 -1
+        ${EndIf}
         MessageBox MB_OK|MB_ICONSTOP "Velmora is installed on this computer from its Windows Installer package, in $0.$\r$\n$\r$\nUpdate it with a later version of the package, or remove $\"Velmora$\" in the list of installed programs first and then run this setup program. Removing it removes every Velmora task: export the tasks you want to keep to INI files before." /SD IDOK
         SetErrorLevel 3
         Quit
