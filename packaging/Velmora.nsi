@@ -5,10 +5,11 @@
 ;
 ; Command line: /S (silent), /D=folder (last, unquoted), /WAIT=seconds (how long a silent install or
 ; uninstall waits for a running executor or manager before it gives up; 60 unless given).
-;   makensis ... -DFOLDER_GUARD=velmora-folder.exe ...
+;   makensis ... -DFOLDER_GUARD=velmora-folder.exe -DTASKS_HELPER=velmora-tasks.exe ...
 ; Exit codes: 0 done, 1 cancelled by the user, 2 stopped with nothing changed: a program file stayed
 ; in use or could not be written, the install folder was refused (others could change it), or
-; (uninstaller) a Velmora task could not be removed.
+; (uninstaller) a Velmora task could not be removed; 3 refused with nothing changed: Velmora's
+; Windows Installer package is installed.
 
 Unicode true
 Target amd64-unicode
@@ -28,6 +29,8 @@ ReserveFile "${FOLDER_GUARD}"
 !define PRODUCT "Velmora"
 !define PUBLISHER "The Velmora developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Velmora"
+; Where Velmora is and which version, for either installer to see the other (packaging/Velmora.wxs).
+!define VELMORA_KEY "Software\Velmora"
 !define WAIT_DEFAULT 60
 
 Name "${PRODUCT} ${VERSION}"
@@ -352,6 +355,22 @@ Function .onInit
     SetRegView 64
     SetShellVarContext all
     Call ReadWaitOption
+    ; Velmora's Windows Installer package registers where it put Velmora in ${VELMORA_KEY}; so does
+    ; this installer, with its own uninstall entry beside it. The two never share a computer: each
+    ; would take the other's files and tasks away on uninstall.
+    ReadRegStr $0 HKLM "${VELMORA_KEY}" "InstallDir"
+    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "UninstallString"
+    ${If} $0 != ""
+    ${AndIf} $1 == ""
+        ; The package writes the folder with a closing backslash.
+        StrCpy $2 $0 1 -1
+        ${If} $2 == "\"
+            StrCpy $0 $0 -1
+        ${EndIf}
+        MessageBox MB_OK|MB_ICONSTOP "Velmora is installed on this computer from its Windows Installer package, in $0.$\r$\n$\r$\nUpdate it with a later version of the package, or remove $\"Velmora$\" in the list of installed programs first and then run this setup program. Removing it removes every Velmora task: export the tasks you want to keep to INI files before." /SD IDOK
+        SetErrorLevel 3
+        Quit
+    ${EndIf}
     InitPluginsDir
     File "/oname=$PLUGINSDIR\velmora-folder.exe" "${FOLDER_GUARD}"
 FunctionEnd
@@ -433,12 +452,16 @@ Section "Velmora" SecMain
     ${GetSize} $SYSDIR "/M=quenex.exe /S=0K /G=0" $3 $1 $2
     IntOp $0 $0 + $3
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+    WriteRegStr HKLM "${VELMORA_KEY}" "InstallDir" "$INSTDIR\"
+    WriteRegStr HKLM "${VELMORA_KEY}" "Version" "${VERSION}"
 SectionEnd
 
 Function un.onInit
     SetRegView 64
     SetShellVarContext all
     Call un.ReadWaitOption
+    InitPluginsDir
+    File "/oname=$PLUGINSDIR\velmora-tasks.exe" "${TASKS_HELPER}"
 FunctionEnd
 
 ; Deletes $0 and what a stopped install may have left beside it.
@@ -451,28 +474,31 @@ FunctionEnd
 Section "Uninstall"
     Call un.WaitForFreeFiles
 
-    ; No task can run without the executor: take every Velmora task away first.
+    ; No task can run without the executor: take every Velmora task away first. The tasks' helper
+    ; (packaging/win/TaskGuard.cpp) runs only the system folder's copy, by its full path: the
+    ; uninstaller runs with administrators' rights, and no other copy is known to be the
+    ; administrators' own. Then it looks for a work item of the executor that is still there (the
+    ; Task Scheduler was not running, or refused); another program's work item whose name shares
+    ; the prefix is none of them. Its exit code: 0 none left, 2 one left, 3 one left and no
+    ; executor in the system folder; the first one left is its output.
     DetailPrint "Removing every Velmora task: $SYSDIR\quenex.exe -r"
-    ; Only the system folder's copy, by its full path: the uninstaller runs with administrators'
-    ; rights, and no other copy is known to be the administrators' own. Without it every task stays
-    ; and the check below stops the uninstall.
-    ${If} ${FileExists} "$SYSDIR\quenex.exe"
-        ExecWait '"$SYSDIR\quenex.exe" -r'
-    ${EndIf}
-    ; "quenex -r" ends with 0 whatever it removed; a task it left (the Task Scheduler was not
-    ; running, or refused) keeps the executor and everything else in place.
-    FindFirst $0 $1 "$WINDIR\Tasks\quenep-*.job"
-    FindClose $0
-    ${If} $1 != ""
-        StrCpy $1 $1 -4
-        DetailPrint "The Velmora task $1 could not be removed; Velmora stays installed."
-        ${If} ${FileExists} "$SYSDIR\quenex.exe"
-            MessageBox MB_OK|MB_ICONSTOP "The Velmora task $1 could not be removed, so Velmora stays installed: without the executor that task would fail.$\r$\n$\r$\nThe Task Scheduler must be running to remove its tasks: start the service $\"Task Scheduler$\" and uninstall again." /SD IDOK
+    nsExec::ExecToStack '"$PLUGINSDIR\velmora-tasks.exe" remove'
+    Pop $0
+    Pop $1
+    ${If} $0 != 0
+        ${If} $1 == ""
+            StrCpy $1 "A Velmora task"
         ${Else}
-            MessageBox MB_OK|MB_ICONSTOP "The Velmora task $1 could not be removed, so Velmora stays installed: the executor $SYSDIR\quenex.exe, which removes the tasks, is missing.$\r$\n$\r$\nInstall Velmora again, then uninstall it." /SD IDOK
+            StrCpy $1 "The Velmora task $1"
+        ${EndIf}
+        DetailPrint "$1 could not be removed; Velmora stays installed."
+        ${If} $0 == 3
+            MessageBox MB_OK|MB_ICONSTOP "$1 could not be removed, so Velmora stays installed: the executor $SYSDIR\quenex.exe, which removes the tasks, is missing.$\r$\n$\r$\nInstall Velmora again, then uninstall it." /SD IDOK
+        ${Else}
+            MessageBox MB_OK|MB_ICONSTOP "$1 could not be removed, so Velmora stays installed: without the executor that task would fail.$\r$\n$\r$\nThe Task Scheduler must be running to remove its tasks: start the service $\"Task Scheduler$\" and uninstall again." /SD IDOK
         ${EndIf}
         SetErrorLevel 2
-        Abort "The Velmora task $1 could not be removed; Velmora stays installed."
+        Abort "$1 could not be removed; Velmora stays installed."
     ${EndIf}
 
     Delete "$SMPROGRAMS\Velmora.lnk"
@@ -480,5 +506,6 @@ Section "Uninstall"
     StrCpy $0 "$INSTDIR\uninstall.exe"
     Call un.DeleteWithLeftovers
     RMDir $INSTDIR
+    DeleteRegKey HKLM "${VELMORA_KEY}"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

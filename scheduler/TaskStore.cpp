@@ -93,15 +93,20 @@ void PauseBeforeReadRetry() {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
-void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder) {
+std::vector<std::u16string> ExecutorTasks(SchedulerCalls& scheduler) {
     const std::u16string systemFolder = scheduler.SystemFolder();
     std::vector<std::u16string> names;
     scheduler.EnumTasks(kLocalPrefix, names);
     scheduler.EnumTasks(kRemotePrefix, names);
-    for (const std::u16string& name : names) {
+    std::erase_if(names, [&](const std::u16string& name) {
         WorkItemInfo info;
-        if (scheduler.LoadInfo(name, info) < 0 || !IsExecutorApplication(info.application, systemFolder))
-            continue;
+        return scheduler.LoadInfo(name, info) < 0 || !IsExecutorApplication(info.application, systemFolder);
+    });
+    return names;
+}
+
+void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder) {
+    for (const std::u16string& name : ExecutorTasks(scheduler)) {
         scheduler.DeleteTask(name);
         CTaskParams::Remove(folder, TaskNameOf(name));
     }

@@ -59,6 +59,10 @@ struct ListingSteps {
 std::vector<ListedTask> ListTasks(SchedulerCalls& scheduler, const std::u16string& folder, const std::u16string& prefix,
                                   const ListingSteps& steps = {});
 
+// The names (with ".job") of the executor's work items under either prefix: another program's work
+// item that shares a prefix is none of them.
+std::vector<std::u16string> ExecutorTasks(SchedulerCalls& scheduler);
+
 // Deletes every work item of the executor under either prefix, and its task file; other
 // programs' work items stay.
 void RemoveAllTasks(SchedulerCalls& scheduler, const std::u16string& folder);

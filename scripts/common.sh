@@ -4,7 +4,7 @@
 VELMORA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 VELMORA_PACKAGES=(cmake ninja-build g++ clang g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
     libclang-rt-14-dev googletest libbenchmark-dev
-    wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils iproute2 nsis fp-utils-3.2.2)
+    wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils iproute2 nsis fp-utils-3.2.2 msitools wixl)
 
 # Every command the scripts and the build call, with the package that provides it (chmcmd is the
 # alternatives link that fp-utils-3.2.2 sets up to its chmcmd-3.2.2). `require_commands` checks them
@@ -15,7 +15,8 @@ declare -A VELMORA_COMMANDS=(
     [x86_64-w64-mingw32-windres]=binutils-mingw-w64-x86-64
     [wine]=wine [wineserver]=wine [wineboot]=wine
     [Xvfb]=xvfb [xdpyinfo]=x11-utils [xdotool]=xdotool [import]=imagemagick [ip]=iproute2
-    [makensis]=nsis [chmcmd]=fp-utils-3.2.2)
+    [makensis]=nsis [chmcmd]=fp-utils-3.2.2
+    [wixl]=wixl [msiinfo]=msitools [msibuild]=msitools)
 
 say() { printf '==> %s\n' "$*"; }
 

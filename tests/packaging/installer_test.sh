@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Runs the installer's tests in a throwaway copy of the test prefix, so nothing the installer, the
+# Runs an installer's tests in a throwaway copy of the test prefix, so nothing the installer, the
 # uninstaller or "quenex -r" does reaches the shared prefix and its tasks.
-# Usage: installer_test.sh <build folder> <installer_win_tests.exe> <velmora-3.3.1-setup.exe>
+# Usage: installer_test.sh <build folder> <tests.exe> NAME=<file>...
+# Each NAME reaches the tests as an environment variable holding the file's Windows path.
 set -u
 work="$1/installer-prefix.$$"
 tests="$2"
-setup="$3"
+shift 2
 [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX/drive_c" ] || { echo "no test prefix: WINEPREFIX is not set" >&2; exit 1; }
 rm -rf "$work"
 cleanup() {
@@ -22,4 +23,7 @@ tar -C "$WINEPREFIX" --exclude='./drive_c/windows/[Tt]asks/*' --ignore-failed-re
 status=("${PIPESTATUS[@]}")
 [ "${status[0]}" -le 1 ] && [ "${status[1]}" -eq 0 ] || { echo "copying the test prefix failed" >&2; exit 1; }
 export WINEPREFIX="$work"
-VELMORA_SETUP="Z:$(sed 's#/#\\#g' <<<"$setup")" WINEDEBUG=-all wine "$tests" "${@:4}"
+for file in "$@"; do
+    export "${file%%=*}=Z:$(sed 's#/#\\#g' <<<"${file#*=}")"
+done
+WINEDEBUG=-all wine "$tests"

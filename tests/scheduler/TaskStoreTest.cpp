@@ -323,6 +323,26 @@ TEST_F(TaskStore, RemoveAllTakesOnlyTheExecutorsWorkItemsAndTheirFiles) {
     EXPECT_EQ(2u, scheduler.items.size());
 }
 
+TEST_F(TaskStore, ExecutorTasksAreTheExecutorsWorkItemsUnderEitherPrefixAlone) {
+    scheduler.Add(u"quenep-0a");                            // the system folder's executor
+    scheduler.Add(u"quenep-1b", u"quenex");                 // a task of an earlier version
+    scheduler.Add(u"quenep-0c", u"C:\\Tools\\other.exe");   // another program's item with our prefix
+    scheduler.Add(u"quenep-1d", u"C:\\Tools\\quenex.exe");  // a program of that name elsewhere
+    scheduler.Add(u"other", u"quenex");                     // no prefix of ours
+    EXPECT_EQ((std::vector<std::u16string>{u"quenep-0a.job", u"quenep-1b.job"}), ExecutorTasks(scheduler));
+    EXPECT_TRUE(scheduler.calls.empty()) << "counting deletes nothing";
+
+    // What "quenex -r" leaves is what the uninstallers count: another program's item is never a
+    // reason to stay installed, and stays itself.
+    RemoveAllTasks(scheduler, dir.Folder());
+    EXPECT_TRUE(ExecutorTasks(scheduler).empty());
+    EXPECT_EQ(3u, scheduler.items.size());
+    scheduler.deleteFails = true;
+    scheduler.Add(u"quenep-0e");
+    RemoveAllTasks(scheduler, dir.Folder());
+    EXPECT_EQ(std::vector<std::u16string>{u"quenep-0e.job"}, ExecutorTasks(scheduler));
+}
+
 TEST_F(TaskStore, NewPairStoresTheWorkItemFirstAndTheFileWhenItWasStored) {
     CTaskParams record;
     record.comment = u"new";

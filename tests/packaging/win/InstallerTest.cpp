@@ -17,86 +17,36 @@
 #include <vector>
 
 #include "model/File.h"
-#include "model/win/TaskFolder.h"
-#include "platform/win/Com.h"
 #include "platform/win/SidText.h"
 #include "platform/win/Unique.h"
 #include "platform/win/WideText.h"
-#include "scheduler/win/ScheduledTask.h"
-#include "tests/support/win/TaskPairs.h"
+#include "tests/packaging/win/InstallChecks.h"
+#include "tests/support/win/WorkItems.h"
 
 namespace velmora {
 namespace {
+
+using test::Exists;
+using test::KeyExists;
+using test::LocalTasks;
+using test::MakePopupTask;
+using test::RegNumber;
+using test::RegText;
+using test::RunCommandLine;
+using test::SystemFolder;
+using test::TaskFile;
 
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Velmora";
 constexpr wchar_t kEnvironmentKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 // A chosen folder with a blank in its name: /D= takes the rest of the command line unquoted.
 constexpr wchar_t kInstallDir[] = L"C:\\Tools\\Velmora Test";
 
-std::wstring Env(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? std::wstring(value, value + std::char_traits<char>::length(value)) : std::wstring();
-}
-
 std::wstring InstallerPath() {
-    return Env("VELMORA_SETUP");
-}
-
-bool Exists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring SystemFolder() {
-    wchar_t folder[MAX_PATH] = {};
-    ::GetSystemDirectoryW(folder, MAX_PATH);
-    return folder;
+    return test::Env("VELMORA_SETUP");
 }
 
 std::wstring StartMenuEntry() {
-    wchar_t folder[MAX_PATH] = {};
-    ::SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, folder);
-    return std::wstring(folder) + L"\\Velmora.lnk";
-}
-
-std::optional<std::wstring> RegText(const wchar_t* key, const wchar_t* name) {
-    wchar_t value[2048] = {};
-    DWORD size = sizeof value;
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key, name,
-                       RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND | RRF_SUBKEY_WOW6464KEY, nullptr, value,
-                       &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::wstring(value);
-}
-
-std::optional<DWORD> RegNumber(const wchar_t* key, const wchar_t* name) {
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    if (::RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD | RRF_SUBKEY_WOW6464KEY, nullptr, &value,
-                       &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return value;
-}
-
-bool KeyExists(const wchar_t* key) {
-    UniqueRegKey handle;
-    return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, key, 0, KEY_READ | KEY_WOW64_64KEY, handle.put()) == ERROR_SUCCESS;
-}
-
-// Starts `commandLine` with no application name, so the system searches for the program as it does
-// for the Task Scheduler, and waits for it; its exit code, or nothing when it could not start.
-std::optional<DWORD> RunCommandLine(std::wstring commandLine, DWORD timeoutMs = 60000) {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process))
-        return std::nullopt;
-    ::CloseHandle(process.hThread);
-    DWORD code = STILL_ACTIVE;
-    if (::WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
-        ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hProcess);
-    return code;
+    return test::ShellFolder(CSIDL_COMMON_PROGRAMS) + L"\\Velmora.lnk";
 }
 
 std::optional<DWORD> Install(const std::wstring& options, const std::wstring& folder = kInstallDir) {
@@ -116,28 +66,6 @@ bool UninstallSilently() {
         ::Sleep(100);
     }
     return false;
-}
-
-std::vector<std::u16string> LocalTasks() {
-    ComInit com;
-    std::vector<std::u16string> names;
-    CScheduledTask().EnumTasks(kLocalPrefix, names);
-    return names;
-}
-
-std::wstring TaskFile(const std::u16string& name) {
-    const std::u16string path = TaskStoreFolder() + u"\\" + name + u".dat";
-    return std::wstring(path.begin(), path.end());
-}
-
-std::u16string MakePopupTask() {
-    ComInit com;
-    CTaskParams record;
-    record.action = kActionPopup;
-    record.comment = u"kept over an upgrade";
-    record.delay = u"30";
-    record.local = 1;
-    return test::MakeTaskPair(TaskKind::kLocal, record);
 }
 
 // The file's identity on its volume: a file moved away and back keeps it, a replaced one does not
@@ -387,6 +315,27 @@ TEST_F(Installer, AnUninstallThatCannotRemoveATaskEndsWithExitCode2AndLeavesEver
     // With the work item free again, the uninstall goes through.
     ASSERT_TRUE(UninstallSilently());
     EXPECT_TRUE(LocalTasks().empty());
+}
+
+// Another program's work item whose name shares the prefix is not Velmora's: "quenex -r" leaves it,
+// and it neither keeps Velmora installed nor goes with it.
+TEST_F(Installer, AnotherProgramsWorkItemWithThePrefixNeitherStopsTheUninstallNorGoesWithIt) {
+    ASSERT_EQ(Install(L""), 0u);
+    ASSERT_FALSE(MakePopupTask().empty());
+    const std::u16string foreign = u"quenep-0f0e1d2c3b4a";
+    test::AddForeignWorkItem(foreign, L"C:\\windows\\system32\\cmd.exe");
+    const std::wstring dir = kInstallDir;
+
+    EXPECT_EQ(RunCommandLine(L"\"" + dir + L"\\uninstall.exe\" /S _?=" + dir), 0u);
+
+    EXPECT_EQ(LocalTasks(), std::vector<std::u16string>{foreign + u".job"});
+    EXPECT_FALSE(KeyExists(kUninstallKey));
+    EXPECT_FALSE(Exists(SystemFolder() + L"\\quenex.exe"));
+    // Run in place, the uninstaller leaves itself and its folder.
+    ::DeleteFileW((dir + L"\\uninstall.exe").c_str());
+    ::RemoveDirectoryW(dir.c_str());
+    ComInit com;
+    EXPECT_HRESULT_SUCCEEDED(CScheduledTask().DeleteTask(foreign + u".job"));
 }
 
 // A folder's owner, whether its access list is protected from its parent's, and the rights that
