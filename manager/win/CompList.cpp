@@ -176,7 +176,7 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
       wizard_(wizard),
       context_(context),
       services_(std::move(services)),
-      logic_(services_.operations, services_.launcher, std::make_shared<PageTimers>(*this)),
+      logic_(services_.operations, services_.launcher, std::make_shared<PageTimers>(*this), services_.fastChecks),
       barMessage_(CCompBar::Message()),
       dragEndedMessage_(kDragEnded) {
     OnNotify(IDC_COMP_LIST, LVN_GETDISPINFOW,
@@ -239,6 +239,7 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
     OnCommand(ID_COMP_WORKGROUPS, [this] { Workgroups(); });
     OnCommand(ID_COMP_AD_SEARCH, [this] { AdSearch(); });
     OnCommand(ID_COMP_ADD_MENU, [this] { ShowAddMenu(); });
+    OnCommand(ID_COMP_FAST_CHECKS, [this] { logic_.SetFastChecks(!logic_.fastChecks()); });
 }
 
 HPROPSHEETPAGE CCompList::Create() {
@@ -495,9 +496,11 @@ void CCompList::RangeOfIp() {
     // Refused while a batch runs: its worker holds an item of the work list.
     if (!logic_.BeginRange())
         return;
-    CIpRange dialog(FreeRoom(static_cast<std::size_t>(logic_.ComputerCount())));
-    if (dialog.Run(Owner()))
-        AddRange(dialog.addresses, dialog.autoScan);
+    CIpRange dialog(FreeRoom(static_cast<std::size_t>(logic_.ComputerCount())), logic_.fastChecks());
+    if (!dialog.Run(Owner()))
+        return;
+    logic_.SetFastChecks(dialog.fastChecks);
+    AddRange(dialog.addresses, dialog.autoScan);
 }
 
 void CCompList::AddRange(const std::vector<std::u16string>& addresses, bool autoScan) {
@@ -590,6 +593,9 @@ void CCompList::ShowContextMenu(POINT screen, bool byKey) {
     }
     if (plan.getMac)
         ::InsertMenuW(menu, 3, MF_BYPOSITION | MF_STRING, ID_COMP_GET_MAC, LoadText(IDS_MENU_GET_MAC).c_str());
+    ::ModifyMenuW(menu, ID_COMP_FAST_CHECKS, MF_BYCOMMAND | MF_STRING, ID_COMP_FAST_CHECKS,
+                  LoadText(IDS_FAST_CHECKS).c_str());
+    ::CheckMenuItem(menu, ID_COMP_FAST_CHECKS, MF_BYCOMMAND | (logic_.fastChecks() ? MF_CHECKED : MF_UNCHECKED));
     ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
 }
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -633,7 +634,7 @@ TEST_F(CompListPage, TheListsKeysInTheSheetAndTheWizard) {
         ASSERT_TRUE(test::BringToFront(sheet));
         EXPECT_NE(0, ::SendMessageW(list, WM_GETDLGCODE, VK_TAB, 0) & DLGC_WANTALLKEYS);
         const std::wstring next = std::to_wstring(wizard ? kWizardNextButton : IDOK);
-        const std::wstring menu = L"&Edit|-|&Shutdown|&Ping|-|&Delete at";
+        const std::wstring menu = L"&Edit|-|&Shutdown|&Ping|-|&Delete|-|Check up to 32 computers at once at";
         const HWND shown = list;
         const Row rows[] = {
             {"Tab: to the sheet's next button",
@@ -719,6 +720,106 @@ TEST_F(CompListPage, TheListsKeysInTheSheetAndTheWizard) {
     }
 }
 
+// The fast checks choice as the registry keeps it: 1, 0, or -1 when there is none.
+int StoredFastChecks() {
+    DWORD value = 0, size = sizeof value;
+    if (::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Corvane\\Velmora\\Settings", kFastChecksEntry, RRF_RT_REG_DWORD,
+                       nullptr, &value, &size) != ERROR_SUCCESS)
+        return -1;
+    return static_cast<int>(value);
+}
+
+void ForgetFastChecks() {
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Corvane\\Velmora\\Settings", kFastChecksEntry);
+}
+
+// The context menu's last item, "Check up to 32 computers at once": ticked as the choice is, and
+// chosen by keys (Up from the first item wraps to it, Enter) it turns the choice over and keeps it.
+TEST_F(CompListPage, TheContextMenuTicksTheFastChecksChoiceAndTurnsItOver) {
+    ForgetFastChecks();
+    for (const int expected : {1, 0, 1}) {
+        SCOPED_TRACE(expected);
+        Open(kActionWakeOnLan, {Computer(L"alpha")});
+        ASSERT_TRUE(test::BringToFront(sheet));
+        SelectRows(list, {0});
+        ::SetFocus(list);
+        std::wstring seen;
+        driver = std::thread([&] {
+            const HWND popup = WaitForPopupMenu();
+            if (!popup)
+                return;
+            const auto menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+            seen = MenuItems(popup) +
+                   ((::GetMenuState(menu, ID_COMP_FAST_CHECKS, MF_BYCOMMAND) & MF_CHECKED) ? L" ticked" : L" unticked");
+            test::HoldForScreenshot();
+            test::PressKey(VK_DOWN);
+            test::PressKey(VK_UP);
+            test::PressKey(VK_RETURN);
+            WaitUntilHidden(popup);
+        });
+        test::PressKey(VK_APPS);
+        PumpUntil([&] { return StoredFastChecks() == expected; }, 10000);
+        driver.join();
+        EXPECT_EQ(L"&Edit|-|&Wakeup|Get Mac|&Ping|-|&Delete|-|Check up to 32 computers at once " +
+                      std::wstring(expected == 1 ? L"unticked" : L"ticked"),
+                  seen);
+        EXPECT_EQ(expected, StoredFastChecks());
+        EXPECT_EQ(expected == 1, page->logic().fastChecks());
+    }
+    ForgetFastChecks();
+}
+
+// The IP range dialog's box, ticked by a click, makes the Scan check up to 32 addresses at once: it
+// keeps exactly the answering test host and drops the silent addresses, and the choice is kept.
+TEST_F(CompListPage, AFastScanTickedInTheRangeDialogKeepsExactlyTheAnsweringAddresses) {
+    const std::wstring peer = Env("VELMORA_TEST_PEER_IP"), silent = Env("VELMORA_TEST_SILENT_IP");
+    if (peer.empty() || silent.empty())
+        GTEST_SKIP() << "no test host: VELMORA_TEST_PEER_IP and VELMORA_TEST_SILENT_IP are set by start_test_host";
+    ForgetFastChecks();
+    Open(kActionShutdown, {Computer(L"listed-before")});
+    const std::string narrow(peer.begin(), peer.end());
+    const DWORD first = ::ntohl(::inet_addr(narrow.c_str()));
+    std::wstring boxes;
+    driver = std::thread([&] {
+        const HWND dialog = WaitForOwned(sheet, L"Range of IP");
+        if (!dialog)
+            return;
+        test::BringToFront(dialog);
+        ::SendDlgItemMessageW(dialog, IDC_IP_START, IPM_SETADDRESS, 0, static_cast<LPARAM>(first));
+        // The test host and the silent addresses after it.
+        ::SendDlgItemMessageW(dialog, IDC_IP_END, IPM_SETADDRESS, 0, static_cast<LPARAM>(first + 5));
+        const HWND fast = ::GetDlgItem(dialog, IDC_IP_FAST_CHECKS);
+        wchar_t text[64] = {};
+        ::GetWindowTextW(fast, text, 64);
+        boxes = std::wstring(text) + (::IsDlgButtonChecked(dialog, IDC_IP_FAST_CHECKS) ? L" ticked" : L" unticked");
+        test::Click(::GetDlgItem(dialog, IDC_IP_AUTO_SCAN));
+        test::Click(fast);
+        test::HoldForScreenshot();
+        test::PressKey(VK_RETURN);
+        WaitUntilGone(dialog);
+    });
+    page->RangeOfIp();
+    driver.join();
+    EXPECT_EQ(L"Check up to 32 computers at once unticked", boxes);
+    ASSERT_EQ(BatchKind::kScan, page->logic().batchKind());
+    EXPECT_EQ(kFastCheckWorkers, page->logic().workerLimit());
+    EXPECT_EQ(1, StoredFastChecks());
+    int peak = 0;
+    PumpUntil(
+        [&] {
+            peak = std::max(peak, page->logic().RunningWorkers());
+            return !page->logic().batchRunning();
+        },
+        60000);
+    ASSERT_FALSE(page->logic().batchRunning());
+    EXPECT_GE(peak, 4) << "the silent addresses checked at once";
+    ASSERT_EQ(2, RowCount(list));
+    EXPECT_EQ(L"listed-before", CellText(list, 0, 0));
+    EXPECT_EQ(std::u16string(peer.begin(), peer.end()), page->logic().Computers()[1][kTextRangeAddress]);
+    EXPECT_EQ(L"ok", CellText(list, 1, 1));
+    ForgetFastChecks();
+}
+
 // Enter is OK and Escape is Cancel in the computer dialogs and the IP range dialog, pressed where
 // the dialog puts the focus when it opens.
 TEST(CompListDialogs, EnterIsOkAndEscapeIsCancel) {
@@ -745,7 +846,7 @@ TEST(CompListDialogs, EnterIsOkAndEscapeIsCancel) {
                                    : std::wstring(L"Cancel");
     };
     const auto range = [] {
-        CIpRange dialog(10000);
+        CIpRange dialog(10000, false);
         return dialog.Run(nullptr) ? L"OK " + std::to_wstring(dialog.addresses.size()) + L" from " +
                                          ToWide(dialog.addresses.empty() ? u"" : dialog.addresses.front())
                                    : std::wstring(L"Cancel");
