@@ -15,6 +15,8 @@
 #include "manager/win/WizardButtons.h"
 #include "manager/win/res/CompListIds.h"
 #include "manager/win/res/resource.h"
+#include "model/Text.h"
+#include "platform/win/ResourceText.h"
 #include "platform/win/WideText.h"
 
 namespace velmora {
@@ -222,6 +224,8 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
         return FALSE;
     });
     OnNotifyCode(PSN_APPLY, [this](NMHDR&) {
+        if (!SettleScan())
+            return static_cast<LRESULT>(PSNRET_INVALID_NOCHANGEPAGE);
         record_.computers = logic_.Computers();
         return static_cast<LRESULT>(PSNRET_NOERROR);
     });
@@ -280,6 +284,12 @@ void CCompList::OnInitDialog() {
 }
 
 bool CCompList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A sheet that goes away (the manager closing) keeps only the addresses checked so far.
+    if (message == WM_DESTROY && logic_.batchKind() == BatchKind::kScan) {
+        logic_.StopScan(wakeup());
+        record_.computers = logic_.Computers();
+        return false;
+    }
     if (message == WM_TIMER) {
         OnTimer(static_cast<int>(wParam));
         return true;
@@ -412,6 +422,36 @@ LRESULT CCompList::OnWizardNext() {
     return -1;  // a remote task needs a computer: the page stays
 }
 
+bool CCompList::SettleScan() {
+    if (logic_.batchKind() != BatchKind::kScan)
+        return true;
+    const HWND sheet = Sheet();
+    if (!::IsWindowVisible(sheet)) {
+        StopScan();
+        return true;
+    }
+    const std::wstring question =
+        LoadFilledText(IDS_ASK_SCAN_RUNNING, {DecimalText(static_cast<long long>(logic_.CheckedCount())),
+                                              DecimalText(static_cast<long long>(logic_.workCount()))});
+    const UINT flags = MB_YESNO | MB_ICONQUESTION;
+    const int answer = context_.messageBox ? context_.messageBox(sheet, question, flags)
+                                           : ::MessageBoxW(sheet, question.c_str(), kProgramTitle, flags);
+    // The Scan may have ended while the question was open: then there is nothing to wait for.
+    if (answer == IDYES && logic_.batchKind() == BatchKind::kScan) {
+        closeWhenScanEnds_ = true;
+        return false;
+    }
+    StopScan();
+    return true;
+}
+
+void CCompList::StopScan() {
+    if (!logic_.StopScan(wakeup()))
+        return;
+    SelectOnly({});
+    ShowRows(false);
+}
+
 HWND CCompList::Owner() const {
     return Sheet();
 }
@@ -484,6 +524,11 @@ void CCompList::OnTimer(int timer) {
     if (result.refilled) {
         SelectOnly({});
         ShowRows(false);
+        // The user chose to wait for the Scan before the sheet closes.
+        if (closeWhenScanEnds_) {
+            closeWhenScanEnds_ = false;
+            ::PostMessageW(Sheet(), PSM_PRESSBUTTON, wizard_ ? PSBTN_FINISH : PSBTN_OK, 0);
+        }
         return;
     }
     if (result.rowCount > 0)

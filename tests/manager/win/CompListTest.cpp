@@ -820,6 +820,62 @@ TEST_F(CompListPage, AFastScanTickedInTheRangeDialogKeepsExactlyTheAnsweringAddr
     ForgetFastChecks();
 }
 
+// OK clicked while a Scan waits on a silent address asks whether to wait. No stops the Scan and
+// the sheet stores only what was checked; Yes keeps the sheet open until the Scan has ended, and
+// then it closes by itself, storing what answered.
+TEST_F(CompListPage, OkDuringAScanAsksToWaitOrToStopAndStoresOnlyWhatWasChecked) {
+    const std::wstring peer = Env("VELMORA_TEST_PEER_IP"), silent = Env("VELMORA_TEST_SILENT_IP");
+    if (peer.empty() || silent.empty())
+        GTEST_SKIP() << "no test host: VELMORA_TEST_PEER_IP and VELMORA_TEST_SILENT_IP are set by start_test_host";
+    const std::u16string peerText(peer.begin(), peer.end()), silentText(silent.begin(), silent.end());
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer == IDNO ? "stop" : "wait");
+        std::wstring asked;
+        int asks = 0;
+        context.messageBox = [&](HWND, const std::wstring& text, UINT) {
+            asked = text;
+            ++asks;
+            return answer;
+        };
+        Open(kActionShutdown, {Computer(L"listed-before")});
+        page->AddRange({peerText, silentText}, true);
+        ASSERT_EQ(BatchKind::kScan, page->logic().batchKind());
+        ASSERT_TRUE(PumpUntil([&] { return page->logic().CheckedCount() == 1; }, 10000));
+        ASSERT_TRUE(test::BringToFront(sheet));
+        test::Click(::GetDlgItem(sheet, IDOK));
+        PumpUntil([&] { return asks > 0; }, 5000);
+        EXPECT_EQ(L"The scan has checked 1 of 2 addresses.\n\nWait for it to end? Yes waits and then closes; No stops "
+                  L"the scan and keeps only the addresses checked so far.",
+                  asked);
+        if (answer == IDYES) {
+            EXPECT_TRUE(page->logic().batchRunning()) << "the Scan goes on";
+            EXPECT_NE(nullptr, PropSheet_GetCurrentPageHwnd(sheet)) << "the sheet stays open";
+            PumpUntil([&] { return PropSheet_GetCurrentPageHwnd(sheet) == nullptr; }, 20000);
+        }
+        EXPECT_FALSE(page->logic().batchRunning());
+        EXPECT_EQ(nullptr, PropSheet_GetCurrentPageHwnd(sheet)) << "OK went through";
+        EXPECT_EQ(1, asks);
+        ASSERT_EQ(2u, record.computers.size());
+        EXPECT_EQ(u"listed-before", record.computers[0][kTextName]);
+        EXPECT_EQ(peerText, record.computers[1][kTextRangeAddress]);
+        EXPECT_EQ(u"ok", record.computers[1][kTextState]);
+    }
+}
+
+// A sheet that goes away while the Scan runs (the manager closing) keeps only what was checked.
+TEST_F(CompListPage, ASheetClosedDuringAScanKeepsOnlyWhatWasChecked) {
+    const std::wstring peer = Env("VELMORA_TEST_PEER_IP"), silent = Env("VELMORA_TEST_SILENT_IP");
+    if (peer.empty() || silent.empty())
+        GTEST_SKIP() << "no test host: VELMORA_TEST_PEER_IP and VELMORA_TEST_SILENT_IP are set by start_test_host";
+    const std::u16string peerText(peer.begin(), peer.end()), silentText(silent.begin(), silent.end());
+    Open(kActionShutdown, {Computer(L"listed-before")});
+    page->AddRange({peerText, silentText}, true);
+    ASSERT_TRUE(PumpUntil([&] { return page->logic().CheckedCount() == 1; }, 10000));
+    Close();
+    ASSERT_EQ(2u, record.computers.size());
+    EXPECT_EQ(peerText, record.computers[1][kTextRangeAddress]);
+}
+
 // Enter is OK and Escape is Cancel in the computer dialogs and the IP range dialog, pressed where
 // the dialog puts the focus when it opens.
 TEST(CompListDialogs, EnterIsOkAndEscapeIsCancel) {
