@@ -11,6 +11,7 @@
 #include "manager/NetworkBrowsing.h"
 #include "manager/StringIds.h"
 #include "manager/win/AddComp.h"
+#include "manager/win/BusyWait.h"
 #include "manager/win/IpRange.h"
 #include "manager/win/WizardButtons.h"
 #include "manager/win/res/CompListIds.h"
@@ -556,15 +557,21 @@ void CCompList::AddRange(const std::vector<std::u16string>& addresses, bool auto
     ShowRows(false);
 }
 
+// The names are resolved and the ARP requests sent on a worker thread; the page takes what was
+// found, in order, only when the wait was not cancelled.
 void CCompList::Workgroups() {
-    if (logic_.batchRunning() || !services_.network)
+    if (logic_.batchRunning() || !services_.network || !services_.launcher)
         return;
-    const HCURSOR before = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    NameSet listed = logic_.ListedNames();
-    const std::vector<ComputerEntry> found = BrowseWorkgroups(
-        *services_.network, wakeup(), FreeRoom(static_cast<std::size_t>(logic_.ComputerCount())), listed);
-    ::SetCursor(before);
-    for (const ComputerEntry& entry : found)
+    auto found = std::make_shared<std::vector<ComputerEntry>>();
+    const bool done = WaitWhileBusy(
+        Owner(), LoadText(IDS_BUSY_WORKGROUPS), *services_.launcher,
+        [network = services_.network, found, listed = logic_.ListedNames(), wakeup = wakeup(),
+         room = FreeRoom(static_cast<std::size_t>(logic_.ComputerCount()))]() mutable {
+            *found = BrowseWorkgroups(*network, wakeup, room, listed);
+        });
+    if (!done)
+        return;
+    for (const ComputerEntry& entry : *found)
         AppendRow(entry);
 }
 

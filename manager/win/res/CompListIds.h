@@ -64,3 +64,9 @@
 #define IDS_MENU_GET_MAC 581
 #define IDS_FAST_CHECKS 582
 #define IDS_ASK_SCAN_RUNNING 583
+#define IDS_BUSY_WORKGROUPS 584
+#define IDS_BUSY_MAC 585
+
+// The busy window over a page while a lookup runs on a worker thread.
+#define IDD_BUSY_WAIT 620
+#define IDC_BUSY_TEXT 1621

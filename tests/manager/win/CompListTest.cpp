@@ -10,6 +10,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <set>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -25,6 +30,7 @@
 #include "manager/win/TaskEditor.h"
 #include "manager/win/CompList.h"
 #include "manager/win/IpRange.h"
+#include "manager/NetworkBrowsing.h"
 #include "manager/win/res/CompListIds.h"
 #include "manager/win/res/resource.h"
 #include "model/win/TaskFolder.h"
@@ -252,12 +258,13 @@ HWND ShowPageInModelessWizard(HPROPSHEETPAGE page) {
 
 class CompListPage : public ::testing::Test {
 protected:
-    void Open(int taskAction, std::vector<ComputerEntry> computers, bool wizard = false) {
+    void Open(int taskAction, std::vector<ComputerEntry> computers, bool wizard = false,
+              ComputerServices services = SystemComputerServices()) {
         Close();
         action = taskAction;
         record.action = taskAction;
         record.computers = std::move(computers);
-        page = std::make_unique<CCompList>(record, action, wizard, context);
+        page = std::make_unique<CCompList>(record, action, wizard, context, std::move(services));
         sheet = wizard ? ShowPageInModelessWizard(page->Create())
                        : test::ShowPageInModelessSheet(page->Create(), L"computers");
         ASSERT_NE(nullptr, sheet);
@@ -874,6 +881,155 @@ TEST_F(CompListPage, ASheetClosedDuringAScanKeepsOnlyWhatWasChecked) {
     Close();
     ASSERT_EQ(2u, record.computers.size());
     EXPECT_EQ(peerText, record.computers[1][kTextRangeAddress]);
+}
+
+// One workgroup of three computers whose names resolve only when the test lets them.
+class GatedNetwork : public NetworkBrowser {
+public:
+    std::intptr_t Open(const std::u16string& container) override { return container.empty() ? 1 : 2; }
+    EnumRead Read(std::intptr_t enumeration, std::vector<NetResource>& items) override {
+        const std::lock_guard<std::mutex> guard(lock_);
+        if (!read_.insert(enumeration).second)
+            return EnumRead::kNoMore;
+        if (enumeration == 1)
+            items.push_back({kResourceUsageContainer, kResourceTypeAny, u"WORKGROUP"});
+        else
+            for (const char16_t* name : {u"\\\\PC1", u"\\\\PC2", u"\\\\PC3"})
+                items.push_back({kResourceUsageContainer, kResourceTypeAny, name});
+        return EnumRead::kItems;
+    }
+    void Close(std::intptr_t) override {}
+    std::u16string OwnName() override { return u"SELF"; }
+    std::optional<std::u16string> AddressOf(const std::u16string& name) override {
+        std::unique_lock<std::mutex> guard(lock_);
+        let_.wait_for(guard, std::chrono::seconds(20), [this] { return open_; });
+        return u"10.0.0." + name.substr(2);
+    }
+    std::u16string MacByArpRequest(const std::u16string& address) override {
+        return u"00112233440" + address.substr(address.size() - 1);
+    }
+    void Let() {
+        {
+            const std::lock_guard<std::mutex> guard(lock_);
+            open_ = true;
+        }
+        let_.notify_all();
+    }
+
+private:
+    std::mutex lock_;
+    std::condition_variable let_;
+    bool open_ = false;
+    std::set<std::intptr_t> read_;
+};
+
+// Whether `window` answered every one of `times` messages sent from this thread within a second
+// (the job it waits for is held far longer; the benchmark measures how fast it answers).
+bool AnswersMeanwhile(HWND window, int times) {
+    for (int i = 0; i < times; ++i) {
+        DWORD_PTR answer = 0;
+        if (!::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer))
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+// Workgroups of a wakeup task resolves the names on a worker thread under a busy window: the page
+// answers meanwhile, Escape ends the wait and adds nothing, and a wait that ends adds the computers
+// with their MACs in the network's order.
+TEST_F(CompListPage, WorkgroupsWaitsOffThePagesThreadAndEscapeEndsTheWait) {
+    struct Case {
+        bool escape;
+        std::wstring rows;
+    };
+    for (const Case& c : {Case{true, L"alpha,"},
+                          Case{false, L"alpha,|PC1,001122334401|PC2,001122334402|PC3,001122334403"}}) {
+        SCOPED_TRACE(c.escape ? "Escape" : "wait");
+        auto network = std::make_shared<GatedNetwork>();
+        ComputerServices services = SystemComputerServices();
+        services.network = network;
+        Open(kActionWakeOnLan, {Computer(L"alpha")}, false, services);
+        std::wstring busyText;
+        bool answered = false;
+        driver = std::thread([&] {
+            const HWND busy = WaitForOwned(sheet, L"Please wait");
+            if (!busy)
+                return;
+            wchar_t text[128] = {};
+            ::GetDlgItemTextW(busy, IDC_BUSY_TEXT, text, 128);
+            busyText = text;
+            answered = AnswersMeanwhile(sheet, 10);
+            test::HoldForScreenshot();
+            if (c.escape) {
+                test::BringToFront(busy);
+                test::PressKey(VK_ESCAPE);
+                WaitUntilGone(busy);
+            }
+            network->Let();
+            WaitUntilGone(busy);
+        });
+        page->Workgroups();
+        driver.join();
+        EXPECT_EQ(L"Looking for the computers of the workgroups...", busyText);
+        EXPECT_TRUE(answered) << "the sheet answers while the names resolve";
+        std::wstring rows;
+        for (int row = 0; row < RowCount(list); ++row)
+            rows += (row ? L"|" : L"") + CellText(list, row, 0) + L"," + CellText(list, row, 1);
+        EXPECT_EQ(c.rows, rows);
+    }
+}
+
+// The wakeup dialog's MAC link waits for a silent address on a worker thread under a busy window;
+// Escape ends the wait and leaves the MAC as it was, and the dialog stays open.
+TEST(CompListDialogs, TheMacLookupWaitsOffTheDialogsThreadAndEscapeEndsIt) {
+    const std::wstring silent = Env("VELMORA_TEST_SILENT_IP");
+    if (silent.empty())
+        GTEST_SKIP() << "no test host: VELMORA_TEST_SILENT_IP is set by start_test_host";
+    ComInit com;
+    const ComputerServices services = SystemComputerServices();
+    ComputerEntry entry;
+    entry[kTextName] = std::u16string(silent.begin(), silent.end());
+    entry[kTextMac] = u"001122334455";
+    CAddCompM dialog(entry, false, services);
+    std::wstring busyText, macAfter;
+    bool answered = false, stayed = false, busyGone = false;
+    std::thread driver([&] {
+        const HWND window = WaitForOwned(nullptr, L"Remote computer");
+        if (!window)
+            return;
+        test::BringToFront(window);
+        test::Click(::GetDlgItem(window, kCtlWakeMacLink));
+        const HWND busy = WaitForOwned(window, L"Please wait");
+        if (busy) {
+            wchar_t text[128] = {};
+            ::GetDlgItemTextW(busy, IDC_BUSY_TEXT, text, 128);
+            busyText = text;
+            answered = AnswersMeanwhile(window, 3);
+            test::HoldForScreenshot();
+            test::BringToFront(busy);
+            test::PressKey(VK_ESCAPE);
+            WaitUntilGone(busy, 2000);
+            busyGone = !::IsWindow(busy);
+        }
+        wchar_t mac[32] = {};
+        ::GetDlgItemTextW(window, kCtlWakeMac, mac, 32);
+        macAfter = mac;
+        stayed = ::IsWindowVisible(window) != FALSE;
+        test::BringToFront(window);
+        test::PressKey(VK_ESCAPE);
+        WaitUntilGone(window);
+        if (::IsWindow(window))
+            ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    });
+    const bool accepted = dialog.Run(nullptr);
+    driver.join();
+    EXPECT_EQ(L"Looking up the MAC address...", busyText);
+    EXPECT_TRUE(answered) << "the dialog answers during the lookup";
+    EXPECT_TRUE(busyGone) << "Escape ended the wait";
+    EXPECT_EQ(L"001122334455", macAfter);
+    EXPECT_TRUE(stayed);
+    EXPECT_FALSE(accepted);
 }
 
 // Enter is OK and Escape is Cancel in the computer dialogs and the IP range dialog, pressed where
