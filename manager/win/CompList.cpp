@@ -571,8 +571,12 @@ void CCompList::Workgroups() {
         });
     if (!done)
         return;
+    // One repaint for all of them: each append selects its row and scrolls it into view.
+    ::SendMessageW(list_.hwnd(), WM_SETREDRAW, FALSE, 0);
     for (const ComputerEntry& entry : *found)
         AppendRow(entry);
+    ::SendMessageW(list_.hwnd(), WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list_.hwnd(), nullptr, FALSE);
 }
 
 void CCompList::AdSearch() {
