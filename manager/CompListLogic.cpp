@@ -188,8 +188,25 @@ std::u16string CounterText(int selected, int total) {
 // --- the page list and its rows -------------------------------------------------------------------
 
 CompListLogic::CompListLogic(std::shared_ptr<ComputerOperations> operations, std::shared_ptr<WorkerLauncher> launcher,
-                             std::shared_ptr<BatchTimers> timers)
-    : operations_(std::move(operations)), launcher_(std::move(launcher)), timers_(std::move(timers)) {}
+                             std::shared_ptr<BatchTimers> timers, std::shared_ptr<StoredChoice> fastChecks)
+    : operations_(std::move(operations)),
+      launcher_(std::move(launcher)),
+      timers_(std::move(timers)),
+      fastChecks_(std::move(fastChecks)),
+      fast_(fastChecks_ && fastChecks_->Read()) {}
+
+void CompListLogic::SetFastChecks(bool on) {
+    if (on == fast_)
+        return;
+    fast_ = on;
+    if (fastChecks_)
+        fastChecks_->Write(on);
+}
+
+int CompListLogic::RunningWorkers() const {
+    return static_cast<int>(
+        std::count_if(workers_.begin(), workers_.end(), [](const Worker& worker) { return worker.running->load(); }));
+}
 
 // A worker that still runs keeps its entry, the operations and its flag alive by itself: it ends
 // its one operation on its own and its result goes with the entry it alone still holds.
@@ -456,6 +473,7 @@ StartResult CompListLogic::Start(BatchKind kind, const std::vector<int>& selecte
     if (kind_ == kind)
         return StartResult::kAppended;
     kind_ = kind;
+    limit_ = fast_ && kind != BatchKind::kRun ? kFastCheckWorkers : 1;
     if (const std::uint32_t code = StartTimers(kind); code != 0) {
         FailBatch(code);
         return StartResult::kFailed;
@@ -489,6 +507,7 @@ bool CompListLogic::TakeRange(const std::vector<std::u16string>& addresses, bool
         return false;
     }
     kind_ = BatchKind::kScan;
+    limit_ = fast_ ? kFastCheckWorkers : 1;
     nextIndex_ = 0;
     if (const std::uint32_t code = StartTimers(kind_); code != 0) {
         FailBatch(code);
@@ -502,33 +521,15 @@ TickResult CompListLogic::Tick(int timer, const TaskValues& task, int topRow, in
     busy_ = 0;
     // Only the running kind's start timer starts and ends: a late tick of another timer does neither.
     const bool startTick = KindOfStartTimer(timer) != BatchKind::kNone && KindOfStartTimer(timer) == kind_;
-    if (workerRunning()) {
-        ++busy_;
-    } else if (startTick && nextIndex_ < work_.size()) {
-        auto running = std::make_shared<std::atomic<bool>>(true);
-        worker_ = running;
-        const ComputerRef& entry = work_[nextIndex_];
-        std::uint32_t refused = 0;
-        try {
-            refused = launcher_->Launch([operations = operations_, entry, kind = kind_, task, running] {
-                try {
-                    RunWorker(kind, *operations, *entry, task);
-                } catch (...) {
-                    // The batch goes on with the next computer.
-                }
-                running->store(false);
-            });
-        } catch (...) {
-            refused = kErrorNotEnoughMemory;  // the job could not even be handed over
+    std::erase_if(workers_, [](const Worker& worker) { return !worker.running->load(); });
+    busy_ = static_cast<int>(workers_.size());
+    // Each free place may start one item on this tick; one at a time, that is the one worker slot.
+    if (startTick)
+        for (int free = limit_ - busy_; free > 0 && nextIndex_ < work_.size(); --free) {
+            LaunchWorker(task);
+            ++nextIndex_;
+            ++busy_;
         }
-        if (refused != 0) {
-            // No thread: this computer is passed over, and its row says why instead of an older result.
-            running->store(false);
-            entry->SetText(kTextState, ResultStateText(*operations_, refused));
-        }
-        ++nextIndex_;
-        ++busy_;
-    }
     const bool wakeup = task.action == kActionWakeOnLan;
     if (timer == kTimerRefresh && !rows_.empty()) {
         const int first = std::clamp(topRow, 0, RowCount() - 1);
@@ -549,6 +550,57 @@ TickResult CompListLogic::Tick(int timer, const TaskValues& task, int topRow, in
     return result;
 }
 
+// Starts the worker of the next item; a worker whose thread cannot start leaves why in its row.
+bool CompListLogic::LaunchWorker(const TaskValues& task) {
+    auto running = std::make_shared<std::atomic<bool>>(true);
+    const ComputerRef& entry = work_[nextIndex_];
+    std::uint32_t refused = 0;
+    try {
+        refused = launcher_->Launch([operations = operations_, entry, kind = kind_, task, running] {
+            try {
+                RunWorker(kind, *operations, *entry, task);
+            } catch (...) {
+                // The batch goes on with the next computer.
+            }
+            running->store(false);
+        });
+    } catch (...) {
+        refused = kErrorNotEnoughMemory;  // the job could not even be handed over
+    }
+    if (refused != 0) {
+        // No thread: this computer is passed over, and its row says why instead of an older result.
+        entry->SetText(kTextState, ResultStateText(*operations_, refused));
+        return false;
+    }
+    workers_.push_back({nextIndex_, std::move(running)});
+    return true;
+}
+
+std::size_t CompListLogic::CheckedCount() const {
+    std::size_t checked = nextIndex_;
+    for (const Worker& worker : workers_)
+        if (worker.running->load())
+            --checked;
+    return checked;
+}
+
+bool CompListLogic::StopScan(bool wakeup) {
+    if (kind_ != BatchKind::kScan)
+        return false;
+    // Not checked: from the next index on, and the items whose workers still run (they finish on
+    // their own, into entries that nobody lists any more).
+    std::unordered_set<const SharedComputer*> unchecked;
+    for (std::size_t item = nextIndex_; item < work_.size(); ++item)
+        unchecked.insert(work_[item].get());
+    for (const Worker& worker : workers_)
+        if (worker.running->load())
+            unchecked.insert(work_[worker.item].get());
+    std::erase_if(pageList_, [&](const ComputerRef& entry) { return unchecked.count(entry.get()) != 0; });
+    TickResult ignored;
+    EndBatch(ignored, wakeup);
+    return true;
+}
+
 void CompListLogic::EndBatch(TickResult& result, bool wakeup) {
     result.ended = true;
     KillTimers();
@@ -564,7 +616,9 @@ void CompListLogic::EndBatch(TickResult& result, bool wakeup) {
         result.rowCount = RowCount();
     }
     EmptyWorkList();
+    workers_.clear();
     kind_ = BatchKind::kNone;
+    limit_ = 1;
 }
 
 }  // namespace velmora

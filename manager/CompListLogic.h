@@ -67,6 +67,9 @@ constexpr unsigned kStartTimerMs = 1;
 constexpr unsigned kRefreshTimerMs = 500;
 constexpr unsigned kWorkerPauseMs = 20;
 constexpr int kProbeAttempts = 2;
+// Fast checks: the most workers a Scan, a Ping or a Get Mac batch runs at once. Run (and the
+// wake-up packets, which never form a batch) stays one at a time: it changes machines.
+constexpr int kFastCheckWorkers = 32;
 int StartTimerOf(BatchKind kind);
 BatchKind KindOfStartTimer(int timer);
 
@@ -109,6 +112,15 @@ public:
     // The system's one-line text for a result code; empty when it has none.
     virtual std::u16string MessageText(std::uint32_t code) = 0;
     virtual void Sleep(unsigned milliseconds) = 0;
+};
+
+// A choice the user makes once and keeps (fast checks): read when the page opens, written when
+// the user changes it.
+class StoredChoice {
+public:
+    virtual ~StoredChoice() = default;
+    virtual bool Read() = 0;
+    virtual void Write(bool on) = 0;
 };
 
 // Starts a job on a thread of its own that nobody waits for: a page that goes away never waits for
@@ -176,7 +188,7 @@ class CompListLogic {
 public:
     // Without timers the caller ticks the batches itself.
     CompListLogic(std::shared_ptr<ComputerOperations> operations, std::shared_ptr<WorkerLauncher> launcher,
-                  std::shared_ptr<BatchTimers> timers = nullptr);
+                  std::shared_ptr<BatchTimers> timers = nullptr, std::shared_ptr<StoredChoice> fastChecks = nullptr);
     ~CompListLogic();
     CompListLogic(const CompListLogic&) = delete;
     CompListLogic& operator=(const CompListLogic&) = delete;
@@ -233,12 +245,27 @@ public:
     // the system's text for why in its computer's state, and the batch goes on.
     TickResult Tick(int timer, const TaskValues& task, int topRow, int rowsPerPage);
 
+    // Fast checks: Scan, Ping and Get Mac batches started from now on run up to 32 workers at once.
+    // The choice is remembered; a running batch keeps the way it started.
+    bool fastChecks() const { return fast_; }
+    void SetFastChecks(bool on);
+    // How many workers the running batch may have at once: 1, or 32 for fast checks.
+    int workerLimit() const { return limit_; }
+
+    // A Scan asked to stop: no further address is started; the addresses that were not checked
+    // (never started or still being probed) leave the list, the ones that did not reply go as at
+    // the end of any Scan, and the batch ends. False when no Scan runs.
+    bool StopScan(bool wakeup);
+    // The Scan's progress: the addresses checked so far, and all of its addresses.
+    std::size_t CheckedCount() const;
+
     bool batchRunning() const { return kind_ != BatchKind::kNone; }
     BatchKind batchKind() const { return kind_; }
     std::size_t nextIndex() const { return nextIndex_; }
     std::size_t workCount() const { return work_.size(); }
     int busyCount() const { return busy_; }
-    bool workerRunning() const { return worker_ && worker_->load(); }
+    bool workerRunning() const { return RunningWorkers() > 0; }
+    int RunningWorkers() const;
 
 private:
     // True when a text of the row changed.
@@ -249,17 +276,26 @@ private:
     void KillTimers();
     void FailBatch(std::uint32_t code);
     void EndBatch(TickResult& result, bool wakeup);
+    bool LaunchWorker(const TaskValues& task);
 
     std::shared_ptr<ComputerOperations> operations_;
     std::shared_ptr<WorkerLauncher> launcher_;
     std::shared_ptr<BatchTimers> timers_;
+    std::shared_ptr<StoredChoice> fastChecks_;
     std::vector<ComputerRef> pageList_;
     std::vector<CompRow> rows_;
     std::vector<ComputerRef> work_;
     std::size_t nextIndex_ = 0;
     BatchKind kind_ = BatchKind::kNone;
     int busy_ = 0;
-    std::shared_ptr<std::atomic<bool>> worker_;
+    // One worker of the running batch: its item of the work list and whether its thread still runs.
+    struct Worker {
+        std::size_t item = 0;
+        std::shared_ptr<std::atomic<bool>> running;
+    };
+    std::vector<Worker> workers_;
+    bool fast_ = false;
+    int limit_ = 1;
     int sortKey_ = 0;
     int repeat_ = 0;
     int lastColumn_ = 0;

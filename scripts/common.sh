@@ -146,13 +146,13 @@ start_test_host() {
     fi
 }
 
-# More addresses of the test host, 10.213.n.10 onwards, for the benchmarks that ping many computers;
-# VELMORA_TEST_PEER_FIRST and VELMORA_TEST_PEER_COUNT name them.
+# More addresses of the test host, 10.213.n.10 onwards (or from the host number given second), for the
+# benchmarks that ping many computers; VELMORA_TEST_PEER_FIRST and VELMORA_TEST_PEER_COUNT name them.
 add_test_host_addresses() {
     [ -n "$VELMORA_NETNS" ] && [ -n "${VELMORA_TEST_PEER_IP:-}" ] || return 0
-    local prefix=${VELMORA_TEST_PEER_IP%.*} count=$1
-    for i in $(seq 10 $((9 + count))); do
+    local prefix=${VELMORA_TEST_PEER_IP%.*} count=$1 first=${2:-10}
+    for i in $(seq "$first" $((first + count - 1))); do
         ip netns exec "$VELMORA_NETNS" ip addr add "$prefix.$i/24" dev "$VELMORA_TEST_PEER_DEV" || return 0
     done
-    export VELMORA_TEST_PEER_FIRST="$prefix.10" VELMORA_TEST_PEER_COUNT="$count"
+    export VELMORA_TEST_PEER_FIRST="$prefix.$first" VELMORA_TEST_PEER_COUNT="$count"
 }

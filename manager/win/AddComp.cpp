@@ -2,6 +2,10 @@
 // a flash of the title bar, and the two links (the computer browser and the MAC lookup).
 #include "manager/win/AddComp.h"
 
+#include <memory>
+
+#include "manager/win/BusyWait.h"
+
 #include "controls/win/DialogItems.h"
 #include "manager/win/ManagerContext.h"
 #include "manager/win/res/CompListIds.h"
@@ -206,17 +210,22 @@ void CAddCompM::Browse() {
     LookUpMac();
 }
 
-// The lookup waits for an echo of up to five seconds on this thread, under the wait cursor.
+// The lookup waits for an echo of up to five seconds on a worker thread, while the dialog says
+// that it is busy; Cancel or Escape ends the wait and leaves the MAC as it is.
 void CAddCompM::LookUpMac() {
+    const WakeForm asked = Read();
+    if (asked.name.empty() || !services_.operations || !services_.launcher)
+        return;
+    auto mac = std::make_shared<std::u16string>();
+    if (!WaitWhileBusy(hwnd(), LoadText(IDS_BUSY_MAC), *services_.launcher,
+                       [operations = services_.operations, name = asked.name, mac] {
+                           *mac = operations->GetMacByName(name);
+                       }))
+        return;
+    if (mac->empty())
+        return;
     WakeForm form = Read();
-    if (form.name.empty() || !services_.operations)
-        return;
-    const HCURSOR before = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    const std::u16string mac = services_.operations->GetMacByName(form.name);
-    ::SetCursor(before);
-    if (mac.empty())
-        return;
-    form.mac = mac;
+    form.mac = *mac;
     Show(form);
 }
 

@@ -11,10 +11,13 @@
 #include "manager/NetworkBrowsing.h"
 #include "manager/StringIds.h"
 #include "manager/win/AddComp.h"
+#include "manager/win/BusyWait.h"
 #include "manager/win/IpRange.h"
 #include "manager/win/WizardButtons.h"
 #include "manager/win/res/CompListIds.h"
 #include "manager/win/res/resource.h"
+#include "model/Text.h"
+#include "platform/win/ResourceText.h"
 #include "platform/win/WideText.h"
 
 namespace velmora {
@@ -176,7 +179,7 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
       wizard_(wizard),
       context_(context),
       services_(std::move(services)),
-      logic_(services_.operations, services_.launcher, std::make_shared<PageTimers>(*this)),
+      logic_(services_.operations, services_.launcher, std::make_shared<PageTimers>(*this), services_.fastChecks),
       barMessage_(CCompBar::Message()),
       dragEndedMessage_(kDragEnded) {
     OnNotify(IDC_COMP_LIST, LVN_GETDISPINFOW,
@@ -222,6 +225,8 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
         return FALSE;
     });
     OnNotifyCode(PSN_APPLY, [this](NMHDR&) {
+        if (!SettleScan())
+            return static_cast<LRESULT>(PSNRET_INVALID_NOCHANGEPAGE);
         record_.computers = logic_.Computers();
         return static_cast<LRESULT>(PSNRET_NOERROR);
     });
@@ -239,6 +244,7 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
     OnCommand(ID_COMP_WORKGROUPS, [this] { Workgroups(); });
     OnCommand(ID_COMP_AD_SEARCH, [this] { AdSearch(); });
     OnCommand(ID_COMP_ADD_MENU, [this] { ShowAddMenu(); });
+    OnCommand(ID_COMP_FAST_CHECKS, [this] { logic_.SetFastChecks(!logic_.fastChecks()); });
 }
 
 HPROPSHEETPAGE CCompList::Create() {
@@ -279,6 +285,12 @@ void CCompList::OnInitDialog() {
 }
 
 bool CCompList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A sheet that goes away (the manager closing) keeps only the addresses checked so far.
+    if (message == WM_DESTROY && logic_.batchKind() == BatchKind::kScan) {
+        logic_.StopScan(wakeup());
+        record_.computers = logic_.Computers();
+        return false;
+    }
     if (message == WM_TIMER) {
         OnTimer(static_cast<int>(wParam));
         return true;
@@ -411,6 +423,36 @@ LRESULT CCompList::OnWizardNext() {
     return -1;  // a remote task needs a computer: the page stays
 }
 
+bool CCompList::SettleScan() {
+    if (logic_.batchKind() != BatchKind::kScan)
+        return true;
+    const HWND sheet = Sheet();
+    if (!::IsWindowVisible(sheet)) {
+        StopScan();
+        return true;
+    }
+    const std::wstring question =
+        LoadFilledText(IDS_ASK_SCAN_RUNNING, {DecimalText(static_cast<long long>(logic_.CheckedCount())),
+                                              DecimalText(static_cast<long long>(logic_.workCount()))});
+    const UINT flags = MB_YESNO | MB_ICONQUESTION;
+    const int answer = context_.messageBox ? context_.messageBox(sheet, question, flags)
+                                           : ::MessageBoxW(sheet, question.c_str(), kProgramTitle, flags);
+    // The Scan may have ended while the question was open: then there is nothing to wait for.
+    if (answer == IDYES && logic_.batchKind() == BatchKind::kScan) {
+        closeWhenScanEnds_ = true;
+        return false;
+    }
+    StopScan();
+    return true;
+}
+
+void CCompList::StopScan() {
+    if (!logic_.StopScan(wakeup()))
+        return;
+    SelectOnly({});
+    ShowRows(false);
+}
+
 HWND CCompList::Owner() const {
     return Sheet();
 }
@@ -483,6 +525,11 @@ void CCompList::OnTimer(int timer) {
     if (result.refilled) {
         SelectOnly({});
         ShowRows(false);
+        // The user chose to wait for the Scan before the sheet closes.
+        if (closeWhenScanEnds_) {
+            closeWhenScanEnds_ = false;
+            ::PostMessageW(Sheet(), PSM_PRESSBUTTON, wizard_ ? PSBTN_FINISH : PSBTN_OK, 0);
+        }
         return;
     }
     if (result.rowCount > 0)
@@ -495,9 +542,11 @@ void CCompList::RangeOfIp() {
     // Refused while a batch runs: its worker holds an item of the work list.
     if (!logic_.BeginRange())
         return;
-    CIpRange dialog(FreeRoom(static_cast<std::size_t>(logic_.ComputerCount())));
-    if (dialog.Run(Owner()))
-        AddRange(dialog.addresses, dialog.autoScan);
+    CIpRange dialog(FreeRoom(static_cast<std::size_t>(logic_.ComputerCount())), logic_.fastChecks());
+    if (!dialog.Run(Owner()))
+        return;
+    logic_.SetFastChecks(dialog.fastChecks);
+    AddRange(dialog.addresses, dialog.autoScan);
 }
 
 void CCompList::AddRange(const std::vector<std::u16string>& addresses, bool autoScan) {
@@ -508,16 +557,26 @@ void CCompList::AddRange(const std::vector<std::u16string>& addresses, bool auto
     ShowRows(false);
 }
 
+// The names are resolved and the ARP requests sent on a worker thread; the page takes what was
+// found, in order, only when the wait was not cancelled.
 void CCompList::Workgroups() {
-    if (logic_.batchRunning() || !services_.network)
+    if (logic_.batchRunning() || !services_.network || !services_.launcher)
         return;
-    const HCURSOR before = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    NameSet listed = logic_.ListedNames();
-    const std::vector<ComputerEntry> found = BrowseWorkgroups(
-        *services_.network, wakeup(), FreeRoom(static_cast<std::size_t>(logic_.ComputerCount())), listed);
-    ::SetCursor(before);
-    for (const ComputerEntry& entry : found)
+    auto found = std::make_shared<std::vector<ComputerEntry>>();
+    const bool done = WaitWhileBusy(
+        Owner(), LoadText(IDS_BUSY_WORKGROUPS), *services_.launcher,
+        [network = services_.network, found, listed = logic_.ListedNames(), wakeup = wakeup(),
+         room = FreeRoom(static_cast<std::size_t>(logic_.ComputerCount()))]() mutable {
+            *found = BrowseWorkgroups(*network, wakeup, room, listed);
+        });
+    if (!done)
+        return;
+    // One repaint for all of them: each append selects its row and scrolls it into view.
+    ::SendMessageW(list_.hwnd(), WM_SETREDRAW, FALSE, 0);
+    for (const ComputerEntry& entry : *found)
         AppendRow(entry);
+    ::SendMessageW(list_.hwnd(), WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list_.hwnd(), nullptr, FALSE);
 }
 
 void CCompList::AdSearch() {
@@ -590,6 +649,9 @@ void CCompList::ShowContextMenu(POINT screen, bool byKey) {
     }
     if (plan.getMac)
         ::InsertMenuW(menu, 3, MF_BYPOSITION | MF_STRING, ID_COMP_GET_MAC, LoadText(IDS_MENU_GET_MAC).c_str());
+    ::ModifyMenuW(menu, ID_COMP_FAST_CHECKS, MF_BYCOMMAND | MF_STRING, ID_COMP_FAST_CHECKS,
+                  LoadText(IDS_FAST_CHECKS).c_str());
+    ::CheckMenuItem(menu, ID_COMP_FAST_CHECKS, MF_BYCOMMAND | (logic_.fastChecks() ? MF_CHECKED : MF_UNCHECKED));
     ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
 }
 

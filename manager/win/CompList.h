@@ -102,6 +102,11 @@ private:
     void ShowAddMenu();
     LRESULT OnGetDisplayInfo(NMLVDISPINFOW& info);
     LRESULT OnWizardNext();
+    // OK or Finish while a Scan runs: true when the list may be stored now. The user chooses to
+    // wait (the sheet then closes by itself when the Scan has ended) or to stop the Scan, keeping
+    // only the addresses checked so far; a sheet nobody sees stops it without asking.
+    bool SettleScan();
+    void StopScan();
     HWND Owner() const;
 
     CTaskParams& record_;
@@ -115,6 +120,7 @@ private:
     UniqueImageList images_;
     UINT barMessage_;
     UINT dragEndedMessage_;
+    bool closeWhenScanEnds_ = false;
 };
 
 }  // namespace velmora

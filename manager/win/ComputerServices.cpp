@@ -256,6 +256,14 @@ std::u16string BrowseForComputer(HWND owner) {
 
 }  // namespace
 
+bool ProfileChoice::Read() {
+    return profile_.ReadNumber(L"Settings", entry_).value_or(0) != 0;
+}
+
+void ProfileChoice::Write(bool on) {
+    profile_.WriteNumber(L"Settings", entry_, on ? 1 : 0);
+}
+
 ComputerServices SystemComputerServices() {
     ComputerServices services;
     services.operations = std::make_shared<SystemOperations>();
@@ -263,6 +271,7 @@ ComputerServices SystemComputerServices() {
     services.network = std::make_shared<SystemNetwork>();
     services.pickFromDirectory = PickFromDirectory;
     services.browseForComputer = BrowseForComputer;
+    services.fastChecks = std::make_shared<ProfileChoice>(Profile(L"Corvane", L"Velmora"), kFastChecksEntry);
     return services;
 }
 

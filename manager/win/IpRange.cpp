@@ -3,10 +3,11 @@
 
 #include "manager/IpRange.h"
 #include "manager/win/res/CompListIds.h"
+#include "platform/win/ResourceText.h"
 
 namespace velmora {
 
-CIpRange::CIpRange(int freeRoom) : freeRoom_(freeRoom) {
+CIpRange::CIpRange(int freeRoom, bool fast) : fastChecks(fast), freeRoom_(freeRoom) {
     OnCommand(IDOK, [this] { Accept(); });
     OnCommand(IDCANCEL, [this] { End(IDCANCEL); });
 }
@@ -20,6 +21,8 @@ bool CIpRange::Run(HWND owner) {
 void CIpRange::OnInitDialog() {
     ::SendDlgItemMessageW(hwnd(), IDC_IP_START, IPM_SETADDRESS, 0, static_cast<LPARAM>(kRangeDefaultStart));
     ::SendDlgItemMessageW(hwnd(), IDC_IP_END, IPM_SETADDRESS, 0, static_cast<LPARAM>(kRangeDefaultEnd));
+    ::SetDlgItemTextW(hwnd(), IDC_IP_FAST_CHECKS, LoadText(IDS_FAST_CHECKS).c_str());
+    ::CheckDlgButton(hwnd(), IDC_IP_FAST_CHECKS, fastChecks ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void CIpRange::Accept() {
@@ -29,6 +32,7 @@ void CIpRange::Accept() {
     ::SendDlgItemMessageW(hwnd(), IDC_IP_END, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&end));
     addresses = RangeAddresses(start, end, freeRoom_);
     autoScan = ::IsDlgButtonChecked(hwnd(), IDC_IP_AUTO_SCAN) == BST_CHECKED;
+    fastChecks = ::IsDlgButtonChecked(hwnd(), IDC_IP_FAST_CHECKS) == BST_CHECKED;
     End(IDOK);
 }
 

@@ -12,11 +12,13 @@ namespace velmora {
 class CIpRange : public DialogBase {
 public:
     // `freeRoom`: how many computers the list may still take.
-    explicit CIpRange(int freeRoom);
+    // `fastChecks`: the box "Check up to 32 computers at once" as it opens.
+    CIpRange(int freeRoom, bool fastChecks);
     // True on OK; the addresses and the Auto scan box are then set.
     bool Run(HWND owner);
     std::vector<std::u16string> addresses;
     bool autoScan = false;
+    bool fastChecks = false;
 
 private:
     void OnInitDialog() override;

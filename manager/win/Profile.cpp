@@ -40,4 +40,22 @@ bool Profile::WriteBinary(const std::wstring& section, const std::wstring& entry
            ERROR_SUCCESS;
 }
 
+std::optional<std::uint32_t> Profile::ReadNumber(const std::wstring& section, const std::wstring& entry) const {
+    DWORD value = 0, size = sizeof value;
+    if (::RegGetValueW(HKEY_CURRENT_USER, KeyPath(section).c_str(), entry.c_str(), RRF_RT_REG_DWORD, nullptr, &value,
+                       &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+bool Profile::WriteNumber(const std::wstring& section, const std::wstring& entry, std::uint32_t value) const {
+    UniqueRegKey key;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, KeyPath(section).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(),
+                          nullptr) != ERROR_SUCCESS)
+        return false;
+    const DWORD number = value;
+    return ::RegSetValueExW(key.get(), entry.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                            sizeof number) == ERROR_SUCCESS;
+}
+
 }  // namespace velmora

@@ -15,6 +15,8 @@ public:
     std::optional<std::vector<std::uint8_t>> ReadBinary(const std::wstring& section, const std::wstring& entry) const;
     bool WriteBinary(const std::wstring& section, const std::wstring& entry,
                      const std::vector<std::uint8_t>& value) const;
+    std::optional<std::uint32_t> ReadNumber(const std::wstring& section, const std::wstring& entry) const;
+    bool WriteNumber(const std::wstring& section, const std::wstring& entry, std::uint32_t value) const;
     std::wstring KeyPath(const std::wstring& section) const;
 
 private:

@@ -2,6 +2,7 @@
 // call, and worker launchers that run a job at once, when the test says, or on a real thread.
 #pragma once
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -46,12 +47,12 @@ public:
     }
     bool Ping(const std::u16string& host, int attempts) override {
         Record(u"ping " + host);
-        Wait();
+        Wait(host);
         return attempts == kProbeAttempts && answering.count(host) != 0;
     }
     Probe ProbeHost(const std::u16string& address, int) override {
         Record(u"probe " + address);
-        Wait();
+        Wait(address);
         Probe probe;
         if (const auto found = probes.find(address); found != probes.end())
             probe = found->second;
@@ -59,7 +60,7 @@ public:
     }
     std::u16string GetMacByName(const std::u16string& name) override {
         Record(u"mac " + name);
-        Wait();
+        Wait(name);
         const auto found = macs.find(name);
         return found == macs.end() ? std::u16string() : found->second;
     }
@@ -93,6 +94,14 @@ public:
         }
         changed.notify_all();
     }
+    // These hosts stay held also after Release, until they are let go.
+    void KeepHeld(std::set<std::u16string> hosts) {
+        {
+            const std::lock_guard<std::mutex> guard(lock);
+            keptHeld = std::move(hosts);
+        }
+        changed.notify_all();
+    }
     // Waits until a held call has started.
     void AwaitHeldCall() {
         std::unique_lock<std::mutex> guard(lock);
@@ -114,19 +123,36 @@ private:
         const std::lock_guard<std::mutex> guard(lock);
         calls.push_back(std::move(call));
     }
-    void Wait() {
+    void Wait(const std::u16string& host) {
         std::unique_lock<std::mutex> guard(lock);
         ++waiting;
+        peakWaiting = std::max(peakWaiting, waiting);
         changed.notify_all();
-        changed.wait(guard, [this] { return !held; });
+        changed.wait(guard, [&] { return !held && keptHeld.count(host) == 0; });
         --waiting;
     }
+
+public:
+    // The most probes, pings and MAC lookups that were ever in progress at once.
+    int PeakCalls() {
+        const std::lock_guard<std::mutex> guard(lock);
+        return peakWaiting;
+    }
+    // Waits until `count` held calls have started.
+    void AwaitHeldCalls(int count) {
+        std::unique_lock<std::mutex> guard(lock);
+        changed.wait(guard, [&] { return waiting >= count; });
+    }
+
+private:
 
     std::mutex lock;
     std::condition_variable changed;
     std::vector<std::u16string> calls;
     bool held = false;
     int waiting = 0;
+    int peakWaiting = 0;
+    std::set<std::u16string> keptHeld;
 };
 
 // Runs each job when the test says, so a test sees a worker "still running".
@@ -196,6 +222,19 @@ public:
     std::map<int, unsigned> running;
     std::set<int> refused;
     std::uint32_t refusal = 1450;  // the system's resources are used up
+};
+
+// The user's remembered choice, as the registry would keep it.
+class FakeChoice : public StoredChoice {
+public:
+    explicit FakeChoice(bool on = false) : value(on) {}
+    bool Read() override { return value; }
+    void Write(bool on) override {
+        value = on;
+        ++writes;
+    }
+    bool value;
+    int writes = 0;
 };
 
 }  // namespace velmora::testing_fakes

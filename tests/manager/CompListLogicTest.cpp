@@ -7,9 +7,12 @@
 
 #include <chrono>
 #include <memory>
+#include <numeric>
+#include <set>
 #include <thread>
 
 #include "manager/StringIds.h"
+#include "model/Text.h"
 #include "tests/manager/CompListFakes.h"
 
 namespace velmora {
@@ -530,6 +533,244 @@ TEST(CompListWorker, WorkersRacingRefreshesEditsAndSortsShareNoTextUnguarded) {
         EXPECT_TRUE(ended);
         EXPECT_EQ(26, logic.ComputerCount()) << "every third address did not answer";
     }
+    launcher->JoinAll();
+}
+
+// --- fast checks ----------------------------------------------------------------------------------
+
+using testing_fakes::FakeChoice;
+
+// 45 addresses, every third silent, some with a host name; answering ones have a MAC.
+std::vector<std::u16string> FastAddresses(FakeOperations& operations) {
+    std::vector<std::u16string> addresses;
+    for (int i = 1; i <= 45; ++i) {
+        const std::u16string address = u"10.9.0." + DecimalText(i);
+        addresses.push_back(address);
+        if (i % 3 != 0) {
+            operations.probes[address] = {true, i % 2 == 0 ? u"pc" + DecimalText(i) + u".example" : u"",
+                                          u"0011223344" + DecimalText(10 + i)};
+            operations.answering.insert(address);
+            operations.macs[address] = u"00AA00BB" + DecimalText(1000 + i);
+        }
+    }
+    return addresses;
+}
+
+struct BatchOutcome {
+    std::vector<ComputerEntry> stored;
+    std::vector<std::u16string> rows, states;
+    std::multiset<std::u16string> calls;
+    int peakQueued = 0;
+    int launches = 0;
+    std::u16string counter;
+};
+
+// One batch over the same inputs, its workers finishing last-started first, so that a parallel
+// run meets its results in another order than a serial one.
+BatchOutcome RunBatch(BatchKind kind, bool fast, bool wakeup) {
+    auto operations = std::make_shared<FakeOperations>();
+    auto launcher = std::make_shared<QueuedLauncher>();
+    CompListLogic logic(operations, launcher, std::make_shared<FakeTimers>(), std::make_shared<FakeChoice>(fast));
+    const std::vector<std::u16string> addresses = FastAddresses(*operations);
+    TaskValues task;
+    task.action = wakeup ? kActionWakeOnLan : kActionShutdown;
+    logic.SetComputers({Computer(u"10.9.0.3", u"not reply"), Computer(u"listed", u"ok")});
+    logic.Fill(wakeup);
+    int timer = StartTimerOf(kind);
+    if (kind == BatchKind::kScan) {
+        EXPECT_TRUE(logic.BeginRange());
+        EXPECT_TRUE(logic.TakeRange(addresses, true, wakeup));
+    } else {
+        for (const std::u16string& address : addresses) {
+            ComputerEntry entry = Computer(address);
+            entry[kTextMac] = u"STORED";
+            logic.Append(entry, wakeup);
+        }
+        std::vector<int> all(static_cast<std::size_t>(logic.RowCount()));
+        std::iota(all.begin(), all.end(), 0);
+        EXPECT_EQ(StartResult::kStarted, logic.Start(kind, all, task.action));
+    }
+    BatchOutcome outcome;
+    for (int tick = 0; tick < 500; ++tick) {
+        if (logic.Tick(timer, task, 0, 100).ended)
+            break;
+        outcome.peakQueued = std::max(outcome.peakQueued, static_cast<int>(launcher->jobs.size()));
+        logic.Tick(kTimerRefresh, task, 0, 100);
+        // The newest job first, and only a few per tick.
+        for (int k = 0; k < 5 && !launcher->jobs.empty(); ++k) {
+            auto job = std::move(launcher->jobs.back());
+            launcher->jobs.pop_back();
+            job();
+        }
+    }
+    EXPECT_FALSE(logic.batchRunning());
+    outcome.stored = logic.Computers();
+    for (int row = 0; row < logic.RowCount(); ++row) {
+        outcome.rows.push_back(logic.Row(row).cells[0]);
+        outcome.states.push_back(logic.Row(row).cells[1]);
+    }
+    const auto calls = operations->Calls();
+    outcome.calls = {calls.begin(), calls.end()};
+    outcome.launches = launcher->launches;
+    outcome.counter = CounterText(0, logic.ComputerCount());
+    return outcome;
+}
+
+TEST(CompListFastChecks, ABatchGivesTheSameListTextsAndCounterAsTheSerialOneWithUpTo32WorkersAtOnce) {
+    struct Case {
+        BatchKind kind;
+        bool wakeup;
+    };
+    for (const Case& c : {Case{BatchKind::kScan, false}, Case{BatchKind::kScan, true}, Case{BatchKind::kPing, false},
+                          Case{BatchKind::kGetMac, true}}) {
+        SCOPED_TRACE(static_cast<int>(c.kind));
+        const BatchOutcome serial = RunBatch(c.kind, false, c.wakeup);
+        const BatchOutcome fast = RunBatch(c.kind, true, c.wakeup);
+        EXPECT_EQ(serial.stored, fast.stored);
+        EXPECT_EQ(serial.rows, fast.rows);
+        EXPECT_EQ(serial.states, fast.states);
+        EXPECT_EQ(serial.calls, fast.calls);
+        EXPECT_EQ(serial.counter, fast.counter);
+        EXPECT_EQ(serial.launches, fast.launches);
+        EXPECT_EQ(1, serial.peakQueued);
+        EXPECT_EQ(kFastCheckWorkers, fast.peakQueued);
+    }
+    // The Scan's list keeps its order: the answering range addresses after the listed one.
+    const BatchOutcome scan = RunBatch(BatchKind::kScan, true, false);
+    ASSERT_EQ(31u, scan.rows.size());
+    EXPECT_EQ(u"listed", scan.rows[0]);
+    EXPECT_EQ(u"10.9.0.1", scan.rows[1]);
+    EXPECT_EQ(u"pc2.example", scan.rows[2]);
+    EXPECT_EQ(u"pc4.example", scan.rows[3]);
+    EXPECT_EQ(u"10.9.0.5", scan.rows[4]);
+}
+
+// Whatever the choice, Run starts one computer at a time and the wake-up packets go at once on the
+// page's thread; the choice is read once and written only when it changes, and a running batch
+// keeps the way it started.
+TEST(CompListFastChecks, RunStaysOneAtATimeAndTheChoiceIsKeptAndAppliesToTheNextBatch) {
+    auto operations = std::make_shared<FakeOperations>();
+    auto launcher = std::make_shared<QueuedLauncher>();
+    auto choice = std::make_shared<FakeChoice>(true);
+    CompListLogic logic(operations, launcher, std::make_shared<FakeTimers>(), choice);
+    EXPECT_TRUE(logic.fastChecks());
+    logic.SetComputers({Computer(u"a"), Computer(u"b"), Computer(u"c"), Computer(u"d")});
+    logic.Fill(false);
+    TaskValues task;
+    ASSERT_EQ(StartResult::kStarted, logic.Start(BatchKind::kRun, {0, 1, 2, 3}, kActionShutdown));
+    EXPECT_EQ(1, logic.workerLimit());
+    for (int tick = 0; tick < 3; ++tick)
+        logic.Tick(kTimerRun, task, 0, 10);
+    EXPECT_EQ(1, launcher->launches);
+    while (!logic.Tick(kTimerRun, task, 0, 10).ended) {
+        EXPECT_LE(launcher->jobs.size(), 1u);
+        launcher->RunNext();
+    }
+    EXPECT_EQ(4u, operations->shutdowns.size());
+
+    EXPECT_EQ(StartResult::kWokenUp, logic.Start(BatchKind::kRun, {0, 1}, kActionWakeOnLan));
+    EXPECT_EQ(4, launcher->launches) << "no thread for wake-up packets";
+
+    ASSERT_EQ(StartResult::kStarted, logic.Start(BatchKind::kPing, {0, 1, 2, 3}, kActionShutdown));
+    logic.SetFastChecks(false);
+    EXPECT_EQ(kFastCheckWorkers, logic.workerLimit()) << "the running batch keeps its way";
+    logic.Tick(kTimerPing, task, 0, 10);
+    EXPECT_EQ(4u, launcher->jobs.size());
+    while (!logic.Tick(kTimerPing, task, 0, 10).ended)
+        launcher->RunNext();
+    ASSERT_EQ(StartResult::kStarted, logic.Start(BatchKind::kPing, {0, 1, 2}, kActionShutdown));
+    EXPECT_EQ(1, logic.workerLimit());
+    EXPECT_FALSE(choice->value);
+    logic.SetFastChecks(false);
+    EXPECT_EQ(1, choice->writes);
+}
+
+// Stopping a Scan keeps only what was checked: answered addresses stay, those that did not reply
+// go as at any Scan's end, and those never started or still being probed are not stored.
+TEST(CompListFastChecks, AStoppedScanKeepsOnlyTheAddressesCheckedSoFar) {
+    struct Case {
+        bool fast;
+        int finished;  // workers that end before the stop, oldest first, one after each start tick
+        std::vector<std::u16string> kept;
+    };
+    const std::vector<Case> cases = {
+        // Serial: 10.5.0.1 answered, 10.5.0.2 silent, 10.5.0.3 (it would answer) being probed.
+        {false, 2, {u"listed", u"10.5.0.1"}},
+        // Fast: all five started at the first tick; two finished before the stop.
+        {true, 2, {u"listed", u"10.5.0.1"}},
+        {true, 3, {u"listed", u"10.5.0.1", u"10.5.0.3"}},
+        {false, 0, {u"listed"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fast);
+        auto operations = std::make_shared<FakeOperations>();
+        auto launcher = std::make_shared<QueuedLauncher>();
+        CompListLogic logic(operations, launcher, std::make_shared<FakeTimers>(), std::make_shared<FakeChoice>(c.fast));
+        operations->probes[u"10.5.0.1"] = {true, u"", u"001122334455"};
+        operations->probes[u"10.5.0.3"] = {true, u"", u"001122334466"};
+        logic.SetComputers({Computer(u"listed")});
+        logic.Fill(false);
+        ASSERT_TRUE(logic.BeginRange());
+        ASSERT_TRUE(logic.TakeRange({u"10.5.0.1", u"10.5.0.2", u"10.5.0.3", u"10.5.0.4", u"10.5.0.5"}, true, false));
+        TaskValues task;
+        for (int ran = 0;; ++ran) {
+            logic.Tick(kTimerScan, task, 0, 10);
+            if (ran == c.finished)
+                break;
+            launcher->RunNext();
+        }
+        EXPECT_EQ(static_cast<std::size_t>(c.finished), logic.CheckedCount());
+        EXPECT_EQ(5u, logic.workCount());
+        EXPECT_TRUE(logic.StopScan(false));
+        EXPECT_FALSE(logic.batchRunning());
+        EXPECT_EQ(c.kept, Stored(logic));
+        EXPECT_EQ(c.kept, Names(logic));
+        EXPECT_FALSE(logic.StopScan(false)) << "nothing left to stop";
+        // A worker still probing finishes into an entry that nobody lists.
+        while (launcher->RunNext()) {
+        }
+        EXPECT_EQ(c.kept, Stored(logic));
+    }
+}
+
+// A fast Scan on real threads while the page refreshes, edits, tries to delete and finally goes
+// away with workers still running: under ThreadSanitizer no text is shared unguarded.
+TEST(CompListWorker, AFastScanRacingEditsADeleteRefusalAndThePageClosingSharesNoTextUnguarded) {
+    auto operations = std::make_shared<FakeOperations>();
+    auto launcher = std::make_shared<ThreadLauncher>();
+    const std::vector<std::u16string> addresses = FastAddresses(*operations);
+    int peak = 0;
+    {
+        CompListLogic logic(operations, launcher, nullptr, std::make_shared<FakeChoice>(true));
+        logic.Fill(false);
+        operations->Hold();
+        operations->KeepHeld({u"10.9.0.44"});
+        ASSERT_TRUE(logic.BeginRange());
+        ASSERT_TRUE(logic.TakeRange(addresses, true, false));
+        TaskValues task;
+        for (int tick = 0; tick < 400; ++tick) {
+            logic.Tick(kTimerScan, task, 0, 50);
+            peak = std::max(peak, logic.RunningWorkers());
+            logic.Tick(kTimerRefresh, task, tick % 40, 10);
+            if (tick % 5 == 0) {
+                ComputerEntry edited = logic.EditSource(tick % 40);
+                edited[kTextUser] = u"admin";
+                logic.ApplyEdit(EditKind::kComputer, logic.EntriesOf({tick % 40}), edited);
+            }
+            EXPECT_FALSE(logic.Delete({tick % 40}).done);
+            if (tick % 11 == 0)
+                logic.ClickColumn(tick % 2, false);
+            if (tick == 200) {
+                operations->AwaitHeldCalls(kFastCheckWorkers);
+                operations->Release();
+            }
+            std::this_thread::yield();
+        }
+        EXPECT_TRUE(logic.batchRunning()) << "the page closes while the Scan runs";
+    }
+    EXPECT_EQ(kFastCheckWorkers, peak);
+    EXPECT_EQ(kFastCheckWorkers, operations->PeakCalls());
+    operations->KeepHeld({});
     launcher->JoinAll();
 }
 

@@ -32,6 +32,8 @@
 #define ID_COMP_RANGE 32798
 #define ID_COMP_WORKGROUPS 32801
 #define ID_COMP_AD_SEARCH 32800
+// Ours: the fast checks choice, ticked when on.
+#define ID_COMP_FAST_CHECKS 1605
 
 // The computer dialogs.
 #define IDD_ADD_COMP 151
@@ -44,6 +46,7 @@
 #define IDC_IP_AUTO_SCAN 1073
 #define IDC_IP_START_LABEL 1074
 #define IDC_IP_END_LABEL 1075
+#define IDC_IP_FAST_CHECKS 1076
 
 // Texts, under the system's numbers; the labels' under their controls' numbers.
 #define IDS_NAME_OR_IP 203
@@ -59,3 +62,11 @@
 // Texts of our own, in the computer list's band 580-599.
 #define IDS_COL_STATE 580
 #define IDS_MENU_GET_MAC 581
+#define IDS_FAST_CHECKS 582
+#define IDS_ASK_SCAN_RUNNING 583
+#define IDS_BUSY_WORKGROUPS 584
+#define IDS_BUSY_MAC 585
+
+// The busy window over a page while a lookup runs on a worker thread.
+#define IDD_BUSY_WAIT 620
+#define IDC_BUSY_TEXT 1621

@@ -8,7 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <set>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -24,6 +30,7 @@
 #include "manager/win/TaskEditor.h"
 #include "manager/win/CompList.h"
 #include "manager/win/IpRange.h"
+#include "manager/NetworkBrowsing.h"
 #include "manager/win/res/CompListIds.h"
 #include "manager/win/res/resource.h"
 #include "model/win/TaskFolder.h"
@@ -251,12 +258,13 @@ HWND ShowPageInModelessWizard(HPROPSHEETPAGE page) {
 
 class CompListPage : public ::testing::Test {
 protected:
-    void Open(int taskAction, std::vector<ComputerEntry> computers, bool wizard = false) {
+    void Open(int taskAction, std::vector<ComputerEntry> computers, bool wizard = false,
+              ComputerServices services = SystemComputerServices()) {
         Close();
         action = taskAction;
         record.action = taskAction;
         record.computers = std::move(computers);
-        page = std::make_unique<CCompList>(record, action, wizard, context);
+        page = std::make_unique<CCompList>(record, action, wizard, context, std::move(services));
         sheet = wizard ? ShowPageInModelessWizard(page->Create())
                        : test::ShowPageInModelessSheet(page->Create(), L"computers");
         ASSERT_NE(nullptr, sheet);
@@ -633,7 +641,7 @@ TEST_F(CompListPage, TheListsKeysInTheSheetAndTheWizard) {
         ASSERT_TRUE(test::BringToFront(sheet));
         EXPECT_NE(0, ::SendMessageW(list, WM_GETDLGCODE, VK_TAB, 0) & DLGC_WANTALLKEYS);
         const std::wstring next = std::to_wstring(wizard ? kWizardNextButton : IDOK);
-        const std::wstring menu = L"&Edit|-|&Shutdown|&Ping|-|&Delete at";
+        const std::wstring menu = L"&Edit|-|&Shutdown|&Ping|-|&Delete|-|Check up to 32 computers at once at";
         const HWND shown = list;
         const Row rows[] = {
             {"Tab: to the sheet's next button",
@@ -719,6 +727,311 @@ TEST_F(CompListPage, TheListsKeysInTheSheetAndTheWizard) {
     }
 }
 
+// The fast checks choice as the registry keeps it: 1, 0, or -1 when there is none.
+int StoredFastChecks() {
+    DWORD value = 0, size = sizeof value;
+    if (::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Corvane\\Velmora\\Settings", kFastChecksEntry, RRF_RT_REG_DWORD,
+                       nullptr, &value, &size) != ERROR_SUCCESS)
+        return -1;
+    return static_cast<int>(value);
+}
+
+void ForgetFastChecks() {
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Corvane\\Velmora\\Settings", kFastChecksEntry);
+}
+
+// The context menu's last item, "Check up to 32 computers at once": ticked as the choice is, and
+// chosen by keys (Up from the first item wraps to it, Enter) it turns the choice over and keeps it.
+TEST_F(CompListPage, TheContextMenuTicksTheFastChecksChoiceAndTurnsItOver) {
+    ForgetFastChecks();
+    for (const int expected : {1, 0, 1}) {
+        SCOPED_TRACE(expected);
+        Open(kActionWakeOnLan, {Computer(L"alpha")});
+        ASSERT_TRUE(test::BringToFront(sheet));
+        SelectRows(list, {0});
+        ::SetFocus(list);
+        std::wstring seen;
+        driver = std::thread([&] {
+            const HWND popup = WaitForPopupMenu();
+            if (!popup)
+                return;
+            const auto menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+            seen = MenuItems(popup) +
+                   ((::GetMenuState(menu, ID_COMP_FAST_CHECKS, MF_BYCOMMAND) & MF_CHECKED) ? L" ticked" : L" unticked");
+            test::HoldForScreenshot();
+            test::PressKey(VK_DOWN);
+            test::PressKey(VK_UP);
+            test::PressKey(VK_RETURN);
+            WaitUntilHidden(popup);
+        });
+        test::PressKey(VK_APPS);
+        PumpUntil([&] { return StoredFastChecks() == expected; }, 10000);
+        driver.join();
+        EXPECT_EQ(L"&Edit|-|&Wakeup|Get Mac|&Ping|-|&Delete|-|Check up to 32 computers at once " +
+                      std::wstring(expected == 1 ? L"unticked" : L"ticked"),
+                  seen);
+        EXPECT_EQ(expected, StoredFastChecks());
+        EXPECT_EQ(expected == 1, page->logic().fastChecks());
+    }
+    ForgetFastChecks();
+}
+
+// The IP range dialog's box, ticked by a click, makes the Scan check up to 32 addresses at once: it
+// keeps exactly the answering test host and drops the silent addresses, and the choice is kept.
+TEST_F(CompListPage, AFastScanTickedInTheRangeDialogKeepsExactlyTheAnsweringAddresses) {
+    const std::wstring peer = Env("VELMORA_TEST_PEER_IP"), silent = Env("VELMORA_TEST_SILENT_IP");
+    if (peer.empty() || silent.empty())
+        GTEST_SKIP() << "no test host: VELMORA_TEST_PEER_IP and VELMORA_TEST_SILENT_IP are set by start_test_host";
+    ForgetFastChecks();
+    Open(kActionShutdown, {Computer(L"listed-before")});
+    const std::string narrow(peer.begin(), peer.end());
+    const DWORD first = ::ntohl(::inet_addr(narrow.c_str()));
+    std::wstring boxes;
+    driver = std::thread([&] {
+        const HWND dialog = WaitForOwned(sheet, L"Range of IP");
+        if (!dialog)
+            return;
+        test::BringToFront(dialog);
+        ::SendDlgItemMessageW(dialog, IDC_IP_START, IPM_SETADDRESS, 0, static_cast<LPARAM>(first));
+        // The test host and the silent addresses after it.
+        ::SendDlgItemMessageW(dialog, IDC_IP_END, IPM_SETADDRESS, 0, static_cast<LPARAM>(first + 5));
+        const HWND fast = ::GetDlgItem(dialog, IDC_IP_FAST_CHECKS);
+        wchar_t text[64] = {};
+        ::GetWindowTextW(fast, text, 64);
+        boxes = std::wstring(text) + (::IsDlgButtonChecked(dialog, IDC_IP_FAST_CHECKS) ? L" ticked" : L" unticked");
+        test::Click(::GetDlgItem(dialog, IDC_IP_AUTO_SCAN));
+        test::Click(fast);
+        test::HoldForScreenshot();
+        test::PressKey(VK_RETURN);
+        WaitUntilGone(dialog);
+    });
+    page->RangeOfIp();
+    driver.join();
+    EXPECT_EQ(L"Check up to 32 computers at once unticked", boxes);
+    ASSERT_EQ(BatchKind::kScan, page->logic().batchKind());
+    EXPECT_EQ(kFastCheckWorkers, page->logic().workerLimit());
+    EXPECT_EQ(1, StoredFastChecks());
+    int peak = 0;
+    PumpUntil(
+        [&] {
+            peak = std::max(peak, page->logic().RunningWorkers());
+            return !page->logic().batchRunning();
+        },
+        60000);
+    ASSERT_FALSE(page->logic().batchRunning());
+    EXPECT_GE(peak, 4) << "the silent addresses checked at once";
+    ASSERT_EQ(2, RowCount(list));
+    EXPECT_EQ(L"listed-before", CellText(list, 0, 0));
+    EXPECT_EQ(std::u16string(peer.begin(), peer.end()), page->logic().Computers()[1][kTextRangeAddress]);
+    EXPECT_EQ(L"ok", CellText(list, 1, 1));
+    ForgetFastChecks();
+}
+
+// OK clicked while a Scan waits on a silent address asks whether to wait. No stops the Scan and
+// the sheet stores only what was checked; Yes keeps the sheet open until the Scan has ended, and
+// then it closes by itself, storing what answered.
+TEST_F(CompListPage, OkDuringAScanAsksToWaitOrToStopAndStoresOnlyWhatWasChecked) {
+    const std::wstring peer = Env("VELMORA_TEST_PEER_IP"), silent = Env("VELMORA_TEST_SILENT_IP");
+    if (peer.empty() || silent.empty())
+        GTEST_SKIP() << "no test host: VELMORA_TEST_PEER_IP and VELMORA_TEST_SILENT_IP are set by start_test_host";
+    const std::u16string peerText(peer.begin(), peer.end()), silentText(silent.begin(), silent.end());
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer == IDNO ? "stop" : "wait");
+        std::wstring asked;
+        int asks = 0;
+        context.messageBox = [&](HWND, const std::wstring& text, UINT) {
+            asked = text;
+            ++asks;
+            return answer;
+        };
+        Open(kActionShutdown, {Computer(L"listed-before")});
+        page->AddRange({peerText, silentText}, true);
+        ASSERT_EQ(BatchKind::kScan, page->logic().batchKind());
+        ASSERT_TRUE(PumpUntil([&] { return page->logic().CheckedCount() == 1; }, 10000));
+        ASSERT_TRUE(test::BringToFront(sheet));
+        test::Click(::GetDlgItem(sheet, IDOK));
+        PumpUntil([&] { return asks > 0; }, 5000);
+        EXPECT_EQ(L"The scan has checked 1 of 2 addresses.\n\nWait for it to end? Yes waits and then closes; No stops "
+                  L"the scan and keeps only the addresses checked so far.",
+                  asked);
+        if (answer == IDYES) {
+            EXPECT_TRUE(page->logic().batchRunning()) << "the Scan goes on";
+            EXPECT_NE(nullptr, PropSheet_GetCurrentPageHwnd(sheet)) << "the sheet stays open";
+            PumpUntil([&] { return PropSheet_GetCurrentPageHwnd(sheet) == nullptr; }, 20000);
+        }
+        EXPECT_FALSE(page->logic().batchRunning());
+        EXPECT_EQ(nullptr, PropSheet_GetCurrentPageHwnd(sheet)) << "OK went through";
+        EXPECT_EQ(1, asks);
+        ASSERT_EQ(2u, record.computers.size());
+        EXPECT_EQ(u"listed-before", record.computers[0][kTextName]);
+        EXPECT_EQ(peerText, record.computers[1][kTextRangeAddress]);
+        EXPECT_EQ(u"ok", record.computers[1][kTextState]);
+    }
+}
+
+// A sheet that goes away while the Scan runs (the manager closing) keeps only what was checked.
+TEST_F(CompListPage, ASheetClosedDuringAScanKeepsOnlyWhatWasChecked) {
+    const std::wstring peer = Env("VELMORA_TEST_PEER_IP"), silent = Env("VELMORA_TEST_SILENT_IP");
+    if (peer.empty() || silent.empty())
+        GTEST_SKIP() << "no test host: VELMORA_TEST_PEER_IP and VELMORA_TEST_SILENT_IP are set by start_test_host";
+    const std::u16string peerText(peer.begin(), peer.end()), silentText(silent.begin(), silent.end());
+    Open(kActionShutdown, {Computer(L"listed-before")});
+    page->AddRange({peerText, silentText}, true);
+    ASSERT_TRUE(PumpUntil([&] { return page->logic().CheckedCount() == 1; }, 10000));
+    Close();
+    ASSERT_EQ(2u, record.computers.size());
+    EXPECT_EQ(peerText, record.computers[1][kTextRangeAddress]);
+}
+
+// One workgroup of three computers whose names resolve only when the test lets them.
+class GatedNetwork : public NetworkBrowser {
+public:
+    std::intptr_t Open(const std::u16string& container) override { return container.empty() ? 1 : 2; }
+    EnumRead Read(std::intptr_t enumeration, std::vector<NetResource>& items) override {
+        const std::lock_guard<std::mutex> guard(lock_);
+        if (!read_.insert(enumeration).second)
+            return EnumRead::kNoMore;
+        if (enumeration == 1)
+            items.push_back({kResourceUsageContainer, kResourceTypeAny, u"WORKGROUP"});
+        else
+            for (const char16_t* name : {u"\\\\PC1", u"\\\\PC2", u"\\\\PC3"})
+                items.push_back({kResourceUsageContainer, kResourceTypeAny, name});
+        return EnumRead::kItems;
+    }
+    void Close(std::intptr_t) override {}
+    std::u16string OwnName() override { return u"SELF"; }
+    std::optional<std::u16string> AddressOf(const std::u16string& name) override {
+        std::unique_lock<std::mutex> guard(lock_);
+        let_.wait_for(guard, std::chrono::seconds(20), [this] { return open_; });
+        return u"10.0.0." + name.substr(2);
+    }
+    std::u16string MacByArpRequest(const std::u16string& address) override {
+        return u"00112233440" + address.substr(address.size() - 1);
+    }
+    void Let() {
+        {
+            const std::lock_guard<std::mutex> guard(lock_);
+            open_ = true;
+        }
+        let_.notify_all();
+    }
+
+private:
+    std::mutex lock_;
+    std::condition_variable let_;
+    bool open_ = false;
+    std::set<std::intptr_t> read_;
+};
+
+// Whether `window` answered every one of `times` messages sent from this thread within a second
+// (the job it waits for is held far longer; the benchmark measures how fast it answers).
+bool AnswersMeanwhile(HWND window, int times) {
+    for (int i = 0; i < times; ++i) {
+        DWORD_PTR answer = 0;
+        if (!::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer))
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
+// Workgroups of a wakeup task resolves the names on a worker thread under a busy window: the page
+// answers meanwhile, Escape ends the wait and adds nothing, and a wait that ends adds the computers
+// with their MACs in the network's order.
+TEST_F(CompListPage, WorkgroupsWaitsOffThePagesThreadAndEscapeEndsTheWait) {
+    struct Case {
+        bool escape;
+        std::wstring rows;
+    };
+    for (const Case& c : {Case{true, L"alpha,"},
+                          Case{false, L"alpha,|PC1,001122334401|PC2,001122334402|PC3,001122334403"}}) {
+        SCOPED_TRACE(c.escape ? "Escape" : "wait");
+        auto network = std::make_shared<GatedNetwork>();
+        ComputerServices services = SystemComputerServices();
+        services.network = network;
+        Open(kActionWakeOnLan, {Computer(L"alpha")}, false, services);
+        std::wstring busyText;
+        bool answered = false;
+        driver = std::thread([&] {
+            const HWND busy = WaitForOwned(sheet, L"Please wait");
+            if (!busy)
+                return;
+            wchar_t text[128] = {};
+            ::GetDlgItemTextW(busy, IDC_BUSY_TEXT, text, 128);
+            busyText = text;
+            answered = AnswersMeanwhile(sheet, 10);
+            test::HoldForScreenshot();
+            if (c.escape) {
+                test::BringToFront(busy);
+                test::PressKey(VK_ESCAPE);
+                WaitUntilGone(busy);
+            }
+            network->Let();
+            WaitUntilGone(busy);
+        });
+        page->Workgroups();
+        driver.join();
+        EXPECT_EQ(L"Looking for the computers of the workgroups...", busyText);
+        EXPECT_TRUE(answered) << "the sheet answers while the names resolve";
+        std::wstring rows;
+        for (int row = 0; row < RowCount(list); ++row)
+            rows += (row ? L"|" : L"") + CellText(list, row, 0) + L"," + CellText(list, row, 1);
+        EXPECT_EQ(c.rows, rows);
+    }
+}
+
+// The wakeup dialog's MAC link waits for a silent address on a worker thread under a busy window;
+// Escape ends the wait and leaves the MAC as it was, and the dialog stays open.
+TEST(CompListDialogs, TheMacLookupWaitsOffTheDialogsThreadAndEscapeEndsIt) {
+    const std::wstring silent = Env("VELMORA_TEST_SILENT_IP");
+    if (silent.empty())
+        GTEST_SKIP() << "no test host: VELMORA_TEST_SILENT_IP is set by start_test_host";
+    ComInit com;
+    const ComputerServices services = SystemComputerServices();
+    ComputerEntry entry;
+    entry[kTextName] = std::u16string(silent.begin(), silent.end());
+    entry[kTextMac] = u"001122334455";
+    CAddCompM dialog(entry, false, services);
+    std::wstring busyText, macAfter;
+    bool answered = false, stayed = false, busyGone = false;
+    std::thread driver([&] {
+        const HWND window = WaitForOwned(nullptr, L"Remote computer");
+        if (!window)
+            return;
+        test::BringToFront(window);
+        test::Click(::GetDlgItem(window, kCtlWakeMacLink));
+        const HWND busy = WaitForOwned(window, L"Please wait");
+        if (busy) {
+            wchar_t text[128] = {};
+            ::GetDlgItemTextW(busy, IDC_BUSY_TEXT, text, 128);
+            busyText = text;
+            answered = AnswersMeanwhile(window, 3);
+            test::HoldForScreenshot();
+            test::BringToFront(busy);
+            test::PressKey(VK_ESCAPE);
+            WaitUntilGone(busy, 2000);
+            busyGone = !::IsWindow(busy);
+        }
+        wchar_t mac[32] = {};
+        ::GetDlgItemTextW(window, kCtlWakeMac, mac, 32);
+        macAfter = mac;
+        stayed = ::IsWindowVisible(window) != FALSE;
+        test::BringToFront(window);
+        test::PressKey(VK_ESCAPE);
+        WaitUntilGone(window);
+        if (::IsWindow(window))
+            ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    });
+    const bool accepted = dialog.Run(nullptr);
+    driver.join();
+    EXPECT_EQ(L"Looking up the MAC address...", busyText);
+    EXPECT_TRUE(answered) << "the dialog answers during the lookup";
+    EXPECT_TRUE(busyGone) << "Escape ended the wait";
+    EXPECT_EQ(L"001122334455", macAfter);
+    EXPECT_TRUE(stayed);
+    EXPECT_FALSE(accepted);
+}
+
 // Enter is OK and Escape is Cancel in the computer dialogs and the IP range dialog, pressed where
 // the dialog puts the focus when it opens.
 TEST(CompListDialogs, EnterIsOkAndEscapeIsCancel) {
@@ -745,7 +1058,7 @@ TEST(CompListDialogs, EnterIsOkAndEscapeIsCancel) {
                                    : std::wstring(L"Cancel");
     };
     const auto range = [] {
-        CIpRange dialog(10000);
+        CIpRange dialog(10000, false);
         return dialog.Run(nullptr) ? L"OK " + std::to_wstring(dialog.addresses.size()) + L" from " +
                                          ToWide(dialog.addresses.empty() ? u"" : dialog.addresses.front())
                                    : std::wstring(L"Cancel");
