@@ -750,9 +750,10 @@ std::wstring InfoTip(HWND list, int row) {
 }
 
 // Ctrl+K with no row selected checks every computer: loopback and the live test host refuse file
-// sharing, the silent address gives no echo and lets the sharing port's wait run out. F1 on a
-// checked row opens the help at the page on why a remote shutdown fails.
-TEST_F(CompListPage, CtrlKChecksEveryComputerAndF1OpensWhyAShutdownFails) {
+// sharing, the silent address gives no echo and nothing answers for it at the sharing port. F1 on a
+// checked row, or a click on the Help button, opens the help at the page on why a remote shutdown
+// fails.
+TEST_F(CompListPage, CtrlKChecksEveryComputerAndF1OrHelpOpensWhyAShutdownFails) {
     const std::wstring peer = Env("VELMORA_TEST_PEER_IP"), silent = Env("VELMORA_TEST_SILENT_IP");
     std::vector<ComputerEntry> computers = {Computer(L"127.0.0.1")};
     if (!peer.empty() && !silent.empty()) {
@@ -796,6 +797,15 @@ TEST_F(CompListPage, CtrlKChecksEveryComputerAndF1OpensWhyAShutdownFails) {
     ASSERT_EQ(1u, helpPages.size());
     EXPECT_EQ(sheet, helpPages[0].first);
     EXPECT_EQ(u"shutdown-fails.html", helpPages[0].second);
+    EXPECT_EQ(1, plainHelp);
+
+    // The sheet's Help button, clicked, goes the same way.
+    const HWND helpButton = ::GetDlgItem(sheet, IDHELP);
+    ASSERT_TRUE(helpButton && ::IsWindowVisible(helpButton));
+    test::Click(helpButton);
+    PumpUntil([&] { return helpPages.size() > 1; }, 5000);
+    ASSERT_EQ(2u, helpPages.size());
+    EXPECT_EQ(u"shutdown-fails.html", helpPages[1].second);
     EXPECT_EQ(1, plainHelp);
 }
 
