@@ -24,6 +24,8 @@ public:
                                         const std::u16string* user) = 0;
     // NetWkstaGetInfo at level 102: the remote system's version when the query succeeds.
     virtual std::optional<WindowsVersion> WorkstationVersion(const std::u16string& server) = 0;
+    // The same query's own status: 0 when it answered, else the system's code.
+    virtual std::uint32_t WorkstationStatus(const std::u16string& server) = 0;
     // InitiateSystemShutdownExW to a remote computer: 0, or the error of the request.
     virtual std::uint32_t InitiateShutdown(const std::u16string& computer, const std::u16string& message,
                                            std::uint32_t timeoutSeconds, bool force, bool reboot,

@@ -72,6 +72,17 @@ std::u16string WmiNamespace(const std::u16string& computer) {
     return u"\\\\" + computer + u"\\root\\cimv2";
 }
 
+HResult WmiConnect(WmiApi& api, const std::u16string& computer, const std::u16string& user,
+                   const std::u16string& password) {
+    WmiApartment apartment(api);
+    if (apartment.result() < 0)
+        return apartment.result();
+    const AuthIdentity identity = IdentityFor(user, password);
+    WmiRef locator(api), services(api);
+    const HResult hr = Connect(api, computer, user, password, identity, locator, services);
+    return hr < 0 ? hr : kOk;
+}
+
 HResult WmiShutdown(WmiApi& api, const std::u16string& computer, const std::u16string& user,
                     const std::u16string& password, std::int32_t flags) {
     WmiApartment apartment(api);

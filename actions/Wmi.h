@@ -59,6 +59,10 @@ public:
 
 // "\\computer\root\cimv2".
 std::u16string WmiNamespace(const std::u16string& computer);
+// The connection alone, as both commands make it, with every object released again: 0 when the
+// namespace took the account, else the failing result.
+HResult WmiConnect(WmiApi& api, const std::u16string& computer, const std::u16string& user,
+                   const std::u16string& password);
 // Win32_OperatingSystem.Win32Shutdown with the flags; the last COM result, 0 on success.
 HResult WmiShutdown(WmiApi& api, const std::u16string& computer, const std::u16string& user,
                     const std::u16string& password, std::int32_t flags);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "manager/CheckReport.h"
 #include "manager/StringIds.h"
 #include "model/Text.h"
 
@@ -31,6 +32,17 @@ void SharedComputer::Update(const std::function<void(ComputerEntry&)>& change) {
     change(texts_);
 }
 
+std::u16string SharedComputer::Tip() const {
+    const std::lock_guard<std::mutex> guard(lock_);
+    return tip_;
+}
+
+void SharedComputer::SetState(std::u16string state, std::u16string tip) {
+    const std::lock_guard<std::mutex> guard(lock_);
+    texts_[kTextState] = std::move(state);
+    tip_ = std::move(tip);
+}
+
 // Folded as the platform compares names without case, beyond A to Z.
 bool NameSet::Contains(std::u16string_view name) const {
     return folded_.count(FoldedCase(name)) != 0;
@@ -52,6 +64,8 @@ int StartTimerOf(BatchKind kind) {
             return kTimerScan;
         case BatchKind::kPing:
             return kTimerPing;
+        case BatchKind::kCheck:
+            return kTimerCheck;
         case BatchKind::kNone:
             break;
     }
@@ -68,6 +82,8 @@ BatchKind KindOfStartTimer(int timer) {
             return BatchKind::kScan;
         case kTimerPing:
             return BatchKind::kPing;
+        case kTimerCheck:
+            return BatchKind::kCheck;
         default:
             return BatchKind::kNone;
     }
@@ -81,7 +97,7 @@ std::u16string ResultStateText(ComputerOperations& operations, std::uint32_t cod
 }
 
 void RunWorker(BatchKind kind, ComputerOperations& operations, SharedComputer& entry, const TaskValues& task) {
-    entry.SetText(kTextState, kStateRunning);
+    entry.SetState(kStateRunning, {});
     const ComputerEntry texts = entry.Texts();
     const std::u16string& name = texts[kTextName];
     switch (kind) {
@@ -138,6 +154,18 @@ void RunWorker(BatchKind kind, ComputerOperations& operations, SharedComputer& e
         case BatchKind::kPing: {
             const bool answered = operations.Ping(name, kProbeAttempts);
             entry.SetText(kTextState, answered ? kStateOk : kStateNotReply);
+            operations.Sleep(kWorkerPauseMs);
+            break;
+        }
+        case BatchKind::kCheck: {
+            const CheckResult result =
+                task.action == kActionWakeOnLan
+                    ? operations.CheckWakeUp(texts[kTextMac], texts[kTextBroadcast], texts[kTextPort])
+                    : operations.Check(name, texts[kTextUser], texts[kTextPassword]);
+            const CheckReport report =
+                MakeCheckReport(result, {[&](int id) { return operations.StringText(id); },
+                                         [&](std::uint32_t code) { return operations.MessageText(code); }});
+            entry.SetState(report.state, report.tip);
             operations.Sleep(kWorkerPauseMs);
             break;
         }
@@ -416,7 +444,7 @@ std::uint32_t CompListLogic::StartTimers(BatchKind kind) {
 void CompListLogic::KillTimers() {
     if (!timers_)
         return;
-    for (const int timer : {kTimerRun, kTimerRefresh, kTimerGetMac, kTimerScan, kTimerPing})
+    for (const int timer : {kTimerRun, kTimerRefresh, kTimerGetMac, kTimerScan, kTimerPing, kTimerCheck})
         timers_->Kill(timer);
 }
 
@@ -425,7 +453,7 @@ void CompListLogic::KillTimers() {
 void CompListLogic::FailBatch(std::uint32_t code) {
     const std::u16string why = ResultStateText(*operations_, code);
     for (const ComputerRef& entry : work_)
-        entry->SetText(kTextState, why);
+        entry->SetState(why, {});
     for (CompRow& row : rows_)
         WriteRow(row, true, true);
     EmptyWorkList();
@@ -448,6 +476,10 @@ StartResult CompListLogic::Start(BatchKind kind, const std::vector<int>& selecte
         if (row >= 0 && row < RowCount())
             rows.push_back(row);
     std::sort(rows.begin(), rows.end());
+    if (rows.empty() && kind == BatchKind::kCheck) {
+        for (int row = 0; row < RowCount(); ++row)
+            rows.push_back(row);
+    }
     if (rows.empty())
         return StartResult::kIgnored;
 
@@ -569,7 +601,7 @@ bool CompListLogic::LaunchWorker(const TaskValues& task) {
     }
     if (refused != 0) {
         // No thread: this computer is passed over, and its row says why instead of an older result.
-        entry->SetText(kTextState, ResultStateText(*operations_, refused));
+        entry->SetState(ResultStateText(*operations_, refused), {});
         return false;
     }
     workers_.push_back({nextIndex_, std::move(running)});

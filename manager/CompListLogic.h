@@ -16,6 +16,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "actions/ComputerCheck.h"
 #include "actions/RemoteShutdown.h"
 #include "model/ResultCodes.h"
 #include "model/TaskParams.h"
@@ -34,10 +35,14 @@ public:
     ComputerEntry Texts() const;
     // Several texts changed together.
     void Update(const std::function<void(ComputerEntry&)>& change);
+    // The row's info tip beside the texts, which the task never stores: what a Check found.
+    std::u16string Tip() const;
+    void SetState(std::u16string state, std::u16string tip);
 
 private:
     mutable std::mutex lock_;
     ComputerEntry texts_;
+    std::u16string tip_;
 };
 using ComputerRef = std::shared_ptr<SharedComputer>;
 
@@ -53,7 +58,7 @@ private:
     std::unordered_set<std::u16string> folded_;
 };
 
-enum class BatchKind : int { kNone = 0, kRun = 1, kGetMac = 2, kScan = 3, kPing = 4 };
+enum class BatchKind : int { kNone = 0, kRun = 1, kGetMac = 2, kScan = 3, kPing = 4, kCheck = 5 };
 
 // The page's timers: one start timer per batch kind and the refresh timer.
 enum CompListTimer : int {
@@ -62,6 +67,7 @@ enum CompListTimer : int {
     kTimerGetMac = 109,
     kTimerScan = 111,
     kTimerPing = 113,
+    kTimerCheck = 115,
 };
 constexpr unsigned kStartTimerMs = 1;
 constexpr unsigned kRefreshTimerMs = 500;
@@ -112,6 +118,13 @@ public:
     // The system's one-line text for a result code; empty when it has none.
     virtual std::u16string MessageText(std::uint32_t code) = 0;
     virtual void Sleep(unsigned milliseconds) = 0;
+    // A Check of one computer, over the seams of the remote shutdown; nothing on it changes.
+    virtual CheckResult Check(const std::u16string& computer, const std::u16string& user,
+                              const std::u16string& password) = 0;
+    virtual CheckResult CheckWakeUp(const std::u16string& mac, const std::u16string& broadcast,
+                                    const std::u16string& port) = 0;
+    // The program's own text under a string-table number.
+    virtual std::u16string StringText(int id) = 0;
 };
 
 // A choice the user makes once and keeps (fast checks): read when the page opens, written when
@@ -230,7 +243,7 @@ public:
     // The dialog's texts copied back into the edited computers, and their rows' texts.
     void ApplyEdit(EditKind kind, const std::vector<ComputerRef>& edited, const ComputerEntry& texts);
 
-    // Run, Ping or Get Mac over the selected rows. A batch of another kind makes it do nothing; the
+    // Run, Ping, Get Mac or Check over the selected rows (Check: all rows when none is selected). A batch of another kind makes it do nothing; the
     // same kind appends to the running batch. Run of a wakeup task sends the packets at once.
     StartResult Start(BatchKind kind, const std::vector<int>& selected, int action);
     // The IP range's first half: refused while a batch runs, because its worker holds an item of

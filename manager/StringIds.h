@@ -65,3 +65,14 @@
 #define IDS_OPERATION_FAILED 600
 #define IDS_OUT_OF_MEMORY 601
 #define IDS_UNEXPECTED_ERROR 602
+
+// The computer list's Check, in the upper end of the list's band (580-599); the texts are beside the
+// list's own in manager/win/res/CompList.rc.
+#define IDS_CHECK_READY 590
+#define IDS_CHECK_READY_NOTED 591
+#define IDS_CHECK_STATE 592
+#define IDS_CHECK_STEP_NAMES 593
+#define IDS_CHECK_HINTS 594
+#define IDS_CHECK_TIP 595
+#define IDS_CHECK_NOTED_TIP 596
+#define IDS_CHECK_READY_TIP 597

@@ -101,6 +101,14 @@ public:
             ::NetApiBufferFree(buffer);
         return version;
     }
+    std::uint32_t WorkstationStatus(const std::u16string& server) override {
+        std::u16string target = server;
+        LPBYTE buffer = nullptr;
+        const NET_API_STATUS status = ::NetWkstaGetInfo(W(target), 102, &buffer);
+        if (buffer)
+            ::NetApiBufferFree(buffer);
+        return status;
+    }
     std::uint32_t InitiateShutdown(const std::u16string& computer, const std::u16string& message,
                                    std::uint32_t timeoutSeconds, bool force, bool reboot,
                                    std::uint32_t reason) override {

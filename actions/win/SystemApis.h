@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "actions/ComputerCheck.h"
 #include "actions/GetMac.h"
 #include "actions/RemoteApi.h"
 #include "actions/WakeOnLan.h"
@@ -14,6 +15,7 @@ namespace velmora {
 RemoteApi& SystemRemoteApi();
 WmiApi& SystemWmiApi();
 DatagramApi& SystemDatagramApi();
+PortApi& SystemPortApi();
 // gethostbyname: the first IPv4 address of a host name, which goes to the resolver in the ANSI code
 // page; what every seam's ResolveHost answers.
 std::optional<Ipv4> ResolveSystemHost(const std::u16string& name);

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "controls/win/SheetControls.h"
+#include "manager/CheckReport.h"
 #include "manager/IpRange.h"
 #include "manager/NetworkBrowsing.h"
 #include "manager/StringIds.h"
@@ -184,6 +185,8 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
       dragEndedMessage_(kDragEnded) {
     OnNotify(IDC_COMP_LIST, LVN_GETDISPINFOW,
              [this](NMHDR& header) { return OnGetDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header)); });
+    OnNotify(IDC_COMP_LIST, LVN_GETINFOTIPW,
+             [this](NMHDR& header) { return OnGetInfoTip(reinterpret_cast<NMLVGETINFOTIPW&>(header)); });
     OnNotify(IDC_COMP_LIST, LVN_COLUMNCLICK, [this](NMHDR& header) {
         OnColumnClick(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
         return 0;
@@ -231,8 +234,7 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
         return static_cast<LRESULT>(PSNRET_NOERROR);
     });
     OnNotifyCode(PSN_HELP, [this](NMHDR&) {
-        if (context_.openHelp)
-            context_.openHelp(Sheet());
+        Help();
         return 0;
     });
     OnCommand(ID_COMP_EDIT, [this] { Edit(); });
@@ -240,6 +242,7 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
     OnCommand(ID_COMP_PING, [this] { Ping(); });
     OnCommand(ID_COMP_DELETE, [this] { Delete(); });
     OnCommand(ID_COMP_GET_MAC, [this] { GetMac(); });
+    OnCommand(ID_COMP_CHECK, [this] { Check(); });
     OnCommand(ID_COMP_RANGE, [this] { RangeOfIp(); });
     OnCommand(ID_COMP_WORKGROUPS, [this] { Workgroups(); });
     OnCommand(ID_COMP_AD_SEARCH, [this] { AdSearch(); });
@@ -416,6 +419,20 @@ LRESULT CCompList::OnGetDisplayInfo(NMLVDISPINFOW& info) {
     return 0;
 }
 
+LRESULT CCompList::OnGetInfoTip(NMLVGETINFOTIPW& tip) {
+    if (tip.iItem < 0 || tip.iItem >= logic_.RowCount() || !tip.pszText || tip.cchTextMax <= 0)
+        return 0;
+    const ComputerRef& entry = logic_.Row(tip.iItem).entry;
+    const std::u16string found = entry->Tip();
+    if (found.empty())
+        return 0;
+    const std::u16string text = entry->Text(kTextState) + u"\r\n" + found;
+    const std::size_t length = std::min<std::size_t>(text.size(), static_cast<std::size_t>(tip.cchTextMax - 1));
+    std::copy_n(text.data(), length, tip.pszText);
+    tip.pszText[length] = L'\0';
+    return 0;
+}
+
 LRESULT CCompList::OnWizardNext() {
     if (logic_.ComputerCount() > 0)
         return 0;
@@ -515,6 +532,16 @@ void CCompList::StartBatch(BatchKind kind) {
         ::InvalidateRect(list_.hwnd(), nullptr, FALSE);
         UpdateCounter();
     }
+}
+
+void CCompList::Help() {
+    const std::vector<ComputerRef> selected = logic_.EntriesOf(SelectedRows());
+    const bool checked =
+        std::any_of(selected.begin(), selected.end(), [](const ComputerRef& entry) { return !entry->Tip().empty(); });
+    if (checked && context_.openHelpPage)
+        context_.openHelpPage(Sheet(), kCheckHelpPage);
+    else if (context_.openHelp)
+        context_.openHelp(Sheet());
 }
 
 void CCompList::OnTimer(int timer) {
@@ -621,6 +648,13 @@ void CCompList::OnKey(WORD key) {
             break;
         case VK_DELETE:
             Delete();
+            break;
+        case 'K':
+            if (::GetKeyState(VK_CONTROL) < 0)
+                Check();
+            break;
+        case VK_F1:
+            Help();
             break;
         default:
             break;

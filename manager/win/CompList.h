@@ -71,6 +71,11 @@ public:
     void Run() { StartBatch(BatchKind::kRun); }
     void Ping() { StartBatch(BatchKind::kPing); }
     void GetMac() { StartBatch(BatchKind::kGetMac); }
+    // Over the selected rows, or all of them when none is selected.
+    void Check() { StartBatch(BatchKind::kCheck); }
+    // The Help button and F1: the page on why a remote shutdown fails while a checked row is
+    // selected, else the help's first page.
+    void Help();
     void RangeOfIp();
     // The range dialog's addresses taken into the list, and the Scan started when asked.
     void AddRange(const std::vector<std::u16string>& addresses, bool autoScan);
@@ -94,13 +99,15 @@ private:
     void SetStateColumn();
     void StartBatch(BatchKind kind);
     void OnColumnClick(int column);
-    // Tab, Insert (Add), Shift+Insert (the add menu) and Delete; Enter comes as NM_RETURN and the
-    // context-menu keys as WM_CONTEXTMENU.
+    // Tab, Insert (Add), Shift+Insert (the add menu), Delete, Ctrl+K (Check) and F1 (Help); Enter
+    // comes as NM_RETURN and the context-menu keys as WM_CONTEXTMENU.
     void OnKey(WORD key);
     void OnDragStep(int current, int target);
     void ShowContextMenu(POINT screen, bool byKey);
     void ShowAddMenu();
     LRESULT OnGetDisplayInfo(NMLVDISPINFOW& info);
+    // A checked row's State text in full, with the step and the code.
+    LRESULT OnGetInfoTip(NMLVGETINFOTIPW& tip);
     LRESULT OnWizardNext();
     // OK or Finish while a Scan runs: true when the list may be stored now. The user chooses to
     // wait (the sheet then closes by itself when the Scan has ended) or to stop the Scan, keeping

@@ -17,6 +17,7 @@
 #include "actions/GetMac.h"
 #include "actions/win/SystemApis.h"
 #include "platform/win/Com.h"
+#include "platform/win/ResourceText.h"
 #include "platform/win/SystemMessage.h"
 #include "platform/win/WideText.h"
 
@@ -84,6 +85,20 @@ public:
         SocketsSession sockets;
         return RemoteActions().WakeOnLan(mac, password, broadcast, port);
     }
+    CheckResult Check(const std::u16string& computer, const std::u16string& user,
+                      const std::u16string& password) override {
+        SocketsSession sockets;
+        const std::unique_ptr<ProbeApi> probe = MakeSystemProbeApi();
+        return CheckComputer({probe.get(), &SystemPortApi(), &SystemRemoteApi(), &SystemWmiApi()}, computer, user,
+                             password);
+    }
+    CheckResult CheckWakeUp(const std::u16string& mac, const std::u16string& broadcast,
+                            const std::u16string& port) override {
+        SocketsSession sockets;
+        const std::unique_ptr<ProbeApi> probe = MakeSystemProbeApi();
+        return velmora::CheckWakeUp({probe.get(), &SystemPortApi(), nullptr, nullptr}, mac, broadcast, port);
+    }
+    std::u16string StringText(int id) override { return FromWide(LoadText(id)); }
     std::u16string MessageText(std::uint32_t code) override { return SystemMessageText(code); }
     void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
 };

@@ -51,6 +51,8 @@ struct ManagerContext {
     std::function<int(HWND owner, const std::wstring& text, UINT flags)> messageBox;
     // The sheet's Help button, from any page.
     std::function<void(HWND sheet)> openHelp;
+    // The help at one of its pages, such as the one that tells why a remote shutdown fails.
+    std::function<void(HWND sheet, const std::u16string& page)> openHelpPage;
     // The system's answers the editor's rules depend on.
     std::function<bool()> isAdministrator;
     std::function<bool()> hibernationAllowed;

@@ -37,7 +37,8 @@ CVesperPS::CVesperPS(ManagerContext& context, SheetOptions options)
       remote_(options.remoteTab ? std::make_unique<CTaskList>(TaskKind::kRemote, context) : nullptr),
       about_(context) {
     if (!context_.openHelp) {
-        context_.openHelp = [this](HWND) { OpenHelp(); };
+        context_.openHelp = [this](HWND) { OpenHelp({}); };
+        context_.openHelpPage = [this](HWND, const std::u16string& page) { OpenHelp(page); };
         ownsHelp_ = true;
     }
 }
@@ -45,8 +46,10 @@ CVesperPS::CVesperPS(ManagerContext& context, SheetOptions options)
 CVesperPS::~CVesperPS() {
     watcher_.Stop();
     // The context outlives the sheet: no callback into a sheet that is gone.
-    if (ownsHelp_)
+    if (ownsHelp_) {
         context_.openHelp = nullptr;
+        context_.openHelpPage = nullptr;
+    }
     if (options_.modeless && hwnd_ && ::IsWindow(hwnd_))
         ::DestroyWindow(hwnd_);
 }
@@ -138,7 +141,7 @@ LRESULT CALLBACK CVesperPS::SubclassProc(HWND hwnd, UINT message, WPARAM wParam,
     return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-void CVesperPS::OpenHelp() {
+void CVesperPS::OpenHelp(const std::u16string& page) {
     // The help file has the program's name with the ending ".chm", beside the program.
     wchar_t program[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, program, MAX_PATH);
@@ -153,7 +156,9 @@ void CVesperPS::OpenHelp() {
         return;
     }
     // The system's help viewer by its full path, not whatever the user's ".chm" file type names.
-    StartProgramByPath(WindowsFilePath(L"hh.exe"), L"\"" + help + L"\"");
+    // A page goes as the help viewer's "file::/page" form.
+    const std::wstring topic = page.empty() ? help : help + L"::/" + ToWide(page);
+    StartProgramByPath(WindowsFilePath(L"hh.exe"), L"\"" + topic + L"\"");
 }
 
 }  // namespace velmora

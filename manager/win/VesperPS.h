@@ -40,7 +40,8 @@ public:
     // The registered "WM_SCAN_PROC".
     static UINT ScanMessage();
     // Opens the help file beside the program; says so when it is missing.
-    void OpenHelp();
+    // The help file, at one of its pages when one is named.
+    void OpenHelp(const std::u16string& page);
 
 private:
     static int CALLBACK SheetCallback(HWND, UINT, LPARAM);

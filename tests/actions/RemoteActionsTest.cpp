@@ -59,6 +59,10 @@ public:
         calls.push_back("Workstation " + N(server));
         return version;
     }
+    std::uint32_t WorkstationStatus(const std::u16string& server) override {
+        calls.push_back("Workstation " + N(server));
+        return version ? 0 : 53;
+    }
     std::uint32_t InitiateShutdown(const std::u16string& computer, const std::u16string& message, std::uint32_t timeout,
                                    bool force, bool reboot, std::uint32_t reason) override {
         char text[64];

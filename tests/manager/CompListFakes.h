@@ -69,6 +69,21 @@ public:
         Record(u"wake " + mac + u" " + password + u" " + broadcast + u" " + port);
         return 0;
     }
+    CheckResult Check(const std::u16string& computer, const std::u16string& user, const std::u16string&) override {
+        Record(u"check " + computer + u" as " + user);
+        const std::lock_guard<std::mutex> guard(lock);
+        const auto found = checks.find(computer);
+        return found == checks.end() ? CheckResult{} : found->second;
+    }
+    CheckResult CheckWakeUp(const std::u16string& mac, const std::u16string& broadcast,
+                            const std::u16string& port) override {
+        Record(u"check wake " + mac + u" " + broadcast + u" " + port);
+        return wakeCheck;
+    }
+    std::u16string StringText(int id) override {
+        const auto found = strings.find(id);
+        return found == strings.end() ? std::u16string() : found->second;
+    }
     std::u16string MessageText(std::uint32_t code) override {
         const auto found = texts.find(code);
         return found == texts.end() ? std::u16string() : found->second;
@@ -112,6 +127,9 @@ public:
     std::map<std::u16string, Probe> probes;
     std::map<std::u16string, std::u16string> macs;
     std::map<std::uint32_t, std::u16string> texts{{0, u"The operation completed successfully."}};
+    std::map<std::u16string, CheckResult> checks;
+    CheckResult wakeCheck;
+    std::map<int, std::u16string> strings;
     std::uint32_t shutdownResult = 0;
     HResult wmiResult = 0;
     unsigned sleptMs = 0;

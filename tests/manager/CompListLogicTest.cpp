@@ -934,5 +934,52 @@ TEST(CompListMenu, RunItemPerActionAndGetMacForWakeupTasks) {
     EXPECT_EQ(u"2/10000", CounterText(2, 10000));
 }
 
+TEST_F(CompListBatch, CheckGoesOverEveryRowWhenNoneIsSelectedAndLeavesStateAndTip) {
+    operations->strings = {{IDS_CHECK_READY, u"ready"},
+                           {IDS_CHECK_STATE, u"%s: %s"},
+                           {IDS_CHECK_STEP_NAMES, u"name|echo|445|135|share"},
+                           {IDS_CHECK_TIP, u"Step %s, %s: code %s."},
+                           {IDS_CHECK_READY_TIP, u"all passed"}};
+    operations->texts[kErrorLogonFailure] = u"Logon failure. ";
+    CheckResult refused;
+    refused.failure = CheckFinding{CheckStep::kShare, kErrorLogonFailure};
+    operations->checks[u"b"] = refused;
+    ASSERT_EQ(StartResult::kStarted, logic.Start(BatchKind::kCheck, {}, kActionShutdown));
+    EXPECT_EQ(3u, logic.workCount()) << "no row selected: all of them";
+    EXPECT_EQ(kStartTimerMs, timers->running[kTimerCheck]);
+    EXPECT_EQ(StartResult::kIgnored, logic.Start(BatchKind::kPing, {0}, kActionShutdown));
+    ASSERT_GT(RunToEnd(kTimerCheck), 0);
+    EXPECT_EQ((std::vector<std::u16string>{u"check a as ", u"check b as ", u"check c as "}), operations->Calls())
+        << "one at a time, in row order, and nothing else";
+    EXPECT_TRUE(timers->running.empty());
+    EXPECT_EQ(u"ready", logic.Row(0).cells[1]);
+    EXPECT_EQ(u"all passed", logic.Row(0).entry->Tip());
+    EXPECT_EQ(u"share: Logon failure", logic.Row(1).cells[1]);
+    EXPECT_EQ(u"Step 5, share: code 1326 (0x0000052E).", logic.Row(1).entry->Tip());
+
+    // Another batch's result takes the check's tip away with its state.
+    operations->answering = {u"b"};
+    ASSERT_EQ(StartResult::kStarted, logic.Start(BatchKind::kPing, {1}, kActionShutdown));
+    ASSERT_GT(RunToEnd(kTimerPing), 0);
+    EXPECT_EQ(u"ok", logic.Row(1).cells[1]);
+    EXPECT_EQ(u"", logic.Row(1).entry->Tip());
+}
+
+TEST_F(CompListBatch, CheckOfAWakeupTaskLooksAtThePacketsTextsAndSendsNothing) {
+    ComputerEntry wake = Computer(u"w", {}, u"001122AABBCC");
+    wake[kTextBroadcast] = u"10.0.0.255";
+    wake[kTextPort] = u"9";
+    logic.SetComputers({wake, Computer(u"x")});
+    logic.Fill(true);
+    task.action = kActionWakeOnLan;
+    operations->strings = {{IDS_CHECK_STATE, u"%s: %s"}, {IDS_CHECK_STEP_NAMES, u"1|2|3|4|5|6|7|MAC"}};
+    operations->wakeCheck.failure = CheckFinding{CheckStep::kWakeMac, kErrorInvalidData};
+    ASSERT_EQ(StartResult::kStarted, logic.Start(BatchKind::kCheck, {0}, kActionWakeOnLan));
+    ASSERT_GT(RunToEnd(kTimerCheck), 0);
+    EXPECT_EQ((std::vector<std::u16string>{u"check wake 001122AABBCC 10.0.0.255 9"}), operations->Calls());
+    EXPECT_EQ(u"MAC: 13", logic.Row(0).cells[1]);
+    EXPECT_EQ(u"", logic.Row(1).cells[1]) << "only the selected row";
+}
+
 }  // namespace
 }  // namespace velmora

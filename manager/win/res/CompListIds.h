@@ -29,11 +29,13 @@
 #define ID_COMP_PING 32802
 #define ID_COMP_DELETE 32781
 #define ID_COMP_GET_MAC 110
+// Check, ours: the list's own band; Ctrl+K in the list does the same.
+#define ID_COMP_CHECK 1605
 #define ID_COMP_RANGE 32798
 #define ID_COMP_WORKGROUPS 32801
 #define ID_COMP_AD_SEARCH 32800
 // Ours: the fast checks choice, ticked when on.
-#define ID_COMP_FAST_CHECKS 1605
+#define ID_COMP_FAST_CHECKS 1606
 
 // The computer dialogs.
 #define IDD_ADD_COMP 151

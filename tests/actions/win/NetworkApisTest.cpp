@@ -3,12 +3,14 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 
 #include "actions/Actions.h"
+#include "actions/ComputerCheck.h"
 #include "actions/GetMac.h"
 #include "actions/win/SystemApis.h"
 #include "model/Utf.h"
@@ -112,6 +114,94 @@ TEST(RealDatagram, WakeUpPacketArrivesOnLoopback) {
     const WakePacket expected = BuildWakePacket(u"001122AABBCC", u"A1B2C3D4E5F6");
     EXPECT_EQ(0, std::memcmp(expected.data(), received, 108));
     EXPECT_EQ(10022u, actions.WakeOnLan(u"001122AABBCC", u"", u"no-such-host.invalid", Utf8ToUtf16(port)));
+}
+
+// --- a computer's check over the real calls -----------------------------------------------------
+
+TEST(RealCheck, APortProbeConnectsClosesAndIsRefusedByAClosedPort) {
+    UniqueSocket listener(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    ASSERT_TRUE(listener);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(0, ::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address));
+    ASSERT_EQ(0, ::listen(listener.get(), 1));
+    int length = sizeof address;
+    ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length);
+    const std::uint16_t port = ntohs(address.sin_port);
+    const Ipv4 loopback{{127, 0, 0, 1}};
+
+    EXPECT_EQ(0u, SystemPortApi().ConnectPort(loopback, port, kPortWaitMs));
+    // The probe's connection arrives and is closed already: the first read ends at once.
+    const UniqueSocket accepted(::accept(listener.get(), nullptr, nullptr));
+    ASSERT_TRUE(accepted);
+    const DWORD timeout = 5000;
+    ::setsockopt(accepted.get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
+    char byte;
+    EXPECT_EQ(0, ::recv(accepted.get(), &byte, 1, 0)) << "the probe left its connection open";
+
+    listener.reset();
+    EXPECT_EQ(static_cast<std::uint32_t>(WSAECONNREFUSED), SystemPortApi().ConnectPort(loopback, port, kPortWaitMs));
+    EXPECT_EQ(0u, SystemPortApi().CanSendTo(loopback, 9));
+}
+
+std::string Described(const CheckResult& result) {
+    std::string text = result.failure ? "stops at step " + std::to_string(static_cast<int>(result.failure->step)) +
+                                            " with " + std::to_string(result.failure->code)
+                                      : "ready";
+    for (const CheckFinding& note : result.notes)
+        text += ", noted step " + std::to_string(static_cast<int>(note.step)) + " with " + std::to_string(note.code);
+    return text;
+}
+
+CheckResult CheckOverSystem(const std::u16string& computer) {
+    const auto probe = MakeSystemProbeApi();
+    return CheckComputer({probe.get(), &SystemPortApi(), &SystemRemoteApi(), &SystemWmiApi()}, computer, u"", u"");
+}
+
+// What the platform answers at each step: loopback, the live test host and a silent address of the
+// test namespace, none of which serves file sharing.
+TEST(RealCheck, LoopbackLiveAndSilentAddressesStopWhereSharingIsMissing) {
+    const CheckResult loopback = CheckOverSystem(u"127.0.0.1");
+    std::printf("check of 127.0.0.1: %s\n", Described(loopback).c_str());
+    EXPECT_TRUE(loopback.notes.empty() || loopback.notes[0].step != CheckStep::kEcho) << "loopback answers echoes";
+    ASSERT_TRUE(loopback.failure);
+    EXPECT_GE(static_cast<int>(loopback.failure->step), static_cast<int>(CheckStep::kSharingPort));
+
+    EXPECT_EQ(kErrorHostNotFound, CheckOverSystem(u"no-such-host.invalid").failure.value().code);
+
+    const std::u16string peer = Env("VELMORA_TEST_PEER_IP"), silent = Env("VELMORA_TEST_SILENT_IP");
+    if (peer.empty() || silent.empty())
+        GTEST_SKIP() << "no test namespace: the test command could not make one on this machine";
+    const CheckResult live = CheckOverSystem(peer);
+    std::printf("check of the test host: %s\n", Described(live).c_str());
+    EXPECT_EQ("stops at step 3 with 10061", Described(live)) << "the host answers and refuses port 445";
+
+    const DWORD start = ::GetTickCount();
+    const CheckResult quiet = CheckOverSystem(silent);
+    const DWORD elapsed = ::GetTickCount() - start;
+    std::printf("check of the silent address: %s in %lu ms\n", Described(quiet).c_str(),
+                static_cast<unsigned long>(elapsed));
+    // Nothing answers for the address: the port's wait runs out, or the system, which asked for the
+    // address's hardware address during the echo and got no answer, refuses at once.
+    EXPECT_THAT(Described(quiet), ::testing::AnyOf("stops at step 3 with 10060, noted step 2 with 11010",
+                                                   "stops at step 3 with 10065, noted step 2 with 11010"));
+    EXPECT_LE(elapsed, kCheckEchoWaitMs + kPortWaitMs + 1500) << "one echo wait and one port wait";
+}
+
+// The steps past the ports, asked of the platform one by one: Wine has no shares and no remote
+// workstation query, and its WMI takes the computer's names but not an address.
+TEST(RealCheck, TheShareWorkstationAndWmiStepsAnswerWithThePlatformsCodes) {
+    const std::uint32_t share = SystemRemoteApi().AddConnection(u"\\\\127.0.0.1\\admin$", nullptr, nullptr);
+    const std::uint32_t workstation = SystemRemoteApi().WorkstationStatus(u"\\\\127.0.0.1");
+    const HResult byName = WmiConnect(SystemWmiApi(), u"localhost", u"", u"");
+    const HResult byAddress = WmiConnect(SystemWmiApi(), u"127.0.0.1", u"", u"");
+    std::printf("share %u, workstation query %u, WMI localhost 0x%08X, WMI 127.0.0.1 0x%08X\n", share, workstation,
+                static_cast<unsigned>(byName), static_cast<unsigned>(byAddress));
+    if (share == 0)
+        SystemRemoteApi().CancelConnection(u"\\\\127.0.0.1\\admin$", 0, false);
+    EXPECT_NE(0u, workstation) << "no remote workstation service on loopback here";
+    EXPECT_EQ(0, byName);
 }
 
 }  // namespace

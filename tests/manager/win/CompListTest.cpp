@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +25,7 @@
 
 #include "controls/win/SheetControls.h"
 #include "manager/AddCompLogic.h"
+#include "manager/CheckReport.h"
 #include "manager/StringIds.h"
 #include "manager/TaskPropLogic.h"
 #include "manager/win/AddComp.h"
@@ -35,6 +37,8 @@
 #include "manager/win/res/resource.h"
 #include "model/win/TaskFolder.h"
 #include "platform/win/Com.h"
+#include "platform/win/ResourceText.h"
+#include "platform/win/SystemMessage.h"
 #include "platform/win/WideText.h"
 #include "scheduler/TaskStore.h"
 #include "tests/manager/win/EditorFixture.h"
@@ -641,7 +645,7 @@ TEST_F(CompListPage, TheListsKeysInTheSheetAndTheWizard) {
         ASSERT_TRUE(test::BringToFront(sheet));
         EXPECT_NE(0, ::SendMessageW(list, WM_GETDLGCODE, VK_TAB, 0) & DLGC_WANTALLKEYS);
         const std::wstring next = std::to_wstring(wizard ? kWizardNextButton : IDOK);
-        const std::wstring menu = L"&Edit|-|&Shutdown|&Ping|-|&Delete|-|Check up to 32 computers at once at";
+        const std::wstring menu = L"&Edit|-|&Shutdown|&Ping|&Check\tCtrl+K|-|&Delete|-|Check up to 32 computers at once at";
         const HWND shown = list;
         const Row rows[] = {
             {"Tab: to the sheet's next button",
@@ -767,7 +771,7 @@ TEST_F(CompListPage, TheContextMenuTicksTheFastChecksChoiceAndTurnsItOver) {
         test::PressKey(VK_APPS);
         PumpUntil([&] { return StoredFastChecks() == expected; }, 10000);
         driver.join();
-        EXPECT_EQ(L"&Edit|-|&Wakeup|Get Mac|&Ping|-|&Delete|-|Check up to 32 computers at once " +
+        EXPECT_EQ(L"&Edit|-|&Wakeup|Get Mac|&Ping|&Check\tCtrl+K|-|&Delete|-|Check up to 32 computers at once " +
                       std::wstring(expected == 1 ? L"unticked" : L"ticked"),
                   seen);
         EXPECT_EQ(expected, StoredFastChecks());
@@ -1030,6 +1034,123 @@ TEST(CompListDialogs, TheMacLookupWaitsOffTheDialogsThreadAndEscapeEndsIt) {
     EXPECT_EQ(L"001122334455", macAfter);
     EXPECT_TRUE(stayed);
     EXPECT_FALSE(accepted);
+}
+
+// --- Check -------------------------------------------------------------------------------------
+
+// What a row shows for a check that ended with `result`, from the running system's own texts.
+std::wstring ExpectedState(const CheckResult& result) {
+    return ToWide(MakeCheckReport(result, {[](int id) { return FromWide(LoadText(id)); }, SystemMessageText}).state);
+}
+
+CheckResult StopsAt(CheckStep step, std::uint32_t code, std::vector<CheckFinding> notes = {}) {
+    CheckResult result;
+    result.failure = CheckFinding{step, code};
+    result.notes = std::move(notes);
+    return result;
+}
+
+// The info tip the list asks the page for, as it does when the mouse rests on a row.
+std::wstring InfoTip(HWND list, int row) {
+    wchar_t text[512] = {};
+    NMLVGETINFOTIPW tip{};
+    tip.hdr = {list, IDC_COMP_LIST, static_cast<UINT>(LVN_GETINFOTIPW)};
+    tip.pszText = text;
+    tip.cchTextMax = 512;
+    tip.iItem = row;
+    ::SendMessageW(::GetParent(list), WM_NOTIFY, IDC_COMP_LIST, reinterpret_cast<LPARAM>(&tip));
+    return text;
+}
+
+// Ctrl+K with no row selected checks every computer: loopback and the live test host refuse file
+// sharing, the silent address gives no echo and nothing answers for it at the sharing port. F1 on a
+// checked row, or a click on the Help button, opens the help at the page on why a remote shutdown
+// fails.
+TEST_F(CompListPage, CtrlKChecksEveryComputerAndF1OrHelpOpensWhyAShutdownFails) {
+    const std::wstring peer = Env("VELMORA_TEST_PEER_IP"), silent = Env("VELMORA_TEST_SILENT_IP");
+    std::vector<ComputerEntry> computers = {Computer(L"127.0.0.1")};
+    if (!peer.empty() && !silent.empty()) {
+        computers.push_back(Computer(peer));
+        computers.push_back(Computer(silent));
+    }
+    std::vector<std::pair<HWND, std::u16string>> helpPages;
+    int plainHelp = 0;
+    context.openHelpPage = [&](HWND sheetWindow, const std::u16string& helpPage) {
+        helpPages.emplace_back(sheetWindow, helpPage);
+    };
+    context.openHelp = [&](HWND) { ++plainHelp; };
+    Open(kActionShutdown, computers);
+    ASSERT_TRUE(test::BringToFront(sheet));
+    ::SetFocus(list);
+
+    test::PressKey(VK_F1);
+    PumpUntil([&] { return plainHelp > 0; }, 5000);
+    EXPECT_EQ(1, plainHelp) << "F1 before any check: the help's first page";
+
+    test::PressKeys({VK_CONTROL, 'K'});
+    ASSERT_TRUE(PumpUntil([&] { return page->logic().batchRunning(); }, 5000)) << "Ctrl+K started no batch";
+    ASSERT_TRUE(WaitForBatchEnd());
+    const std::wstring refused = ExpectedState(StopsAt(CheckStep::kSharingPort, WSAECONNREFUSED));
+    EXPECT_EQ(refused, CellText(list, 0, 1));
+    EXPECT_NE(std::wstring::npos, InfoTip(list, 0).find(L"10061 (0x0000274D)")) << InfoTip(list, 0);
+    if (computers.size() == 3) {
+        EXPECT_EQ(refused, CellText(list, 1, 1));
+        // Nothing answers for the address: a wait that runs out, or a refusal from this computer.
+        const CheckFinding silentEcho{CheckStep::kEcho, 11010};
+        EXPECT_THAT(CellText(list, 2, 1),
+                    ::testing::AnyOf(ExpectedState(StopsAt(CheckStep::kSharingPort, WSAETIMEDOUT, {silentEcho})),
+                                     ExpectedState(StopsAt(CheckStep::kSharingPort, WSAEHOSTUNREACH, {silentEcho}))));
+    }
+    Pump();
+    test::HoldForScreenshot();
+
+    SelectRows(list, {0});
+    test::PressKey(VK_F1);
+    PumpUntil([&] { return !helpPages.empty(); }, 5000);
+    ASSERT_EQ(1u, helpPages.size());
+    EXPECT_EQ(sheet, helpPages[0].first);
+    EXPECT_EQ(u"shutdown-fails.html", helpPages[0].second);
+    EXPECT_EQ(1, plainHelp);
+
+    // The sheet's Help button, clicked, goes the same way.
+    const HWND helpButton = ::GetDlgItem(sheet, IDHELP);
+    ASSERT_TRUE(helpButton && ::IsWindowVisible(helpButton));
+    test::Click(helpButton);
+    PumpUntil([&] { return helpPages.size() > 1; }, 5000);
+    ASSERT_EQ(2u, helpPages.size());
+    EXPECT_EQ(u"shutdown-fails.html", helpPages[1].second);
+    EXPECT_EQ(1, plainHelp);
+}
+
+// The context menu's Check on a wakeup task looks at the wake-up packet's texts and sends nothing:
+// a loopback broadcast address with a MAC of twelve digits is ready, a short MAC is not.
+TEST_F(CompListPage, CheckFromTheContextMenuOfAWakeupTask) {
+    ComputerEntry good = Computer(L"pc-good"), bad = Computer(L"pc-bad");
+    good[kTextMac] = u"001122AABBCC";
+    good[kTextBroadcast] = u"127.0.0.1";
+    good[kTextPort] = u"9";
+    bad[kTextMac] = u"0011";
+    Open(kActionWakeOnLan, {good, bad, Computer(L"pc-not-selected")});
+    ASSERT_TRUE(test::BringToFront(sheet));
+    SelectRows(list, {0, 1});
+    ::SetFocus(list);
+    std::wstring items;
+    driver = std::thread([&] {
+        const HWND popup = WaitForPopupMenu();
+        if (!popup)
+            return;
+        items = MenuItems(popup);
+        test::PressKey('C');
+    });
+    test::PressKey(VK_APPS);
+    PumpUntil([&] { return page->logic().batchRunning(); }, 10000);
+    driver.join();
+    EXPECT_EQ(L"&Edit|-|&Wakeup|Get Mac|&Ping|&Check\tCtrl+K|-|&Delete|-|Check up to 32 computers at once", items);
+    ASSERT_TRUE(WaitForBatchEnd());
+    EXPECT_EQ(ToWide(MakeCheckReport({}, {[](int id) { return FromWide(LoadText(id)); }, SystemMessageText}).state),
+              CellText(list, 0, 1));
+    EXPECT_EQ(ExpectedState(StopsAt(CheckStep::kWakeMac, ERROR_INVALID_DATA)), CellText(list, 1, 1));
+    EXPECT_EQ(L"", CellText(list, 2, 1)) << "a row that was not selected";
 }
 
 // Enter is OK and Escape is Cancel in the computer dialogs and the IP range dialog, pressed where

@@ -392,6 +392,7 @@ TEST_F(ManagerSheet, RowsFollowTheStoreAndANewRowIsSelectedWhereTheSortPutsIt) {
     EXPECT_EQ(0, list.SelectedRow());
     PressOk();
     EXPECT_FALSE(context.openHelp) << "no Help callback outlives its sheet";
+    EXPECT_FALSE(context.openHelpPage);
 }
 
 TEST_F(ManagerSheet, EveryTextTheListUsesIsInTheStringTable) {
