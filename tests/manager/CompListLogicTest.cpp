@@ -622,7 +622,7 @@ TEST(CompListFastChecks, ABatchGivesTheSameListTextsAndCounterAsTheSerialOneWith
         bool wakeup;
     };
     for (const Case& c : {Case{BatchKind::kScan, false}, Case{BatchKind::kScan, true}, Case{BatchKind::kPing, false},
-                          Case{BatchKind::kGetMac, true}}) {
+                          Case{BatchKind::kGetMac, true}, Case{BatchKind::kCheck, false}, Case{BatchKind::kCheck, true}}) {
         SCOPED_TRACE(static_cast<int>(c.kind));
         const BatchOutcome serial = RunBatch(c.kind, false, c.wakeup);
         const BatchOutcome fast = RunBatch(c.kind, true, c.wakeup);
