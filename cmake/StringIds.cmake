@@ -1,13 +1,19 @@
 # The string ids of one program, read from the headers its resource script includes: every
-# "#define IDS_NAME number" in the files reached through #include "..." from the script.
+# "#define IDS_NAME number" in the files reached through #include "..." from the script. With
+# PREFIX ID_, the menu and accelerator command ids instead, which WM_COMMAND tells apart by number
+# alone just as the string table does.
 
-# velmora_string_ids(SCRIPT <rc> ROOT <source root> NAMES <var> VALUES <var> FILES <var> ERRORS <var>)
+# velmora_string_ids(SCRIPT <rc> ROOT <source root> NAMES <var> VALUES <var> FILES <var> ERRORS <var>
+#                    [PREFIX <IDS_ or ID_>])
 # NAMES and VALUES are parallel lists in the order met; FILES are the files read (for rebuilds);
 # ERRORS lists what could not be read, such as an id whose value is not a plain number.
 cmake_minimum_required(VERSION 3.25)
 
 function(velmora_string_ids)
-    cmake_parse_arguments(PARSE_ARGV 0 arg "" "SCRIPT;ROOT;NAMES;VALUES;FILES;ERRORS" "")
+    cmake_parse_arguments(PARSE_ARGV 0 arg "" "SCRIPT;ROOT;NAMES;VALUES;FILES;ERRORS;PREFIX" "")
+    if(NOT arg_PREFIX)
+        set(arg_PREFIX IDS_)
+    endif()
     set(names "")
     set(values "")
     set(errors "")
@@ -20,7 +26,7 @@ function(velmora_string_ids)
         endif()
         list(APPEND read "${file}")
         get_filename_component(folder "${file}" DIRECTORY)
-        file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*(include[ \t]*\"|define[ \t]+IDS_)")
+        file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*(include[ \t]*\"|define[ \t]+${arg_PREFIX})")
         foreach(line IN LISTS lines)
             if(line MATCHES "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\"")
                 # The scripts name their files from the source root; a header may name its neighbours.
@@ -32,7 +38,7 @@ function(velmora_string_ids)
                 else()
                     list(APPEND errors "${file}: the included file ${included} was not found")
                 endif()
-            elseif(line MATCHES "^[ \t]*#[ \t]*define[ \t]+(IDS_[A-Za-z0-9_]+)[ \t]+([0-9]+)[ \t]*(//.*)?$")
+            elseif(line MATCHES "^[ \t]*#[ \t]*define[ \t]+(${arg_PREFIX}[A-Za-z0-9_]+)[ \t]+([0-9]+)[ \t]*(//.*)?$")
                 list(APPEND names "${CMAKE_MATCH_1}")
                 list(APPEND values "${CMAKE_MATCH_2}")
             else()
@@ -85,20 +91,25 @@ function(velmora_shared_string_ids)
 endfunction()
 
 # Run as a script (cmake -DSCRIPT=<rc> -DROOT=<source root> -P StringIds.cmake), it fails when two
-# string ids of the program share a number or an id cannot be read.
+# string ids, or two command ids, of the program share a number or an id cannot be read.
 if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
     if(NOT EXISTS "${SCRIPT}")
         message(FATAL_ERROR "no resource script ${SCRIPT}")
     endif()
-    velmora_string_ids(SCRIPT "${SCRIPT}" ROOT "${ROOT}" NAMES names VALUES values FILES files ERRORS errors)
-    velmora_shared_string_ids(NAMES ${names} VALUES ${values} OUT shared)
-    list(LENGTH names count)
-    list(LENGTH files fileCount)
-    message(STATUS "${SCRIPT}: ${count} string ids in ${fileCount} files")
-    foreach(line IN LISTS errors)
-        message(SEND_ERROR "${line}")
-    endforeach()
-    foreach(line IN LISTS shared)
-        message(SEND_ERROR "string ids sharing the number ${line}")
+    foreach(kind "IDS_;string ids" "ID_;command ids")
+        list(GET kind 0 prefix)
+        list(GET kind 1 what)
+        velmora_string_ids(SCRIPT "${SCRIPT}" ROOT "${ROOT}" PREFIX ${prefix}
+            NAMES names VALUES values FILES files ERRORS errors)
+        velmora_shared_string_ids(NAMES ${names} VALUES ${values} OUT shared)
+        list(LENGTH names count)
+        list(LENGTH files fileCount)
+        message(STATUS "${SCRIPT}: ${count} ${what} in ${fileCount} files")
+        foreach(line IN LISTS errors)
+            message(SEND_ERROR "${line}")
+        endforeach()
+        foreach(line IN LISTS shared)
+            message(SEND_ERROR "${what} sharing the number ${line}")
+        endforeach()
     endforeach()
 endif()
