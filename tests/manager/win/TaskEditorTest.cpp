@@ -249,23 +249,8 @@ const char* ActName(Act act) {
     return "";
 }
 
-// Brings the sheet to the front and waits until it stays where it is, so that a click lands on the
-// control it is aimed at.
-void ReadyForInput(HWND sheet) {
-    test::BringToFront(sheet);
-    RECT last{};
-    int still = 0;
-    for (int i = 0; i < 100 && still < 3; ++i) {
-        RECT now{};
-        ::GetWindowRect(sheet, &now);
-        still = ::EqualRect(&now, &last) && ::GetForegroundWindow() == sheet ? still + 1 : 0;
-        last = now;
-        ::Sleep(30);
-    }
-}
-
 void Perform(HWND sheet, Act act) {
-    ReadyForInput(sheet);
+    test::ReadyForInput(sheet);
     switch (act) {
         case Act::kNone:
             break;
@@ -535,7 +520,7 @@ TEST_F(TaskEditorAsAPerson, PropertiesKeysWithEitherSchedulePage) {
         standIn.refuse = c.refuse;
         std::atomic<bool> stayedOpen{true}, captionAsItWas{true};
         Drive([&](HWND sheet) {
-            ReadyForInput(sheet);
+            test::ReadyForInput(sheet);
             c.prepare(CurrentPage(sheet));
             if (c.page != Shown::kTask)
                 ClickTab(sheet, 1);
@@ -620,7 +605,7 @@ bool WaitForFocus(HWND control) {
 void NextActionByKeyboard(HWND page) {
     const HWND comment = ::GetDlgItem(page, kCtlComment);
     const HWND actions = ::GetDlgItem(page, kCtlAction);
-    ReadyForInput(::GetAncestor(page, GA_ROOT));
+    test::ReadyForInput(::GetAncestor(page, GA_ROOT));
     test::Click(comment);
     EXPECT_TRUE(WaitForFocus(comment));
     test::PressKeys({VK_SHIFT, VK_TAB});
@@ -652,7 +637,7 @@ TEST_F(TaskEditorAsAPerson, RemoteAccountKeepsItsBoxAndTheAccountDialogTakesEnte
     std::vector<std::string> seen;
     Drive([&](HWND sheet) {
         const HWND page = CurrentPage(sheet);
-        ReadyForInput(sheet);
+        test::ReadyForInput(sheet);
         const auto note = [&](const std::string& what) {
             seen.push_back(what +
                            (::IsDlgButtonChecked(page, kCtlRunOnlyIfLoggedOn) == BST_CHECKED ? " ticked" : " clear"));
@@ -711,7 +696,7 @@ TEST_F(TaskEditorAsAPerson, RemotePropertiesOfASystemAccountTaskWithAnotherActio
     ASSERT_FALSE(name.empty());
     Drive([&](HWND sheet) {
         const HWND page = CurrentPage(sheet);
-        ReadyForInput(sheet);
+        test::ReadyForInput(sheet);
         NextActionByKeyboard(page);  // Reboot
         Perform(sheet, Act::kEnter);
         WaitToShow(sheet, "end");

@@ -101,4 +101,19 @@ inline bool BringToFront(HWND window) {
     return ::GetForegroundWindow() == window;
 }
 
+// Brings a window to the front and waits until it stays where it is, so that a click lands on the
+// control it is aimed at: a window still settling on the screen loses a click.
+inline void ReadyForInput(HWND window) {
+    BringToFront(window);
+    RECT last{};
+    int still = 0;
+    for (int i = 0; i < 100 && still < 3; ++i) {
+        RECT now{};
+        ::GetWindowRect(window, &now);
+        still = ::EqualRect(&now, &last) && ::GetForegroundWindow() == window ? still + 1 : 0;
+        last = now;
+        ::Sleep(30);
+    }
+}
+
 }  // namespace velmora::test

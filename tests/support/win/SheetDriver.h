@@ -105,9 +105,14 @@ public:
     void Drive(HWND owner, std::function<void(HWND sheet)> steps) {
         Join();
         thread_ = std::thread([owner, steps = std::move(steps)] {
-            const HWND sheet = WaitForSheet(owner);
+            // A loaded machine can take seconds to show a sheet whose pages start the Task Scheduler.
+            const HWND sheet = WaitForSheet(owner, 30000);
             if (!sheet) {
                 ADD_FAILURE() << "no sheet appeared";
+                // The test's thread may still be about to run it modally: a sheet that comes late is
+                // cancelled, so the test fails instead of waiting for it for ever.
+                if (const HWND late = WaitForSheet(owner, 60000))
+                    PressToEnd(late, PSBTN_CANCEL);
                 return;
             }
             // The first page is shown once it was made active and filled.
