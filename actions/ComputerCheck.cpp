@@ -37,15 +37,18 @@ bool IsHexDigit(char16_t c) {
     return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
 }
 
+// The result so far, ended by the step that failed for sure.
+CheckResult Failed(CheckResult result, CheckStep step, std::uint32_t code) {
+    result.failure = CheckFinding{step, code};
+    return result;
+}
+
 }  // namespace
 
 CheckResult CheckComputer(const CheckSeams& seams, const std::u16string& computer, const std::u16string& user,
                           const std::u16string& password) {
     CheckResult result;
-    const auto fail = [&](CheckStep step, std::uint32_t code) {
-        result.failure = CheckFinding{step, code};
-        return result;
-    };
+    const auto fail = [&](CheckStep step, std::uint32_t code) { return Failed(result, step, code); };
     const std::u16string name = BareName(computer);
     const std::optional<Ipv4> address = Resolve(*seams.probe, name);
     if (!address)
@@ -96,10 +99,7 @@ CheckResult CheckComputer(const CheckSeams& seams, const std::u16string& compute
 CheckResult CheckWakeUp(const CheckSeams& seams, const std::u16string& mac, const std::u16string& broadcast,
                         const std::u16string& port) {
     CheckResult result;
-    const auto fail = [&](CheckStep step, std::uint32_t code) {
-        result.failure = CheckFinding{step, code};
-        return result;
-    };
+    const auto fail = [&](CheckStep step, std::uint32_t code) { return Failed(result, step, code); };
     // The packet reads the text pair by pair: anything but twelve digits gives other bytes.
     if (mac.size() != 12 || !std::all_of(mac.begin(), mac.end(), IsHexDigit))
         return fail(CheckStep::kWakeMac, kErrorInvalidData);

@@ -137,4 +137,42 @@ inline void ExpectNoExecutorSearchedFirst() {
     EXPECT_FALSE(Exists(L"C:\\quenex.exe"));
 }
 
+// An executor counting down for ten minutes from the given folder, which holds its program file
+// until Stop; `started` says whether it runs and waits for input.
+class HeldExecutor {
+public:
+    explicit HeldExecutor(const std::wstring& folder) {
+        if (!::WritePrivateProfileStringW(L"settings", L"action", L"9", kIni) ||
+            !::WritePrivateProfileStringW(L"settings", L"delay", L"600", kIni) ||
+            !::WritePrivateProfileStringW(L"settings", L"message", L"upgrade", kIni))
+            return;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION running{};
+        std::wstring line = L"\"" + folder + L"\\quenex.exe\" " + kIni;
+        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &running))
+            return;
+        ::CloseHandle(running.hThread);
+        process_ = running.hProcess;
+        started = ::WaitForInputIdle(process_, 10000) == 0;
+    }
+    ~HeldExecutor() { Stop(); }
+    HeldExecutor(const HeldExecutor&) = delete;
+    HeldExecutor& operator=(const HeldExecutor&) = delete;
+    void Stop() {
+        if (!process_)
+            return;
+        ::TerminateProcess(process_, 0);
+        ::WaitForSingleObject(process_, 10000);
+        ::CloseHandle(process_);
+        process_ = nullptr;
+        ::DeleteFileW(kIni);
+    }
+    bool started = false;
+
+private:
+    static constexpr const wchar_t* kIni = L"C:\\upgrade-popup.ini";
+    HANDLE process_ = nullptr;
+};
+
 }  // namespace velmora::test

@@ -182,28 +182,15 @@ TEST_F(Installer, UpgradeKeepsTheTasksAndARunningExecutorHoldsASilentOneBackUnch
     ASSERT_FALSE(task.empty());
 
     // An executor that counts down for a long time holds its program file.
-    const std::wstring ini = L"C:\\upgrade-popup.ini";
-    ASSERT_TRUE(::WritePrivateProfileStringW(L"settings", L"action", L"9", ini.c_str()));
-    ASSERT_TRUE(::WritePrivateProfileStringW(L"settings", L"delay", L"600", ini.c_str()));
-    ASSERT_TRUE(::WritePrivateProfileStringW(L"settings", L"message", L"upgrade", ini.c_str()));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION running{};
-    std::wstring line = L"\"" + std::wstring(kInstallDir) + L"\\quenex.exe\" " + ini;
-    ASSERT_TRUE(
-        ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &running));
-    ::CloseHandle(running.hThread);
-    ASSERT_EQ(::WaitForInputIdle(running.hProcess, 10000), 0u);
+    test::HeldExecutor running(kInstallDir);
+    ASSERT_TRUE(running.started);
     const auto before = ProgramFileIds();
 
     EXPECT_EQ(Install(L"/WAIT=1"), 2u);
     EXPECT_EQ(ProgramFileIds(), before);
     ExpectNoLeftovers();
 
-    ::TerminateProcess(running.hProcess, 0);
-    ::WaitForSingleObject(running.hProcess, 10000);
-    ::CloseHandle(running.hProcess);
-    ::DeleteFileW(ini.c_str());
+    running.Stop();
 
     ASSERT_EQ(Install(L""), 0u);
     const std::vector<std::u16string> kept = LocalTasks();

@@ -195,18 +195,8 @@ std::vector<std::wstring> RegTexts(const wchar_t* key, const wchar_t* name) {
 // next restart of Windows and ends with 3010.
 TEST_F(Msi, AnUpgradeWhileTheExecutorRunsEndsWith3010AndReplacesItAtTheNextRestart) {
     ASSERT_EQ(InstallSilently(OlderPackage()), 0u);
-    const std::wstring ini = L"C:\\upgrade-popup.ini";
-    ASSERT_TRUE(::WritePrivateProfileStringW(L"settings", L"action", L"9", ini.c_str()));
-    ASSERT_TRUE(::WritePrivateProfileStringW(L"settings", L"delay", L"600", ini.c_str()));
-    ASSERT_TRUE(::WritePrivateProfileStringW(L"settings", L"message", L"upgrade", ini.c_str()));
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION running{};
-    std::wstring line = L"\"" + std::wstring(kDefaultDir) + L"\\quenex.exe\" " + ini;
-    ASSERT_TRUE(
-        ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &running));
-    ::CloseHandle(running.hThread);
-    ASSERT_EQ(::WaitForInputIdle(running.hProcess, 10000), 0u);
+    test::HeldExecutor running(kDefaultDir);
+    ASSERT_TRUE(running.started);
 
     EXPECT_EQ(InstallSilently(Package()), static_cast<DWORD>(ERROR_SUCCESS_REBOOT_REQUIRED));
 
@@ -216,10 +206,7 @@ TEST_F(Msi, AnUpgradeWhileTheExecutorRunsEndsWith3010AndReplacesItAtTheNextResta
     EXPECT_TRUE(pending) << "the held executor is not replaced at the next restart";
     EXPECT_EQ(RegText(kVelmoraKey, L"Version"), L"3.3.1");
 
-    ::TerminateProcess(running.hProcess, 0);
-    ::WaitForSingleObject(running.hProcess, 10000);
-    ::CloseHandle(running.hProcess);
-    ::DeleteFileW(ini.c_str());
+    running.Stop();
 
     // No restart comes here: after the uninstall the files that waited for one go too.
     ASSERT_EQ(UninstallSilently(Package()), 0u);
