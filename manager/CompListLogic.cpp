@@ -505,7 +505,7 @@ StartResult CompListLogic::Start(BatchKind kind, const std::vector<int>& selecte
     if (kind_ == kind)
         return StartResult::kAppended;
     kind_ = kind;
-    limit_ = fast_ && kind != BatchKind::kRun ? kFastCheckWorkers : 1;
+    limit_ = WorkerLimitFor(kind);
     if (const std::uint32_t code = StartTimers(kind); code != 0) {
         FailBatch(code);
         return StartResult::kFailed;
@@ -539,7 +539,7 @@ bool CompListLogic::TakeRange(const std::vector<std::u16string>& addresses, bool
         return false;
     }
     kind_ = BatchKind::kScan;
-    limit_ = fast_ ? kFastCheckWorkers : 1;
+    limit_ = WorkerLimitFor(kind_);
     nextIndex_ = 0;
     if (const std::uint32_t code = StartTimers(kind_); code != 0) {
         FailBatch(code);
@@ -582,8 +582,13 @@ TickResult CompListLogic::Tick(int timer, const TaskValues& task, int topRow, in
     return result;
 }
 
+// Run changes machines: it stays one at a time whatever the choice.
+int CompListLogic::WorkerLimitFor(BatchKind kind) const {
+    return fast_ && kind != BatchKind::kRun ? kFastCheckWorkers : 1;
+}
+
 // Starts the worker of the next item; a worker whose thread cannot start leaves why in its row.
-bool CompListLogic::LaunchWorker(const TaskValues& task) {
+void CompListLogic::LaunchWorker(const TaskValues& task) {
     auto running = std::make_shared<std::atomic<bool>>(true);
     const ComputerRef& entry = work_[nextIndex_];
     std::uint32_t refused = 0;
@@ -602,10 +607,9 @@ bool CompListLogic::LaunchWorker(const TaskValues& task) {
     if (refused != 0) {
         // No thread: this computer is passed over, and its row says why instead of an older result.
         entry->SetState(ResultStateText(*operations_, refused), {});
-        return false;
+        return;
     }
     workers_.push_back({nextIndex_, std::move(running)});
-    return true;
 }
 
 std::size_t CompListLogic::CheckedCount() const {

@@ -73,7 +73,7 @@ constexpr unsigned kStartTimerMs = 1;
 constexpr unsigned kRefreshTimerMs = 500;
 constexpr unsigned kWorkerPauseMs = 20;
 constexpr int kProbeAttempts = 2;
-// Fast checks: the most workers a Scan, a Ping or a Get Mac batch runs at once. Run (and the
+// Fast checks: the most workers a Scan, Ping, Get Mac or Check batch runs at once. Run (and the
 // wake-up packets, which never form a batch) stays one at a time: it changes machines.
 constexpr int kFastCheckWorkers = 32;
 int StartTimerOf(BatchKind kind);
@@ -243,8 +243,9 @@ public:
     // The dialog's texts copied back into the edited computers, and their rows' texts.
     void ApplyEdit(EditKind kind, const std::vector<ComputerRef>& edited, const ComputerEntry& texts);
 
-    // Run, Ping, Get Mac or Check over the selected rows (Check: all rows when none is selected). A batch of another kind makes it do nothing; the
-    // same kind appends to the running batch. Run of a wakeup task sends the packets at once.
+    // Run, Ping, Get Mac or Check over the selected rows (Check: all rows when none is selected). A
+    // batch of another kind makes it do nothing; the same kind appends to the running batch. Run of
+    // a wakeup task sends the packets at once.
     StartResult Start(BatchKind kind, const std::vector<int>& selected, int action);
     // The IP range's first half: refused while a batch runs, because its worker holds an item of
     // the work list; else the work list is emptied.
@@ -258,7 +259,7 @@ public:
     // the system's text for why in its computer's state, and the batch goes on.
     TickResult Tick(int timer, const TaskValues& task, int topRow, int rowsPerPage);
 
-    // Fast checks: Scan, Ping and Get Mac batches started from now on run up to 32 workers at once.
+    // Fast checks: Scan, Ping, Get Mac and Check batches started from now on run up to 32 workers at once.
     // The choice is remembered; a running batch keeps the way it started.
     bool fastChecks() const { return fast_; }
     void SetFastChecks(bool on);
@@ -289,7 +290,8 @@ private:
     void KillTimers();
     void FailBatch(std::uint32_t code);
     void EndBatch(TickResult& result, bool wakeup);
-    bool LaunchWorker(const TaskValues& task);
+    void LaunchWorker(const TaskValues& task);
+    int WorkerLimitFor(BatchKind kind) const;
 
     std::shared_ptr<ComputerOperations> operations_;
     std::shared_ptr<WorkerLauncher> launcher_;

@@ -404,15 +404,23 @@ void CCompList::SetStateColumn() {
     ::SendMessageW(list_.hwnd(), LVM_SETCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
 }
 
+namespace {
+
+// A text into the list view's buffer of `size` characters, cut to fit with its ending zero.
+void CopyCut(const std::u16string& text, wchar_t* buffer, int size) {
+    const std::size_t length = std::min<std::size_t>(text.size(), static_cast<std::size_t>(size - 1));
+    std::copy_n(text.data(), length, buffer);
+    buffer[length] = L'\0';
+}
+
+}  // namespace
+
 LRESULT CCompList::OnGetDisplayInfo(NMLVDISPINFOW& info) {
     LVITEMW& item = info.item;
     if (item.iItem < 0 || item.iItem >= logic_.RowCount())
         return 0;
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-        const std::u16string& cell = logic_.Row(item.iItem).cells[item.iSubItem == 1 ? 1 : 0];
-        const std::size_t length = std::min<std::size_t>(cell.size(), static_cast<std::size_t>(item.cchTextMax - 1));
-        std::copy_n(cell.data(), length, item.pszText);
-        item.pszText[length] = L'\0';
+        CopyCut(logic_.Row(item.iItem).cells[item.iSubItem == 1 ? 1 : 0], item.pszText, item.cchTextMax);
     }
     if (item.mask & LVIF_IMAGE)
         item.iImage = 0;
@@ -426,10 +434,7 @@ LRESULT CCompList::OnGetInfoTip(NMLVGETINFOTIPW& tip) {
     const std::u16string found = entry->Tip();
     if (found.empty())
         return 0;
-    const std::u16string text = entry->Text(kTextState) + u"\r\n" + found;
-    const std::size_t length = std::min<std::size_t>(text.size(), static_cast<std::size_t>(tip.cchTextMax - 1));
-    std::copy_n(text.data(), length, tip.pszText);
-    tip.pszText[length] = L'\0';
+    CopyCut(entry->Text(kTextState) + u"\r\n" + found, tip.pszText, tip.cchTextMax);
     return 0;
 }
 
