@@ -16,7 +16,15 @@ bool ProcessWatch::Look(const std::vector<std::u16string>& processNames) {
                                                               [](const auto& n) { return IsExecutorProcessName(n); }));
     const bool changed = count != lastCount_;
     lastCount_ = count;
-    return changed;
+    if (changed) {
+        looksSinceChange_ = 0;
+        return true;
+    }
+    if (looksSinceChange_ >= kFollowUpLooks[std::size(kFollowUpLooks) - 1])
+        return false;
+    ++looksSinceChange_;
+    return std::find(std::begin(kFollowUpLooks), std::end(kFollowUpLooks), looksSinceChange_) !=
+           std::end(kFollowUpLooks);
 }
 
 }  // namespace velmora

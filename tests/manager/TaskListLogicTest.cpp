@@ -178,16 +178,29 @@ TEST(TaskRows, SelectionAfterDelete) {
     EXPECT_EQ(SelectionAfterDelete(0, 1), std::nullopt);
 }
 
-TEST(ProcessWatch, RefreshOnlyWhenTheCountOfExecutorsChanged) {
+TEST(ProcessWatch, RefreshWhenTheCountOfExecutorsChangedAndAgainWhileTheSchedulerCatchesUp) {
     ProcessWatch watch;
     const std::vector<std::u16string> none = {u"explorer.exe", u"<unknown>"};
     const std::vector<std::u16string> two = {u"QUENEX.EXE", u"explorer.exe", u"quenep.exe"};
     EXPECT_FALSE(watch.Look(none));  // the first look compares with none running
     EXPECT_TRUE(watch.Look(two));    // two starting in the same half-second: one refresh
-    EXPECT_FALSE(watch.Look(two));
+    // Afterwards the list is read again at the 2nd, 4th, 8th and 16th look, then no more.
+    std::vector<int> refreshedAt;
+    for (int look = 1; look <= 40; ++look)
+        if (watch.Look(two))
+            refreshedAt.push_back(look);
+    EXPECT_EQ((std::vector<int>{2, 4, 8, 16}), refreshedAt);
     EXPECT_FALSE(watch.Look({u"quenex.exe", u"Quenex.exe"}));  // one ended and another started
     EXPECT_TRUE(watch.Look(none));
-    EXPECT_FALSE(watch.Look({u"quenex.exe.old", u"xquenex.exe"}));
+    // A change during the follow-ups starts them again from that change.
+    EXPECT_FALSE(watch.Look(none));
+    EXPECT_TRUE(watch.Look(none));
+    EXPECT_TRUE(watch.Look({u"quenex.exe"}));
+    EXPECT_FALSE(watch.Look({u"quenex.exe"}));
+    EXPECT_TRUE(watch.Look({u"quenex.exe"}));
+    ProcessWatch other;
+    EXPECT_FALSE(other.Look({u"quenex.exe.old", u"xquenex.exe"}));
+    EXPECT_FALSE(other.Look({u"quenex.exe.old", u"xquenex.exe"})) << "no follow-up without a change";
 }
 
 }  // namespace

@@ -241,7 +241,7 @@ TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList)
     ASSERT_TRUE(started) << "the scheduler started no executor";
     // The executor watcher sees it run: the row says so and its menu offers to end it. The watcher
     // looks twice a second.
-    EXPECT_TRUE(PumpUntil([&] { return tasks().list().CellText(row, kColumnResult) == L"running"; }, 2000));
+    EXPECT_TRUE(PumpUntil([&] { return tasks().list().CellText(row, kColumnResult) == L"running"; }, 3000));
     {
         test::PopupMenuWatch menu;
         test::BringToFront(sheet->hwnd());
@@ -267,10 +267,11 @@ TEST_F(TaskRoad, AWizardMadeTaskRunsByTheSchedulerAndItsLogComesBackIntoTheList)
     EXPECT_NE(std::u16string::npos, stored.history.find(u"account=")) << "the run's account line";
     fullPath.Restore();
 
-    // The executor watcher's refresh shows the ended run by itself; "Log file.." shows the stored
-    // history.
+    // The executor watcher's refresh shows the ended run by itself, though the scheduler may record
+    // it a while after the executor ended: the watcher reads the list again up to 8 s after.
+    // "Log file.." shows the stored history.
     const int ranRow = tasks().list().SelectedRow();
-    EXPECT_TRUE(PumpUntil([&] { return tasks().list().CellText(ranRow, kColumnResult) == L"0x0"; }, 3000))
+    EXPECT_TRUE(PumpUntil([&] { return tasks().list().CellText(ranRow, kColumnResult) == L"0x0"; }, 10000))
         << "result: " << Utf16ToUtf8(FromWide(tasks().list().CellText(ranRow, kColumnResult)));
     EXPECT_NE(L" ", tasks().list().CellText(ranRow, kColumnLastRun));
     driver.Drive(sheet->hwnd(), [](HWND properties) {
