@@ -24,19 +24,23 @@ TEST(SystemFolder, LibrariesByNameComeFromTheSystemFolderOnly) {
     ::GetModuleFileNameW(nullptr, program, MAX_PATH);
     std::wstring planted = program;
     planted = planted.substr(0, planted.find_last_of(L'\\') + 1) + L"velmora-planted.dll";
-    ASSERT_TRUE(::CopyFileW(SystemFilePath(L"icmp.dll").c_str(), planted.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW(SystemFilePath(L"icmp.dll").c_str(), planted.c_str(), FALSE)) << ::GetLastError();
     {
         const UniqueModule plain(::LoadLibraryW(L"velmora-planted.dll"));
-        EXPECT_TRUE(plain) << "a plain load takes the planted library";
+        EXPECT_TRUE(plain) << "a plain load takes the planted library: " << ::GetLastError();
     }
-    EXPECT_EQ(nullptr, LoadSystemLibrary(L"velmora-planted.dll"));
+    const HMODULE bySystemSearch = LoadSystemLibrary(L"velmora-planted.dll");
+    const DWORD searchError = ::GetLastError();
+    EXPECT_EQ(nullptr, bySystemSearch) << "loaded from " << (bySystemSearch ? ModulePath(bySystemSearch) : L"");
+    EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), searchError);
     ::DeleteFileW(planted.c_str());
     const UniqueModule icmp(LoadSystemLibrary(L"icmp.dll"));
     ASSERT_TRUE(icmp);
     const std::wstring loaded = ModulePath(icmp.get());
     EXPECT_EQ(0, ::CompareStringOrdinal(loaded.c_str(), static_cast<int>(folder.size()), folder.c_str(),
                                         static_cast<int>(folder.size()), TRUE) -
-                     CSTR_EQUAL);
+                     CSTR_EQUAL)
+        << "loaded from " << loaded << ", not " << folder;
 }
 
 // A program is started from its full path alone: a bare name is not looked for along the search
