@@ -98,7 +98,7 @@ void RefreshTicks(benchmark::State& state, int changedRows, bool paint) {
         for (int row = 0; row < changed; ++row)
             entries[static_cast<std::size_t>(row)]->SetText(kTextState, flip ? u"ok" : u"not reply");
         flip = !flip;
-        open.page->OnTimer(kTimerRefresh);
+        open.page->OnBatchTimer(kTimerRefresh);
         if (paint)
             ::UpdateWindow(list);
         else
@@ -163,7 +163,7 @@ BatchTiming AwaitBatch(OpenPage& open, std::chrono::steady_clock::time_point sta
         test::Pump();
         if (std::chrono::steady_clock::now() >= nextTick && open.page->logic().batchRunning()) {
             const auto before = std::chrono::steady_clock::now();
-            open.page->OnTimer(kTimerRefresh);
+            open.page->OnBatchTimer(kTimerRefresh);
             ::UpdateWindow(open.page->list());
             const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - before).count();
             tickTotal += ms;

@@ -2,8 +2,6 @@
 // menus, the keys and the dialogs feed the logic, and the window timers drive its batches.
 #include "manager/win/CompList.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
 
 #include "controls/win/SheetControls.h"
@@ -53,106 +51,6 @@ void SetRowState(HWND list, int row, UINT state, UINT mask) {
 
 }  // namespace
 
-// --- the list control ---------------------------------------------------------------------------
-
-CMListCtrl::~CMListCtrl() {
-    if (list_ && ::IsWindow(list_))
-        ::RemoveWindowSubclass(list_, SubclassProc, reinterpret_cast<UINT_PTR>(this));
-}
-
-void CMListCtrl::Attach(HWND list, UINT endedMessage, Move move) {
-    list_ = list;
-    endedMessage_ = endedMessage;
-    move_ = std::move(move);
-    ::SetWindowSubclass(list_, SubclassProc, reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this));
-}
-
-void CMListCtrl::BeginDrag(int row) {
-    dragging_ = true;
-    current_ = row;
-    ::SetCapture(list_);
-}
-
-int CMListCtrl::TargetRow(POINT client) const {
-    const int count = static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
-    if (count == 0)
-        return -1;
-    const int top = static_cast<int>(::SendMessageW(list_, LVM_GETTOPINDEX, 0, 0));
-    const int perPage = static_cast<int>(::SendMessageW(list_, LVM_GETCOUNTPERPAGE, 0, 0));
-    RECT first{};
-    first.left = LVIR_BOUNDS;
-    ::SendMessageW(list_, LVM_GETITEMRECT, static_cast<WPARAM>(top), reinterpret_cast<LPARAM>(&first));
-    RECT area{};
-    ::GetClientRect(list_, &area);
-    const int height = std::max<int>(1, first.bottom - first.top);
-    if (client.y < first.top)
-        return top - 1;
-    if (client.y >= area.bottom)
-        return top + perPage;
-    const int row = top + (client.y - first.top) / height;
-    return row < count ? row : top + perPage;
-}
-
-void CMListCtrl::EndDrag() {
-    if (!dragging_)
-        return;
-    dragging_ = false;
-    if (::GetCapture() == list_)
-        ::ReleaseCapture();
-    ::PostMessageW(::GetParent(list_), endedMessage_, 0, 0);
-}
-
-LRESULT CALLBACK CMListCtrl::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                          DWORD_PTR data) {
-    auto* self = reinterpret_cast<CMListCtrl*>(data);
-    if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(window, SubclassProc, reinterpret_cast<UINT_PTR>(self));
-        self->list_ = nullptr;
-        return ::DefSubclassProc(window, message, wParam, lParam);
-    }
-    return self->Handle(message, wParam, lParam);
-}
-
-LRESULT CMListCtrl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_GETDLGCODE:
-            return ::DefSubclassProc(list_, message, wParam, lParam) | DLGC_WANTALLKEYS;
-        case WM_MOUSEMOVE:
-            if (dragging_) {
-                const int count = static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
-                const int target = TargetRow({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-                if (target >= 0 && target < count && target != current_) {
-                    ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
-                    move_(current_, target);
-                    current_ = target;
-                    ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-                    ::InvalidateRect(list_, nullptr, FALSE);
-                }
-                return 0;
-            }
-            break;
-        case WM_LBUTTONUP:
-            if (dragging_) {
-                EndDrag();
-                return 0;
-            }
-            break;
-        // A drag that loses the mouse ends as a release does.
-        case WM_CAPTURECHANGED:
-            EndDrag();
-            break;
-        case WM_KEYDOWN:
-            if (dragging_ && wParam == VK_ESCAPE) {
-                EndDrag();
-                return 0;
-            }
-            break;
-        default:
-            break;
-    }
-    return ::DefSubclassProc(list_, message, wParam, lParam);
-}
-
 // --- the tool bar -------------------------------------------------------------------------------
 
 UINT CCompBar::Message() {
@@ -180,9 +78,7 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
       wizard_(wizard),
       context_(context),
       services_(std::move(services)),
-      logic_(services_.operations, services_.launcher, std::make_shared<PageTimers>(*this), services_.fastChecks),
-      barMessage_(CCompBar::Message()),
-      dragEndedMessage_(kDragEnded) {
+      logic_(services_.operations, services_.launcher, std::make_shared<PageTimers>(*this), services_.fastChecks) {
     OnNotify(IDC_COMP_LIST, LVN_GETDISPINFOW,
              [this](NMHDR& header) { return OnGetDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header)); });
     OnNotify(IDC_COMP_LIST, LVN_GETINFOTIPW,
@@ -248,6 +144,35 @@ CCompList::CCompList(CTaskParams& record, const int& action, bool wizard, Manage
     OnCommand(ID_COMP_AD_SEARCH, [this] { AdSearch(); });
     OnCommand(ID_COMP_ADD_MENU, [this] { ShowAddMenu(); });
     OnCommand(ID_COMP_FAST_CHECKS, [this] { logic_.SetFastChecks(!logic_.fastChecks()); });
+    // The tool bar's buttons; after each the keys go back to the list.
+    OnCommand(IDC_COMP_BAR_ADD, [this] { Add(); });
+    OnCommand(IDC_COMP_BAR_RUN, [this] { Run(); });
+    OnCommand(IDC_COMP_BAR_EDIT, [this] { Edit(); });
+    OnCommand(IDC_COMP_BAR_DELETE, [this] { Delete(); });
+    OnToolBarPress(CCompBar::Message(), IDC_COMP_BAR_FIRST, [this] { ::SetFocus(list_.hwnd()); });
+    for (const int timer : {kTimerRun, kTimerRefresh, kTimerGetMac, kTimerScan, kTimerPing, kTimerCheck})
+        OnTimer(static_cast<UINT_PTR>(timer), [this, timer] { OnBatchTimer(timer); });
+    // The stored order becomes the order on screen.
+    OnMessageNumber(kDragEnded, [this](WPARAM, LPARAM) {
+        logic_.StoreDisplayedOrder();
+        return true;
+    });
+    OnContextMenu(IDC_COMP_LIST, [this](POINT at, bool byKey) {
+        if (byKey) {
+            RECT rect{};
+            ::GetWindowRect(list_.hwnd(), &rect);
+            at = {rect.left + 16, rect.top + 24};
+        }
+        ShowContextMenu(at, byKey);
+    });
+    // A sheet that goes away (the manager closing) keeps only the addresses checked so far.
+    OnMessageNumber(WM_DESTROY, [this](WPARAM, LPARAM) {
+        if (logic_.batchKind() == BatchKind::kScan) {
+            logic_.StopScan(wakeup());
+            record_.computers = logic_.Computers();
+        }
+        return false;
+    });
 }
 
 HPROPSHEETPAGE CCompList::Create() {
@@ -255,7 +180,7 @@ HPROPSHEETPAGE CCompList::Create() {
 }
 
 void CCompList::OnInitDialog() {
-    list_.Attach(Item(IDC_COMP_LIST), dragEndedMessage_,
+    list_.Attach(Item(IDC_COMP_LIST), kDragEnded,
                  [this](int current, int target) { OnDragStep(current, target); });
     const HWND list = list_.hwnd();
     images_.reset(::ImageList_LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_COMPUTERS), 16, 1,
@@ -285,57 +210,6 @@ void CCompList::OnInitDialog() {
 
     logic_.SetComputers(record_.computers);
     Fill();
-}
-
-bool CCompList::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    // A sheet that goes away (the manager closing) keeps only the addresses checked so far.
-    if (message == WM_DESTROY && logic_.batchKind() == BatchKind::kScan) {
-        logic_.StopScan(wakeup());
-        record_.computers = logic_.Computers();
-        return false;
-    }
-    if (message == WM_TIMER) {
-        OnTimer(static_cast<int>(wParam));
-        return true;
-    }
-    if (message == barMessage_) {
-        switch (static_cast<int>(lParam)) {
-            case IDC_COMP_BAR_ADD - IDC_COMP_BAR_FIRST:
-                Add();
-                break;
-            case IDC_COMP_BAR_RUN - IDC_COMP_BAR_FIRST:
-                Run();
-                break;
-            case IDC_COMP_BAR_EDIT - IDC_COMP_BAR_FIRST:
-                Edit();
-                break;
-            case IDC_COMP_BAR_DELETE - IDC_COMP_BAR_FIRST:
-                Delete();
-                break;
-            default:
-                break;
-        }
-        ::SetFocus(list_.hwnd());
-        return true;
-    }
-    if (message == dragEndedMessage_) {
-        // The stored order becomes the order on screen.
-        logic_.StoreDisplayedOrder();
-        return true;
-    }
-    if (message == WM_CONTEXTMENU && reinterpret_cast<HWND>(wParam) == list_.hwnd()) {
-        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        // The keyboard's (-1, -1), read from its two halves: 64-bit Windows sends 0xFFFFFFFF, not -1.
-        const bool byKey = at.x == -1 && at.y == -1;
-        if (byKey) {
-            RECT rect{};
-            ::GetWindowRect(list_.hwnd(), &rect);
-            at = {rect.left + 16, rect.top + 24};
-        }
-        ShowContextMenu(at, byKey);
-        return true;
-    }
-    return false;
 }
 
 TaskValues CCompList::CurrentTask() const {
@@ -549,7 +423,7 @@ void CCompList::Help() {
         context_.openHelp(Sheet());
 }
 
-void CCompList::OnTimer(int timer) {
+void CCompList::OnBatchTimer(int timer) {
     const HWND list = list_.hwnd();
     const int top = static_cast<int>(::SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
     const int perPage = static_cast<int>(::SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "controls/win/DialogBase.h"
+#include "controls/win/MListCtrl.h"
 #include "controls/win/ToolBar.h"
 #include "manager/CompListLogic.h"
 #include "manager/win/ComputerServices.h"
@@ -14,38 +15,6 @@
 #include "platform/win/Unique.h"
 
 namespace velmora {
-
-// The list control of the page: it takes every key, so Tab and Enter reach the page, and moves the
-// selected rows while the left button drags them. The end of a drag reaches the page as a private
-// message, also when the drag loses the mouse (Alt+Tab, Escape).
-class CMListCtrl {
-public:
-    using Move = std::function<void(int current, int target)>;
-
-    CMListCtrl() = default;
-    ~CMListCtrl();
-    CMListCtrl(const CMListCtrl&) = delete;
-    CMListCtrl& operator=(const CMListCtrl&) = delete;
-
-    void Attach(HWND list, UINT endedMessage, Move move);
-    void BeginDrag(int row);
-    HWND hwnd() const { return list_; }
-    bool dragging() const { return dragging_; }
-    // The row under a point of the list, or the one a cursor above or below the rows points to;
-    // beside the list only the height counts.
-    int TargetRow(POINT client) const;
-
-private:
-    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void EndDrag();
-
-    HWND list_ = nullptr;
-    UINT endedMessage_ = 0;
-    Move move_;
-    bool dragging_ = false;
-    int current_ = 0;
-};
 
 // The page's tool bar: Create New (with the add menu on its arrow), Run, Edit and Delete.
 class CCompBar : public ToolBar {
@@ -82,11 +51,10 @@ public:
     void Workgroups();
     void AdSearch();
     // One timer tick, as the window's timers deliver them.
-    void OnTimer(int timer);
+    void OnBatchTimer(int timer);
 
 private:
     void OnInitDialog() override;
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool wakeup() const { return action_ == kActionWakeOnLan; }
     TaskValues CurrentTask() const;
     std::vector<int> SelectedRows() const;
@@ -125,8 +93,6 @@ private:
     CMListCtrl list_;
     CCompBar bar_;
     UniqueImageList images_;
-    UINT barMessage_;
-    UINT dragEndedMessage_;
     bool closeWhenScanEnds_ = false;
 };
 

@@ -69,13 +69,6 @@ std::wstring CellText(HWND list, int row, int column) {
     return text;
 }
 
-POINT RowCentre(HWND list, int row) {
-    RECT rect{};
-    rect.left = LVIR_BOUNDS;
-    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect));
-    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-}
-
 // The control that has the focus in the thread of `window`, seen from another thread.
 HWND FocusOf(HWND window) {
     GUITHREADINFO info{};
@@ -217,7 +210,7 @@ TEST_F(CompListEditor, PropertiesOfAWakeupTaskShowItsComputersAndStoreAnEdit) {
         // Edit the second computer, picked with the mouse and opened with Enter: a MAC of eleven
         // digits and a G is refused (the focus goes to the MAC), twelve pass.
         test::BringToFront(sheet);
-        test::ClickAt(list, RowCentre(list, 1));
+        test::ClickAt(list, test::RowCentre(list, 1));
         test::PressKey(VK_RETURN);
         const HWND dialog = WaitForOwned(sheet, L"Remote computer");
         if (!dialog)
@@ -437,19 +430,6 @@ std::vector<int> Selected(HWND list) {
 
 // The mouse through the system's input: the pointer to a point of `window`'s client area, then the
 // left button's `press` (MOUSEEVENTF_LEFTDOWN or MOUSEEVENTF_LEFTUP; 0 for none).
-void MouseTo(HWND window, POINT at, DWORD press = 0) {
-    ::ClientToScreen(window, &at);
-    const int width = ::GetSystemMetrics(SM_CXSCREEN), height = ::GetSystemMetrics(SM_CYSCREEN);
-    INPUT inputs[2] = {};
-    inputs[0].type = INPUT_MOUSE;
-    inputs[0].mi.dx = static_cast<LONG>((at.x * 65536LL + width / 2) / width);
-    inputs[0].mi.dy = static_cast<LONG>((at.y * 65536LL + height / 2) / height);
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].type = INPUT_MOUSE;
-    inputs[1].mi.dwFlags = press;
-    ::SendInput(press ? 2 : 1, inputs, sizeof(INPUT));
-}
-
 TEST_F(CompListPage, DraggedRowsMoveTogetherAndTheStoredOrderFollowsWhenTheDragEnds) {
     std::vector<ComputerEntry> computers;
     for (const wchar_t* name : {L"0", L"1", L"2", L"3", L"4", L"5", L"6"})
@@ -470,15 +450,15 @@ TEST_F(CompListPage, DraggedRowsMoveTogetherAndTheStoredOrderFollowsWhenTheDragE
 
     // Two rows three places down with the mouse; the page list takes the new order on the release.
     ASSERT_TRUE(test::BringToFront(sheet));
-    const POINT first = RowCentre(list, 1);
-    MouseTo(list, first, MOUSEEVENTF_LEFTDOWN);
-    MouseTo(list, {first.x, first.y + 10});  // out of the still area: the list reports a drag
+    const POINT first = test::RowCentre(list, 1);
+    test::MouseTo(list, first, MOUSEEVENTF_LEFTDOWN);
+    test::MouseTo(list, {first.x, first.y + 10});  // out of the still area: the list reports a drag
     PumpUntil([&] { return ::GetCapture() == list; }, 5000);
-    MouseTo(list, RowCentre(list, 4));
+    test::MouseTo(list, test::RowCentre(list, 4));
     PumpUntil([&] { return Selected(list) == std::vector<int>{4, 5}; }, 5000);
     EXPECT_EQ((std::vector<int>{4, 5}), Selected(list));
     EXPECT_EQ(u"1", StoredNames(*page)[1]) << "stored only when the drag ends";
-    MouseTo(list, RowCentre(list, 4), MOUSEEVENTF_LEFTUP);
+    test::MouseTo(list, test::RowCentre(list, 4), MOUSEEVENTF_LEFTUP);
     PumpUntil([&] { return StoredNames(*page)[1] != u"1"; }, 5000);
     EXPECT_EQ((std::vector<std::u16string>{u"0", u"3", u"4", u"5", u"1", u"2", u"6"}), StoredNames(*page));
     EXPECT_EQ(L"1", CellText(list, 4, 0));
@@ -486,7 +466,7 @@ TEST_F(CompListPage, DraggedRowsMoveTogetherAndTheStoredOrderFollowsWhenTheDragE
     // Beside the list only the height counts; below the rows nothing moves; a lost capture ends the
     // drag as a release does.
     beginDrag(4);
-    POINT beside = RowCentre(list, 5);
+    POINT beside = test::RowCentre(list, 5);
     beside.x = -40;
     moveTo(beside);
     EXPECT_EQ((std::vector<int>{5, 6}), Selected(list));
@@ -497,7 +477,7 @@ TEST_F(CompListPage, DraggedRowsMoveTogetherAndTheStoredOrderFollowsWhenTheDragE
     ::ReleaseCapture();
     Pump();
     EXPECT_EQ((std::vector<std::u16string>{u"0", u"3", u"4", u"5", u"6", u"1", u"2"}), StoredNames(*page));
-    moveTo(RowCentre(list, 0));
+    moveTo(test::RowCentre(list, 0));
     EXPECT_EQ((std::vector<int>{5, 6}), Selected(list)) << "the drag is over";
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <vector>
 
@@ -58,9 +59,8 @@ inline void PressKey(WORD key) {
 
 enum class Button { kLeft, kRight };
 
-// A click at a point of `window`'s client area (its centre when none is given), with the pointer
-// moved there first, as a mouse does.
-inline void ClickAt(HWND window, POINT client, Button button = Button::kLeft, int clicks = 1) {
+// The pointer's move to a point of `window`'s client area, as the system's absolute input takes it.
+inline INPUT PointerTo(HWND window, POINT client) {
     ::ClientToScreen(window, &client);
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
     const int height = ::GetSystemMetrics(SM_CYSCREEN);
@@ -69,7 +69,22 @@ inline void ClickAt(HWND window, POINT client, Button button = Button::kLeft, in
     move.mi.dx = static_cast<LONG>((client.x * 65536LL + width / 2) / width);
     move.mi.dy = static_cast<LONG>((client.y * 65536LL + height / 2) / height);
     move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    std::vector<INPUT> inputs = {move};
+    return move;
+}
+
+// The pointer moved to a point of `window`'s client area, then a button pressed or let go there
+// when `press` names one (MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP): a drag is made of these.
+inline void MouseTo(HWND window, POINT client, DWORD press = 0) {
+    INPUT inputs[2] = {PointerTo(window, client), {}};
+    inputs[1].type = INPUT_MOUSE;
+    inputs[1].mi.dwFlags = press;
+    ::SendInput(press ? 2 : 1, inputs, sizeof(INPUT));
+}
+
+// A click at a point of `window`'s client area (its centre when none is given), with the pointer
+// moved there first, as a mouse does.
+inline void ClickAt(HWND window, POINT client, Button button = Button::kLeft, int clicks = 1) {
+    std::vector<INPUT> inputs = {PointerTo(window, client)};
     const DWORD down = button == Button::kLeft ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN;
     const DWORD up = button == Button::kLeft ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP;
     for (int i = 0; i < clicks; ++i) {
@@ -81,6 +96,14 @@ inline void ClickAt(HWND window, POINT client, Button button = Button::kLeft, in
         inputs.push_back(press);
     }
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// The centre of a list view's row, in the list's client area: where a click on the row aims.
+inline POINT RowCentre(HWND list, int row) {
+    RECT rect{};
+    rect.left = LVIR_BOUNDS;
+    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect));
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
 inline void Click(HWND window, Button button = Button::kLeft, int clicks = 1) {
