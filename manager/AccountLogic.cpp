@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "manager/StringIds.h"
+#include "manager/ids/AccountIds.h"
 #include "model/Text.h"
 
 namespace velmora {

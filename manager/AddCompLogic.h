@@ -4,33 +4,35 @@
 
 #include <string>
 
+#include "manager/ids/ComputerDialogIds.h"
 #include "model/TaskParams.h"
 
 namespace velmora {
 
-// The computer dialog of shutdown and reboot tasks. Numbers are the dialog template's.
+// The computer dialog of shutdown and reboot tasks, under the template's numbers
+// (manager/ids/ComputerDialogIds.h).
 enum ComputerDialogControl : int {
-    kCtlCompNameLink = 1012,
-    kCtlCompName = 1038,
-    kCtlCompUser = 1039,
-    kCtlCompPassword = 1040,
-    kCtlCompLogon = 1045,
-    kCtlCompPasswordLabel = 1046,
+    kCtlCompNameLink = IDC_ADD_COMP_NAME_LINK,
+    kCtlCompName = IDC_ADD_COMP_NAME,
+    kCtlCompUser = IDC_ADD_COMP_USER,
+    kCtlCompPassword = IDC_ADD_COMP_PASSWORD,
+    kCtlCompLogon = IDC_ADD_COMP_LOGON,
+    kCtlCompPasswordLabel = IDC_ADD_COMP_PASSWORD_LABEL,
 };
 
 // The computer dialog of wakeup tasks.
 enum WakeDialogControl : int {
-    kCtlWakeNameLink = 1012,
-    kCtlWakeName = 1038,
-    kCtlWakeMacLink = 1040,
-    kCtlWakeMac = 1042,
-    kCtlWakePassword = 1043,
-    kCtlWakeBroadcast = 1044,
-    kCtlWakePort = 1045,
-    kCtlWakePasswordLabel = 1046,
-    kCtlWakeOptional = 1054,
-    kCtlWakeBroadcastLabel = 1055,
-    kCtlWakePortLabel = 1056,
+    kCtlWakeNameLink = IDC_ADD_WAKE_NAME_LINK,
+    kCtlWakeName = IDC_ADD_WAKE_NAME,
+    kCtlWakeMacLink = IDC_ADD_WAKE_MAC_LINK,
+    kCtlWakeMac = IDC_ADD_WAKE_MAC,
+    kCtlWakePassword = IDC_ADD_WAKE_PASSWORD,
+    kCtlWakeBroadcast = IDC_ADD_WAKE_BROADCAST,
+    kCtlWakePort = IDC_ADD_WAKE_PORT,
+    kCtlWakePasswordLabel = IDC_ADD_WAKE_PASSWORD_LABEL,
+    kCtlWakeOptional = IDC_ADD_WAKE_OPTIONAL,
+    kCtlWakeBroadcastLabel = IDC_ADD_WAKE_BROADCAST_LABEL,
+    kCtlWakePortLabel = IDC_ADD_WAKE_PORT_LABEL,
 };
 
 constexpr int kNameLimit = 45;

@@ -1,7 +1,7 @@
 // A check's result turned into the row's texts.
 #include "manager/CheckReport.h"
 
-#include "manager/StringIds.h"
+#include "manager/ids/ComputerListIds.h"
 #include "model/Text.h"
 
 namespace velmora {

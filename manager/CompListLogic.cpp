@@ -5,7 +5,7 @@
 #include <numeric>
 
 #include "manager/CheckReport.h"
-#include "manager/StringIds.h"
+#include "manager/ids/ActionTextIds.h"
 #include "model/Text.h"
 
 namespace velmora {

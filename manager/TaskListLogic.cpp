@@ -3,7 +3,9 @@
 
 #include <cstdlib>
 
-#include "manager/StringIds.h"
+#include "manager/ids/AccountTextIds.h"
+#include "manager/ids/ActionTextIds.h"
+#include "manager/ids/TaskListIds.h"
 
 namespace velmora {
 

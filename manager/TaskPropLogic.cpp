@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-#include "manager/StringIds.h"
+#include "manager/ids/ActionTextIds.h"
+#include "manager/ids/TaskEditorIds.h"
 #include "model/TaskParams.h"
 
 namespace velmora {

@@ -9,29 +9,30 @@
 #include <vector>
 
 #include "manager/EditorState.h"
+#include "manager/ids/TaskPageIds.h"
 #include "scheduler/TaskStore.h"
 #include "scheduler/WorkItem.h"
 
 namespace velmora {
 
-// The task page's controls. Their numbers are the dialog template's.
+// The task page's controls, under the template's numbers (manager/ids/TaskPageIds.h).
 enum TaskPageControl : int {
-    kCtlAction = 1013,
-    kCtlComment = 1058,
-    kCtlNoShow = 1018,
-    kCtlForce = 1017,
-    kCtlRunOnlyIfLoggedOn = 1053,
-    kCtlMessage = 1015,
-    kCtlDelay = 1021,
-    kCtlDelaySpin = 1022,
-    kCtlAllowCancel = 1019,
-    kCtlLogFile = 1027,
-    kCtlActionLabel = 1068,
-    kCtlCommentLabel = 1069,
-    kCtlDialogGroup = 1037,
-    kCtlMessageLabel = 1024,
-    kCtlDelayLabel = 1025,
-    kCtlSecondsLabel = 1026,
+    kCtlAction = IDC_TASK_ACTION,
+    kCtlComment = IDC_TASK_COMMENT,
+    kCtlNoShow = IDC_TASK_NO_SHOW,
+    kCtlForce = IDC_TASK_FORCE,
+    kCtlRunOnlyIfLoggedOn = IDC_TASK_RUN_ONLY_IF_LOGGED_ON,
+    kCtlMessage = IDC_TASK_MESSAGE,
+    kCtlDelay = IDC_TASK_DELAY,
+    kCtlDelaySpin = IDC_TASK_DELAY_SPIN,
+    kCtlAllowCancel = IDC_TASK_ALLOW_CANCEL,
+    kCtlLogFile = IDC_TASK_LOG_FILE,
+    kCtlActionLabel = IDC_TASK_ACTION_LABEL,
+    kCtlCommentLabel = IDC_TASK_COMMENT_LABEL,
+    kCtlDialogGroup = IDC_TASK_DIALOG_GROUP,
+    kCtlMessageLabel = IDC_TASK_MESSAGE_LABEL,
+    kCtlDelayLabel = IDC_TASK_DELAY_LABEL,
+    kCtlSecondsLabel = IDC_TASK_SECONDS_LABEL,
 };
 
 constexpr int kCommentLimit = 200;

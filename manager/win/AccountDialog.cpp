@@ -3,8 +3,8 @@
 
 #include "controls/win/DialogItems.h"
 #include "manager/AccountLogic.h"
-#include "manager/StringIds.h"
-#include "manager/win/res/resource.h"
+#include "manager/ids/AccountIds.h"
+#include "manager/ids/AccountTextIds.h"
 #include "platform/win/SystemMessage.h"
 #include "platform/win/WideText.h"
 

@@ -8,8 +8,9 @@
 
 #include "controls/win/DialogItems.h"
 #include "manager/win/ManagerContext.h"
-#include "manager/win/res/CompListIds.h"
-#include "manager/win/res/resource.h"
+#include "manager/ids/AccountTextIds.h"
+#include "manager/ids/BusyWaitIds.h"
+#include "manager/ids/ComputerDialogIds.h"
 
 namespace velmora {
 namespace {

@@ -5,7 +5,7 @@
 #include <mutex>
 
 #include "controls/win/DialogBase.h"
-#include "manager/win/res/CompListIds.h"
+#include "manager/ids/BusyWaitIds.h"
 
 namespace velmora {
 namespace {

@@ -3,7 +3,7 @@
 
 #include "controls/win/SheetControls.h"
 #include "manager/win/WizardButtons.h"
-#include "manager/win/res/resource.h"
+#include "manager/ids/FinishPageIds.h"
 
 namespace velmora {
 

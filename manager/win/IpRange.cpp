@@ -2,7 +2,8 @@
 #include "manager/win/IpRange.h"
 
 #include "manager/IpRange.h"
-#include "manager/win/res/CompListIds.h"
+#include "manager/ids/FastChecksTextIds.h"
+#include "manager/ids/IpRangeIds.h"
 #include "platform/win/ResourceText.h"
 
 namespace velmora {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "controls/win/DialogItems.h"
-#include "manager/win/res/SchedulePageIds.h"
+#include "manager/ids/ScheduleIds.h"
 #include "platform/win/ResourceText.h"
 #include "platform/win/WideText.h"
 

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "manager/win/res/ShellIds.h"
+#include "manager/ids/ShellServiceIds.h"
 #include "platform/win/Com.h"
 #include "platform/win/SystemFolder.h"
 #include "platform/win/SystemRandom.h"

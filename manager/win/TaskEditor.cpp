@@ -4,7 +4,8 @@
 #include <memory>
 
 #include "manager/ShellLogic.h"
-#include "manager/StringIds.h"
+#include "manager/ids/TaskEditorIds.h"
+#include "manager/ids/TaskFileTextIds.h"
 #include "manager/TaskPropLogic.h"
 #include "manager/win/CompList.h"
 #include "manager/win/FinishPage.h"

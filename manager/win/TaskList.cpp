@@ -6,10 +6,11 @@
 #include <windowsx.h>
 
 #include "manager/ShellLogic.h"
-#include "manager/StringIds.h"
+#include "manager/ids/TaskFileTextIds.h"
+#include "manager/ids/TaskListIds.h"
+#include "manager/ids/ToolBarButtonIds.h"
 #include "manager/win/UserLocale.h"
 #include "manager/win/VesperPS.h"
-#include "manager/win/res/resource.h"
 #include "model/Text.h"
 #include "platform/win/SystemFolder.h"
 #include "platform/win/Unique.h"

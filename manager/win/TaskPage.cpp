@@ -4,10 +4,9 @@
 #include <commctrl.h>
 
 #include "controls/win/DialogItems.h"
-#include "manager/StringIds.h"
+#include "manager/ids/TaskPageIds.h"
 #include "manager/win/AccountDialog.h"
 #include "manager/win/WizardButtons.h"
-#include "manager/win/res/resource.h"
 
 namespace velmora {
 

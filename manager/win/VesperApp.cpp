@@ -12,7 +12,7 @@
 
 #include "controls/win/Barrier.h"
 #include "model/Utf.h"
-#include "manager/StringIds.h"
+#include "manager/ids/SheetIds.h"
 #include "manager/win/Shell.h"
 #include "manager/win/VesperPS.h"
 #include "model/win/TaskFolder.h"

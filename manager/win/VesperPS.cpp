@@ -6,9 +6,9 @@
 #include "controls/win/Barrier.h"
 #include "controls/win/SheetControls.h"
 #include "manager/ProcessWatch.h"
-#include "manager/StringIds.h"
+#include "manager/ids/AboutIds.h"
+#include "manager/ids/SheetIds.h"
 #include "manager/win/ProcessNames.h"
-#include "manager/win/res/resource.h"
 #include "platform/win/SystemFolder.h"
 
 namespace velmora {

@@ -6,7 +6,7 @@
 
 #include <map>
 
-#include "manager/StringIds.h"
+#include "manager/ids/ComputerListIds.h"
 #include "model/Utf.h"
 
 namespace velmora {

@@ -11,7 +11,8 @@
 #include <set>
 #include <thread>
 
-#include "manager/StringIds.h"
+#include "manager/ids/ActionTextIds.h"
+#include "manager/ids/ComputerListIds.h"
 #include "model/Text.h"
 #include "tests/manager/CompListFakes.h"
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "manager/ProcessWatch.h"
-#include "manager/StringIds.h"
+#include "manager/ids/ActionTextIds.h"
 
 namespace velmora {
 namespace {

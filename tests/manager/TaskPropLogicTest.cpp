@@ -8,7 +8,8 @@
 #include <new>
 
 #include "manager/AccountLogic.h"
-#include "manager/StringIds.h"
+#include "manager/ids/AccountIds.h"
+#include "manager/ids/TaskEditorIds.h"
 #include "model/TaskParams.h"
 #include "model/Text.h"
 

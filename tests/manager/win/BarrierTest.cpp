@@ -10,9 +10,9 @@
 
 #include "controls/win/Barrier.h"
 #include "controls/win/DialogBase.h"
-#include "manager/StringIds.h"
+#include "manager/ids/AccountIds.h"
+#include "manager/ids/SheetIds.h"
 #include "manager/win/VesperApp.h"
-#include "manager/win/res/resource.h"
 #include "platform/win/ResourceText.h"
 #include "tests/support/win/Input.h"
 #include "tests/support/win/Messages.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "manager/win/SchedulePage.h"
-#include "manager/win/res/SchedulePageIds.h"
+#include "manager/ids/ScheduleIds.h"
 #include "platform/win/WideText.h"
 #include "scheduler/win/ScheduledTask.h"
 #include "tests/support/win/Input.h"

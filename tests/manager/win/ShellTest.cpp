@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "manager/win/Shell.h"
-#include "manager/win/res/ShellIds.h"
+#include "manager/ids/ShellServiceIds.h"
 #include "model/File.h"
 #include "model/TaskParams.h"
 #include "platform/win/Com.h"

@@ -1,4 +1,6 @@
-// Resource ids of our own Schedule page: template 170, controls 1700-1799, strings 520-559.
+// Ids of our own Schedule page: template 170, controls 1700-1799. Band for our own string numbers:
+// 520-559, the page's own (the other bands: 500-519 and 600-619 general, 560-579 the shell
+// services, 580-599 the computer list).
 #pragma once
 
 #define IDD_SCHEDULE_PAGE 170

@@ -1,8 +1,12 @@
-// Resource ids of a remote task's computers: the computer list page, its menus and images, the
-// computer dialogs (whose control ids are in manager/AddCompLogic.h) and the IP range dialog.
+// Ids of the computer list page of a remote task: its template, the list and its tool bar, the
+// context and add menus, the rows' image, the columns, the Check's texts and the list's messages.
+// Band for our own string numbers: 580-599, the computer list's, which the busy wait's texts
+// (BusyWaitIds.h) and the fast checks choice (FastChecksTextIds.h) draw from too (the other bands:
+// 500-519 and 600-619 general, 520-559 the Schedule page, 560-579 the shell services). The shared
+// tool bar buttons and tips are in ToolBarButtonIds.h.
 #pragma once
 
-// The computer list page; its template number is ours, the rest are the system's.
+// Its template number is ours, the rest are the system's.
 #define IDD_COMP_LIST 600
 #define IDC_COMP_LIST 1601
 #define IDC_COMP_COUNTER 1602
@@ -37,38 +41,23 @@
 // Ours: the fast checks choice, ticked when on.
 #define ID_COMP_FAST_CHECKS 1606
 
-// The computer dialogs.
-#define IDD_ADD_COMP 151
-#define IDD_ADD_COMP_M 157
-
-// The IP range dialog.
-#define IDD_IP_RANGE 112
-#define IDC_IP_START 1071
-#define IDC_IP_END 1072
-#define IDC_IP_AUTO_SCAN 1073
-#define IDC_IP_START_LABEL 1074
-#define IDC_IP_END_LABEL 1075
-#define IDC_IP_FAST_CHECKS 1076
-
-// Texts, under the system's numbers; the labels' under their controls' numbers.
-#define IDS_NAME_OR_IP 203
-#define IDS_LOGON_AS_USER 204
+// Texts under the system's numbers.
 #define IDS_COL_COMPUTER 207
 #define IDS_COL_MAC_ADDRESS 208
+// The page's tab.
 #define IDS_PAGE_REMOTE 219
-#define IDS_REMOTE_COMPUTER 221
-#define IDS_MAC_LABEL 1040
-#define IDS_OPTIONAL 1054
-#define IDS_BROADCAST_LABEL 1055
-#define IDS_PORT_LABEL 1056
-// Texts of our own, in the computer list's band 580-599.
+// Texts of our own.
 #define IDS_COL_STATE 580
 #define IDS_MENU_GET_MAC 581
-#define IDS_FAST_CHECKS 582
 #define IDS_ASK_SCAN_RUNNING 583
-#define IDS_BUSY_WORKGROUPS 584
-#define IDS_BUSY_MAC 585
 
-// The busy window over a page while a lookup runs on a worker thread.
-#define IDD_BUSY_WAIT 620
-#define IDC_BUSY_TEXT 1621
+// The Check, in the upper end of the band: the State text, the info tips, and the "|"-separated
+// step names and hints (read by the check report, manager/CheckReport.h).
+#define IDS_CHECK_READY 590
+#define IDS_CHECK_READY_NOTED 591
+#define IDS_CHECK_STATE 592
+#define IDS_CHECK_STEP_NAMES 593
+#define IDS_CHECK_HINTS 594
+#define IDS_CHECK_TIP 595
+#define IDS_CHECK_NOTED_TIP 596
+#define IDS_CHECK_READY_TIP 597
