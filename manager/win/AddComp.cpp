@@ -15,14 +15,6 @@
 namespace velmora {
 namespace {
 
-bool Checked(HWND dialog, int control) {
-    return ::IsDlgButtonChecked(dialog, control) == BST_CHECKED;
-}
-
-void Check(HWND dialog, int control, bool on) {
-    ::CheckDlgButton(dialog, control, on ? BST_CHECKED : BST_UNCHECKED);
-}
-
 void Limit(HWND dialog, int control, int characters) {
     ::SendDlgItemMessageW(dialog, control, EM_LIMITTEXT, static_cast<WPARAM>(characters), 0);
 }
@@ -30,11 +22,6 @@ void Limit(HWND dialog, int control, int characters) {
 void Enable(HWND dialog, std::initializer_list<int> controls, bool on) {
     for (const int control : controls)
         ::EnableWindow(::GetDlgItem(dialog, control), on ? TRUE : FALSE);
-}
-
-void Refuse(HWND dialog, int control) {
-    ::SetFocus(::GetDlgItem(dialog, control));
-    ::FlashWindow(dialog, TRUE);
 }
 
 }  // namespace
@@ -58,9 +45,9 @@ bool CAddComp::Run(HWND owner) {
 
 void CAddComp::OnInitDialog() {
     ::SetWindowTextW(hwnd(), LoadText(IDS_REMOTE_COMPUTER).c_str());
-    ::SetDlgItemTextW(hwnd(), kCtlCompNameLink, LoadText(IDS_NAME_OR_IP).c_str());
-    ::SetDlgItemTextW(hwnd(), kCtlCompLogon, LoadText(IDS_LOGON_AS_USER).c_str());
-    ::SetDlgItemTextW(hwnd(), kCtlCompPasswordLabel, LoadText(IDS_PASSWORD_LABEL).c_str());
+    SetItemTexts(hwnd(), {{kCtlCompNameLink, IDS_NAME_OR_IP},
+                          {kCtlCompLogon, IDS_LOGON_AS_USER},
+                          {kCtlCompPasswordLabel, IDS_PASSWORD_LABEL}});
     Limit(hwnd(), kCtlCompName, kNameLimit);
     Limit(hwnd(), kCtlCompUser, kUserLimit);
     Limit(hwnd(), kCtlCompPassword, kPasswordLimit);
@@ -76,7 +63,7 @@ ComputerForm CAddComp::Read() const {
     form.name = ItemText(hwnd(), kCtlCompName);
     form.user = ItemText(hwnd(), kCtlCompUser);
     form.password = ItemText(hwnd(), kCtlCompPassword);
-    form.logon = Checked(hwnd(), kCtlCompLogon);
+    form.logon = IsChecked(hwnd(), kCtlCompLogon);
     return form;
 }
 
@@ -84,7 +71,7 @@ void CAddComp::Show(const ComputerForm& form) {
     SetItemText(hwnd(), kCtlCompName, form.name);
     SetItemText(hwnd(), kCtlCompUser, form.user);
     SetItemText(hwnd(), kCtlCompPassword, form.password);
-    Check(hwnd(), kCtlCompLogon, form.logon);
+    SetChecked(hwnd(), kCtlCompLogon, form.logon);
 }
 
 void CAddComp::ApplyBox() {
@@ -101,7 +88,7 @@ void CAddComp::Accept() {
     const FormCheck check = CheckComputerForm(form, entry);
     Show(form);
     if (!check.accept) {
-        Refuse(hwnd(), check.focus);
+        RefuseField(hwnd(), Item(check.focus));
         return;
     }
     WipeItem(hwnd(), kCtlCompPassword);
@@ -136,13 +123,12 @@ bool CAddCompM::Run(HWND owner) {
 
 void CAddCompM::OnInitDialog() {
     ::SetWindowTextW(hwnd(), LoadText(IDS_REMOTE_COMPUTER).c_str());
-    for (const auto& [control, text] : {std::pair{kCtlWakeNameLink, IDS_NAME_OR_IP},
-                                        {kCtlWakeMacLink, IDS_MAC_LABEL},
-                                        {kCtlWakePasswordLabel, IDS_PASSWORD_LABEL},
-                                        {kCtlWakeOptional, IDS_OPTIONAL},
-                                        {kCtlWakeBroadcastLabel, IDS_BROADCAST_LABEL},
-                                        {kCtlWakePortLabel, IDS_PORT_LABEL}})
-        ::SetDlgItemTextW(hwnd(), control, LoadText(text).c_str());
+    SetItemTexts(hwnd(), {{kCtlWakeNameLink, IDS_NAME_OR_IP},
+                          {kCtlWakeMacLink, IDS_MAC_LABEL},
+                          {kCtlWakePasswordLabel, IDS_PASSWORD_LABEL},
+                          {kCtlWakeOptional, IDS_OPTIONAL},
+                          {kCtlWakeBroadcastLabel, IDS_BROADCAST_LABEL},
+                          {kCtlWakePortLabel, IDS_PORT_LABEL}});
     Limit(hwnd(), kCtlWakeName, kNameLimit);
     Limit(hwnd(), kCtlWakeMac, kMacLimit);
     Limit(hwnd(), kCtlWakePassword, kWakePasswordLimit);
@@ -165,7 +151,7 @@ WakeForm CAddCompM::Read() const {
     form.password = ItemText(hwnd(), kCtlWakePassword);
     form.broadcast = ItemText(hwnd(), kCtlWakeBroadcast);
     form.port = ItemText(hwnd(), kCtlWakePort);
-    form.optional = Checked(hwnd(), kCtlWakeOptional);
+    form.optional = IsChecked(hwnd(), kCtlWakeOptional);
     form.several = several_;
     return form;
 }
@@ -176,7 +162,7 @@ void CAddCompM::Show(const WakeForm& form) {
     SetItemText(hwnd(), kCtlWakePassword, form.password);
     SetItemText(hwnd(), kCtlWakeBroadcast, form.broadcast);
     SetItemText(hwnd(), kCtlWakePort, form.port);
-    Check(hwnd(), kCtlWakeOptional, form.optional);
+    SetChecked(hwnd(), kCtlWakeOptional, form.optional);
 }
 
 void CAddCompM::ApplyOptionalBox() {
@@ -193,7 +179,7 @@ void CAddCompM::Accept() {
     const FormCheck check = CheckWakeForm(form, entry);
     Show(form);
     if (!check.accept) {
-        Refuse(hwnd(), check.focus);
+        RefuseField(hwnd(), Item(check.focus));
         return;
     }
     End(IDOK);

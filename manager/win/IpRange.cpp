@@ -1,6 +1,7 @@
 // The IP range dialog over the system's address controls, which give host-order numbers.
 #include "manager/win/IpRange.h"
 
+#include "controls/win/DialogItems.h"
 #include "manager/IpRange.h"
 #include "manager/ids/FastChecksTextIds.h"
 #include "manager/ids/IpRangeIds.h"
@@ -22,8 +23,8 @@ bool CIpRange::Run(HWND owner) {
 void CIpRange::OnInitDialog() {
     ::SendDlgItemMessageW(hwnd(), IDC_IP_START, IPM_SETADDRESS, 0, static_cast<LPARAM>(kRangeDefaultStart));
     ::SendDlgItemMessageW(hwnd(), IDC_IP_END, IPM_SETADDRESS, 0, static_cast<LPARAM>(kRangeDefaultEnd));
-    ::SetDlgItemTextW(hwnd(), IDC_IP_FAST_CHECKS, LoadText(IDS_FAST_CHECKS).c_str());
-    ::CheckDlgButton(hwnd(), IDC_IP_FAST_CHECKS, fastChecks ? BST_CHECKED : BST_UNCHECKED);
+    SetItemTexts(hwnd(), {{IDC_IP_FAST_CHECKS, IDS_FAST_CHECKS}});
+    SetChecked(hwnd(), IDC_IP_FAST_CHECKS, fastChecks);
 }
 
 void CIpRange::Accept() {
@@ -32,8 +33,8 @@ void CIpRange::Accept() {
     ::SendDlgItemMessageW(hwnd(), IDC_IP_START, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&start));
     ::SendDlgItemMessageW(hwnd(), IDC_IP_END, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&end));
     addresses = RangeAddresses(start, end, freeRoom_);
-    autoScan = ::IsDlgButtonChecked(hwnd(), IDC_IP_AUTO_SCAN) == BST_CHECKED;
-    fastChecks = ::IsDlgButtonChecked(hwnd(), IDC_IP_FAST_CHECKS) == BST_CHECKED;
+    autoScan = IsChecked(hwnd(), IDC_IP_AUTO_SCAN);
+    fastChecks = IsChecked(hwnd(), IDC_IP_FAST_CHECKS);
     End(IDOK);
 }
 

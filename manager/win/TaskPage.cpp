@@ -57,10 +57,11 @@ HPROPSHEETPAGE CTaskProp::Create() {
 }
 
 void CTaskProp::OnInitDialog() {
+    // Each label's text is kept under the control's own number.
     for (const int control :
          {IDS_ACTION_LABEL, IDS_COMMENT_LABEL, IDS_NO_SHOW, IDS_FORCE, IDS_RUN_ONLY_IF_LOGGED_ON, IDS_DIALOG_GROUP,
           IDS_MESSAGE_LABEL, IDS_DELAY_LABEL, IDS_SECONDS_LABEL, IDS_ALLOW_CANCEL})
-        ::SetDlgItemTextW(hwnd(), control, LoadText(control).c_str());
+        SetItemTexts(hwnd(), {{control, control}});
     // The 32-bit range: every countdown up to ten years, not only up to 32767.
     ::SendDlgItemMessageW(hwnd(), kCtlDelaySpin, UDM_SETRANGE32, 0, static_cast<LPARAM>(kDelayMaximum));
     ::SendDlgItemMessageW(hwnd(), kCtlComment, EM_LIMITTEXT, kCommentLimit, 0);
