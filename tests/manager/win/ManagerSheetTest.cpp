@@ -339,22 +339,36 @@ TEST_F(ManagerSheet, KeysOnTheTaskListsDoWhatTheirPagesSay) {
     }
 }
 
-// The layout the user sees when pressing OK is the one kept, whichever pages were opened before.
+// The layout the user sees when closing the manager, by OK or by the close box (Alt+F4), is the one
+// kept, whichever pages were opened before.
 TEST_F(ManagerSheet, TheLayoutKeptIsTheOneOnTheScreenAtOk) {
     Make(kActionPopup, u"night");
-    CTaskList& page = Open();
-    ClickTab(1);
-    ClickTab(0);
-    ClickHeader(page, kColumnSchedule);
-    ASSERT_EQ(kColumnSchedule + 1, page.list().sortKey());
-    test::Click(::GetDlgItem(sheet->hwnd(), IDOK));
-    ASSERT_TRUE(PumpUntil([&] { return !SheetOpen(); }, 2000)) << "OK closes the sheet";
-    sheet.reset();
-    EXPECT_EQ(kColumnSchedule + 1, Open().list().sortKey());
-    // The other list shows the kept layout when it is activated.
-    ClickTab(1);
-    EXPECT_EQ(kColumnSchedule + 1, sheet->remote()->list().sortKey());
-    PressOk();
+    struct Closing {
+        const char* what;
+        int column;  // sorted by it before closing
+        std::function<void()> close;
+    };
+    const Closing closings[] = {
+        {"OK", kColumnSchedule, [&] { test::Click(::GetDlgItem(sheet->hwnd(), IDOK)); }},
+        {"the close box", kColumnNextRun, [] { test::PressKeys({VK_MENU, VK_F4}); }},
+    };
+    for (const Closing& closing : closings) {
+        SCOPED_TRACE(closing.what);
+        CTaskList& page = Open();
+        ClickTab(1);
+        ClickTab(0);
+        ClickHeader(page, closing.column);
+        ASSERT_EQ(closing.column + 1, page.list().sortKey());
+        ASSERT_TRUE(test::BringToFront(sheet->hwnd()));
+        closing.close();
+        ASSERT_TRUE(PumpUntil([&] { return !SheetOpen(); }, 2000)) << "the sheet closes";
+        sheet.reset();
+        EXPECT_EQ(closing.column + 1, Open().list().sortKey());
+        // The other list shows the kept layout when it is activated.
+        ClickTab(1);
+        EXPECT_EQ(closing.column + 1, sheet->remote()->list().sortKey());
+        PressOk();
+    }
 }
 
 // The rows follow the store: a task whose file cannot be read is shown and can be deleted but not
