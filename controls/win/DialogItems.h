@@ -1,5 +1,5 @@
 // A dialog's controls: their texts in the system's wide text and from the string table, check
-// boxes, the refusal of a field, and the blanking of a secret one.
+// boxes, text limits, the refusal of a field, and the blanking of a secret one.
 #pragma once
 
 #include <windows.h>
@@ -62,6 +62,17 @@ inline void SetChecked(HWND dialog, int control, bool checked) {
 inline void SetItemTexts(HWND dialog, std::initializer_list<std::pair<int, int>> controlTexts) {
     for (const auto& [control, stringId] : controlTexts)
         ::SetDlgItemTextW(dialog, control, LoadText(stringId).c_str());
+}
+
+// Labels whose texts the string table keeps under the controls' own numbers.
+inline void SetItemTextsUnderOwnIds(HWND dialog, std::initializer_list<int> controls) {
+    for (const int control : controls)
+        ::SetDlgItemTextW(dialog, control, LoadText(control).c_str());
+}
+
+// How many characters an edit control takes.
+inline void LimitText(HWND dialog, int control, int characters) {
+    ::SendDlgItemMessageW(dialog, control, EM_LIMITTEXT, static_cast<WPARAM>(characters), 0);
 }
 
 // An edit control's own copy of a secret is overwritten and emptied before the window goes.

@@ -42,9 +42,9 @@ void CAccDlg::OnInitDialog() {
     SetItemTexts(hwnd(), {{IDC_ACCOUNT_USER_LABEL, IDS_COL_USER},
                           {IDC_ACCOUNT_PASSWORD_LABEL, IDS_PASSWORD_LABEL},
                           {IDC_ACCOUNT_CONFIRM_LABEL, IDS_CONFIRM_LABEL}});
-    ::SendDlgItemMessageW(hwnd(), IDC_ACCOUNT_USER, EM_LIMITTEXT, 150, 0);
-    ::SendDlgItemMessageW(hwnd(), IDC_ACCOUNT_PASSWORD, EM_LIMITTEXT, 50, 0);
-    ::SendDlgItemMessageW(hwnd(), IDC_ACCOUNT_CONFIRM, EM_LIMITTEXT, 50, 0);
+    LimitText(hwnd(), IDC_ACCOUNT_USER, 150);
+    LimitText(hwnd(), IDC_ACCOUNT_PASSWORD, 50);
+    LimitText(hwnd(), IDC_ACCOUNT_CONFIRM, 50);
     SetItemText(hwnd(), IDC_ACCOUNT_USER, userName);
 }
 

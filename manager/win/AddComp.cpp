@@ -15,10 +15,6 @@
 namespace velmora {
 namespace {
 
-void Limit(HWND dialog, int control, int characters) {
-    ::SendDlgItemMessageW(dialog, control, EM_LIMITTEXT, static_cast<WPARAM>(characters), 0);
-}
-
 void Enable(HWND dialog, std::initializer_list<int> controls, bool on) {
     for (const int control : controls)
         ::EnableWindow(::GetDlgItem(dialog, control), on ? TRUE : FALSE);
@@ -48,9 +44,9 @@ void CAddComp::OnInitDialog() {
     SetItemTexts(hwnd(), {{kCtlCompNameLink, IDS_NAME_OR_IP},
                           {kCtlCompLogon, IDS_LOGON_AS_USER},
                           {kCtlCompPasswordLabel, IDS_PASSWORD_LABEL}});
-    Limit(hwnd(), kCtlCompName, kNameLimit);
-    Limit(hwnd(), kCtlCompUser, kUserLimit);
-    Limit(hwnd(), kCtlCompPassword, kPasswordLimit);
+    LimitText(hwnd(), kCtlCompName, kNameLimit);
+    LimitText(hwnd(), kCtlCompUser, kUserLimit);
+    LimitText(hwnd(), kCtlCompPassword, kPasswordLimit);
     links_.Attach(hwnd(), {kCtlCompNameLink});
     const ComputerForm form = OpenComputerForm(entry, action_);
     Show(form);
@@ -129,11 +125,11 @@ void CAddCompM::OnInitDialog() {
                           {kCtlWakeOptional, IDS_OPTIONAL},
                           {kCtlWakeBroadcastLabel, IDS_BROADCAST_LABEL},
                           {kCtlWakePortLabel, IDS_PORT_LABEL}});
-    Limit(hwnd(), kCtlWakeName, kNameLimit);
-    Limit(hwnd(), kCtlWakeMac, kMacLimit);
-    Limit(hwnd(), kCtlWakePassword, kWakePasswordLimit);
-    Limit(hwnd(), kCtlWakeBroadcast, kBroadcastLimit);
-    Limit(hwnd(), kCtlWakePort, kPortLimit);
+    LimitText(hwnd(), kCtlWakeName, kNameLimit);
+    LimitText(hwnd(), kCtlWakeMac, kMacLimit);
+    LimitText(hwnd(), kCtlWakePassword, kWakePasswordLimit);
+    LimitText(hwnd(), kCtlWakeBroadcast, kBroadcastLimit);
+    LimitText(hwnd(), kCtlWakePort, kPortLimit);
     links_.Attach(hwnd(), {kCtlWakeNameLink, kCtlWakeMacLink});
     const WakeForm form = OpenWakeForm(entry, several_);
     if (several_)

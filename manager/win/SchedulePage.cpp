@@ -179,8 +179,8 @@ void CSchedulePage::OnInitDialog() {
         ::SendMessageW(Item(spin), UDM_SETRANGE32, 1, kMaxRepeatMinutes);
     for (int edit : {IDC_SCHEDULE_DAYS_INTERVAL, IDC_SCHEDULE_WEEKS_INTERVAL, IDC_SCHEDULE_REPEAT_INTERVAL,
                      IDC_SCHEDULE_REPEAT_DURATION})
-        ::SendMessageW(Item(edit), EM_LIMITTEXT, kIntervalDigits, 0);
-    ::SendMessageW(Item(IDC_SCHEDULE_DAYS), EM_LIMITTEXT, kDaysTextLength, 0);
+        LimitText(hwnd(), edit, kIntervalDigits);
+    LimitText(hwnd(), IDC_SCHEDULE_DAYS, kDaysTextLength);
     // The time in the user's short picture, without seconds.
     wchar_t picture[80] = {};
     if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SSHORTTIME, picture, 80) > 0)

@@ -57,16 +57,14 @@ HPROPSHEETPAGE CTaskProp::Create() {
 }
 
 void CTaskProp::OnInitDialog() {
-    // Each label's text is kept under the control's own number.
-    for (const int control :
-         {IDS_ACTION_LABEL, IDS_COMMENT_LABEL, IDS_NO_SHOW, IDS_FORCE, IDS_RUN_ONLY_IF_LOGGED_ON, IDS_DIALOG_GROUP,
-          IDS_MESSAGE_LABEL, IDS_DELAY_LABEL, IDS_SECONDS_LABEL, IDS_ALLOW_CANCEL})
-        SetItemTexts(hwnd(), {{control, control}});
+    SetItemTextsUnderOwnIds(hwnd(), {IDS_ACTION_LABEL, IDS_COMMENT_LABEL, IDS_NO_SHOW, IDS_FORCE,
+                                     IDS_RUN_ONLY_IF_LOGGED_ON, IDS_DIALOG_GROUP, IDS_MESSAGE_LABEL, IDS_DELAY_LABEL,
+                                     IDS_SECONDS_LABEL, IDS_ALLOW_CANCEL});
     // The 32-bit range: every countdown up to ten years, not only up to 32767.
     ::SendDlgItemMessageW(hwnd(), kCtlDelaySpin, UDM_SETRANGE32, 0, static_cast<LPARAM>(kDelayMaximum));
-    ::SendDlgItemMessageW(hwnd(), kCtlComment, EM_LIMITTEXT, kCommentLimit, 0);
-    ::SendDlgItemMessageW(hwnd(), kCtlMessage, EM_LIMITTEXT, kMessageLimit, 0);
-    ::SendDlgItemMessageW(hwnd(), kCtlDelay, EM_LIMITTEXT, kDelayTextLimit, 0);
+    LimitText(hwnd(), kCtlComment, kCommentLimit);
+    LimitText(hwnd(), kCtlMessage, kMessageLimit);
+    LimitText(hwnd(), kCtlDelay, kDelayTextLimit);
     if (state_.wizard)
         ::ShowWindow(Item(kCtlLogFile), SW_HIDE);
     state_.record.delay = DelayShown(state_.record.delay);
