@@ -7,11 +7,13 @@
 #include <aclapi.h>
 #include <sddl.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,21 +55,6 @@ std::optional<DWORD> Install(const std::wstring& options, const std::wstring& fo
     return RunCommandLine(L"\"" + InstallerPath() + L"\" /S " + options + L" /D=" + folder);
 }
 
-// The uninstaller copies itself away and ends at once; the copy does the work. Waits until the
-// entry and the folder are gone.
-bool UninstallSilently() {
-    const auto quiet = RegText(kUninstallKey, L"QuietUninstallString");
-    const auto folder = RegText(kUninstallKey, L"InstallLocation");
-    if (!quiet || !folder || !RunCommandLine(*quiet))
-        return false;
-    for (int i = 0; i < 600; ++i) {
-        if (!KeyExists(kUninstallKey) && !Exists(*folder))
-            return true;
-        ::Sleep(100);
-    }
-    return false;
-}
-
 // The file's identity on its volume: a file moved away and back keeps it, a replaced one does not
 // (the installer gives the files it writes their packed times, so times cannot tell).
 std::optional<std::uint64_t> FileId(const std::wstring& path) {
@@ -98,6 +85,46 @@ void ExpectNoLeftovers() {
             EXPECT_FALSE(Exists(file + ending)) << file << ending;
 }
 
+// The programs running now whose names are among `names`, each once.
+std::wstring RunningPrograms(const std::vector<std::wstring>& names) {
+    std::wstring found;
+    const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot && ::Process32FirstW(snapshot.get(), &entry); more;
+         more = ::Process32NextW(snapshot.get(), &entry))
+        for (const std::wstring& name : names)
+            if (::lstrcmpiW(entry.szExeFile, name.c_str()) == 0 && found.find(name) == std::wstring::npos)
+                found += name + L" ";
+    return found;
+}
+
+// The uninstaller copies itself away and ends at once; the copy does the work. Waits until the
+// entry and the folder are gone. A busy machine has once made that take a minute: when it takes
+// long, what is still running and what is left is said, so the next slow run tells why.
+bool UninstallSilently() {
+    const auto quiet = RegText(kUninstallKey, L"QuietUninstallString");
+    const auto folder = RegText(kUninstallKey, L"InstallLocation");
+    if (!quiet || !folder || !RunCommandLine(*quiet))
+        return false;
+    for (int i = 0; i < 1800; ++i) {
+        if (!KeyExists(kUninstallKey) && !Exists(*folder))
+            return true;
+        if (i == 200) {
+            std::wstring left;
+            for (const std::wstring& file : ProgramFiles())
+                if (Exists(file))
+                    left += file + L" ";
+            const std::wstring running =
+                RunningPrograms({L"quenex.exe", L"velmora-tasks.exe", L"Un_A.exe", L"Au_.exe", L"uninstall.exe"});
+            std::wcerr << L"the uninstall still runs after 20 s; running: " << running << L"; left: " << left
+                       << std::endl;
+        }
+        ::Sleep(100);
+    }
+    return false;
+}
+
 // Every test starts from a prefix without Velmora and leaves it so.
 class Installer : public ::testing::Test {
 protected:
@@ -117,8 +144,9 @@ protected:
         path_ = RegText(kEnvironmentKey, L"Path");
     }
     void TearDown() override {
-        if (KeyExists(kUninstallKey))
-            UninstallSilently();
+        if (KeyExists(kUninstallKey)) {
+            EXPECT_TRUE(UninstallSilently()) << "Velmora stays installed after this test";
+        }
     }
 
     std::optional<std::wstring> path_;
