@@ -787,13 +787,18 @@ TEST_F(CompListPage, AFastScanTickedInTheRangeDialogKeepsExactlyTheAnsweringAddr
         wchar_t text[64] = {};
         ::GetWindowTextW(fast, text, 64);
         boxes = std::wstring(text) + (::IsDlgButtonChecked(dialog, IDC_IP_FAST_CHECKS) ? L" ticked" : L" unticked");
-        // A click that a box did not take is given again, as a person would; only after a wait that
-        // a click slowed by a busy machine outlasts, or the box would take both and stay unticked.
-        for (const int box : {IDC_IP_AUTO_SCAN, IDC_IP_FAST_CHECKS})
-            for (int attempt = 0; attempt < 3 && !::IsDlgButtonChecked(dialog, box); ++attempt) {
-                test::Click(::GetDlgItem(dialog, box));
-                PumpUntil([&] { return ::IsDlgButtonChecked(dialog, box) == BST_CHECKED; }, 3000);
-            }
+        // The person moves to each box and ticks it with the space bar. Clicks on these two boxes,
+        // given again when one seemed not taken, left a box unticked in about one run in five on a
+        // busy machine; keys, which go to the focused box in their order, have not failed so.
+        for (const int box : {IDC_IP_AUTO_SCAN, IDC_IP_FAST_CHECKS}) {
+            const HWND control = ::GetDlgItem(dialog, box);
+            ::SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+            if (!PumpUntil([&] { return FocusOf(dialog) == control; }, 3000))
+                break;
+            test::BringToFront(dialog);
+            test::PressKey(VK_SPACE);
+            PumpUntil([&] { return ::IsDlgButtonChecked(dialog, box) == BST_CHECKED; }, 3000);
+        }
         ticked = ::IsDlgButtonChecked(dialog, IDC_IP_AUTO_SCAN) == BST_CHECKED &&
                  ::IsDlgButtonChecked(dialog, IDC_IP_FAST_CHECKS) == BST_CHECKED;
         test::HoldForScreenshot();

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <cstdlib>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -93,8 +94,11 @@ inline std::optional<DWORD> RunCommandLine(std::wstring commandLine, DWORD timeo
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process))
+                          &process)) {
+        const DWORD error = ::GetLastError();
+        std::wcerr << L"could not start " << commandLine << L": error " << error << std::endl;
         return std::nullopt;
+    }
     ::CloseHandle(process.hThread);
     DWORD code = STILL_ACTIVE;
     if (::WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
