@@ -19,21 +19,17 @@ TEST(SystemFolder, LibrariesByNameComeFromTheSystemFolderOnly) {
     const std::wstring folder = SystemFolder();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder + L"\\powercfg.cpl", SystemFilePath(L"powercfg.cpl"));
-    // A real library put beside the program, the first place a plain load looks, is never taken.
-    wchar_t program[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
-    std::wstring planted = program;
-    planted = planted.substr(0, planted.find_last_of(L'\\') + 1) + L"velmora-planted.dll";
-    ASSERT_TRUE(::CopyFileW(SystemFilePath(L"icmp.dll").c_str(), planted.c_str(), FALSE)) << ::GetLastError();
+    // A real library beside the program (built there), the first place a plain load looks, is
+    // never taken.
     {
         const UniqueModule plain(::LoadLibraryW(L"velmora-planted.dll"));
-        EXPECT_TRUE(plain) << "a plain load takes the planted library: " << ::GetLastError();
+        ASSERT_TRUE(plain) << "a plain load takes the planted library: " << ::GetLastError();
+        EXPECT_NE(nullptr, ::GetProcAddress(plain.get(), "VelmoraPlanted"));
     }
     const HMODULE bySystemSearch = LoadSystemLibrary(L"velmora-planted.dll");
     const DWORD searchError = ::GetLastError();
     EXPECT_EQ(nullptr, bySystemSearch) << "loaded from " << (bySystemSearch ? ModulePath(bySystemSearch) : L"");
     EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), searchError);
-    ::DeleteFileW(planted.c_str());
     const UniqueModule icmp(LoadSystemLibrary(L"icmp.dll"));
     ASSERT_TRUE(icmp);
     const std::wstring loaded = ModulePath(icmp.get());
